@@ -1,0 +1,137 @@
+#include "configfile.h"
+
+#include "numconv.h"
+
+#include <QFile>
+#include <QList>
+#include <QSaveFile>
+
+namespace {
+
+const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
+
+QByteArray numberLine(qint16 value)
+{
+    return num::PrintForm(value).toLatin1();
+}
+
+// A number field: the text up to a comma, blanks around it ignored; empty reads as 0.
+void readNumberField(const QString& line, qint16& target)
+{
+    const QString field = line.section(QLatin1Char(','), 0, 0).trimmed();
+    if (field.isEmpty()) {
+        target = 0;
+        return;
+    }
+    if (!num::IsWholeNumberText(field))
+        return;
+    if (const auto value = num::ToInteger(num::Val(field)))
+        target = *value;
+}
+
+// A text field: leading blanks skipped; a quoted text loses its quotes, otherwise the text ends
+// at the first comma.
+QString readTextField(const QString& line)
+{
+    int start = 0;
+    while (start < line.size() && (line[start] == QLatin1Char(' ') || line[start] == QLatin1Char('\t')))
+        ++start;
+    const QString rest = line.mid(start);
+    if (rest.startsWith(QLatin1Char('"'))) {
+        const int close = rest.indexOf(QLatin1Char('"'), 1);
+        return close < 0 ? rest.mid(1) : rest.mid(1, close - 1);
+    }
+    return rest.section(QLatin1Char(','), 0, 0);
+}
+
+int errorNumber(QFileDevice::FileError error, const QString& path)
+{
+    switch (error) {
+    case QFileDevice::NoError:
+        return 0;
+    case QFileDevice::PermissionsError:
+        return 70;
+    case QFileDevice::ResourceError:
+        return 61;
+    case QFileDevice::OpenError:
+        return QFile::exists(path) ? 75 : 53;
+    default:
+        return 75;
+    }
+}
+
+} // namespace
+
+QByteArray WriteConfigText(const Module1& m)
+{
+    QByteArray out;
+    auto line = [&out](const QByteArray& text) { out += text + kLineEnd; };
+    line(numberLine(m.StripChartTime));
+    line({}); // reserved lines keep the positions of the later fields
+    line({});
+    line({});
+    line({});
+    line(numberLine(m.LineThickness));
+    line(numberLine(m.ScaleType));
+    line(m.UserGraphMax.toLatin1());
+    line(m.UserGraphMin.toLatin1());
+    line(numberLine(m.DegCFlag));
+    for (int i = 0; i <= 3; ++i)
+        line(numberLine(m.ComPort[i]));
+    return out;
+}
+
+void ReadConfigText(const QByteArray& data, Module1& m)
+{
+    QList<QByteArray> raw = data.split('\n');
+    // A final line break ends the last line; it does not start another one.
+    if (!raw.isEmpty() && raw.last().isEmpty())
+        raw.removeLast();
+    QStringList lines;
+    for (QByteArray& l : raw) {
+        if (l.endsWith('\r'))
+            l.chop(1);
+        lines << QString::fromLatin1(l);
+    }
+
+    const auto at = [&lines](int lineNo) -> const QString* {
+        return lineNo <= lines.size() ? &lines[lineNo - 1] : nullptr;
+    };
+    if (auto l = at(1))
+        readNumberField(*l, m.StripChartTime);
+    // Lines 2 to 5 are reserved: read past, never used.
+    if (auto l = at(6))
+        readNumberField(*l, m.LineThickness);
+    if (auto l = at(7))
+        readNumberField(*l, m.ScaleType);
+    if (auto l = at(8))
+        m.UserGraphMax = readTextField(*l);
+    if (auto l = at(9))
+        m.UserGraphMin = readTextField(*l);
+    if (auto l = at(10))
+        readNumberField(*l, m.DegCFlag);
+    for (int i = 0; i <= 3; ++i)
+        if (auto l = at(11 + i))
+            readNumberField(*l, m.ComPort[i]);
+}
+
+int ConfigFile(qint16 SaveFlag, Module1& m, const QString& programFolder)
+{
+    const QString path = programFolder + QLatin1Char('/') + kConfigFileName;
+    if (SaveFlag == 1) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return errorNumber(file.error(), path);
+        file.write(WriteConfigText(m));
+        if (!file.commit())
+            return errorNumber(file.error() == QFileDevice::NoError ? QFileDevice::WriteError
+                                                                    : file.error(),
+                               path);
+        return 0;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return errorNumber(file.error(), path);
+    ReadConfigText(file.readAll(), m);
+    return 0;
+}

@@ -1,0 +1,34 @@
+#include "programfolder.h"
+#include "qtprompts.h"
+#include "qtseriallink.h"
+#include "seams.h"
+#include "vovirezoza.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("thermocouple-recorder"));
+    QApplication::setOrganizationName(QStringLiteral("Veltrona"));
+    QApplication::setApplicationDisplayName(kAppTitle);
+
+    const QString folder = ResolveProgramFolder();
+    Module1 shared;
+    SystemClock clock;
+    QtPrompts prompts;
+    QtSerialLink port(folder);
+
+    WindowServices services;
+    services.programFolder = folder;
+    services.prompts = &prompts;
+    services.clock = &clock;
+    services.port = &port;
+    services.endProgram = [] { QCoreApplication::exit(0); };
+
+    VoviRezoZA window(shared, services);
+    prompts.setParent(&window);
+    window.Form_Load();
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,15 @@
+#include "seams.h"
+
+#include <QTime>
+
+float SystemClock::secondsSinceMidnight()
+{
+    return static_cast<float>(QTime::currentTime().msecsSinceStartOfDay() / 1000.0);
+}
+
+QDateTime SystemClock::now()
+{
+    QDateTime t = QDateTime::currentDateTime();
+    t.setTime(QTime(t.time().hour(), t.time().minute(), t.time().second()));
+    return t;
+}

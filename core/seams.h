@@ -1,0 +1,65 @@
+#pragma once
+// The program's contact points with the user and the machine that tests replace: message and
+// input boxes, the common file and printer dialogs, the clock, and ending the program.
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+class QPrinter;
+
+// Caption of message boxes that do not name their own.
+inline const QString kAppTitle = QStringLiteral("Thermocouple Recorder");
+
+enum class MsgButtons { Ok, YesNo, YesNoCancel };
+enum class MsgIcon { None, Question, Information, Warning, Critical };
+enum class MsgAnswer { Ok, Yes, No, Cancel };
+
+struct MessageRequest {
+    QString text;
+    QString caption = kAppTitle;
+    MsgButtons buttons = MsgButtons::Ok;
+    MsgIcon icon = MsgIcon::None;
+    MsgAnswer defaultButton = MsgAnswer::Ok;
+};
+
+struct FileDialogRequest {
+    QString title;
+    QString filter;      // "All Files (*.*)" means every file
+    QString initialDir;
+    QString initialName;
+    bool mustExist = false;        // Open
+    bool confirmOverwrite = false; // Save As
+};
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    virtual MsgAnswer message(const MessageRequest& request) = 0;
+    // Returns the typed text; Cancel reads as empty text.
+    virtual QString input(const QString& prompt, const QString& title,
+                          const QString& defaultText) = 0;
+    // The chosen path, or nothing when the user cancelled.
+    virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
+    // False when the user cancelled; the printer keeps its settings then.
+    virtual bool printerSetup(QPrinter& printer) = 0;
+
+    // An OK-only box with the application's caption.
+    void say(const QString& text) { message(MessageRequest{text}); }
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Seconds since midnight, with a fractional part, as a Single.
+    virtual float secondsSinceMidnight() = 0;
+    // Local date and time, whole seconds.
+    virtual QDateTime now() = 0;
+};
+
+class SystemClock final : public Clock {
+public:
+    float secondsSinceMidnight() override;
+    QDateTime now() override;
+};

@@ -1,0 +1,594 @@
+#include "vovirezoza.h"
+
+#include "configfile.h"
+#include "decoder.h"
+#include "framereader.h"
+#include "gaugeface.h"
+#include "gaugepanel.h"
+#include "numconv.h"
+#include "optioncommands.h"
+#include "portcommands.h"
+#include "portpath.h"
+#include "seriallink.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+
+namespace {
+
+// Positions and sizes are laid out in twips, 15 to a pixel at 96 dpi (kTwipsPerPixel).
+constexpr int px(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+constexpr int kClientWidth = 10455;
+constexpr int kClientHeight = 7815;
+constexpr int kF1 = 112;
+constexpr int kF2 = 113;
+const QString kModeWord = QStringLiteral("Thermocouple");
+const QString kTitleMiddle = QStringLiteral(" Data Logger - Veltrona Inc.   [ ");
+
+} // namespace
+
+VoviRezoZA::VoviRezoZA(Module1& shared, WindowServices services, QWidget* parent)
+    : QMainWindow(parent), m(shared), s(std::move(services))
+{
+    setObjectName(QStringLiteral("VoviRezoZA"));
+    if (!s.comPortExists) {
+        const QString folder = s.programFolder;
+        s.comPortExists = [folder](int n) { return ComPortExists(folder, n); };
+    }
+    if (!s.yieldWaiting)
+        s.yieldWaiting = YieldWaiting;
+    if (!s.yieldNow)
+        s.yieldNow = YieldNow;
+    buildMenus();
+    buildControls();
+
+    // F1 and F2 work wherever the focus is inside the window, as keys of the window itself.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, [this] { Form_KeyDown(kF1); });
+    auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    connect(f2, &QShortcut::activated, this, [this] { Form_KeyDown(kF2); });
+
+    // Any other way out of the event loop still keeps the settings.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (!ending_)
+            Form_Unload();
+    });
+}
+
+VoviRezoZA::~VoviRezoZA() = default;
+
+void VoviRezoZA::buildMenus()
+{
+    auto addMenu = [this](QMenu* parentMenu, const QString& caption, const QString& name) {
+        QMenu* menu = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
+        menu->setObjectName(name);
+        menu->menuAction()->setObjectName(name);
+        return menu;
+    };
+    // Check marks follow the settings only when the captions are refreshed, so a click must not
+    // move them by itself.
+    auto addItem = [this](QMenu* menu, const QString& caption, const QString& name,
+                          void (VoviRezoZA::*handler)(), bool checkable = false) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(name);
+        a->setCheckable(checkable);
+        connect(a, &QAction::triggered, this, [this, a, handler, checkable](bool checked) {
+            if (checkable)
+                a->setChecked(!checked);
+            (this->*handler)();
+        });
+        return a;
+    };
+
+    QMenu* file = addMenu(nullptr, QStringLiteral("File"), QStringLiteral("mnuFile"));
+    addItem(file, QStringLiteral("New"), QStringLiteral("mnuNew"), &VoviRezoZA::mnuNew_Click);
+    addItem(file, QStringLiteral("Open"), QStringLiteral("mnuOpen"), &VoviRezoZA::mnuOpen_Click);
+    addItem(file, QStringLiteral("Save"), QStringLiteral("mnuSave"), &VoviRezoZA::mnuSave_Click);
+    addItem(file, QStringLiteral("Save As"), QStringLiteral("mnuSaveAs"),
+            &VoviRezoZA::mnuSaveAs_Click);
+    file->addSeparator();
+    addItem(file, QStringLiteral("Export Data to Notepad"), QStringLiteral("mnuExport"),
+            &VoviRezoZA::mnuExport_Click);
+    file->addSeparator();
+    addItem(file, QStringLiteral("Print"), QStringLiteral("mnuPrint"), &VoviRezoZA::mnuPrint_Click);
+    addItem(file, QStringLiteral("Windows Printer Setup"), QStringLiteral("mnuPrintSetup"),
+            &VoviRezoZA::mnuPrintSetup_Click);
+    file->addSeparator();
+    addItem(file, QStringLiteral("Exit"), QStringLiteral("mnuExit"), &VoviRezoZA::mnuExit_Click);
+
+    QMenu* options = addMenu(nullptr, QStringLiteral("Options"), QStringLiteral("mnuOptions"));
+    addItem(options, QStringLiteral("Strip Chart Recording Time"),
+            QStringLiteral("mnuStripChartTime"), &VoviRezoZA::mnuStripChartTime_Click);
+    QMenu* thickness =
+        addMenu(options, QStringLiteral("Graph Line Thickness"), QStringLiteral("mnuThickness"));
+    addItem(thickness, QStringLiteral("Thin"), QStringLiteral("mnuThin"), &VoviRezoZA::mnuThin_Click,
+            true);
+    addItem(thickness, QStringLiteral("Thick"), QStringLiteral("mnuThick"),
+            &VoviRezoZA::mnuThick_Click, true);
+    addItem(thickness, QStringLiteral("Thickest"), QStringLiteral("mnuThickest"),
+            &VoviRezoZA::mnuThickest_Click, true);
+    options->addSeparator();
+    QMenu* scales =
+        addMenu(options, QStringLiteral("Thermocouple Graph Scales"), QStringLiteral("mnuScales"));
+    addItem(scales, QStringLiteral("Typical Exhaust Gas Temps (900-1700)"),
+            QStringLiteral("mnuScalesEGT"), &VoviRezoZA::mnuScalesEGT_Click, true);
+    addItem(scales, QStringLiteral("Typical Fluid/Air Temps (50-300)"),
+            QStringLiteral("mnuScalesFluid"), &VoviRezoZA::mnuScalesFluid_Click, true);
+    addItem(scales, QStringLiteral("User Specified"), QStringLiteral("mnuScalesUser"),
+            &VoviRezoZA::mnuScalesUser_Click, true);
+    QMenu* units =
+        addMenu(options, QStringLiteral("Temperature Units"), QStringLiteral("mnuTempUnits"));
+    addItem(units, QStringLiteral("Degrees F"), QStringLiteral("mnuDegF"), &VoviRezoZA::mnuDegF_Click,
+            true);
+    addItem(units, QStringLiteral("Degrees C"), QStringLiteral("mnuDegC"), &VoviRezoZA::mnuDegC_Click,
+            true);
+    QMenu* ports = addMenu(options, QStringLiteral("Com Port(s)"), QStringLiteral("mnuComPorts"));
+    addItem(ports, QStringLiteral("Com Port for 1st Logger"), QStringLiteral("mnuComPort1"),
+            &VoviRezoZA::mnuComPort1_Click);
+    addItem(ports, QStringLiteral("Com Port for 2nd Logger"), QStringLiteral("mnuComPort2"),
+            &VoviRezoZA::mnuComPort2_Click);
+
+    QAction* comments = menuBar()->addAction(QStringLiteral("Record Comments"));
+    comments->setObjectName(QStringLiteral("mnuComments"));
+    connect(comments, &QAction::triggered, this, &VoviRezoZA::mnuComments_Click);
+
+    QMenu* help = addMenu(nullptr, QStringLiteral("Help"), QStringLiteral("mnuHelp"));
+    addItem(help, QStringLiteral("Help"), QStringLiteral("mnuHelpHelp"),
+            &VoviRezoZA::mnuHelpHelp_Click);
+    addItem(help, QStringLiteral("About Thermocouple Recorder"), QStringLiteral("mnuAbout"),
+            &VoviRezoZA::mnuAbout_Click);
+    addItem(help, QStringLiteral("Veltrona on the Web"), QStringLiteral("mnuWeb"),
+            &VoviRezoZA::mnuWeb_Click);
+}
+
+void VoviRezoZA::buildControls()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("client"));
+    central->setMinimumSize(px(kClientWidth), px(kClientHeight));
+    setCentralWidget(central);
+
+    auto label = [](QWidget* parent, const QString& name, const QRect& geometry,
+                    const QString& caption = {}) {
+        auto* l = new QLabel(caption, parent);
+        l->setObjectName(name);
+        l->setGeometry(geometry);
+        return l;
+    };
+
+    Picture5_1 = new GaugePanel(central);
+    Picture5_1->setGeometry(twipsRect(120, 120, 3600, 3720));
+
+    const QStringList captions{QStringLiteral("Start <F1>"), QStringLiteral("Stop <F2>"),
+                               QStringLiteral("Off")};
+    for (int i = 0; i < 3; ++i) {
+        Command1[i] = new QPushButton(captions[i], central);
+        Command1[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        Command1[i]->setGeometry(twipsRect(3840, 120 + i * 540, 1455, 420));
+        Command1[i]->setFocusPolicy(Qt::NoFocus);
+        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+    }
+
+    Label1[0] = label(central, QStringLiteral("Label1_0"), twipsRect(3840, 1740, 1455, 300));
+    Label1[0]->setAlignment(Qt::AlignCenter);
+    Label1[0]->setFrameShape(QFrame::Panel);
+    Label1[0]->setFrameShadow(QFrame::Sunken);
+
+    Command2 = new QPushButton(QStringLiteral("FindCom"), central);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setGeometry(twipsRect(3840, 2200, 800, 375));
+    connect(Command2, &QPushButton::clicked, this, &VoviRezoZA::Command2_Click);
+    Combo1 = new QComboBox(central);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setGeometry(twipsRect(4700, 2200, 700, 375));
+
+    Command3 = new QPushButton(QStringLiteral("Export Data To Notepad"), central);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    Command3->setGeometry(twipsRect(3840, 2700, 1900, 420));
+    connect(Command3, &QPushButton::clicked, this, &VoviRezoZA::Command3_Click);
+
+    Label1[4] = label(central, QStringLiteral("Label1_4"), twipsRect(3840, 3240, 2800, 255));
+    Label1[3] = label(central, QStringLiteral("Label1_3"), twipsRect(120, 3960, 10215, 255));
+
+    Label3 = label(central, QStringLiteral("Label3"), twipsRect(6835, 120, 3500, 240));
+    List1 = new QListWidget(central);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setGeometry(twipsRect(6835, 360, 3500, 3480));
+    List1->setFont(QFont(QStringLiteral("Monospace")));
+
+    Picture6 = new QFrame(central);
+    Picture6->setObjectName(QStringLiteral("Picture6"));
+    Picture6->setGeometry(twipsRect(120, 4320, 10215, 3375));
+    Label15[0] = label(Picture6, QStringLiteral("Label15_0"), twipsRect(30, 0, 2175, 240));
+    Label15[0]->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    Label15[1] = label(Picture6, QStringLiteral("Label15_1"), twipsRect(2400, 0, 2175, 240));
+    Label15[2] = label(Picture6, QStringLiteral("Label15_2"), twipsRect(4920, 0, 2655, 240),
+                       QStringLiteral("Time Divisions are 5 seconds"));
+    for (int k = 0; k < 3; ++k) {
+        auto* box = new QFrame(Picture6);
+        box->setObjectName(QStringLiteral("Picture3_%1").arg(k));
+        box->setGeometry(twipsRect(k * 3360, 240, 3375, 3135));
+        box->setFrameShape(QFrame::Box);
+        box->setAutoFillBackground(true);
+        QPalette p = box->palette();
+        p.setColor(QPalette::Window, Qt::white);
+        box->setPalette(p);
+        Picture3[k] = box;
+        Label14[2 * k] = label(box, QStringLiteral("Label14_%1").arg(2 * k), twipsRect(30, 0, 975, 255));
+        Label14[2 * k + 1] =
+            label(box, QStringLiteral("Label14_%1").arg(2 * k + 1), twipsRect(30, 2880, 975, 255));
+        Label2[k] = label(box, QStringLiteral("Label2_%1").arg(k), twipsRect(0, 0, 180, 375),
+                          QStringLiteral("+"));
+        Label2[k]->setFont(QFont(QStringLiteral("Sans Serif"), 13));
+        Label2[k]->hide();
+    }
+
+    Text1.Text.clear();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    connect(Timer1, &QTimer::timeout, this, &VoviRezoZA::Timer1_Timer);
+
+    // Holder of the captured image while the window prints; it stays outside the visible area.
+    Picture1 = new QLabel(central);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->hide();
+
+    resize(px(kClientWidth), px(kClientHeight) + menuBar()->sizeHint().height());
+}
+
+QAction* VoviRezoZA::action(const QString& name) const
+{
+    return findChild<QAction*>(name);
+}
+
+QMenu* VoviRezoZA::menu(const QString& name) const
+{
+    return findChild<QMenu*>(name);
+}
+
+QString VoviRezoZA::label6Caption(int i) const
+{
+    return Picture5_1->face().Label6[i].caption;
+}
+
+
+// ---------------------------------------------------------------- start-up and shutdown
+
+void VoviRezoZA::Form_Load()
+{
+    // A missing or unreadable settings file leaves every setting at its initial value.
+    ConfigFile(0, m, s.programFolder);
+    SwitchToTC();
+    RedrawGauge(0);
+    m.FileName = QStringLiteral("Untitled");
+    m.FilePath = s.programFolder + m.DataFolder + QLatin1Char('/') + m.FileName;
+    setWindowCaptionForFile();
+    m.DoingStripChart = 2;
+    Label15[1]->hide();
+    qint16 StartOverFlag = 0;
+    UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 0);
+    measurePollBudget();
+    StopFlag = 1;
+    CommBuffer.clear();
+}
+
+void VoviRezoZA::setWindowCaptionForFile()
+{
+    setWindowTitle(kModeWord);
+    setWindowTitle(windowTitle() + kTitleMiddle + m.FileName + QStringLiteral(" ]"));
+}
+
+void VoviRezoZA::measurePollBudget()
+{
+    PollLimit = MeasurePollBudget(*s.clock, *s.port, CommBuffer, CommText, LineBreak,
+                                  s.yieldWaiting);
+}
+
+void VoviRezoZA::Form_Activate()
+{
+    SwitchToTC();
+}
+
+void VoviRezoZA::Form_KeyDown(int KeyCode)
+{
+    if (KeyCode == kF1)
+        Command1_Click(0);
+    else if (KeyCode == kF2)
+        Command1_Click(1);
+}
+
+bool VoviRezoZA::Form_QueryUnload()
+{
+    m.CancelExit = 0;
+    mnuExit_Click();
+    return m.CancelExit != 1;
+}
+
+void VoviRezoZA::Form_Unload()
+{
+    ConfigFile(1, m, s.programFolder);
+}
+
+void VoviRezoZA::Form_Resize()
+{
+    Picture1->move(px(width() * kTwipsPerPixel + 500), Picture1->y());
+}
+
+void VoviRezoZA::mnuExit_Click()
+{
+    if (m.DataNotSaved == 1) {
+        MessageRequest ask{QStringLiteral("Save this recorded data?"), QStringLiteral("Save Data?"),
+                           MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Yes};
+        const MsgAnswer answer = s.prompts->message(ask);
+        if (answer == MsgAnswer::Cancel) {
+            m.CancelExit = 1;
+            return;
+        }
+        if (answer == MsgAnswer::Yes)
+            mnuSaveAs_Click();
+    }
+    if (const int error = ConfigFile(1, m, s.programFolder))
+        s.prompts->say(QStringLiteral("Exit Err = ") + QString::number(error));
+    endProgram();
+}
+
+void VoviRezoZA::endProgram()
+{
+    ending_ = true;
+    StopFlag = 1; // ends any wait for a frame
+    Timer1->stop();
+    hide();
+    if (s.endProgram)
+        s.endProgram();
+}
+
+void VoviRezoZA::closeEvent(QCloseEvent* event)
+{
+    if (ending_ || Form_QueryUnload())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void VoviRezoZA::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !ending_)
+        Form_Activate();
+}
+
+void VoviRezoZA::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+// ---------------------------------------------------------------- screen mode and captions
+
+void VoviRezoZA::SwitchToTC()
+{
+    DeriveThermocoupleValues(m);
+    menu(QStringLiteral("mnuTempUnits"))->menuAction()->setVisible(true);
+    menu(QStringLiteral("mnuScales"))->menuAction()->setVisible(true);
+    List1->resize(px(3500), List1->height());
+    Label3->setText(QStringLiteral("Time     Temperatures Deg ") + m.TempUnitLetter);
+    action(QStringLiteral("mnuAbout"))->setText(QStringLiteral("About ") + m.ProgramTitle);
+    Picture5_1->setVisible(true);
+    Command3->setVisible(false);
+    UpdateForm();
+}
+
+void VoviRezoZA::UpdateForm()
+{
+    m.RunningStatusText = QStringLiteral("Click on 'Stop' or press <F2> to stop recording.");
+    m.IdleStatusText = QStringLiteral("Click on 'Start' or press <F1> to ") +
+                       QStringLiteral("start recording data.");
+    Label1[3]->setText(StopFlag == 1 ? m.IdleStatusText : m.RunningStatusText);
+
+    action(QStringLiteral("mnuThin"))->setChecked(m.LineThickness != 1 && m.LineThickness != 2);
+    action(QStringLiteral("mnuThick"))->setChecked(m.LineThickness == 1);
+    action(QStringLiteral("mnuThickest"))->setChecked(m.LineThickness == 2);
+
+    Label1[4]->setText(QStringLiteral("Fuel: Gasoline"));
+
+    action(QStringLiteral("mnuScalesEGT"))->setChecked(m.ScaleType == 0);
+    action(QStringLiteral("mnuScalesFluid"))->setChecked(m.ScaleType == 1);
+    action(QStringLiteral("mnuScalesUser"))->setChecked(m.ScaleType != 0 && m.ScaleType != 1);
+
+    const bool degC = m.DegCFlag == 1;
+    action(QStringLiteral("mnuDegC"))->setChecked(degC);
+    action(QStringLiteral("mnuDegF"))->setChecked(!degC);
+    action(QStringLiteral("mnuScalesEGT"))
+        ->setText(degC ? QStringLiteral("Typical Exhaust Gas Temps (500-950)")
+                       : QStringLiteral("Typical Exhaust Gas Temps (900-1700)"));
+    action(QStringLiteral("mnuScalesFluid"))->setText(QStringLiteral("Typical Fluid/Air Temps (50-300)"));
+
+    RedrawGauge(0);
+}
+
+void VoviRezoZA::RedrawGauge(int)
+{
+    Picture5_1->redraw(m);
+}
+
+void VoviRezoZA::DrawGaugeNeedle(int, float&)
+{
+    Picture5_1->drawNeedle(m, ChannelText);
+}
+
+// The chart's drawing comes with the strip chart; until then a call keeps the bookkeeping that
+// start-up and the gauges rely on: the set-up's captions, the run clock and the gauge bars.
+void VoviRezoZA::UpdateScreen(qint16& StartOverFlag, qint16& DoingStripChart, double&, QString&,
+                              qint16)
+{
+    if (m.ChartStarted == 0) {
+        if (m.StripChartTime < 1 || m.StripChartTime > 1500)
+            m.StripChartTime = 15;
+        const QString top = num::CStr(m.GraphMax);
+        const QString bottom = num::CStr(m.GraphMin);
+        for (int k = 0; k < 3; ++k) {
+            Label14[2 * k]->setText(top);
+            Label14[2 * k + 1]->setText(bottom);
+            Command1[k]->setVisible(true);
+        }
+        Label15[0]->setText(QStringLiteral("Temperature Deg ") + m.TempUnitLetter);
+        m.ChartWrapped = 0;
+        m.CurrentSection = 0;
+        m.SectionStartTimer = s.clock->secondsSinceMidnight();
+        m.RecordStartTimer = m.SectionStartTimer;
+        m.ChartStarted = 1;
+    }
+    for (int i = 0; i < m.NumChannels && i < kMaxChannels; ++i)
+        m.TCReading[i] = static_cast<float>(num::Val(ChannelText[i]));
+    float scratch = 0;
+    DrawGaugeNeedle(0, scratch);
+    if (DoingStripChart == 2) {
+        DoingStripChart = 1;
+        StartOverFlag = 1;
+    }
+}
+
+// ---------------------------------------------------------------- acquisition
+
+void VoviRezoZA::StartComm()
+{
+    ::StartComm(*s.port, m.ComPort[0]);
+}
+
+bool VoviRezoZA::ReadComm()
+{
+    const ReadCommResult result = ::ReadComm(*s.port, PollLimit, StopFlag, CommText,
+                                             CommBuffer, s.yieldWaiting, s.yieldNow, &ending_);
+    if (result == ReadCommResult::GaveUp)
+        s.prompts->say(QStringLiteral("Not receiving data."));
+    return result == ReadCommResult::Frame;
+}
+
+void VoviRezoZA::BreakoutTempData(QString& Kxx)
+{
+    if (!::BreakoutTempData(Kxx, m.TCReading, m.NumChannels, m.DegCFlag, ChannelText))
+        return;
+    for (int i = 0; i < m.NumChannels; ++i)
+        Picture5_1->setChannelCaption(i, ChannelText[i]);
+}
+
+void VoviRezoZA::Command2_Click()
+{
+    Combo1->clear();
+    Combo1->addItems(FindComPorts(s.comPortExists));
+    if (Combo1->count() > 0)
+        Combo1->setCurrentIndex(0);
+}
+
+void VoviRezoZA::mnuComPort1_Click()
+{
+    ChooseLoggerPort(*s.prompts, *s.port, m.ComPort[0], s.yieldNow, [](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
+}
+
+void VoviRezoZA::mnuComPort2_Click()
+{
+    s.prompts->say(QStringLiteral("Option not yet activated."));
+}
+
+// ---------------------------------------------------------------- options
+
+void VoviRezoZA::afterUnitOrScaleChange(const QString& message)
+{
+    SwitchToTC();
+    RedrawGauge(0);
+    s.prompts->say(message);
+}
+
+void VoviRezoZA::mnuDegC_Click()
+{
+    m.DegCFlag = 1;
+    SwitchToTC();
+    RedrawGauge(0);
+    s.prompts->say(options::UnitChangedMessage(m));
+}
+
+void VoviRezoZA::mnuDegF_Click()
+{
+    m.DegCFlag = 0;
+    SwitchToTC();
+    RedrawGauge(0);
+    s.prompts->say(options::UnitChangedMessage(m));
+}
+
+void VoviRezoZA::mnuScalesEGT_Click()
+{
+    m.ScaleType = 0;
+    afterUnitOrScaleChange(options::kNewScalesMessage);
+}
+
+void VoviRezoZA::mnuScalesFluid_Click()
+{
+    m.ScaleType = 1;
+    afterUnitOrScaleChange(options::kNewScalesMessage);
+}
+
+void VoviRezoZA::mnuScalesUser_Click()
+{
+    if (AskUserGraphRange(*s.prompts, m))
+        afterUnitOrScaleChange(options::kNewScalesMessage);
+}
+
+void VoviRezoZA::mnuStripChartTime_Click()
+{
+    AskStripChartTime(*s.prompts, m);
+}
+
+// The thickness takes effect at the next chart pass; its check mark at the next refresh.
+void VoviRezoZA::mnuThin_Click()
+{
+    m.LineThickness = 0;
+}
+
+void VoviRezoZA::mnuThick_Click()
+{
+    m.LineThickness = 1;
+}
+
+void VoviRezoZA::mnuThickest_Click()
+{
+    m.LineThickness = 2;
+}
+
+// ---------------------------------------------------------------- commands of later work
+// Recording, files, export, printing, comments, help and About are not built yet; their
+// handlers are connected so the menu is complete, and they do nothing.
+
+void VoviRezoZA::Command1_Click(int) {}
+void VoviRezoZA::Command3_Click() {}
+void VoviRezoZA::Timer1_Timer() {}
+void VoviRezoZA::mnuNew_Click() {}
+void VoviRezoZA::mnuOpen_Click() {}
+void VoviRezoZA::mnuSave_Click() {}
+void VoviRezoZA::mnuSaveAs_Click() {}
+void VoviRezoZA::mnuExport_Click() {}
+void VoviRezoZA::mnuPrint_Click() {}
+void VoviRezoZA::mnuPrintSetup_Click() {}
+void VoviRezoZA::mnuComments_Click() {}
+void VoviRezoZA::mnuHelpHelp_Click() {}
+void VoviRezoZA::mnuAbout_Click() {}
+void VoviRezoZA::mnuWeb_Click() {}

@@ -1,0 +1,158 @@
+#pragma once
+// The main window: the one window that stays open. Every command reaches the program through
+// its menu, its buttons or F1/F2. The handlers carry the names the rest of the team uses
+// (Command1_Click, mnuExit_Click ...); their work is done by the subsystem libraries.
+
+#include "module1.h"
+#include "seams.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTimer;
+class QWidget;
+class GaugePanel;
+class SerialLink;
+
+// What the window needs from outside; tests hand in scripted ones.
+struct WindowServices {
+    QString programFolder;
+    Prompts* prompts = nullptr;
+    Clock* clock = nullptr;
+    SerialLink* port = nullptr;
+    // Ends the program without running the close handlers again.
+    std::function<void()> endProgram;
+    // Whether COM port n can be opened at all; defaults to a real probe of the device.
+    std::function<bool(int)> comPortExists;
+    // Yield to the event queue: the first may sleep up to about 1 ms waiting for an event.
+    std::function<void()> yieldWaiting;
+    std::function<void()> yieldNow;
+};
+
+// The run text: sample lines, each ended by CR LF, kept byte for byte (a text widget would
+// rewrite the line ends).
+struct RunText {
+    QString Text;
+};
+
+class VoviRezoZA : public QMainWindow {
+    Q_OBJECT
+public:
+    VoviRezoZA(Module1& shared, WindowServices services, QWidget* parent = nullptr);
+    ~VoviRezoZA() override;
+
+    // Start-up: settings, mode, panel, title, empty chart, polling budget.
+    void Form_Load();
+    void Form_Activate();
+    void Form_KeyDown(int KeyCode);
+    // Returns true when the window may close.
+    bool Form_QueryUnload();
+    void Form_Unload();
+    void Form_Resize();
+
+    // Screen mode and captions.
+    void SwitchToTC();
+    void UpdateForm();
+    void RedrawGauge(int WhichOne = 0);
+    void DrawGaugeNeedle(int WhichOne, float& GaugeReading);
+    void UpdateScreen(qint16& StartOverFlag, qint16& DoingStripChart, double& RecordTime,
+                      QString& LastText1, qint16 UseRecordedTime);
+
+    // Acquisition.
+    void StartComm();
+    bool ReadComm();
+    void BreakoutTempData(QString& Kxx);
+
+public slots:
+    // Virtual so that tests can see which command another command runs.
+    virtual void Command1_Click(int Index);
+    void Command2_Click();
+    void Command3_Click();
+    void Timer1_Timer();
+
+    void mnuNew_Click();
+    void mnuOpen_Click();
+    void mnuSave_Click();
+    virtual void mnuSaveAs_Click();
+    void mnuExport_Click();
+    void mnuPrint_Click();
+    void mnuPrintSetup_Click();
+    void mnuExit_Click();
+    void mnuStripChartTime_Click();
+    void mnuThin_Click();
+    void mnuThick_Click();
+    void mnuThickest_Click();
+    void mnuScalesEGT_Click();
+    void mnuScalesFluid_Click();
+    void mnuScalesUser_Click();
+    void mnuDegF_Click();
+    void mnuDegC_Click();
+    void mnuComPort1_Click();
+    void mnuComPort2_Click();
+    void mnuComments_Click();
+    void mnuHelpHelp_Click();
+    void mnuAbout_Click();
+    void mnuWeb_Click();
+
+public:
+    // Controls, by the names the rest of the program uses.
+    QAction* action(const QString& name) const;
+    QMenu* menu(const QString& name) const;
+    std::array<QPushButton*, 3> Command1{};
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    GaugePanel* Picture5_1 = nullptr;
+    QFrame* Picture6 = nullptr;
+    std::array<QWidget*, 3> Picture3{};
+    std::array<QLabel*, 6> Label14{};
+    std::array<QLabel*, 3> Label2{};
+    std::array<QLabel*, 3> Label15{};
+    QListWidget* List1 = nullptr;
+    QLabel* Label3 = nullptr;
+    RunText Text1;
+    std::array<QLabel*, 5> Label1{}; // elements 0, 3 and 4 exist
+    QComboBox* Combo1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QLabel* Picture1 = nullptr;
+
+    // Private fields of the window, open to tests.
+    QString LineBreak;
+    qint16 StopFlag = 0;
+    QString CommText;
+    double RecordTime = 0;
+    std::array<QString, kMaxChannels> ChannelText;
+    qint32 PollLimit = 0;
+    QString CommBuffer;
+
+    Module1& m;
+
+    // The caption of Label6(i), the channel reading under bar i.
+    QString label6Caption(int i) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildControls();
+    void setWindowCaptionForFile();
+    void measurePollBudget();
+    void afterUnitOrScaleChange(const QString& message);
+    void endProgram();
+
+    WindowServices s;
+    bool ending_ = false;
+    bool inTick_ = false;
+};

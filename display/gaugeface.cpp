@@ -1,0 +1,86 @@
+#include "gaugeface.h"
+
+#include "numconv.h"
+
+#include <algorithm>
+#include <cmath>
+
+int GaugeDivisions(double span)
+{
+    const std::optional<qint16> r = num::ToInteger(span);
+    if (!r)
+        return 5;
+    for (const int k : {5, 4, 3, 2}) {
+        if (*r % k == 0)
+            return k;
+    }
+    return 5;
+}
+
+void RedrawGauge(GaugeFace& face, Module1& m, double panelWidth)
+{
+    m.TraceLastX.assign(kTraceSlots, 0.0f);
+    m.TraceLastY.assign(kTraceSlots, 0.0f);
+    m.TraceNewY.assign(kTraceSlots, 0.0f);
+
+    // Damaged settings must not leave the panel with an empty or inverted scale.
+    const double graphMin = std::isfinite(m.GraphMin) ? m.GraphMin : 0.0;
+    double graphMax = std::isfinite(m.GraphMax) ? m.GraphMax : graphMin + 1.0;
+    if (!(graphMax > graphMin))
+        graphMax = graphMin + 1.0;
+    const double span = graphMax - graphMin;
+
+    const int n = GaugeDivisions(span);
+    const std::optional<qint16> r = num::ToInteger(span);
+    // The grid steps by the whole-number span; a span beyond 16 bits steps by the span itself.
+    const double step = (r && *r > 0 ? double(*r) : span) / n;
+
+    face.ScaleHeight = -1.15 * span;
+    face.ScaleTop = graphMax + 0.1 * span;
+    face.PanelWidth = panelWidth > 0 ? panelWidth : 1.0;
+    face.LabelHeight = kLabelHeightFraction * -face.ScaleHeight;
+
+    for (int i = 0; i < kGridSlots; ++i) {
+        GridLine& line = face.Line2[i];
+        GridLabel& label = face.Label5[i];
+        line.visible = label.visible = i <= n;
+        if (i > n)
+            continue;
+        line.y = graphMin + i * step;
+        label.top = line.y + face.LabelHeight;
+        label.caption = num::Format(line.y, QStringLiteral("####0"));
+    }
+
+    // A narrow user range high up the scale puts 90 % of the maximum below the minimum; the
+    // placeholder then stands empty on the minimum instead of getting a negative height.
+    const double placeholderTop = std::max(0.9 * graphMax, graphMin);
+    const double W = face.PanelWidth;
+    const int channels = std::clamp<int>(m.NumChannels, 0, kBarSlots);
+    for (int ch = 0; ch < kBarSlots; ++ch) {
+        Bar& bar = face.Shape1[ch];
+        ChannelLabel& label = face.Label6[ch];
+        bar.fillColor = kChannelBarColors[ch];
+        bar.top = placeholderTop;
+        bar.height = placeholderTop - graphMin;
+        label.visible = ch < channels;
+        label.left = 0.2 * ch * W + 0.25 * W;
+        bar.left = label.left;
+        label.top = face.Line2[0].y + 0.003 * face.ScaleHeight;
+        label.caption = QStringLiteral("Temp ") + QString::number(ch + 1);
+        label.foreColor = bar.fillColor;
+    }
+}
+
+void DrawGaugeNeedle(GaugeFace& face, const Module1& m,
+                     const std::array<QString, kMaxChannels>& ChannelText)
+{
+    const int channels = std::clamp<int>(m.NumChannels, 0, kBarSlots);
+    const float graphMin = static_cast<float>(m.GraphMin);
+    for (int i = 0; i < channels; ++i) {
+        float v = static_cast<float>(num::Val(ChannelText[i]));
+        if (!(v >= graphMin)) // NaN cannot come from Val, but must not make a bar either
+            v = graphMin;
+        face.Shape1[i].top = v;
+        face.Shape1[i].height = double(v) - double(graphMin);
+    }
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The temperature panel Picture5(1) as plain data: the grid, its labels, the channel bars and
+// the channel labels, all placed in the panel's user scale (degrees, growing upward). The
+// widget that shows it (GaugePanel) only paints what this model says, so the arithmetic is
+// testable without a display.
+
+#include "module1.h"
+
+#include <QString>
+#include <array>
+
+constexpr int kGridSlots = 7;  // Line2(0..6), Label5(0..6)
+constexpr int kBarSlots = 4;   // Shape1(0..3), Label6(0..3)
+
+// Height of a grid or channel label as a fraction of the visible height of the panel. The
+// label boxes are design-time properties of the window; keeping them proportional lets the
+// model place them without knowing the panel's pixel height.
+constexpr double kLabelHeightFraction = 0.04;
+
+// Bar width: 255 twips, 15 twips per pixel at 96 dpi.
+constexpr int kBarWidthTwips = 255;
+constexpr int kTwipsPerPixel = 15;
+constexpr int kBarWidthPixels = kBarWidthTwips / kTwipsPerPixel;
+
+struct GridLine {
+    bool visible = false;
+    double y = 0; // Y1 = Y2, degrees; the line spans the whole panel width
+};
+
+struct GridLabel {
+    bool visible = false;
+    double top = 0; // degrees; the label hangs LabelHeight below this, so it sits on its line
+    QString caption;
+};
+
+struct Bar {
+    double left = 0;   // same unit as GaugeFace::PanelWidth
+    double top = 0;    // degrees
+    double height = 0; // degrees, downward from top
+    quint32 fillColor = 0; // 0xRRGGBB
+};
+
+struct ChannelLabel {
+    bool visible = false;
+    double left = 0; // same unit as GaugeFace::PanelWidth
+    double top = 0;  // degrees
+    QString caption; // "Temp n" after a redraw; the frame decoder writes readings here
+    quint32 foreColor = 0; // 0xRRGGBB
+};
+
+struct GaugeFace {
+    double ScaleTop = 1;     // value at the top edge of the panel
+    double ScaleHeight = -1; // negative: values grow upward
+    double PanelWidth = 1;   // horizontal extent the lefts were computed for
+    double LabelHeight = 0;  // degrees, positive; height of Label5 and Label6 boxes
+    std::array<GridLine, kGridSlots> Line2{};
+    std::array<GridLabel, kGridSlots> Label5{};
+    std::array<Bar, kBarSlots> Shape1{};
+    std::array<ChannelLabel, kBarSlots> Label6{};
+};
+
+// Number of grid divisions for a span: the span rounded to a 16-bit whole number R, then the
+// first of 5, 4, 3, 2 that divides R exactly, else 5. A span that does not fit 16 bits (or is
+// not finite) also gives 5, never an error.
+int GaugeDivisions(double span);
+
+// Lays out the grid, labels and placeholder bars for m.GraphMin..m.GraphMax on a panel
+// `panelWidth` wide, and recreates the strip chart's three work arrays as seven zeros.
+// A span that is zero, negative or not finite (damaged settings) is drawn as a span of 1
+// degree above GraphMin, so no scale is ever empty.
+void RedrawGauge(GaugeFace& face, Module1& m, double panelWidth);
+
+// Sets every channel bar from the reading texts: Val of the text, raised to GraphMin when
+// lower (empty and non-numeric text reads 0); no upper limit, the panel edge cuts the bar.
+void DrawGaugeNeedle(GaugeFace& face, const Module1& m,
+                     const std::array<QString, kMaxChannels>& ChannelText);

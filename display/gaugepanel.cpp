@@ -1,0 +1,132 @@
+#include "gaugepanel.h"
+
+#include <QFont>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr QRgb kPanelBackground = qRgb(0, 0, 0); // the window-text colour
+constexpr QRgb kGridColor = qRgb(255, 255, 255);
+constexpr int kGridLabelLeft = 2;
+
+QColor fromRgb(quint32 rgb)
+{
+    return QColor(QRgb(0xFF000000u | (rgb & 0xFFFFFFu)));
+}
+
+} // namespace
+
+GaugePanel::GaugePanel(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Picture5_1"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    render();
+}
+
+void GaugePanel::setFace(const GaugeFace& face)
+{
+    face_ = face;
+    render();
+}
+
+void GaugePanel::redraw(Module1& m)
+{
+    RedrawGauge(face_, m, width());
+    render();
+}
+
+void GaugePanel::drawNeedle(const Module1& m,
+                            const std::array<QString, kMaxChannels>& ChannelText)
+{
+    DrawGaugeNeedle(face_, m, ChannelText);
+    render();
+}
+
+void GaugePanel::setChannelCaption(int ch, const QString& caption)
+{
+    if (ch < 0 || ch >= kBarSlots || face_.Label6[ch].caption == caption)
+        return;
+    face_.Label6[ch].caption = caption;
+    render();
+}
+
+int GaugePanel::rowForValue(double value) const
+{
+    const double h = height();
+    double row = face_.ScaleHeight != 0 ? (value - face_.ScaleTop) / face_.ScaleHeight * h : 0;
+    if (std::isnan(row))
+        row = 0;
+    return static_cast<int>(std::floor(std::clamp(row, -2.0, h + 2.0)));
+}
+
+int GaugePanel::columnForX(double x) const
+{
+    const double w = width();
+    double col = face_.PanelWidth > 0 ? x / face_.PanelWidth * w : 0;
+    if (std::isnan(col))
+        col = 0;
+    return static_cast<int>(std::floor(std::clamp(col, -2.0, w + 2.0)));
+}
+
+void GaugePanel::render()
+{
+    const QSize sz = size().expandedTo(QSize(1, 1));
+    if (image_.size() != sz)
+        image_ = QImage(sz, QImage::Format_RGB32);
+    image_.fill(kPanelBackground);
+
+    QPainter p(&image_);
+    const int labelPx = std::max(1, rowForValue(face_.ScaleTop - face_.LabelHeight));
+    QFont font = p.font();
+    font.setPixelSize(std::max(6, labelPx - 2));
+    p.setFont(font);
+
+    // Bars first, so the grid stays readable across them.
+    for (const Bar& bar : face_.Shape1) {
+        const int top = rowForValue(bar.top);
+        const int bottom = rowForValue(bar.top - bar.height);
+        if (bottom > top)
+            p.fillRect(columnForX(bar.left), top, kBarWidthPixels, bottom - top,
+                       fromRgb(bar.fillColor));
+    }
+
+    p.setPen(QColor(kGridColor));
+    for (const GridLine& line : face_.Line2) {
+        if (line.visible) {
+            const int y = rowForValue(line.y);
+            p.drawLine(0, y, width() - 1, y);
+        }
+    }
+    for (const GridLabel& label : face_.Label5) {
+        if (label.visible)
+            p.drawText(QRect(kGridLabelLeft, rowForValue(label.top), width(), labelPx),
+                       Qt::AlignLeft | Qt::AlignVCenter, label.caption);
+    }
+    // Each channel label keeps to its own column, the distance to the next bar.
+    const int channelLabelWidth = std::max(1, columnForX(0.2 * face_.PanelWidth));
+    for (const ChannelLabel& label : face_.Label6) {
+        if (!label.visible)
+            continue;
+        p.setPen(fromRgb(label.foreColor));
+        p.drawText(QRect(columnForX(label.left), rowForValue(label.top), channelLabelWidth,
+                         labelPx),
+                   Qt::AlignLeft | Qt::AlignVCenter, label.caption);
+    }
+    p.end();
+    update();
+}
+
+void GaugePanel::paintEvent(QPaintEvent* event)
+{
+    QPainter p(this);
+    p.drawImage(event->rect(), image_, event->rect());
+}
+
+void GaugePanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    render();
+}

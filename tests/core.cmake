@@ -1,0 +1,3 @@
+tr_add_qtest(test_numconv SOURCES test_numconv.cpp LIBS tr_core)
+tr_add_qtest(test_configfile SOURCES test_configfile.cpp LIBS tr_core)
+tr_add_qtest(test_window SOURCES test_window.cpp LIBS tr_window)

@@ -1,0 +1,2 @@
+tr_add_qtest(test_gaugeface SOURCES test_gaugeface.cpp LIBS tr_display_logic)
+tr_add_qtest(test_gaugepanel SOURCES test_gaugepanel.cpp LIBS tr_display)

@@ -1,0 +1,42 @@
+#pragma once
+// Prompts answered by a script, for tests: each message, input box or dialog takes the next
+// answer queued for its kind and every request is recorded for the test to inspect.
+// A request with no queued answer fails the running test (QFAIL-style) and answers as Cancel.
+
+#include "seams.h"
+
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+class ScriptedPrompts final : public Prompts {
+public:
+    struct InputRequest {
+        QString prompt, title, defaultText;
+    };
+
+    std::deque<MsgAnswer> messageAnswers;          // for boxes that are not OK-only
+    std::deque<QString> inputAnswers;              // "" stands for Cancel
+    std::deque<QString> fileAnswers;               // a null QString stands for Cancel
+    std::deque<bool> printerAnswers;
+
+    std::vector<MessageRequest> messages;
+    std::vector<InputRequest> inputs;
+    std::vector<FileDialogRequest> openDialogs;
+    std::vector<FileDialogRequest> saveDialogs;
+    int printerDialogs = 0;
+    int unexpected = 0; // requests that found no scripted answer
+
+    MsgAnswer message(const MessageRequest& request) override;
+    QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
+    std::optional<QString> openFile(const FileDialogRequest& request) override;
+    std::optional<QString> saveFile(const FileDialogRequest& request) override;
+    bool printerSetup(QPrinter& printer) override;
+
+private:
+    std::optional<QString> takeFileAnswer();
+
+public:
+    // Texts of every message shown, in order.
+    QStringList messageTexts() const;
+};

@@ -1,0 +1,503 @@
+// The main window as a user meets it: start-up, the menu, captions and check marks, the option
+// and port commands, and the ways out of the program.
+
+#include "configfile.h"
+#include "fakeclock.h"
+#include "gaugepanel.h"
+#include "scriptedprompts.h"
+#include "seriallink.h"
+#include "vovirezoza.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// A port with no instrument behind it.
+class SilentLink final : public SerialLink {
+public:
+    void close() override { open_ = false; }
+    void setPort(int n) override { port = n; }
+    bool setSettings(const QString&) override { return true; }
+    bool open() override { return open_ = opens; }
+    bool isOpen() const override { return open_; }
+    QByteArray readAll() override { return {}; }
+    int port = 0;
+    bool opens = false;
+
+private:
+    bool open_ = false;
+};
+
+// Records the commands that other commands run.
+class Window final : public VoviRezoZA {
+public:
+    using VoviRezoZA::VoviRezoZA;
+    void Command1_Click(int Index) override { command1.push_back(Index); }
+    void mnuSaveAs_Click() override { ++saveAs; }
+    std::vector<int> command1;
+    int saveAs = 0;
+};
+
+struct Fixture {
+    QTemporaryDir dir;
+    Module1 m;
+    ScriptedPrompts prompts;
+    FakeClock clock;
+    SilentLink port;
+    int ended = 0;
+    std::vector<bool> existing = std::vector<bool>(17, false);
+    std::unique_ptr<Window> window;
+
+    explicit Fixture(const QByteArray& config = {}, bool load = true)
+    {
+        if (!config.isNull()) {
+            QFile f(dir.filePath(kConfigFileName));
+            f.open(QIODevice::WriteOnly);
+            f.write(config);
+        }
+        clock.secondsPerDateTimeRead = 1; // the start-up measurement ends at once
+        WindowServices s;
+        s.programFolder = dir.path();
+        s.prompts = &prompts;
+        s.clock = &clock;
+        s.port = &port;
+        s.endProgram = [this] { ++ended; };
+        s.comPortExists = [this](int n) { return n >= 1 && n <= 16 && existing[n]; };
+        window = std::make_unique<Window>(m, s);
+        if (load)
+            window->Form_Load();
+    }
+    QByteArray configOnDisk() const
+    {
+        QFile f(dir.filePath(kConfigFileName));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    bool checked(const char* name) const { return window->action(name)->isChecked(); }
+};
+
+// The menu as an indented outline: one line an entry, "-" for a separator.
+void outline(const QMenu* menu, int depth, QStringList& lines)
+{
+    for (QAction* a : menu->actions()) {
+        const QString indent(depth * 2, QLatin1Char(' '));
+        if (a->isSeparator()) {
+            lines << indent + QStringLiteral("-");
+            continue;
+        }
+        lines << indent + a->text() + QStringLiteral(" (") + a->objectName() + QLatin1Char(')');
+        if (a->menu())
+            outline(a->menu(), depth + 1, lines);
+    }
+}
+
+QByteArray settingsFile(int strip, int thickness, int scale, const char* max, const char* min,
+                        int degC)
+{
+    Module1 m;
+    m.StripChartTime = qint16(strip);
+    m.LineThickness = qint16(thickness);
+    m.ScaleType = qint16(scale);
+    m.UserGraphMax = QString::fromLatin1(max);
+    m.UserGraphMin = QString::fromLatin1(min);
+    m.DegCFlag = qint16(degC);
+    return WriteConfigText(m);
+}
+
+} // namespace
+
+class TestWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpState()
+    {
+        Fixture f;
+        QCOMPARE(f.window->windowTitle(),
+                 QStringLiteral("Thermocouple Data Logger - Veltrona Inc.   [ Untitled ]"));
+        QCOMPARE(f.m.FileName, QStringLiteral("Untitled"));
+        QCOMPARE(f.m.FilePath, f.dir.path() + QStringLiteral("/TCFiles/Untitled"));
+        QCOMPARE(f.window->StopFlag, qint16(1));
+        QVERIFY(f.window->PollLimit > 0);
+        QVERIFY(f.window->CommBuffer.isEmpty());
+        QCOMPARE(f.m.DoingStripChart, qint16(1));
+        QCOMPARE(f.m.ChartStarted, qint16(1));
+        QCOMPARE(f.m.StripChartTime, qint16(15)); // unset chart time becomes 15 at set-up
+        QVERIFY(f.window->Label15[1]->isHidden());
+        QCOMPARE(f.window->Label15[0]->text(), QStringLiteral("Temperature Deg F"));
+        QCOMPARE(f.window->Label14[0]->text(), QStringLiteral("1700"));
+        QCOMPARE(f.window->Label14[1]->text(), QStringLiteral("900"));
+        QVERIFY(f.window->Timer1->interval() == 0 || !f.window->Timer1->isActive());
+        QVERIFY(f.prompts.messages.empty());
+    }
+
+    void startUpWithRealClockMeasuresABudget()
+    {
+        QTemporaryDir dir;
+        Module1 m;
+        ScriptedPrompts prompts;
+        SystemClock clock;
+        SilentLink port;
+        WindowServices s{dir.path(), &prompts, &clock, &port, [] {}, {}, {}, {}};
+        VoviRezoZA window(m, s);
+        window.Form_Load();
+        QVERIFY(window.PollLimit >= 4);
+    }
+
+    void settingsAreReadAtStartUp()
+    {
+        Fixture f(settingsFile(60, 1, 2, "1200", "600", 1));
+        QCOMPARE(f.m.StripChartTime, qint16(60));
+        QCOMPARE(f.m.TempUnitLetter, QStringLiteral("C"));
+        QCOMPARE(f.m.GraphMax, 1200.0);
+        QCOMPARE(f.m.GraphMin, 600.0);
+        QCOMPARE(f.m.GraphFactor, 1.0 / 600);
+        QCOMPARE(f.window->Label3->text(), QStringLiteral("Time     Temperatures Deg C"));
+    }
+
+    // A damaged file must not stop the program: its unreadable fields keep their defaults.
+    void damagedSettingsStillStart()
+    {
+        Fixture f(QByteArray("\x01\xff garbage\r\n,,,\r\n\r\n\r\n\r\nxyz\r\n99999\r\n\"\r\n"));
+        QCOMPARE(f.m.LineThickness, qint16(0));
+        QCOMPARE(f.m.ScaleType, qint16(0));
+        QCOMPARE(f.m.GraphMax, 1700.0);
+        QVERIFY(f.window->PollLimit > 0);
+    }
+
+    void userScaleWithoutARangeFallsBackToThePreset()
+    {
+        Fixture f(settingsFile(15, 0, 2, "", "", 1));
+        QCOMPARE(f.m.GraphMax, 950.0);
+        QCOMPARE(f.m.GraphMin, 500.0);
+        QVERIFY(qIsFinite(f.m.GraphFactor));
+    }
+
+    void menuTree()
+    {
+        Fixture f;
+        QStringList lines;
+        for (QAction* top : f.window->menuBar()->actions()) {
+            lines << top->text() + QStringLiteral(" (") + top->objectName() + QLatin1Char(')');
+            if (top->menu())
+                outline(top->menu(), 1, lines);
+        }
+        const QStringList expected{
+            "File (mnuFile)",
+            "  New (mnuNew)",
+            "  Open (mnuOpen)",
+            "  Save (mnuSave)",
+            "  Save As (mnuSaveAs)",
+            "  -",
+            "  Export Data to Notepad (mnuExport)",
+            "  -",
+            "  Print (mnuPrint)",
+            "  Windows Printer Setup (mnuPrintSetup)",
+            "  -",
+            "  Exit (mnuExit)",
+            "Options (mnuOptions)",
+            "  Strip Chart Recording Time (mnuStripChartTime)",
+            "  Graph Line Thickness (mnuThickness)",
+            "    Thin (mnuThin)",
+            "    Thick (mnuThick)",
+            "    Thickest (mnuThickest)",
+            "  -",
+            "  Thermocouple Graph Scales (mnuScales)",
+            "    Typical Exhaust Gas Temps (900-1700) (mnuScalesEGT)",
+            "    Typical Fluid/Air Temps (50-300) (mnuScalesFluid)",
+            "    User Specified (mnuScalesUser)",
+            "  Temperature Units (mnuTempUnits)",
+            "    Degrees F (mnuDegF)",
+            "    Degrees C (mnuDegC)",
+            "  Com Port(s) (mnuComPorts)",
+            "    Com Port for 1st Logger (mnuComPort1)",
+            "    Com Port for 2nd Logger (mnuComPort2)",
+            "Record Comments (mnuComments)",
+            "Help (mnuHelp)",
+            "  Help (mnuHelpHelp)",
+            "  About Thermocouple Recorder (mnuAbout)",
+            "  Veltrona on the Web (mnuWeb)",
+        };
+        QCOMPARE(lines, expected);
+    }
+
+    void controlsInPlace()
+    {
+        Fixture f;
+        QCOMPARE(f.window->Command1[0]->text(), QStringLiteral("Start <F1>"));
+        QCOMPARE(f.window->Command1[1]->text(), QStringLiteral("Stop <F2>"));
+        QCOMPARE(f.window->Command1[2]->text(), QStringLiteral("Off"));
+        QCOMPARE(f.window->Command2->text(), QStringLiteral("FindCom"));
+        QVERIFY(f.window->Command3->isHidden());
+        f.window->Form_Activate(); // the status line follows StopFlag from the first activation
+        QCOMPARE(f.window->Label1[3]->text(),
+                 QStringLiteral("Click on 'Start' or press <F1> to start recording data."));
+        QCOMPARE(f.window->Label1[4]->text(), QStringLiteral("Fuel: Gasoline"));
+        // The strip-chart frame at its design geometry: 120, 4320, 10215 x 3375 twips.
+        QCOMPARE(f.window->Picture6->geometry(), QRect(8, 288, 681, 225));
+        QCOMPARE(f.window->List1->width(), 233); // 3500 twips
+    }
+
+    void newDoesNothing()
+    {
+        Fixture f;
+        const QByteArray before = WriteConfigText(f.m);
+        const QString title = f.window->windowTitle();
+        f.window->action(QStringLiteral("mnuNew"))->trigger();
+        QVERIFY(f.prompts.messages.empty());
+        QCOMPARE(f.window->windowTitle(), title);
+        QCOMPARE(WriteConfigText(f.m), before);
+        QCOMPARE(f.ended, 0);
+    }
+
+    void functionKeysRunStartAndStop()
+    {
+        Fixture f;
+        f.window->Form_KeyDown(112);
+        f.window->Form_KeyDown(113);
+        f.window->Form_KeyDown(114);
+        QCOMPARE(f.window->command1, (std::vector<int>{0, 1}));
+    }
+
+    void captionsAndCheckMarks_data()
+    {
+        QTest::addColumn<int>("degC");
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<int>("thickness");
+        QTest::addColumn<QString>("egtCaption");
+        QTest::addColumn<QString>("scaleChecked");
+        QTest::addColumn<QString>("thicknessChecked");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("F, exhaust, thin") << 0 << 0 << 0 << "Typical Exhaust Gas Temps (900-1700)"
+                                          << "mnuScalesEGT" << "mnuThin"
+                                          << "Time     Temperatures Deg F";
+        QTest::newRow("C, fluid, thick") << 1 << 1 << 1 << "Typical Exhaust Gas Temps (500-950)"
+                                         << "mnuScalesFluid" << "mnuThick"
+                                         << "Time     Temperatures Deg C";
+        QTest::newRow("C, user, thickest") << 1 << 2 << 2 << "Typical Exhaust Gas Temps (500-950)"
+                                           << "mnuScalesUser" << "mnuThickest"
+                                           << "Time     Temperatures Deg C";
+        QTest::newRow("unit 7 reads as F, scale 9 as user, thickness 5 as thin")
+            << 7 << 9 << 5 << "Typical Exhaust Gas Temps (900-1700)" << "mnuScalesUser"
+            << "mnuThin" << "Time     Temperatures Deg F";
+        QTest::newRow("negative values") << -1 << -1 << -1 << "Typical Exhaust Gas Temps (900-1700)"
+                                         << "mnuScalesUser" << "mnuThin"
+                                         << "Time     Temperatures Deg F";
+    }
+    void captionsAndCheckMarks()
+    {
+        QFETCH(int, degC);
+        QFETCH(int, scale);
+        QFETCH(int, thickness);
+        QFETCH(QString, egtCaption);
+        QFETCH(QString, scaleChecked);
+        QFETCH(QString, thicknessChecked);
+        QFETCH(QString, heading);
+        Fixture f(settingsFile(15, thickness, scale, "1000", "500", degC));
+        QCOMPARE(f.window->action("mnuScalesEGT")->text(), egtCaption);
+        QCOMPARE(f.window->action("mnuScalesFluid")->text(),
+                 QStringLiteral("Typical Fluid/Air Temps (50-300)"));
+        for (const char* name : {"mnuScalesEGT", "mnuScalesFluid", "mnuScalesUser"})
+            QCOMPARE(f.checked(name), scaleChecked == QLatin1String(name));
+        for (const char* name : {"mnuThin", "mnuThick", "mnuThickest"})
+            QCOMPARE(f.checked(name), thicknessChecked == QLatin1String(name));
+        QCOMPARE(f.checked("mnuDegC"), degC == 1);
+        QCOMPARE(f.checked("mnuDegF"), degC != 1);
+        QCOMPARE(f.window->Label3->text(), heading);
+    }
+
+    void activationFollowsChangedSettings()
+    {
+        Fixture f;
+        f.m.DegCFlag = 1;
+        f.m.ScaleType = 2;
+        f.m.UserGraphMax = QStringLiteral("400");
+        f.m.UserGraphMin = QStringLiteral("100");
+        f.window->Form_Activate();
+        QCOMPARE(f.window->action("mnuScalesEGT")->text(),
+                 QStringLiteral("Typical Exhaust Gas Temps (500-950)"));
+        QCOMPARE(f.m.GraphMax, 400.0);
+        QCOMPARE(f.m.GraphMin, 100.0);
+        QCOMPARE(f.window->Picture5_1->face().Label5[0].caption, QStringLiteral("100"));
+    }
+
+    void unitAndScaleCommands_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<double>("max");
+        QTest::addColumn<double>("min");
+        QTest::newRow("degrees C") << "mnuDegC" << "New data recorded will be in Deg C" << 950.0
+                                   << 500.0;
+        QTest::newRow("degrees F") << "mnuDegF" << "New data recorded will be in Deg F" << 1700.0
+                                   << 900.0;
+        QTest::newRow("fluid preset") << "mnuScalesFluid"
+                                      << "New Scales will be used for next data recorded." << 300.0
+                                      << 50.0;
+        QTest::newRow("exhaust preset") << "mnuScalesEGT"
+                                        << "New Scales will be used for next data recorded."
+                                        << 1700.0 << 900.0;
+    }
+    void unitAndScaleCommands()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, message);
+        QFETCH(double, max);
+        QFETCH(double, min);
+        Fixture f;
+        f.window->action(command)->trigger();
+        QCOMPARE(f.prompts.messageTexts(), QStringList{message});
+        QCOMPARE(f.m.GraphMax, max);
+        QCOMPARE(f.m.GraphMin, min);
+        QVERIFY(f.checked(qPrintable(command)));
+    }
+
+    void userRangeCommandRedrawsThePanel()
+    {
+        Fixture f;
+        f.prompts.inputAnswers = {QStringLiteral("1000"), QStringLiteral("500")};
+        f.prompts.messageAnswers = {MsgAnswer::Yes};
+        f.window->action("mnuScalesUser")->trigger();
+        QCOMPARE(f.m.ScaleType, qint16(2));
+        QCOMPARE(f.m.GraphMax, 1000.0);
+        QVERIFY(f.checked("mnuScalesUser"));
+        QCOMPARE(f.window->Picture5_1->face().Label5[5].caption, QStringLiteral("1000"));
+        QCOMPARE(f.prompts.messageTexts().last(),
+                 QStringLiteral("New Scales will be used for next data recorded."));
+    }
+
+    // The thickness is stored at once; its check mark moves at the next caption refresh.
+    void thicknessCheckMarkWaitsForRefresh()
+    {
+        Fixture f;
+        f.window->action("mnuThickest")->trigger();
+        QCOMPARE(f.m.LineThickness, qint16(2));
+        QVERIFY(f.checked("mnuThin"));
+        QVERIFY(!f.checked("mnuThickest"));
+        f.window->Form_Activate();
+        QVERIFY(f.checked("mnuThickest"));
+        QVERIFY(!f.checked("mnuThin"));
+        QVERIFY(f.prompts.messages.empty());
+    }
+
+    void findComListsPresentPorts_data()
+    {
+        QTest::addColumn<QList<int>>("present");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("ports 1 and 4") << QList<int>{1, 4} << QStringList{"1", "4"};
+        QTest::newRow("port 16 only") << QList<int>{16} << QStringList{"16"};
+        QTest::newRow("none") << QList<int>{} << QStringList{};
+    }
+    void findComListsPresentPorts()
+    {
+        QFETCH(QList<int>, present);
+        QFETCH(QStringList, listed);
+        Fixture f;
+        f.window->Combo1->addItem(QStringLiteral("stale"));
+        for (int n : present)
+            f.existing[n] = true;
+        f.window->Command2_Click();
+        QStringList items;
+        for (int i = 0; i < f.window->Combo1->count(); ++i)
+            items << f.window->Combo1->itemText(i);
+        QCOMPARE(items, listed);
+        QCOMPARE(f.window->Combo1->currentIndex(), listed.isEmpty() ? -1 : 0);
+    }
+
+    void secondLoggerIsNotActive()
+    {
+        Fixture f;
+        f.window->action("mnuComPort2")->trigger();
+        QCOMPARE(f.prompts.messageTexts(), QStringList{"Option not yet activated."});
+    }
+
+    void readoutsFollowDecodedFrames()
+    {
+        Fixture f(settingsFile(15, 0, 0, "", "", 1));
+        QString frame = QStringLiteral("0,450,461,472,483");
+        f.window->BreakoutTempData(frame);
+        QCOMPARE(f.window->label6Caption(0), QStringLiteral("450"));
+        QCOMPARE(f.window->label6Caption(3), QStringLiteral("483"));
+        QString blank = QStringLiteral("   ");
+        f.window->BreakoutTempData(blank);
+        QCOMPARE(f.window->label6Caption(3), QStringLiteral("483"));
+        QCOMPARE(f.m.TCReading[3], 0.0f);
+    }
+
+    void exitWithoutUnsavedDataWritesSettings()
+    {
+        Fixture f;
+        f.m.ComPort[0] = 5;
+        f.window->action("mnuExit")->trigger();
+        QVERIFY(f.prompts.messages.empty());
+        QCOMPARE(f.ended, 1);
+        QCOMPARE(f.configOnDisk(), WriteConfigText(f.m));
+        QVERIFY(f.configOnDisk().contains("\r\n 5 \r\n"));
+    }
+
+    void exitAsksAboutUnsavedData_data()
+    {
+        QTest::addColumn<MsgAnswer>("answer");
+        QTest::addColumn<int>("saveAs");
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("yes saves, then ends") << MsgAnswer::Yes << 1 << true;
+        QTest::newRow("no ends") << MsgAnswer::No << 0 << true;
+        QTest::newRow("cancel keeps running") << MsgAnswer::Cancel << 0 << false;
+    }
+    void exitAsksAboutUnsavedData()
+    {
+        QFETCH(MsgAnswer, answer);
+        QFETCH(int, saveAs);
+        QFETCH(bool, ends);
+        Fixture f;
+        f.m.DataNotSaved = 1;
+        f.window->List1->addItem(QStringLiteral("   .4   450   462   471   480"));
+        f.prompts.messageAnswers = {answer};
+        f.window->show();
+        QVERIFY(!f.window->close() == !ends);
+        QCOMPARE(f.prompts.messages.size(), size_t(1));
+        const MessageRequest& ask = f.prompts.messages.front();
+        QCOMPARE(ask.text, QStringLiteral("Save this recorded data?"));
+        QCOMPARE(ask.caption, QStringLiteral("Save Data?"));
+        QCOMPARE(ask.buttons, MsgButtons::YesNoCancel);
+        QCOMPARE(ask.icon, MsgIcon::Question);
+        QCOMPARE(f.window->saveAs, saveAs);
+        QCOMPARE(f.ended, ends ? 1 : 0);
+        QCOMPARE(f.configOnDisk().isEmpty(), !ends);
+        QCOMPARE(f.m.CancelExit, qint16(ends ? 0 : 1));
+        if (!ends) {
+            QVERIFY(f.window->isVisible());
+            QCOMPARE(f.window->List1->count(), 1);
+            QCOMPARE(f.m.DataNotSaved, qint16(1));
+        }
+    }
+
+    void exitErrorIsReportedAndShutdownGoesOn()
+    {
+        Fixture f;
+        // Take the folder away: the settings cannot be written any more.
+        QVERIFY(QDir(f.dir.path()).removeRecursively());
+        QFile blocker(f.dir.path());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        f.window->mnuExit_Click();
+        QCOMPARE(f.prompts.messages.size(), size_t(1));
+        QVERIFY(f.prompts.messages.front().text.startsWith(QStringLiteral("Exit Err = ")));
+        bool numeric = false;
+        f.prompts.messages.front().text.mid(11).toInt(&numeric);
+        QVERIFY(numeric);
+        QCOMPARE(f.ended, 1);
+        QFile::remove(f.dir.path());
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "test_window.moc"

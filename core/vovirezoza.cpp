@@ -444,6 +444,9 @@ void VoviRezoZA::UpdateScreen(qint16& StartOverFlag, qint16& DoingStripChart, do
         for (int k = 0; k < 3; ++k) {
             Label14[2 * k]->setText(top);
             Label14[2 * k + 1]->setText(bottom);
+            // Only the leftmost section carries the scale.
+            Label14[2 * k]->setVisible(Picture3[k]->x() == 0);
+            Label14[2 * k + 1]->setVisible(Picture3[k]->x() == 0);
             Command1[k]->setVisible(true);
         }
         Label15[0]->setText(QStringLiteral("Temperature Deg ") + m.TempUnitLetter);

@@ -1,0 +1,94 @@
+#include "portcommands.h"
+
+#include "numconv.h"
+#include "portpath.h"
+#include "seams.h"
+
+namespace
+{
+
+bool isLoggerPort(qint16 n)
+{
+    return n > 0 && n < kLastComPort + 1;
+}
+
+const QString kProbeNotice = QStringLiteral(
+    "Click OK and the program will check to see what com ports seem to be available.  This may "
+    "take 20-60 seconds.");
+const QString kNoPorts = QStringLiteral("No Com Ports appear to be available");
+const QString kAskTitle = QStringLiteral("Select Com Port Number");
+const QString kRefused =
+    QStringLiteral("You must enter a number between 1 and 16.  Try again or click cancel.");
+
+QString askPrompt(const QString& listText)
+{
+    const QChar cr(u'\r');
+    return QStringLiteral("Select Com Port Number, a number from 1-16.") + cr + cr +
+           QStringLiteral("Available Com Ports on this computer appear to be:") + cr + cr +
+           QStringLiteral("   ") + listText;
+}
+
+} // namespace
+
+void StartComm(SerialLink& port, qint16& ComPort0)
+{
+    port.close();
+    if (!isLoggerPort(ComPort0))
+        ComPort0 = 1;
+    port.setPort(ComPort0);
+    port.setSettings(kLoggerSettings);
+    port.open();
+}
+
+QStringList FindComPorts(const std::function<bool(int)>& exists)
+{
+    QStringList found;
+    for (int n = kFirstComPort; n <= kLastComPort; ++n)
+        if (exists(n))
+            found << num::CStr(n);
+    return found;
+}
+
+void ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& ComPort0,
+                      const std::function<void()>& yieldNow,
+                      const std::function<void(bool busy)>& setBusyCursor)
+{
+    prompts.say(kProbeNotice);
+    setBusyCursor(true);
+    yieldNow();
+
+    QString listText;
+    for (int n = kFirstComPort; n <= kLastComPort; ++n) {
+        port.close();
+        port.setPort(n);
+        const bool opened = port.open();
+        yieldNow();
+        if (opened)
+            listText += num::CStr(n) + QLatin1Char(',');
+    }
+    if (listText.endsWith(QLatin1Char(',')))
+        listText.chop(1);
+    if (listText.isEmpty())
+        listText = kNoPorts;
+    setBusyCursor(false);
+
+    if (!isLoggerPort(ComPort0))
+        ComPort0 = 1;
+
+    for (;;) {
+        const QString answer = prompts.input(askPrompt(listText), kAskTitle, num::CStr(ComPort0));
+        if (answer.isEmpty())
+            return;
+        // The answer becomes a whole number before it is checked, so 16.4 is taken as 16 and
+        // 16.6 (17) refused; a number beyond the Integer range is refused too.
+        const std::optional<qint16> v = num::ToInteger(num::Val(answer));
+        if (!v || *v < kFirstComPort || *v > kLastComPort) {
+            prompts.say(kRefused);
+            continue;
+        }
+        ComPort0 = *v;
+        prompts.say(QStringLiteral("Com Port now set to ") + num::CStr(ComPort0) +
+                    QStringLiteral(" ."));
+        return;
+    }
+}

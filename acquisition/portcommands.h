@@ -1,0 +1,33 @@
+#pragma once
+// The port commands of the main window without the window: opening the logger's port for a
+// recording, listing the ports that exist, and letting the user choose the logger's port.
+
+#include "seriallink.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class Prompts;
+
+// The instrument's line settings.
+inline const QString kLoggerSettings = QStringLiteral("19200,N,8,1");
+
+// Opens the logger's port for a recording: close, ComPort0 outside 1..16 becomes 1, select it,
+// apply 19200,N,8,1, open. Failures are not reported here; a port that did not open shows up
+// as the frame reader's time-out.
+void StartComm(SerialLink& port, qint16& ComPort0);
+
+// The numbers 1..16 for which `exists` is true, as texts ("1", "4"), in order.
+QStringList FindComPorts(const std::function<bool(int)>& exists);
+
+// Lets the user choose the logger's port: announces the probe, probes ports 1..16 by opening
+// them through `port` (yielding after each, with the busy cursor shown meanwhile), then asks
+// for the number with the ports that opened listed in the prompt. An empty answer or Cancel
+// changes nothing; the answer is read as a number and rounded to a whole one (halves to even),
+// and unless that is 1..16 it is refused and asked again; an accepted one is stored in
+// ComPort0 and confirmed.
+// `port` is left as the probe left it (port 16 selected, open only if port 16 opened).
+void ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& ComPort0,
+                      const std::function<void()>& yieldNow,
+                      const std::function<void(bool busy)>& setBusyCursor);

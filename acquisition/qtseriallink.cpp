@@ -1,0 +1,139 @@
+#include "qtseriallink.h"
+
+#include "portpath.h"
+
+#include <QStringList>
+
+#include <limits>
+
+bool ParseLineSettings(const QString& text, LineSettings& out)
+{
+    const QStringList fields = text.split(QLatin1Char(','));
+    if (fields.size() != 4)
+        return false;
+
+    LineSettings s;
+    bool ok = false;
+    const qint64 baud = fields[0].trimmed().toLongLong(&ok);
+    if (!ok || baud <= 0 || baud > std::numeric_limits<qint32>::max())
+        return false;
+    s.baudRate = static_cast<qint32>(baud);
+
+    const QString parity = fields[1].trimmed().toUpper();
+    if (parity == QLatin1String("N"))
+        s.parity = QSerialPort::NoParity;
+    else if (parity == QLatin1String("E"))
+        s.parity = QSerialPort::EvenParity;
+    else if (parity == QLatin1String("O"))
+        s.parity = QSerialPort::OddParity;
+    else if (parity == QLatin1String("M"))
+        s.parity = QSerialPort::MarkParity;
+    else if (parity == QLatin1String("S"))
+        s.parity = QSerialPort::SpaceParity;
+    else
+        return false;
+
+    const QString bits = fields[2].trimmed();
+    if (bits == QLatin1String("5"))
+        s.dataBits = QSerialPort::Data5;
+    else if (bits == QLatin1String("6"))
+        s.dataBits = QSerialPort::Data6;
+    else if (bits == QLatin1String("7"))
+        s.dataBits = QSerialPort::Data7;
+    else if (bits == QLatin1String("8"))
+        s.dataBits = QSerialPort::Data8;
+    else
+        return false;
+
+    const QString stop = fields[3].trimmed();
+    if (stop == QLatin1String("1"))
+        s.stopBits = QSerialPort::OneStop;
+    else if (stop == QLatin1String("1.5"))
+        s.stopBits = QSerialPort::OneAndHalfStop;
+    else if (stop == QLatin1String("2"))
+        s.stopBits = QSerialPort::TwoStop;
+    else
+        return false;
+
+    out = s;
+    return true;
+}
+
+QtSerialLink::QtSerialLink(const QString& programFolder) : m_programFolder(programFolder)
+{
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
+                     [this](QSerialPort::SerialPortError e) { onError(e); });
+}
+
+QtSerialLink::~QtSerialLink()
+{
+    close();
+}
+
+void QtSerialLink::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+void QtSerialLink::setPort(int n)
+{
+    m_portNumber = n;
+}
+
+bool QtSerialLink::setSettings(const QString& settings)
+{
+    LineSettings parsed;
+    if (!ParseLineSettings(settings, parsed))
+        return false;
+    m_settings = parsed;
+    if (m_port.isOpen())
+        applySettings();
+    return true;
+}
+
+bool QtSerialLink::open()
+{
+    if (m_port.isOpen())
+        return true;
+    const QString path = ComPortDevicePath(m_programFolder, m_portNumber);
+    if (path.isEmpty())
+        return false;
+    m_port.setPortName(path);
+    applySettings();
+    // Read/write like the original control, although nothing is ever sent.
+    return m_port.open(QIODevice::ReadWrite);
+}
+
+void QtSerialLink::applySettings()
+{
+    // QSerialPort keeps these for the next open when the port is closed.
+    m_port.setBaudRate(m_settings.baudRate);
+    m_port.setParity(m_settings.parity);
+    m_port.setDataBits(m_settings.dataBits);
+    m_port.setStopBits(m_settings.stopBits);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+bool QtSerialLink::isOpen() const
+{
+    return m_port.isOpen();
+}
+
+QByteArray QtSerialLink::readAll()
+{
+    if (!m_port.isOpen())
+        return {};
+    return m_port.readAll();
+}
+
+void QtSerialLink::onError(QSerialPort::SerialPortError error)
+{
+    // A vanished device keeps its descriptor readable (EIO/hang-up) and would wake the event
+    // loop without end; a read error on a tty is of the same kind. Close and let the frame
+    // reader run out of budget, which is how a missing instrument is reported.
+    // The close is queued: the error is reported from inside QSerialPort's own read handling.
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
+        QMetaObject::invokeMethod(
+            &m_port, [this] { close(); }, Qt::QueuedConnection);
+}

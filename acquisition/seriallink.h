@@ -1,0 +1,20 @@
+#pragma once
+// The serial control the frame reader polls. The program never writes to the instrument.
+
+#include <QByteArray>
+#include <QString>
+
+class SerialLink {
+public:
+    virtual ~SerialLink() = default;
+    virtual void close() = 0;
+    // Selects COM port n (takes effect at the next open).
+    virtual void setPort(int n) = 0;
+    // Line settings such as "19200,N,8,1"; false when the text is not understood.
+    virtual bool setSettings(const QString& settings) = 0;
+    // False when the port cannot be opened (absent, busy, no permission).
+    virtual bool open() = 0;
+    virtual bool isOpen() const = 0;
+    // Everything received since the previous read; never waits.
+    virtual QByteArray readAll() = 0;
+};

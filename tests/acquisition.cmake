@@ -1,0 +1,7 @@
+# Acquisition: port paths, serial link, frame reader, decoder and port commands.
+tr_add_qtest(test_acq_decoder SOURCES test_acq_decoder.cpp LIBS tr_acquisition)
+tr_add_qtest(test_acq_framereader SOURCES test_acq_framereader.cpp support/fakeseriallink.h
+             LIBS tr_acquisition)
+tr_add_qtest(test_acq_portcommands SOURCES test_acq_portcommands.cpp support/fakeseriallink.h
+             LIBS tr_acquisition)
+tr_add_qtest(test_serial_sim SOURCES test_serial_sim.cpp LIBS tr_acquisition)

@@ -1,0 +1,69 @@
+#pragma once
+// A serial control played by a script, for tests: successive readAll() calls hand out the
+// queued chunks one by one (then nothing), open() succeeds or fails as told, and every call is
+// recorded so a test can check what the code under test did with the port.
+
+#include "seriallink.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <set>
+
+class FakeSerialLink final : public SerialLink
+{
+public:
+    std::deque<QByteArray> chunks; // one per readAll(); empty reads once they run out
+    bool openResult = true;        // used when openablePorts is empty
+    std::set<int> openablePorts;   // when not empty: open() succeeds only for these numbers
+    bool readWhenClosed = false;   // hand out chunks even while closed (a careless caller)
+
+    int port = 0;
+    QString settings;
+    bool opened = false;
+    int readCalls = 0;
+    int openCalls = 0;
+    QStringList calls; // "close", "setPort 3", "setSettings 19200,N,8,1", "open"
+
+    std::function<void()> onRead; // runs inside readAll(), before the chunk is taken
+
+    void queue(const QByteArray& chunk) { chunks.push_back(chunk); }
+
+    void close() override
+    {
+        calls << QStringLiteral("close");
+        opened = false;
+    }
+    void setPort(int n) override
+    {
+        calls << QStringLiteral("setPort %1").arg(n);
+        port = n;
+    }
+    bool setSettings(const QString& s) override
+    {
+        calls << QStringLiteral("setSettings ") + s;
+        settings = s;
+        return true;
+    }
+    bool open() override
+    {
+        calls << QStringLiteral("open");
+        ++openCalls;
+        opened = openablePorts.empty() ? openResult : openablePorts.count(port) > 0;
+        return opened;
+    }
+    bool isOpen() const override { return opened; }
+    QByteArray readAll() override
+    {
+        ++readCalls;
+        if (onRead)
+            onRead();
+        if ((!opened && !readWhenClosed) || chunks.empty())
+            return {};
+        QByteArray chunk = chunks.front();
+        chunks.pop_front();
+        return chunk;
+    }
+};

@@ -1,0 +1,30 @@
+#pragma once
+// The instrument simulator (tc4-sim, found through TR_SIMULATOR) on a pseudo-terminal, linked
+// as ports/COMn of a scratch program folder. Every other port number of that folder gets a
+// link to nothing, so a test never opens one of the machine's own serial devices.
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+class SimulatorProcess {
+public:
+    explicit SimulatorProcess(QString programFolder) : folder_(std::move(programFolder)) {}
+    ~SimulatorProcess() { stop(); }
+
+    // Starts the simulator on `port` with `extra` arguments and waits until its link exists.
+    // False, with the reason in why(), when it cannot be started (no simulator built, no pty).
+    bool start(int port, const QStringList& extra = {});
+    // Ends it (SIGTERM, then kill) and puts a link to nothing back in place of its port.
+    void stop();
+    QString why() const { return why_; }
+
+    // Links to nothing for every port 1..16 but `except`.
+    static void blockRealPorts(const QString& programFolder, int except = 0);
+
+private:
+    QString folder_;
+    QProcess process_;
+    int port_ = 0;
+    QString why_;
+};

@@ -1,0 +1,113 @@
+// The program's own path from the menu to the readings, against the instrument simulator on a
+// pseudo-terminal through the real serial port: finding the port, choosing it, reading and
+// decoding frames, and an instrument that goes away in the middle of a read.
+
+#include "qtseriallink.h"
+#include "scriptedprompts.h"
+#include "simulatorprocess.h"
+#include "vovirezoza.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+constexpr int kPort = 3;
+} // namespace
+
+class TestWindowInstrument : public QObject {
+    Q_OBJECT
+
+    struct Rig {
+        QTemporaryDir dir;
+        Module1 m;
+        ScriptedPrompts prompts;
+        SystemClock clock;
+        std::unique_ptr<QtSerialLink> port;
+        std::unique_ptr<VoviRezoZA> window;
+        SimulatorProcess sim{dir.path()};
+
+        bool start(const QStringList& simArgs)
+        {
+            QFile frames(dir.filePath(QStringLiteral("frames.txt")));
+            if (!frames.open(QIODevice::WriteOnly))
+                return false;
+            frames.write("7,450,461,472,483\n8,450,461\n");
+            frames.close();
+            if (!sim.start(kPort, QStringList{QStringLiteral("--frames"), frames.fileName()} +
+                                      simArgs))
+                return false;
+            port = std::make_unique<QtSerialLink>(dir.path());
+            WindowServices s;
+            s.programFolder = dir.path();
+            s.prompts = &prompts;
+            s.clock = &clock;
+            s.port = port.get();
+            s.endProgram = [] {};
+            window = std::make_unique<VoviRezoZA>(m, s);
+            window->Form_Load();
+            return true;
+        }
+    };
+
+private slots:
+    void chooseThePortAndReadFrames()
+    {
+        Rig rig;
+        if (!rig.start({QStringLiteral("--rate"), QStringLiteral("20")}))
+            QSKIP(qPrintable(rig.sim.why()));
+        VoviRezoZA& w = *rig.window;
+
+        w.Command2_Click();
+        QCOMPARE(w.Combo1->count(), 1);
+        QCOMPARE(w.Combo1->currentText(), QString::number(kPort));
+
+        rig.prompts.inputAnswers = {QString::number(kPort)};
+        w.action(QStringLiteral("mnuComPort1"))->trigger();
+        QCOMPARE(rig.prompts.inputs.size(), size_t(1));
+        QVERIFY(rig.prompts.inputs[0].prompt.endsWith(QStringLiteral("\r\r   3")));
+        QCOMPARE(rig.prompts.messageTexts().last(), QStringLiteral("Com Port now set to 3 ."));
+        QCOMPARE(rig.m.ComPort[0], qint16(kPort));
+
+        w.StartComm();
+        // The frames arrive in turn and each read takes whichever is complete first; its readings
+        // reach the labels in the display unit (degrees F here), a short frame repeating its
+        // last temperature.
+        QStringList seen;
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(w.ReadComm());
+            w.BreakoutTempData(w.CommText);
+            seen << w.label6Caption(0) + QLatin1Char(' ') + w.label6Caption(1) + QLatin1Char(' ') +
+                        w.label6Caption(2) + QLatin1Char(' ') + w.label6Caption(3);
+        }
+        const QStringList expected{QStringLiteral("842 862 882 901"),
+                                   QStringLiteral("842 862 862 862")};
+        for (const QString& readings : seen)
+            QVERIFY2(expected.contains(readings), qPrintable(readings));
+        QCOMPARE(w.StopFlag, qint16(0));
+        QCOMPARE(rig.prompts.unexpected, 0);
+    }
+
+    void instrumentGoneIsReportedOnce()
+    {
+        Rig rig;
+        if (!rig.start({QStringLiteral("--fault"), QStringLiteral("disconnect"),
+                        QStringLiteral("--fault-after"), QStringLiteral("1")}))
+            QSKIP(qPrintable(rig.sim.why()));
+        VoviRezoZA& w = *rig.window;
+        rig.m.ComPort[0] = kPort;
+        w.StartComm();
+        QVERIFY(w.ReadComm());
+        bool gaveUp = false;
+        for (int i = 0; i < 40 && !gaveUp; ++i)
+            gaveUp = !w.ReadComm();
+        QVERIFY(gaveUp);
+        QCOMPARE(rig.prompts.messageTexts(), QStringList{QStringLiteral("Not receiving data.")});
+        QCOMPARE(w.StopFlag, qint16(1));
+    }
+};
+
+QTEST_MAIN(TestWindowInstrument)
+#include "test_window_instrument.moc"

@@ -79,14 +79,13 @@ void ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& ComPort0,
         const QString answer = prompts.input(askPrompt(listText), kAskTitle, num::CStr(ComPort0));
         if (answer.isEmpty())
             return;
-        // The answer becomes a whole number before it is checked, so 16.4 is taken as 16 and
-        // 16.6 (17) refused; a number beyond the Integer range is refused too.
-        const std::optional<qint16> v = num::ToInteger(num::Val(answer));
-        if (!v || *v < kFirstComPort || *v > kLastComPort) {
+        // The number is checked as typed (16.4 is refused) and rounded only when stored.
+        const double v = num::Val(answer);
+        if (v < kFirstComPort || v > kLastComPort) {
             prompts.say(kRefused);
             continue;
         }
-        ComPort0 = *v;
+        ComPort0 = *num::ToInteger(v);
         prompts.say(QStringLiteral("Com Port now set to ") + num::CStr(ComPort0) +
                     QStringLiteral(" ."));
         return;

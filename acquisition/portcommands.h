@@ -24,9 +24,9 @@ QStringList FindComPorts(const std::function<bool(int)>& exists);
 // Lets the user choose the logger's port: announces the probe, probes ports 1..16 by opening
 // them through `port` (yielding after each, with the busy cursor shown meanwhile), then asks
 // for the number with the ports that opened listed in the prompt. An empty answer or Cancel
-// changes nothing; the answer is read as a number and rounded to a whole one (halves to even),
-// and unless that is 1..16 it is refused and asked again; an accepted one is stored in
-// ComPort0 and confirmed.
+// changes nothing; the answer is read as a number and unless that is 1..16 it is refused and
+// asked again; an accepted one is stored in ComPort0 rounded to a whole number (halves to even)
+// and confirmed.
 // `port` is left as the probe left it (port 16 selected, open only if port 16 opened).
 void ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& ComPort0,
                       const std::function<void()>& yieldNow,

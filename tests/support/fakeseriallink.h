@@ -18,13 +18,10 @@ public:
     std::deque<QByteArray> chunks; // one per readAll(); empty reads once they run out
     bool openResult = true;        // used when openablePorts is empty
     std::set<int> openablePorts;   // when not empty: open() succeeds only for these numbers
-    bool readWhenClosed = false;   // hand out chunks even while closed (a careless caller)
 
     int port = 0;
-    QString settings;
     bool opened = false;
     int readCalls = 0;
-    int openCalls = 0;
     QStringList calls; // "close", "setPort 3", "setSettings 19200,N,8,1", "open"
 
     std::function<void()> onRead; // runs inside readAll(), before the chunk is taken
@@ -44,13 +41,11 @@ public:
     bool setSettings(const QString& s) override
     {
         calls << QStringLiteral("setSettings ") + s;
-        settings = s;
         return true;
     }
     bool open() override
     {
         calls << QStringLiteral("open");
-        ++openCalls;
         opened = openablePorts.empty() ? openResult : openablePorts.count(port) > 0;
         return opened;
     }
@@ -60,7 +55,7 @@ public:
         ++readCalls;
         if (onRead)
             onRead();
-        if ((!opened && !readWhenClosed) || chunks.empty())
+        if (!opened || chunks.empty())
             return {};
         QByteArray chunk = chunks.front();
         chunks.pop_front();

@@ -3,16 +3,17 @@
 #include <QDir>
 #include <QFile>
 
-void SimulatorProcess::blockRealPorts(const QString& programFolder, int except)
+bool SimulatorProcess::blockRealPorts(const QString& programFolder, int except)
 {
-    QDir(programFolder).mkpath(QStringLiteral("ports"));
+    bool ok = QDir(programFolder).mkpath(QStringLiteral("ports"));
     for (int n = 1; n <= 16; ++n) {
         if (n == except)
             continue;
         const QString link = programFolder + QStringLiteral("/ports/COM") + QString::number(n);
         QFile::remove(link);
-        QFile::link(programFolder + QStringLiteral("/no-such-device"), link);
+        ok = QFile::link(programFolder + QStringLiteral("/no-such-device"), link) && ok;
     }
+    return ok;
 }
 
 bool SimulatorProcess::start(int port, const QStringList& extra)
@@ -22,7 +23,10 @@ bool SimulatorProcess::start(int port, const QStringList& extra)
         why_ = QStringLiteral("TR_SIMULATOR is not set");
         return false;
     }
-    blockRealPorts(folder_, port);
+    if (!blockRealPorts(folder_, port)) {
+        why_ = QStringLiteral("cannot link the other ports to nothing in ") + folder_;
+        return false;
+    }
     QFile::remove(folder_ + QStringLiteral("/ports/COM") + QString::number(port));
     port_ = port;
     process_.setProgram(program);

@@ -19,8 +19,9 @@ public:
     void stop();
     QString why() const { return why_; }
 
-    // Links to nothing for every port 1..16 but `except`.
-    static void blockRealPorts(const QString& programFolder, int except = 0);
+    // Links to nothing for every port 1..16 but `except`; false when one cannot be made (a
+    // test must not go on then: that port number would reach a real device).
+    static bool blockRealPorts(const QString& programFolder, int except = 0);
 
 private:
     QString folder_;

@@ -4,4 +4,3 @@ tr_add_qtest(test_acq_framereader SOURCES test_acq_framereader.cpp support/fakes
              LIBS tr_acquisition)
 tr_add_qtest(test_acq_portcommands SOURCES test_acq_portcommands.cpp support/fakeseriallink.h
              LIBS tr_acquisition)
-tr_add_qtest(test_serial_sim SOURCES test_serial_sim.cpp LIBS tr_acquisition)

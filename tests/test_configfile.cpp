@@ -35,25 +35,32 @@ bool sameSettings(const Module1& a, const Module1& b)
 class TestConfigFile : public QObject {
     Q_OBJECT
 private slots:
+    void layoutIsByteExact_data()
+    {
+        QTest::addColumn<int>("stripChartTime");
+        QTest::addColumn<int>("comPort");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("print form, text as held")
+            << 15 << 3
+            << QByteArray(" 15 \r\n\r\n\r\n\r\n\r\n 2 \r\n 2 \r\n1200\r\n600\r\n 1 \r\n"
+                          " 3 \r\n 7 \r\n 0 \r\n 16 \r\n");
+        QTest::newRow("negative numbers keep their sign")
+            << -5 << -32768
+            << QByteArray("-5 \r\n\r\n\r\n\r\n\r\n 2 \r\n 2 \r\n1200\r\n600\r\n 1 \r\n"
+                          "-32768 \r\n 7 \r\n 0 \r\n 16 \r\n");
+    }
     void layoutIsByteExact()
     {
-        const QByteArray expected = " 15 \r\n\r\n\r\n\r\n\r\n 2 \r\n 2 \r\n1200\r\n600\r\n 1 \r\n"
-                                    " 3 \r\n 7 \r\n 0 \r\n 16 \r\n";
-        QCOMPARE(WriteConfigText(sampleSettings()), expected);
-    }
-
-    void negativeNumbersKeepTheirSign()
-    {
+        QFETCH(int, stripChartTime);
+        QFETCH(int, comPort);
+        QFETCH(QByteArray, expected);
         Module1 m = sampleSettings();
-        m.StripChartTime = -5;
-        m.ComPort[0] = -32768;
-        const QByteArray text = WriteConfigText(m);
-        QVERIFY(text.startsWith("-5 \r\n"));
-        QVERIFY(text.contains("\r\n-32768 \r\n"));
+        m.StripChartTime = qint16(stripChartTime);
+        m.ComPort[0] = qint16(comPort);
+        QCOMPARE(WriteConfigText(m), expected);
         Module1 back;
-        ReadConfigText(text, back);
-        QCOMPARE(back.StripChartTime, qint16(-5));
-        QCOMPARE(back.ComPort[0], qint16(-32768));
+        ReadConfigText(expected, back);
+        QVERIFY(sameSettings(back, m));
     }
 
     void roundTripThroughTheFile()

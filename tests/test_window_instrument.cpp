@@ -106,6 +106,8 @@ private slots:
         QVERIFY(gaveUp);
         QCOMPARE(rig.prompts.messageTexts(), QStringList{QStringLiteral("Not receiving data.")});
         QCOMPARE(w.StopFlag, qint16(1));
+        // The vanished device closed the port rather than leaving a dead descriptor behind.
+        QVERIFY(!rig.port->isOpen());
     }
 };
 

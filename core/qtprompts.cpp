@@ -2,11 +2,14 @@
 
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
 
 namespace {
+
+constexpr int kInputBoxWidth = 420;
 
 // Message texts use CR for line breaks; Qt's labels break on LF.
 QString displayText(const QString& text)
@@ -91,10 +94,17 @@ MsgAnswer QtPrompts::message(const MessageRequest& request)
 
 QString QtPrompts::input(const QString& prompt, const QString& title, const QString& defaultText)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(parent_, title, displayText(prompt),
-                                               QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : QString();
+    QInputDialog dialog(parent_);
+    dialog.setWindowTitle(title);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setLabelText(displayText(prompt));
+    dialog.setTextValue(defaultText);
+    // Prompts run to a few sentences; unwrapped they would make the box wider than the screen.
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        label->setWordWrap(true);
+    dialog.setMinimumWidth(kInputBoxWidth);
+    dialog.adjustSize();
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 std::optional<QString> QtPrompts::openFile(const FileDialogRequest& request)

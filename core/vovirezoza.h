@@ -127,7 +127,7 @@ public:
 
     // Private fields of the window, open to tests.
     QString LineBreak;
-    qint16 StopFlag = 0;
+    qint16 StopFlag = 1; // not sampling, also while the window loads
     QString CommText;
     double RecordTime = 0;
     std::array<QString, kMaxChannels> ChannelText;

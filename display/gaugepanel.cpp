@@ -81,7 +81,8 @@ void GaugePanel::render()
     QPainter p(&image_);
     const int labelPx = std::max(1, rowForValue(face_.ScaleTop - face_.LabelHeight));
     QFont font = p.font();
-    font.setPixelSize(std::max(6, labelPx - 2));
+    // Small panels still get legible labels; the text may then stand a little past its box.
+    font.setPixelSize(std::max(10, labelPx - 1));
     p.setFont(font);
 
     // Bars first, so the grid stays readable across them.
@@ -105,15 +106,19 @@ void GaugePanel::render()
             p.drawText(QRect(kGridLabelLeft, rowForValue(label.top), width(), labelPx),
                        Qt::AlignLeft | Qt::AlignVCenter, label.caption);
     }
-    // Each channel label keeps to its own column, the distance to the next bar.
+    // Each channel label keeps to its own column, the distance to the next bar, and its text
+    // fits the strip under the bottom grid line so that the readings are never cut off.
     const int channelLabelWidth = std::max(1, columnForX(0.2 * face_.PanelWidth));
     for (const ChannelLabel& label : face_.Label6) {
         if (!label.visible)
             continue;
+        const int top = rowForValue(label.top);
+        QFont channelFont = font;
+        channelFont.setPixelSize(std::clamp(height() - top - 1, 7, font.pixelSize()));
+        p.setFont(channelFont);
         p.setPen(fromRgb(label.foreColor));
-        p.drawText(QRect(columnForX(label.left), rowForValue(label.top), channelLabelWidth,
-                         labelPx),
-                   Qt::AlignLeft | Qt::AlignVCenter, label.caption);
+        p.drawText(QRect(columnForX(label.left), top, channelLabelWidth, height() - top),
+                   Qt::AlignLeft | Qt::AlignTop, label.caption);
     }
     p.end();
     update();

@@ -122,7 +122,7 @@ private slots:
         QVERIFY(!f.window->Timer1->isActive());
         QVERIFY(f.window->Command3->isHidden());
         QVERIFY(f.prompts.messages.empty());
-        f.window->Form_Activate(); // the status line follows StopFlag from the first activation
+        // Idle from the start, even before the window is first activated.
         QCOMPARE(f.window->Label1[3]->text(),
                  QStringLiteral("Click on 'Start' or press <F1> to start recording data."));
     }

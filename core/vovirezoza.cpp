@@ -515,45 +515,47 @@ void VoviRezoZA::mnuComPort2_Click()
 
 // ---------------------------------------------------------------- options
 
-void VoviRezoZA::afterUnitOrScaleChange(const QString& message)
+// New settings apply to data recorded from now on; the screen follows them at once.
+void VoviRezoZA::afterUnitOrScaleChange()
 {
     SwitchToTC();
     RedrawGauge(0);
-    s.prompts->say(message);
 }
 
 void VoviRezoZA::mnuDegC_Click()
 {
     m.DegCFlag = 1;
-    SwitchToTC();
-    RedrawGauge(0);
+    afterUnitOrScaleChange();
     s.prompts->say(options::UnitChangedMessage(m));
 }
 
 void VoviRezoZA::mnuDegF_Click()
 {
     m.DegCFlag = 0;
-    SwitchToTC();
-    RedrawGauge(0);
+    afterUnitOrScaleChange();
     s.prompts->say(options::UnitChangedMessage(m));
 }
 
 void VoviRezoZA::mnuScalesEGT_Click()
 {
     m.ScaleType = 0;
-    afterUnitOrScaleChange(options::kNewScalesMessage);
+    afterUnitOrScaleChange();
+    s.prompts->say(options::kNewScalesMessage);
 }
 
 void VoviRezoZA::mnuScalesFluid_Click()
 {
     m.ScaleType = 1;
-    afterUnitOrScaleChange(options::kNewScalesMessage);
+    afterUnitOrScaleChange();
+    s.prompts->say(options::kNewScalesMessage);
 }
 
 void VoviRezoZA::mnuScalesUser_Click()
 {
-    if (AskUserGraphRange(*s.prompts, m))
-        afterUnitOrScaleChange(options::kNewScalesMessage);
+    if (!AskUserGraphRange(*s.prompts, m))
+        return;
+    afterUnitOrScaleChange();
+    s.prompts->say(options::kNewScalesMessage);
 }
 
 void VoviRezoZA::mnuStripChartTime_Click()

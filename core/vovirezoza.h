@@ -149,7 +149,7 @@ private:
     void buildControls();
     void setWindowCaptionForFile();
     void measurePollBudget();
-    void afterUnitOrScaleChange(const QString& message);
+    void afterUnitOrScaleChange();
     void endProgram();
 
     WindowServices s;

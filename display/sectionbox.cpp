@@ -1,0 +1,150 @@
+#include "sectionbox.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kScaleTop = 1.05;
+constexpr double kScaleHeight = -1.1;
+constexpr QRgb kBackground = qRgb(255, 255, 255);
+
+QColor fromRgb(quint32 rgb)
+{
+    return QColor(QRgb(0xFF000000u | (rgb & 0xFFFFFFu)));
+}
+
+// Liang-Barsky: the part of the line inside `r`, or false when none is. Keeps coordinates
+// of samples far outside the section (long gaps in a replayed file) within what the raster
+// engine handles.
+bool clipToRect(QLineF& line, const QRectF& r)
+{
+    const double dx = line.dx();
+    const double dy = line.dy();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {line.x1() - r.left(), r.right() - line.x1(), line.y1() - r.top(),
+                         r.bottom() - line.y1()};
+    double t0 = 0;
+    double t1 = 1;
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const QPointF start = line.p1();
+    line = QLineF(start + QPointF(dx, dy) * t0, start + QPointF(dx, dy) * t1);
+    return true;
+}
+
+// `image` scaled to `size`, or a white image when there is nothing yet. Pixels are repeated,
+// not blended, so trace colours stay exact.
+QImage fitted(const QImage& image, QSize size)
+{
+    QImage out(size, QImage::Format_RGB32);
+    out.fill(kBackground);
+    if (!image.isNull()) {
+        QPainter painter(&out);
+        painter.drawImage(out.rect(), image);
+    }
+    return out;
+}
+
+} // namespace
+
+SectionBox::SectionBox(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    fitImage();
+}
+
+void SectionBox::clear()
+{
+    fitImage();
+    image_.fill(kBackground);
+    update();
+}
+
+void SectionBox::setScaleWidth(double scaleWidth)
+{
+    if (std::isfinite(scaleWidth) && scaleWidth > 0)
+        scaleWidth_ = scaleWidth;
+}
+
+void SectionBox::drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width,
+                          bool dotted)
+{
+    fitImage();
+    QLineF line(toPixel(x1, y1), toPixel(x2, y2));
+    if (!std::isfinite(line.x1()) || !std::isfinite(line.y1()) || !std::isfinite(line.x2()) ||
+        !std::isfinite(line.y2()))
+        return;
+    const int penWidth = std::max(1, width);
+    const double margin = penWidth + 2.0;
+    const QRectF area = QRectF(image_.rect()).adjusted(-margin, -margin, margin, margin);
+    if (!clipToRect(line, area))
+        return;
+
+    QPainter painter(&image_);
+    QPen pen(fromRgb(rgb), penWidth, dotted ? Qt::DotLine : Qt::SolidLine, Qt::RoundCap,
+             Qt::RoundJoin);
+    painter.setPen(pen);
+    if (line.p1() == line.p2())
+        painter.drawPoint(line.p1());
+    else
+        painter.drawLine(line);
+    update(QRectF(line.p1(), line.p2())
+               .normalized()
+               .adjusted(-margin, -margin, margin, margin)
+               .toAlignedRect());
+}
+
+QPointF SectionBox::toPixel(double x, double y) const
+{
+    return {x / scaleWidth_ * width(), (y - kScaleTop) / kScaleHeight * height()};
+}
+
+QPointF SectionBox::toUser(const QPointF& pixel) const
+{
+    const double w = std::max(1, width());
+    const double h = std::max(1, height());
+    return {pixel.x() / w * scaleWidth_, kScaleTop + pixel.y() / h * kScaleHeight};
+}
+
+void SectionBox::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.drawImage(event->rect(), image_, event->rect());
+}
+
+void SectionBox::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    fitImage();
+}
+
+QSize SectionBox::imageSize() const
+{
+    return size().expandedTo(QSize(1, 1));
+}
+
+QImage SectionBox::image() const
+{
+    return image_.size() == imageSize() ? image_ : fitted(image_, imageSize());
+}
+
+void SectionBox::fitImage()
+{
+    if (image_.size() != imageSize())
+        image_ = fitted(image_, imageSize());
+}

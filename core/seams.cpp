@@ -4,7 +4,7 @@
 
 float SystemClock::secondsSinceMidnight()
 {
-    return static_cast<float>(QTime::currentTime().msecsSinceStartOfDay() / 1000.0);
+    return static_cast<float>(midnight_.msecsTo(QDateTime::currentDateTime()) / 1000.0);
 }
 
 QDateTime SystemClock::now()

@@ -52,7 +52,9 @@ public:
 class Clock {
 public:
     virtual ~Clock() = default;
-    // Seconds since midnight, with a fractional part, as a Single.
+    // Seconds since midnight, with a fractional part, as a Single. Run times are differences of
+    // two readings, so the real clock counts on past 86400 after midnight instead of starting
+    // again at 0: a run that goes on over midnight keeps its times.
     virtual float secondsSinceMidnight() = 0;
     // Local date and time, whole seconds.
     virtual QDateTime now() = 0;
@@ -62,4 +64,8 @@ class SystemClock final : public Clock {
 public:
     float secondsSinceMidnight() override;
     QDateTime now() override;
+
+private:
+    // Midnight at the start of the day the program started.
+    const QDateTime midnight_ = QDateTime(QDate::currentDate(), QTime(0, 0));
 };

@@ -6,9 +6,12 @@
 #include "gaugeface.h"
 #include "gaugepanel.h"
 #include "numconv.h"
+#include "sectionbox.h"
 #include "optioncommands.h"
 #include "portcommands.h"
 #include "portpath.h"
+#include "sampling.h"
+#include "stripchart.h"
 #include "seriallink.h"
 
 #include <QAction>
@@ -34,12 +37,77 @@ QRect twipsRect(int left, int top, int width, int height)
 
 constexpr int kClientWidth = 10455;
 constexpr int kClientHeight = 7815;
+constexpr int kTickMilliseconds = 100;
 constexpr int kF1 = 112;
 constexpr int kF2 = 113;
 const QString kModeWord = QStringLiteral("Thermocouple");
 const QString kTitleMiddle = QStringLiteral(" Data Logger - Veltrona Inc.   [ ");
 
 } // namespace
+
+// The strip chart's view of the window: its section boxes and labels, the run it trims at a
+// wrap, the gauges it moves and the clock it reads.
+class VoviRezoZA::WindowChart final : public ChartSurface {
+public:
+    explicit WindowChart(VoviRezoZA& w) : w_(w) {}
+
+    void clearSection(int k) override { w_.Picture3[k]->clear(); }
+    void setSectionScale(int k, double scaleWidth) override
+    {
+        w_.Picture3[k]->setScaleWidth(scaleWidth);
+    }
+    void drawLine(int k, double x1, double y1, double x2, double y2, quint32 rgb, int width,
+                  bool dotted) override
+    {
+        w_.Picture3[k]->drawLine(x1, y1, x2, y2, rgb, width, dotted);
+    }
+    void placeSections(const std::array<double, 3>& leftFraction, double widthFraction) override
+    {
+        const int frame = w_.Picture6->width();
+        for (int k = 0; k < 3; ++k) {
+            SectionBox* box = w_.Picture3[k];
+            box->setGeometry(qRound(leftFraction[k] * frame), box->y(),
+                             qRound(widthFraction * frame), box->height());
+        }
+    }
+    bool sectionAtLeft(int k) const override { return w_.Picture3[k]->x() == 0; }
+    void setScaleLabels(int k, const QString& top, const QString& bottom) override
+    {
+        w_.Label14[2 * k]->setText(top);
+        w_.Label14[2 * k + 1]->setText(bottom);
+    }
+    void showScaleLabels(int k, bool visible) override
+    {
+        w_.Label14[2 * k]->setVisible(visible);
+        w_.Label14[2 * k + 1]->setVisible(visible);
+    }
+    void setLegend(const QString& text) override { w_.Label15[0]->setText(text); }
+    void showChart() override { w_.Picture6->setVisible(true); }
+    void showStartButtons() override
+    {
+        for (QPushButton* button : w_.Command1)
+            button->setVisible(true);
+    }
+    void letEventsRun() override { w_.s.yieldNow(); }
+    float clock() override { return w_.s.clock->secondsSinceMidnight(); }
+    void cutRunBack(const QString& firstLine) override
+    {
+        w_.Text1.Text = TextFromFirstLine(w_.Text1.Text, firstLine);
+        QStringList rows;
+        for (int i = 0; i < w_.List1->count(); ++i)
+            rows << w_.List1->item(i)->text();
+        for (int n = ListRowsToRemove(rows, firstLine); n > 0; --n)
+            delete w_.List1->takeItem(0);
+    }
+    void drawGaugeNeedle() override
+    {
+        float scratch = 0;
+        w_.DrawGaugeNeedle(0, scratch);
+    }
+
+private:
+    VoviRezoZA& w_;
+};
 
 VoviRezoZA::VoviRezoZA(Module1& shared, WindowServices services, QWidget* parent)
     : QMainWindow(parent), m(shared), s(std::move(services))
@@ -55,6 +123,7 @@ VoviRezoZA::VoviRezoZA(Module1& shared, WindowServices services, QWidget* parent
         s.yieldNow = YieldNow;
     buildMenus();
     buildControls();
+    chart_ = std::make_unique<WindowChart>(*this);
 
     // F1 and F2 work wherever the focus is inside the window, as keys of the window itself.
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -219,14 +288,9 @@ void VoviRezoZA::buildControls()
     Label15[2] = label(Picture6, QStringLiteral("Label15_2"), twipsRect(4920, 0, 2655, 240),
                        QStringLiteral("Time Divisions are 5 seconds"));
     for (int k = 0; k < 3; ++k) {
-        auto* box = new QFrame(Picture6);
+        auto* box = new SectionBox(Picture6);
         box->setObjectName(QStringLiteral("Picture3_%1").arg(k));
         box->setGeometry(twipsRect(k * 3360, 240, 3375, 3135));
-        box->setFrameShape(QFrame::Box);
-        box->setAutoFillBackground(true);
-        QPalette p = box->palette();
-        p.setColor(QPalette::Window, Qt::white);
-        box->setPalette(p);
         Picture3[k] = box;
         Label14[2 * k] = label(box, QStringLiteral("Label14_%1").arg(2 * k), twipsRect(30, 0, 975, 255));
         Label14[2 * k + 1] =
@@ -431,39 +495,11 @@ void VoviRezoZA::DrawGaugeNeedle(int, float&)
     Picture5_1->drawNeedle(m, ChannelText);
 }
 
-// The chart's drawing comes with the strip chart; until then a call keeps the bookkeeping that
-// start-up and the gauges rely on: the set-up's captions, the run clock and the gauge bars.
-void VoviRezoZA::UpdateScreen(qint16& StartOverFlag, qint16& DoingStripChart, double&, QString&,
-                              qint16)
+void VoviRezoZA::UpdateScreen(qint16& StartOverFlag, qint16& DoingStripChart, double& RecordTime,
+                              QString& LastText1, qint16 UseRecordedTime)
 {
-    if (m.ChartStarted == 0) {
-        if (m.StripChartTime < 1 || m.StripChartTime > 1500)
-            m.StripChartTime = 15;
-        const QString top = num::CStr(m.GraphMax);
-        const QString bottom = num::CStr(m.GraphMin);
-        for (int k = 0; k < 3; ++k) {
-            Label14[2 * k]->setText(top);
-            Label14[2 * k + 1]->setText(bottom);
-            // Only the leftmost section carries the scale.
-            Label14[2 * k]->setVisible(Picture3[k]->x() == 0);
-            Label14[2 * k + 1]->setVisible(Picture3[k]->x() == 0);
-            Command1[k]->setVisible(true);
-        }
-        Label15[0]->setText(QStringLiteral("Temperature Deg ") + m.TempUnitLetter);
-        m.ChartWrapped = 0;
-        m.CurrentSection = 0;
-        m.SectionStartTimer = s.clock->secondsSinceMidnight();
-        m.RecordStartTimer = m.SectionStartTimer;
-        m.ChartStarted = 1;
-    }
-    for (int i = 0; i < m.NumChannels && i < kMaxChannels; ++i)
-        m.TCReading[i] = static_cast<float>(num::Val(ChannelText[i]));
-    float scratch = 0;
-    DrawGaugeNeedle(0, scratch);
-    if (DoingStripChart == 2) {
-        DoingStripChart = 1;
-        StartOverFlag = 1;
-    }
+    ::UpdateScreen(m, *chart_, ChannelText, StartOverFlag, DoingStripChart, RecordTime, LastText1,
+                   UseRecordedTime);
 }
 
 // ---------------------------------------------------------------- acquisition
@@ -511,6 +547,96 @@ void VoviRezoZA::mnuComPort1_Click()
 void VoviRezoZA::mnuComPort2_Click()
 {
     s.prompts->say(QStringLiteral("Option not yet activated."));
+}
+
+// ---------------------------------------------------------------- recording
+
+void VoviRezoZA::Command1_Click(int Index)
+{
+    if (Index != 0) {
+        StopFlag = 1;
+        hideCursorMarkers();
+        return;
+    }
+    if (m.DataNotSaved == 1) {
+        const MsgAnswer answer = s.prompts->message(
+            {QStringLiteral("Save this recorded data?"), QStringLiteral("Save Data?"),
+             MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Yes});
+        if (answer == MsgAnswer::Cancel)
+            return;
+        if (answer == MsgAnswer::Yes) {
+            // The user presses Start again once the run is safe.
+            mnuSaveAs_Click();
+            StopFlag = 1;
+            return;
+        }
+    }
+    m.DataNotSaved = 1;
+    StopFlag = 0;
+    RecordTime = 0;
+    Text1.Text.clear();
+    List1->clear();
+    setTimer1Interval(kTickMilliseconds);
+    LineBreak = kLineBreak;
+    ResetChartForRecording(m);
+    StartComm();
+    ReadComm();
+    hideCursorMarkers();
+}
+
+void VoviRezoZA::Timer1_Timer()
+{
+    // A tick waits for its frame with the event queue running; a tick due meanwhile is dropped
+    // rather than started inside the waiting one.
+    if (inTick_)
+        return;
+    inTick_ = true;
+    m.DoingStripChart = 1;
+    if (StopFlag == 1) {
+        Label1[3]->setText(m.IdleStatusText);
+        inTick_ = false;
+        return;
+    }
+    Label1[3]->setText(m.RunningStatusText);
+    if (m.ChartStarted == 1)
+        takeSample();
+    qint16 StartOverFlag = 0;
+    UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 0);
+    inTick_ = false;
+}
+
+void VoviRezoZA::takeSample()
+{
+    ReadComm();
+    RecordTime = RunTimeOfSample(s.clock->secondsSinceMidnight(), m.RecordStartTimer);
+    if (RecordTime < 0)
+        s.prompts->say(QStringLiteral("Fix. Negative time."));
+    Label1[0]->setText(num::Format(RecordTime, QStringLiteral("#########.0")));
+    BreakoutTempData(CommText);
+    for (int i = 0; i < m.NumChannels; ++i)
+        Picture5_1->setChannelCaption(i, ChannelText[i]);
+    m.LastLine = SampleLine(Label1[0]->text(), ChannelText, m.NumChannels);
+    Text1.Text += m.LastLine + LineBreak;
+    List1->addItem(m.LastLine);
+    List1->setCurrentRow(List1->count() - 1);
+}
+
+void VoviRezoZA::setTimer1Interval(int milliseconds)
+{
+    // An interval of 0 means no ticks at all.
+    if (milliseconds <= 0) {
+        Timer1->stop();
+        return;
+    }
+    Timer1->setInterval(milliseconds);
+    if (!Timer1->isActive())
+        Timer1->start();
+}
+
+void VoviRezoZA::hideCursorMarkers()
+{
+    for (QLabel* marker : Label2)
+        marker->hide();
 }
 
 // ---------------------------------------------------------------- options
@@ -580,12 +706,10 @@ void VoviRezoZA::mnuThickest_Click()
 }
 
 // ---------------------------------------------------------------- commands of later work
-// Recording, files, export, printing, comments, help and About are not built yet; their
-// handlers are connected so the menu is complete, and they do nothing.
+// Files, export, printing, comments, help and About are not built yet; their handlers are
+// connected so the menu is complete, and they do nothing.
 
-void VoviRezoZA::Command1_Click(int) {}
 void VoviRezoZA::Command3_Click() {}
-void VoviRezoZA::Timer1_Timer() {}
 void VoviRezoZA::mnuNew_Click() {}
 void VoviRezoZA::mnuOpen_Click() {}
 void VoviRezoZA::mnuSave_Click() {}

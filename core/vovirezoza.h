@@ -22,6 +22,7 @@ class QPushButton;
 class QTimer;
 class QWidget;
 class GaugePanel;
+class SectionBox;
 class SerialLink;
 
 // What the window needs from outside; tests hand in scripted ones.
@@ -113,7 +114,7 @@ public:
     QPushButton* Command3 = nullptr;
     GaugePanel* Picture5_1 = nullptr;
     QFrame* Picture6 = nullptr;
-    std::array<QWidget*, 3> Picture3{};
+    std::array<SectionBox*, 3> Picture3{};
     std::array<QLabel*, 6> Label14{};
     std::array<QLabel*, 3> Label2{};
     std::array<QLabel*, 3> Label15{};
@@ -151,8 +152,14 @@ private:
     void measurePollBudget();
     void afterUnitOrScaleChange();
     void endProgram();
+    void takeSample();
+    void setTimer1Interval(int milliseconds);
+    void hideCursorMarkers();
+
+    class WindowChart;
 
     WindowServices s;
+    std::unique_ptr<WindowChart> chart_;
     bool ending_ = false;
     bool inTick_ = false;
 };

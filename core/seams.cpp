@@ -1,5 +1,6 @@
 #include "seams.h"
 
+#include <QProcess>
 #include <QTime>
 
 float SystemClock::secondsSinceMidnight()
@@ -12,4 +13,9 @@ QDateTime SystemClock::now()
     QDateTime t = QDateTime::currentDateTime();
     t.setTime(QTime(t.time().hour(), t.time().minute(), t.time().second()));
     return t;
+}
+
+bool ProcessLauncher::startDetached(const QString& program, const QStringList& arguments)
+{
+    return QProcess::startDetached(program, arguments);
 }

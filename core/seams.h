@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QPrinter;
@@ -60,6 +61,15 @@ public:
     virtual QDateTime now() = 0;
 };
 
+// Starts outside programs (text editor, web browser). Programs get an argument list, never a
+// shell command line, so a path with blanks or quotes stays one argument.
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    // False when the program cannot be started (not found, not executable).
+    virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
+};
+
 class SystemClock final : public Clock {
 public:
     float secondsSinceMidnight() override;
@@ -68,4 +78,9 @@ public:
 private:
     // Midnight at the start of the day the program started.
     const QDateTime midnight_ = QDateTime(QDate::currentDate(), QTime(0, 0));
+};
+
+class ProcessLauncher final : public Launcher {
+public:
+    bool startDetached(const QString& program, const QStringList& arguments) override;
 };

@@ -1,0 +1,2 @@
+include(aux_seek.cmake OPTIONAL)
+include(aux_windows.cmake OPTIONAL)

@@ -1,10 +1,10 @@
 #include "configfile.h"
 
 #include "numconv.h"
+#include "safewrite.h"
 
 #include <QFile>
 #include <QList>
-#include <QSaveFile>
 
 namespace {
 
@@ -118,17 +118,8 @@ void ReadConfigText(const QByteArray& data, Module1& m)
 int ConfigFile(qint16 SaveFlag, Module1& m, const QString& programFolder)
 {
     const QString path = programFolder + QLatin1Char('/') + kConfigFileName;
-    if (SaveFlag == 1) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return errorNumber(file.error(), path);
-        file.write(WriteConfigText(m));
-        if (!file.commit())
-            return errorNumber(file.error() == QFileDevice::NoError ? QFileDevice::WriteError
-                                                                    : file.error(),
-                               path);
-        return 0;
-    }
+    if (SaveFlag == 1)
+        return WriteFileReplacing(path, WriteConfigText(m));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return errorNumber(file.error(), path);

@@ -1,0 +1,262 @@
+#include "datafile.h"
+
+#include "numconv.h"
+#include "safewrite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <optional>
+
+namespace
+{
+
+constexpr int kOverflow = 6;
+constexpr int kTypeMismatch = 13;
+constexpr int kFileNotFound = 53;
+constexpr int kPastEndOfFile = 62;
+constexpr int kPathFileAccess = 75;
+constexpr int kPathNotFound = 76;
+
+const QString kLineEnd = QStringLiteral("\r\n");
+const QString kPlaceholder = QStringLiteral("A/F1");
+constexpr int kPlaceholderLines = 4;
+
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+// Sequential reading of a file's bytes, by fields of the fixed lines and by whole lines.
+class DataFileReader
+{
+public:
+    explicit DataFileReader(QByteArray data) : data_(std::move(data)) {}
+
+    bool atEnd() const { return pos_ >= data_.size(); }
+
+    // A whole line without its terminator; nothing at the end of the file.
+    std::optional<QString> line()
+    {
+        if (atEnd())
+            return std::nullopt;
+        const qsizetype start = pos_;
+        while (pos_ < data_.size() && !isLineEnd(data_[pos_]))
+            ++pos_;
+        const QString text = QString::fromLatin1(data_.mid(start, pos_ - start));
+        skipLineEnd();
+        return text;
+    }
+
+    // A list-input text field; its delimiter (comma or line end) is consumed. Nothing at the
+    // end of the file. An unclosed quote runs to the end of the line.
+    std::optional<QString> field()
+    {
+        if (atEnd())
+            return std::nullopt;
+        while (pos_ < data_.size() && (data_[pos_] == ' ' || data_[pos_] == '\t'))
+            ++pos_;
+        qsizetype start = pos_;
+        qsizetype end = pos_;
+        if (pos_ < data_.size() && data_[pos_] == '"') {
+            start = ++pos_;
+            while (pos_ < data_.size() && data_[pos_] != '"' && !isLineEnd(data_[pos_]))
+                ++pos_;
+            end = pos_;
+            // Whatever stands between the closing quote and the delimiter is dropped.
+            while (pos_ < data_.size() && data_[pos_] != ',' && !isLineEnd(data_[pos_]))
+                ++pos_;
+        } else {
+            while (pos_ < data_.size() && data_[pos_] != ',' && !isLineEnd(data_[pos_]))
+                ++pos_;
+            end = pos_;
+        }
+        const QString text = QString::fromLatin1(data_.mid(start, end - start));
+        if (pos_ < data_.size() && data_[pos_] == ',')
+            ++pos_;
+        else
+            skipLineEnd();
+        return text;
+    }
+
+    // A 16-bit integer field; blanks around the number are ignored and an empty field is 0.
+    // Returns 0 or the run-time error number.
+    int integerField(qint16& value)
+    {
+        const std::optional<QString> text = field();
+        if (!text)
+            return kPastEndOfFile;
+        const QString number = text->trimmed();
+        if (number.isEmpty()) {
+            value = 0;
+            return 0;
+        }
+        bool overflow = false;
+        const double read = num::Val(number, &overflow);
+        if (overflow)
+            return kOverflow;
+        if (!num::IsWholeNumberText(number))
+            return kTypeMismatch;
+        const std::optional<qint16> rounded = num::ToInteger(read);
+        if (!rounded)
+            return kOverflow;
+        value = *rounded;
+        return 0;
+    }
+
+    // Lines up to the terminator line, joined with CR LF; a last line at the end of the file
+    // is taken without a line break. Returns 0 or the run-time error number.
+    int section(QString& out)
+    {
+        for (;;) {
+            const std::optional<QString> text = line();
+            if (!text)
+                return kPastEndOfFile;
+            if (*text == kSectionTerminator)
+                return 0;
+            if (atEnd()) {
+                out += *text;
+                return 0;
+            }
+            out += *text + kLineEnd;
+        }
+    }
+
+private:
+    void skipLineEnd()
+    {
+        if (pos_ < data_.size() && data_[pos_] == '\r')
+            ++pos_;
+        if (pos_ < data_.size() && data_[pos_] == '\n')
+            ++pos_;
+    }
+
+    QByteArray data_;
+    qsizetype pos_ = 0;
+};
+
+int openErrorNumber(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return kPathFileAccess;
+    return info.absoluteDir().exists() ? kFileNotFound : kPathNotFound;
+}
+
+} // namespace
+
+QByteArray WriteDataFileText(const QString& CommentsText, const QString& Text1, qint16 DegCFlag,
+                             qint16 NumChannels, qint16 FuelType)
+{
+    QString out;
+    out += kDataFileTypeLine + kLineEnd;
+    out += num::PrintForm(DegCFlag) + kLineEnd;
+    out += num::PrintForm(NumChannels) + kLineEnd;
+    out += num::Str(FuelType).trimmed() + kLineEnd;
+    for (int i = 0; i < kPlaceholderLines; ++i)
+        out += kPlaceholder + kLineEnd;
+    // Comments read from a file end in a line break already; another one would add an empty
+    // comment line at every save and load.
+    out += CommentsText;
+    if (!CommentsText.endsWith(kLineEnd))
+        out += kLineEnd;
+    out += kSectionTerminator + kLineEnd;
+    out += Text1 + kLineEnd + kSectionTerminator + kLineEnd;
+    return out.toLatin1();
+}
+
+int WriteDataFile(const QString& path, const QByteArray& bytes)
+{
+    return WriteFileReplacing(path, bytes);
+}
+
+DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine)
+{
+    DataFileRead r;
+    const auto fail = [&r](int errorNumber) {
+        r.outcome = DataFileRead::Outcome::Error;
+        r.errorNumber = errorNumber;
+        return r;
+    };
+
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return fail(path.isEmpty() ? kFileNotFound : openErrorNumber(path));
+    DataFileReader in(file.readAll());
+    if (file.error() != QFileDevice::NoError)
+        return fail(kPathFileAccess);
+    file.close();
+
+    const std::optional<QString> type = in.field();
+    if (!type)
+        return fail(kPastEndOfFile);
+    if (*type != expectedTypeLine) {
+        r.outcome = DataFileRead::Outcome::WrongType;
+        return r;
+    }
+    if (const int e = in.integerField(r.unit))
+        return fail(e);
+    if (const int e = in.integerField(r.channels))
+        return fail(e);
+    r.channelsRead = true;
+
+    const std::optional<QString> fuel = in.field();
+    if (!fuel)
+        return fail(kPastEndOfFile);
+    bool overflow = false;
+    const std::optional<qint16> fuelIndex = num::ToInteger(num::Val(*fuel, &overflow));
+    if (overflow || !fuelIndex)
+        return fail(kOverflow);
+    r.fuel = *fuelIndex;
+    for (int i = 0; i < kPlaceholderLines; ++i)
+        if (!in.field())
+            return fail(kPastEndOfFile);
+
+    r.commentsStarted = true;
+    if (const int e = in.section(r.comments))
+        return fail(e);
+    r.samplesStarted = true;
+    if (const int e = in.section(r.samples))
+        return fail(e);
+    r.outcome = DataFileRead::Outcome::Ok;
+    return r;
+}
+
+QString SaveAFFileErrorText(int errorNumber, int lineNumber)
+{
+    return QStringLiteral("SaveAFFileEr: ") + num::Str(errorNumber) + QStringLiteral("  ") +
+           num::Str(lineNumber);
+}
+
+QString DataFileName(const QString& FilePath, const QString& dataFolder)
+{
+    const QString path = QDir::fromNativeSeparators(FilePath);
+    QString folder = QDir::fromNativeSeparators(dataFolder);
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    // Only a path that really lies below the folder counts, not one that merely contains its
+    // text ("/x/TCFiles2/run" is not below "/x/TCFiles").
+    if (dataFolder.isEmpty() || path.size() <= folder.size() ||
+        !path.startsWith(folder, Qt::CaseInsensitive))
+        return QDir::toNativeSeparators(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+    return QDir::toNativeSeparators(path.mid(folder.size()));
+}
+
+QString UnitSwitchMessage(qint16 fileUnit)
+{
+    const QString f = fileUnit == 1 ? QStringLiteral("C") : QStringLiteral("F");
+    const QString p = fileUnit == 1 ? QStringLiteral("F") : QStringLiteral("C");
+    return QStringLiteral("Your program is set to using Deg ") + p +
+           QStringLiteral(" but this file was saved using Deg ") + f +
+           QStringLiteral(".  The program will now be switch to temperature units of Deg ") + f +
+           QStringLiteral(".");
+}
+
+MessageRequest BadFileMessage(const QString& ProgramTitle)
+{
+    MessageRequest request;
+    request.text = QStringLiteral("This is not a ") + ProgramTitle +
+                   QStringLiteral(" file and can not be used.");
+    request.caption = QStringLiteral("Bad File");
+    return request;
+}

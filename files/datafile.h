@@ -1,0 +1,77 @@
+#pragma once
+// The run's data file: a type line, unit, channel count, fuel index, four placeholder lines,
+// the comments and the sample lines, each section closed by "-9999", every line ended by CR LF.
+// Text is Latin-1, the code page the files have always been written in.
+
+#include "seams.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+// First line of a thermocouple data file.
+inline const QString kDataFileTypeLine = QStringLiteral("ZRB-TC-QLMR*1.10");
+// Line that closes the comments and the sample lines.
+inline const QString kSectionTerminator = QStringLiteral("-9999");
+
+// The file's bytes for a run. CommentsText and Text1 are written as held (a character outside
+// Latin-1 becomes '?'), each followed by CR LF and the terminator line.
+QByteArray WriteDataFileText(const QString& CommentsText, const QString& Text1, qint16 DegCFlag,
+                             qint16 NumChannels, qint16 FuelType);
+
+// Writes the bytes to `path`, replacing an existing file only once the new one is complete: a
+// failed save leaves the previous file intact. Returns 0 or a run-time error number (52 bad
+// file name, 76 path not found, 70 permission denied, 61 disk full, 75 path/file access).
+int WriteDataFile(const QString& path, const QByteArray& bytes);
+
+// What reading a data file produced, and how far it got. A failed read keeps what was read
+// before the failure, because the window takes such partial results into the run.
+struct DataFileRead {
+    enum class Outcome {
+        Ok,        // the whole layout was read
+        WrongType, // the type line differs; nothing else was read
+        Error      // a run-time error stopped the reading (errorNumber)
+    };
+    Outcome outcome = Outcome::Error;
+    int errorNumber = 0; // 0 unless Error
+
+    qint16 unit = 0;     // the file's DegCFlag; meaningful when Ok
+    qint16 channels = 0; // meaningful when channelsRead
+    bool channelsRead = false;
+    qint16 fuel = 0; // read and rounded, never applied
+
+    // Comment text read so far: lines joined with CR LF, the terminator left out, a last line
+    // at the end of the file kept without a line break. Set once the comment section began.
+    QString comments;
+    bool commentsStarted = false;
+    // Sample lines read so far, by the same rule. Set once the sample section began.
+    QString samples;
+    bool samplesStarted = false;
+};
+
+// Reads the data file at `path`. The first field must equal `expectedTypeLine` exactly
+// (case-sensitive), otherwise WrongType with nothing read. Fields of the fixed lines follow the
+// list-input rules (blanks before a field skipped, a field ends at a comma or the line end, a
+// field starting with a double quote runs to the closing quote); the unit and channel fields
+// take the number with or without blanks around it. A section line that is "-9999" ends the
+// section. A line ends at CR LF, CR or LF.
+// Errors: 53 file not found, 76 path not found, 75 cannot be opened, 62 input past end of file
+// (inside the fixed lines or before a section could be read), 13 unit or channel field not a
+// number, 6 a number outside the 16-bit range.
+DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine);
+
+// Message for a failed read or write: "SaveAFFileEr: " + Str(error) + "  " + Str(line).
+// There are no line numbers in this code, so callers pass 0.
+QString SaveAFFileErrorText(int errorNumber, int lineNumber = 0);
+
+// Display name of the data file at FilePath: the path below `dataFolder` (full path, letters
+// compared without regard to case) without the separator, so it may name sub-folders;
+// otherwise the text after the last separator.
+QString DataFileName(const QString& FilePath, const QString& dataFolder);
+
+// The message shown before the program switches to the unit a loaded file was saved in.
+// fileUnit 1 means degrees C, any other value degrees F.
+QString UnitSwitchMessage(qint16 fileUnit);
+
+// Refusal of a file whose type line is not this program's: caption "Bad File", OK only.
+MessageRequest BadFileMessage(const QString& ProgramTitle);

@@ -1,0 +1,23 @@
+#pragma once
+// The widget-free parts of the Open, Save and Save As commands: the settings of their file
+// dialogs and the limit on the length of a chosen file name.
+
+#include "seams.h"
+
+#include <QString>
+
+// Names of data files are limited to this many characters.
+constexpr int kMaxDataFileNameLength = 40;
+
+// The Open dialog: title "Open a File", every file shown, starting in the data folder with no
+// name, and only an existing file can be chosen.
+FileDialogRequest OpenDialogRequest(const QString& dataFolderPath);
+
+// The Save As dialog: title "Save a File", every file shown, starting in the data folder with
+// the current file's name (the last component of FilePath), asking before replacing a file.
+FileDialogRequest SaveAsDialogRequest(const QString& dataFolderPath, const QString& FilePath);
+
+// The chosen path with its file name cut to its first 40 characters (an extension may be cut
+// off). When it cuts, it first tells the user the shortened name (OK box). A path without a
+// folder stays without one.
+QString ShortenToFortyCharacters(Prompts& prompts, const QString& chosenPath);

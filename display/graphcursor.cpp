@@ -1,0 +1,76 @@
+#include "graphcursor.h"
+
+#include "numconv.h"
+
+#include <cmath>
+
+namespace {
+
+// Farther rows than this are never preferred to row 0.
+constexpr float kNoRowDistance = 100000.0f;
+// The marker's caption is drawn right of and below its top-left corner; these offsets put
+// the "+" itself on the point.
+constexpr double kMarkerLeftOffset = 0.3;
+constexpr double kMarkerTopOffset = 0.1;
+// Blanks between the values of a row.
+constexpr int kSeparatorWidth = 3;
+
+} // namespace
+
+float RowTime(const QString& row)
+{
+    const int blank = row.indexOf(QLatin1Char(' '));
+    if (blank < 0)
+        return 0.0f;
+    return static_cast<float>(num::Val(row.left(blank + 1)));
+}
+
+double FirstChannelValue(const QString& row)
+{
+    const int blank = row.indexOf(QLatin1Char(' ')); // 0-based: position p - 1
+    if (blank < 0)
+        return 0.0; // only a time, or nothing: no channel value to show
+    const int end = row.indexOf(QLatin1Char(' '), blank + kSeparatorWidth);
+    const QString field = end < 0 ? row.mid(blank) : row.mid(blank, end - blank);
+    return num::Val(field.trimmed());
+}
+
+int NearestRow(const QStringList& rows, float target)
+{
+    if (rows.isEmpty())
+        return -1;
+    float bestDistance = kNoRowDistance;
+    int best = 0;
+    for (int r = 0; r < rows.size(); ++r) {
+        const float d = std::fabs(RowTime(rows[r]) - target);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = r;
+        }
+    }
+    return best;
+}
+
+int SectionOfTime(float t, const std::array<float, 4>& SectionStartTime)
+{
+    for (int k = 0; k < 3; ++k) {
+        const float start = SectionStartTime[k];
+        const float next = SectionStartTime[(k + 1) % 3];
+        if (t > start && (t < next || next == 0.0f || next < start))
+            return k;
+    }
+    return 0;
+}
+
+QPointF CursorMarkerPosition(float rowTime, float sectionStart, double firstValue,
+                             double GraphMin, double GraphFactor)
+{
+    const float x = rowTime - sectionStart;
+    const double y = (firstValue - GraphMin) * GraphFactor;
+    return {x - kMarkerLeftOffset, y + kMarkerTopOffset};
+}
+
+QString CursorTimeText(float t)
+{
+    return num::FormatSingle(t, QStringLiteral("########.0"));
+}

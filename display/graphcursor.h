@@ -1,0 +1,39 @@
+#pragma once
+// The graph cursor's arithmetic: reading a row of the reading list, finding the row nearest
+// to a clicked time, the chart section that holds a time, and where the "+" marker goes.
+// Widget-free; the main window does the selecting and showing.
+
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+#include <array>
+
+// The run time of a reading-list row: the number before its first blank; 0 when the row has
+// no blank.
+float RowTime(const QString& row);
+
+// The first channel's value of a row: the text from the row's first blank up to the first
+// blank after the first value (the three-blank separator skipped), blanks removed, read as a
+// number (non-numeric text gives 0). A row whose first value is also its last is read up to
+// its end; a row without any blank has no value and gives 0.
+double FirstChannelValue(const QString& row);
+
+// Index of the row whose time is nearest to `target`; of rows at the same distance the first
+// wins. Rows are considered only when nearer than 100000 s; when none is, row 0 is returned.
+// -1 for an empty list: there is no row to select.
+int NearestRow(const QStringList& rows, float target);
+
+// The chart section (0..2) that holds run time `t`, given the run time at the left edge of
+// each section (elements 0..2 used). A section's start of 0 means it has not been started;
+// a following section that starts earlier holds older data after a wrap. 0 when no section
+// holds `t`.
+int SectionOfTime(float t, const std::array<float, 4>& SectionStartTime);
+
+// Top-left of the "+" marker in a section box's own units (seconds from the left edge,
+// normalised height upward) for a row at `rowTime` with first value `firstValue`. The height
+// is not limited to the graph range, so a reading beyond it puts the marker outside the grid.
+QPointF CursorMarkerPosition(float rowTime, float sectionStart, double firstValue,
+                             double GraphMin, double GraphFactor);
+
+// The cursor time read-out: one decimal, no leading zero (".5", "12.3").
+QString CursorTimeText(float t);

@@ -1,0 +1,93 @@
+#include "viewers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace
+{
+
+const QString kReminderEnd = QStringLiteral(
+    " document, click on the [X] box in the upper right corner to return to the V/A Diro "
+    "Dudizi.");
+const QString kWebReminderEnd = QStringLiteral(
+    "' web site, click on the [X] box in the upper right corner to return to the V/A Diro "
+    "Dudizi.");
+
+// The system text viewers, most general first: the desktop's opener picks the user's own.
+const QStringList kViewers{QStringLiteral("xdg-open"), QStringLiteral("gnome-text-editor"),
+                           QStringLiteral("gedit"), QStringLiteral("mousepad")};
+
+const QString kFirstBrowser = QStringLiteral("xdg-open");
+
+} // namespace
+
+void ShowDocument(Prompts& prompts, Launcher& launcher, const QString& path, const QString& title)
+{
+    prompts.say(QStringLiteral("When you are finished viewing the ") + title + kReminderEnd);
+    for (const QString& viewer : kViewers) {
+        if (launcher.startDetached(viewer, {path}))
+            return;
+    }
+    prompts.say(QStringLiteral("An appropriate viewer was not found on your system."));
+}
+
+QString BrowserArgument(const QString& address)
+{
+    if (address.contains(QLatin1String("://")))
+        return address;
+    return QStringLiteral("http://") + address;
+}
+
+void OpenWebSite(Prompts& prompts, Launcher& launcher, const QString& address,
+                 const QString& siteName,
+                 const std::function<QString(const QString& seekName)>& seek)
+{
+    prompts.say(QStringLiteral("When you are finished viewing the '") + siteName + kWebReminderEnd);
+    QString browser = kFirstBrowser;
+    for (;;) {
+        if (launcher.startDetached(browser, {BrowserArgument(address)}))
+            return;
+        prompts.say(QStringLiteral("Internet Explorer was not found where it was expected to "
+                                   "be.  The program will now search for it."));
+        const QString chosen = seek(QStringLiteral("Iexplore.exe"));
+        // A chosen file comes back as a full path; anything else means the user chose nothing.
+        if (chosen.isEmpty() || !QDir::isAbsolutePath(chosen))
+            break;
+        browser = chosen;
+    }
+    prompts.say(QStringLiteral("We could not locate Internet Explorer on your computer.  Use "
+                               "your normal web browser and visit:\r\r    ") +
+                kMakerWebAddress +
+                QStringLiteral("\r\rTo see any info on recent updates on this and other "
+                               "Veltrona products."));
+}
+
+QString HelpCopyPath(const QString& programFolder, const QString& TextFolder)
+{
+    return programFolder + TextFolder + QStringLiteral("AFHelpBKP.txt");
+}
+
+bool CopyHelpText(const QString& programFolder, const QString& TextFolder, QString* error)
+{
+    const QString source = programFolder + TextFolder + QStringLiteral("AFHelp.txt");
+    const QString copy = HelpCopyPath(programFolder, TextFolder);
+    auto fail = [error](const QString& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (!QFileInfo(source).isFile())
+        return fail(QStringLiteral("The help file ") + QDir::toNativeSeparators(source) +
+                    QStringLiteral(" was not found."));
+    if (QFileInfo::exists(copy) && !QFile::remove(copy))
+        return fail(QStringLiteral("The older help copy ") + QDir::toNativeSeparators(copy) +
+                    QStringLiteral(" could not be replaced."));
+    QFile file(source);
+    if (!file.copy(copy))
+        return fail(QStringLiteral("The help file ") + QDir::toNativeSeparators(source) +
+                    QStringLiteral(" could not be copied: ") + file.errorString());
+    // The copy is the user's to edit even when the installed help text is read-only.
+    QFile::setPermissions(copy, QFile::permissions(copy) | QFile::WriteOwner | QFile::ReadOwner);
+    return true;
+}

@@ -1,0 +1,79 @@
+#include "fakelauncher.h"
+#include "scriptedprompts.h"
+#include "viewers.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+static const QString kGiveUp = "We could not locate Internet Explorer on your computer.  Use your "
+                               "normal web browser and visit:\r\r    www.veltrona.com\r\rTo see "
+                               "any info on recent updates on this and other Veltrona products.";
+
+class TestViewers : public QObject {
+    Q_OBJECT
+private slots:
+    // Lists are '|'-separated; a seek answer "-" stands for leaving the seek window unchosen.
+    void launch_data()
+    {
+        QTest::addColumn<QString>("available");
+        QTest::addColumn<QString>("seekAnswers");
+        QTest::addColumn<QString>("tried");
+        QTest::addColumn<QString>("last"); // the closing message, if any
+        QTest::newRow("editor: opener first") << "xdg-open|gedit" << "" << "xdg-open" << "";
+        QTest::newRow("editor: none") << "" << "" << "xdg-open|gnome-text-editor|gedit|mousepad"
+                                      << "An appropriate viewer was not found on your system.";
+        QTest::newRow("web: at once") << "xdg-open" << "" << "xdg-open" << "";
+        QTest::newRow("web: found by seek") << "/b/ie" << "/b/ie" << "xdg-open|/b/ie" << "";
+        QTest::newRow("web: cancelled") << "" << "-" << "xdg-open" << kGiveUp;
+        QTest::newRow("web: bad choice, then a bare name")
+            << "Iexplore.exe" << "/x/ie|Iexplore.exe" << "xdg-open|/x/ie" << kGiveUp;
+    }
+    void launch()
+    {
+        const bool web = QByteArray(QTest::currentDataTag()).startsWith("web");
+        QFETCH(QString, available);
+        QFETCH(QString, seekAnswers);
+        QFETCH(QString, tried);
+        QFETCH(QString, last);
+        ScriptedPrompts prompts;
+        FakeLauncher launcher;
+        for (const QString& p : available.split('|', Qt::SkipEmptyParts))
+            launcher.available << p;
+        QStringList answers = seekAnswers.split('|', Qt::SkipEmptyParts);
+        const int seeks = answers.size();
+        const QString argument = web ? "http://www.x.org" : "/t/a b;'c.txt";
+        if (web)
+            OpenWebSite(prompts, launcher, "www.x.org", "Site", [&](const QString& name) {
+                const bool asked = name == "Iexplore.exe" && !answers.isEmpty();
+                return asked ? answers.takeFirst().remove('-') : QString("/bad");
+            });
+        else
+            ShowDocument(prompts, launcher, argument, QString());
+        QStringList programs;
+        for (const auto& [program, args] : launcher.started)
+            programs << (args == QStringList{argument} ? program : "bad arguments");
+        QCOMPARE(programs.join('|'), tried);
+        QVERIFY(prompts.messageTexts()[0].startsWith(
+            web ? "When you are finished viewing the 'Site' web site," // after it one message
+                : "When you are finished viewing the  document,"));    // per seek, then `last`
+        QCOMPARE(prompts.messageTexts().mid(1 + seeks).join('|'), last);
+    }
+
+    void copyHelp() // missing help text first, then a copy that replaces an older one
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + "/TC Text/";
+        QString error;
+        QVERIFY(QDir().mkpath(folder) && !CopyHelpText(dir.path(), "/TC Text/", &error));
+        QVERIFY(error.contains(folder + "AFHelp.txt"));
+        QFile older(folder + "AFHelpBKP.txt"), help(folder + "AFHelp.txt");
+        QVERIFY(older.open(QIODevice::WriteOnly) && older.write("older copy") &&
+                help.open(QIODevice::WriteOnly) && help.write("help"));
+        older.close(), help.close();
+        QVERIFY(CopyHelpText(dir.path(), "/TC Text/", &error));
+        QCOMPARE(older.open(QIODevice::ReadOnly) ? older.readAll() : "", QByteArray("help"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestViewers)
+#include "test_viewers.moc"

@@ -1,0 +1,46 @@
+#pragma once
+// Printing a window as one picture fitted to one page: the main window's Print command and the
+// About box's Print button share this, so both capture and scale the same way.
+
+#include <QImage>
+#include <QPageLayout>
+#include <QSizeF>
+#include <chrono>
+#include <functional>
+
+class QLabel;
+class QPrinter;
+class QString;
+class QWidget;
+class Prompts;
+
+// The pause between capturing the window and printing it, so the screen settles first.
+constexpr std::chrono::milliseconds kPrintWait{2000};
+
+// Landscape when the picture is lower than it is wide; square and taller pictures print portrait.
+QPageLayout::Orientation PictureOrientation(const QSize& picture);
+
+// The printed size of `picture` on a printable area of `printable` (any one unit): the full
+// width when the picture is proportionally as wide as the area or wider, otherwise the full
+// height, keeping the picture's proportions. Empty when either size is empty.
+QSizeF FitPictureToPage(const QSizeF& picture, const QSizeF& printable);
+
+// Sets the orientation, paints `picture` fitted at the top-left of one page and ends the
+// document. False, with a text for the user in *error (may be null), when there is nothing to
+// print, no printer is installed, the printer or output file cannot be opened, or the job fails.
+bool PrintPictureFitted(QPrinter& printer, const QImage& picture, QString* error);
+
+// The whole window as it is on screen, menu bar included (not the frame the window manager
+// draws). A null window gives a null image.
+QImage CaptureFormImage(QWidget* window);
+
+// Runs the event queue for `duration` without spinning, so the window repaints and other
+// commands can arrive meanwhile.
+void WaitWithEvents(std::chrono::milliseconds duration);
+
+// The Print command: shows the busy pointer, captures `window` (after moving `holder`, when
+// given, out of the captured area; it keeps the capture), calls `wait` (may be empty), prints
+// the capture fitted to one page and restores the pointer. A failure is reported through
+// `prompts` with a message naming the error, after the pointer is back; returns false then.
+bool PrintFormFitted(QWidget* window, QPrinter& printer, Prompts& prompts,
+                     const std::function<void()>& wait, QLabel* holder = nullptr);

@@ -18,12 +18,14 @@ int main(int argc, char* argv[])
     SystemClock clock;
     QtPrompts prompts;
     QtSerialLink port(folder);
+    ProcessLauncher launcher;
 
     WindowServices services;
     services.programFolder = folder;
     services.prompts = &prompts;
     services.clock = &clock;
     services.port = &port;
+    services.launcher = &launcher;
     services.endProgram = [] { QCoreApplication::exit(0); };
 
     VoviRezoZA window(shared, services);

@@ -1,27 +1,40 @@
 #include "vovirezoza.h"
 
 #include "configfile.h"
+#include "datafile.h"
 #include "decoder.h"
+#include "export.h"
+#include "filecommands.h"
+#include "frmabout.h"
+#include "frmcomments.h"
+#include "frmseek.h"
 #include "framereader.h"
 #include "gaugeface.h"
+#include "graphcursor.h"
 #include "gaugepanel.h"
 #include "numconv.h"
 #include "sectionbox.h"
 #include "optioncommands.h"
 #include "portcommands.h"
 #include "portpath.h"
+#include "printwin.h"
+#include "replay.h"
 #include "sampling.h"
 #include "stripchart.h"
+#include "viewers.h"
 #include "seriallink.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
@@ -121,6 +134,8 @@ VoviRezoZA::VoviRezoZA(Module1& shared, WindowServices services, QWidget* parent
         s.yieldWaiting = YieldWaiting;
     if (!s.yieldNow)
         s.yieldNow = YieldNow;
+    if (!s.printWait)
+        s.printWait = [] { WaitWithEvents(kPrintWait); };
     buildMenus();
     buildControls();
     chart_ = std::make_unique<WindowChart>(*this);
@@ -278,6 +293,8 @@ void VoviRezoZA::buildControls()
     List1->setObjectName(QStringLiteral("List1"));
     List1->setGeometry(twipsRect(6835, 360, 3500, 3480));
     List1->setFont(QFont(QStringLiteral("Monospace")));
+    // A change of the current row, by the user or by code, is the list's click.
+    connect(List1, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
 
     Picture6 = new QFrame(central);
     Picture6->setObjectName(QStringLiteral("Picture6"));
@@ -292,6 +309,7 @@ void VoviRezoZA::buildControls()
         box->setObjectName(QStringLiteral("Picture3_%1").arg(k));
         box->setGeometry(twipsRect(k * 3360, 240, 3375, 3135));
         Picture3[k] = box;
+        box->installEventFilter(this);
         Label14[2 * k] = label(box, QStringLiteral("Label14_%1").arg(2 * k), twipsRect(30, 0, 975, 255));
         Label14[2 * k + 1] =
             label(box, QStringLiteral("Label14_%1").arg(2 * k + 1), twipsRect(30, 2880, 975, 255));
@@ -340,6 +358,7 @@ void VoviRezoZA::Form_Load()
     SwitchToTC();
     RedrawGauge(0);
     m.FileName = QStringLiteral("Untitled");
+    QDir().mkpath(dataFolderPath()); // the file dialogs start there and Save may write there
     m.FilePath = s.programFolder + m.DataFolder + QLatin1Char('/') + m.FileName;
     setWindowCaptionForFile();
     m.DoingStripChart = 2;
@@ -502,6 +521,75 @@ void VoviRezoZA::UpdateScreen(qint16& StartOverFlag, qint16& DoingStripChart, do
                    UseRecordedTime);
 }
 
+// ---------------------------------------------------------------- graph cursor
+
+void VoviRezoZA::DrawGraphCursor(float& MousX, int& Index)
+{
+    hideCursorMarkers();
+    const int section = std::clamp(Index, 0, 2);
+    const float target = m.SectionStartTime[section] + MousX;
+    QStringList rows;
+    for (int i = 0; i < List1->count(); ++i)
+        rows << List1->item(i)->text();
+    const int best = NearestRow(rows, target);
+    if (best < 0)
+        return; // an empty list has no row to show
+    if (List1->currentRow() != best)
+        List1->setCurrentRow(best); // runs List1_Click first, as a user's click would
+    const QString row = rows[best];
+    const float t = RowTime(row);
+    Label1[0]->setText(CursorTimeText(t));
+    const double v = FirstChannelValue(row);
+    const QPointF at = CursorMarkerPosition(t, m.SectionStartTime[section], v, m.GraphMin,
+                                            m.GraphFactor);
+    QLabel* marker = Label2[section];
+    marker->move(Picture3[section]->toPixel(at.x(), at.y()).toPoint());
+    marker->show();
+    QString copy = row;
+    BreakoutTempData(copy);
+    float reading = static_cast<float>(v);
+    DrawGaugeNeedle(0, reading);
+}
+
+void VoviRezoZA::List1_Click()
+{
+    const int r = List1->currentRow();
+    if (r < 0)
+        return;
+    const float t = RowTime(List1->item(r)->text());
+    int k = SectionOfTime(t, m.SectionStartTime);
+    ChartMouseX = t - m.SectionStartTime[k];
+    DrawGraphCursor(ChartMouseX, k);
+}
+
+void VoviRezoZA::Picture3_MouseDown(int, Qt::MouseButton, Qt::KeyboardModifiers, float X, float)
+{
+    ChartMouseX = X;
+}
+
+void VoviRezoZA::Picture3_Click(int Index)
+{
+    DrawGraphCursor(ChartMouseX, Index);
+}
+
+bool VoviRezoZA::eventFilter(QObject* watched, QEvent* event)
+{
+    for (int k = 0; k < 3; ++k) {
+        if (watched != Picture3[k])
+            continue;
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress) {
+            const QPointF user = Picture3[k]->toUser(mouse->position());
+            Picture3_MouseDown(k, mouse->button(), mouse->modifiers(), float(user.x()),
+                               float(user.y()));
+        } else if (event->type() == QEvent::MouseButtonRelease &&
+                   Picture3[k]->rect().contains(mouse->position().toPoint())) {
+            Picture3_Click(k);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 // ---------------------------------------------------------------- acquisition
 
 void VoviRezoZA::StartComm()
@@ -522,8 +610,13 @@ void VoviRezoZA::BreakoutTempData(QString& Kxx)
 {
     if (!::BreakoutTempData(Kxx, m.TCReading, m.NumChannels, m.DegCFlag, ChannelText))
         return;
-    for (int i = 0; i < m.NumChannels; ++i)
+    for (int i = 0; i < channelCount(); ++i)
         Picture5_1->setChannelCaption(i, ChannelText[i]);
+}
+
+int VoviRezoZA::channelCount() const
+{
+    return std::clamp<int>(m.NumChannels, 0, kMaxChannels);
 }
 
 void VoviRezoZA::Command2_Click()
@@ -613,7 +706,7 @@ void VoviRezoZA::takeSample()
         s.prompts->say(QStringLiteral("Fix. Negative time."));
     Label1[0]->setText(num::Format(RecordTime, QStringLiteral("#########.0")));
     BreakoutTempData(CommText);
-    for (int i = 0; i < m.NumChannels; ++i)
+    for (int i = 0; i < channelCount(); ++i)
         Picture5_1->setChannelCaption(i, ChannelText[i]);
     m.LastLine = SampleLine(Label1[0]->text(), ChannelText, m.NumChannels);
     Text1.Text += m.LastLine + LineBreak;
@@ -705,19 +798,200 @@ void VoviRezoZA::mnuThickest_Click()
     m.LineThickness = 2;
 }
 
-// ---------------------------------------------------------------- commands of later work
-// Files, export, printing, comments, help and About are not built yet; their handlers are
-// connected so the menu is complete, and they do nothing.
+// ---------------------------------------------------------------- output and auxiliary
 
-void VoviRezoZA::Command3_Click() {}
+void VoviRezoZA::mnuPrint_Click()
+{
+    PrintFormFitted(this, printer(), *s.prompts, s.printWait, Picture1);
+}
+
+void VoviRezoZA::mnuPrintSetup_Click()
+{
+    s.prompts->printerSetup(printer()); // Cancel keeps the printer as it was
+}
+
+QPrinter& VoviRezoZA::printer()
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+void VoviRezoZA::mnuComments_Click()
+{
+    auto* editor = new frmComments(m, this);
+    editor->show();
+    editor->activateWindow();
+}
+
+void VoviRezoZA::mnuAbout_Click()
+{
+    auto* about = new frmAbout(m, printer(), *s.prompts, this);
+    about->show();
+}
+
+void VoviRezoZA::mnuHelpHelp_Click()
+{
+    s.yieldNow(); // files are open only inside single calls, so there is nothing to close
+    QString error;
+    if (!CopyHelpText(s.programFolder, m.TextFolder, &error)) {
+        s.prompts->say(error);
+        return;
+    }
+    ShowDocument(*s.prompts, *s.launcher, HelpCopyPath(s.programFolder, m.TextFolder), QString());
+}
+
+void VoviRezoZA::mnuWeb_Click()
+{
+    OpenWebSite(*s.prompts, *s.launcher, kMakerWebAddress, kMakerWebAddress,
+                [this](const QString& name) { return RunFileSeek(this, *s.prompts, name); });
+}
+
+// ---------------------------------------------------------------- data files
+
+QString VoviRezoZA::dataFolderPath() const
+{
+    return s.programFolder + m.DataFolder;
+}
+
+void VoviRezoZA::SaveAFFile(qint16 ReadFlag)
+{
+    if (ReadFlag == 0) {
+        const int error = WriteDataFile(m.TargetFilePath,
+                                        WriteDataFileText(m.CommentsText, Text1.Text, m.DegCFlag,
+                                                          m.NumChannels, m.FuelType));
+        if (error != 0) {
+            s.prompts->say(SaveAFFileErrorText(error));
+            return;
+        }
+        finishFileUse();
+        return;
+    }
+
+    const DataFileRead file = ReadDataFile(m.TargetFilePath, kDataFileTypeLine);
+    if (file.outcome == DataFileRead::Outcome::WrongType) {
+        s.prompts->message(BadFileMessage(m.ProgramTitle));
+        return;
+    }
+    // What was read before a failure stays, as it would have been read in place.
+    if (file.channelsRead)
+        m.NumChannels = file.channels;
+    if (file.commentsStarted)
+        m.CommentsText = file.comments;
+    if (file.samplesStarted) {
+        Text1.Text = file.samples;
+        List1->clear();
+    }
+    if (file.outcome == DataFileRead::Outcome::Error) {
+        s.prompts->say(SaveAFFileErrorText(file.errorNumber));
+        return;
+    }
+    finishFileUse();
+    if (file.unit != m.DegCFlag) {
+        s.prompts->say(UnitSwitchMessage(file.unit));
+        m.DegCFlag = file.unit;
+        SwitchToTC();
+        RedrawGauge(0);
+    }
+}
+
+// After a save or a load: the file becomes the current one and the run counts as saved.
+void VoviRezoZA::finishFileUse()
+{
+    m.FilePath = m.TargetFilePath;
+    m.FileName = DataFileName(m.FilePath, dataFolderPath());
+    setWindowCaptionForFile();
+    m.DataNotSaved = 0;
+    update();
+    s.yieldNow();
+}
+
+void VoviRezoZA::mnuOpen_Click()
+{
+    if (m.DataNotSaved == 1) {
+        const MsgAnswer answer = s.prompts->message(
+            {QStringLiteral("Save any new data recorded?"), QStringLiteral("Save New Data?"),
+             MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::Yes});
+        if (answer == MsgAnswer::Yes)
+            mnuSaveAs_Click();
+    }
+    const std::optional<QString> chosen = s.prompts->openFile(OpenDialogRequest(dataFolderPath()));
+    if (!chosen || chosen->isEmpty())
+        return;
+    m.TargetFilePath = *chosen;
+    SaveAFFile(1);
+    AnalyzeData();
+}
+
+void VoviRezoZA::mnuSave_Click()
+{
+    if (m.FileName == QLatin1String("Untitled"))
+        mnuSaveAs_Click();
+    // After a cancelled Save As the run still goes to the data folder's "Untitled", so a
+    // Save never ends with the run unsaved.
+    m.TargetFilePath = m.FilePath;
+    SaveAFFile(0);
+}
+
+void VoviRezoZA::mnuSaveAs_Click()
+{
+    const std::optional<QString> chosen =
+        s.prompts->saveFile(SaveAsDialogRequest(dataFolderPath(), m.FilePath));
+    if (!chosen || chosen->isEmpty())
+        return;
+    m.TargetFilePath = ShortenToFortyCharacters(*s.prompts, *chosen);
+    SaveAFFile(0);
+}
+
+void VoviRezoZA::AnalyzeData()
+{
+    m.DoingStripChart = 1;
+    LineBreak = kLineBreak;
+    const QString source = Text1.Text;
+    Text1.Text.clear();
+    List1->clear();
+    ResetChartForReplay(m);
+    for (const QString& line : ReplayLines(source)) {
+        RecordTime = ReplayLineTime(line);
+        Label1[0]->setText(num::Format(RecordTime, QStringLiteral("#########.0")));
+        QString copy = line;
+        BreakoutTempData(copy);
+        for (int i = 0; i < channelCount(); ++i)
+            ChannelText[i] = FormatChannelReading(m.TCReading[i]);
+        m.LastLine = SampleLine(Label1[0]->text(), ChannelText, m.NumChannels);
+        Text1.Text += m.LastLine + LineBreak;
+        List1->addItem(m.LastLine);
+        qint16 StartOverFlag = 0;
+        UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 1);
+        if (StartOverFlag == 1)
+            s.prompts->say(QStringLiteral("Should not happen #44"));
+    }
+}
+
+// ---------------------------------------------------------------- export
+
+void VoviRezoZA::mnuExport_Click()
+{
+    Command3_Click();
+}
+
+void VoviRezoZA::Command3_Click()
+{
+    if (StopFlag != 1) {
+        Command1_Click(1);
+        s.yieldNow();
+    }
+    const QString path = s.programFolder + QStringLiteral("/Export.txt");
+    QStringList rows;
+    for (int i = 0; i < List1->count(); ++i)
+        rows << List1->item(i)->text();
+    if (const int error = WriteExportFile(path, rows)) {
+        s.prompts->say(QStringLiteral("Export.txt could not be written (error ") +
+                       QString::number(error) + QStringLiteral(")."));
+        return;
+    }
+    ShowDocument(*s.prompts, *s.launcher, path, QStringLiteral("Export.txt"));
+}
+
+// "New" has no handler of its own: choosing it does nothing.
 void VoviRezoZA::mnuNew_Click() {}
-void VoviRezoZA::mnuOpen_Click() {}
-void VoviRezoZA::mnuSave_Click() {}
-void VoviRezoZA::mnuSaveAs_Click() {}
-void VoviRezoZA::mnuExport_Click() {}
-void VoviRezoZA::mnuPrint_Click() {}
-void VoviRezoZA::mnuPrintSetup_Click() {}
-void VoviRezoZA::mnuComments_Click() {}
-void VoviRezoZA::mnuHelpHelp_Click() {}
-void VoviRezoZA::mnuAbout_Click() {}
-void VoviRezoZA::mnuWeb_Click() {}

@@ -14,6 +14,7 @@
 
 class QAction;
 class QComboBox;
+class QPrinter;
 class QFrame;
 class QLabel;
 class QListWidget;
@@ -38,6 +39,10 @@ struct WindowServices {
     // Yield to the event queue: the first may sleep up to about 1 ms waiting for an event.
     std::function<void()> yieldWaiting;
     std::function<void()> yieldNow;
+    // Starts the text editor and the web browser.
+    Launcher* launcher = nullptr;
+    // The pause between capturing the window and printing it (about 2 s, events running).
+    std::function<void()> printWait;
 };
 
 // The run text: sample lines, each ended by CR LF, kept byte for byte (a text widget would
@@ -68,6 +73,17 @@ public:
     void DrawGaugeNeedle(int WhichOne, float& GaugeReading);
     void UpdateScreen(qint16& StartOverFlag, qint16& DoingStripChart, double& RecordTime,
                       QString& LastText1, qint16 UseRecordedTime);
+
+    // Data files: ReadFlag 0 writes the run to TargetFilePath, anything else reads it.
+    void SaveAFFile(qint16 ReadFlag);
+    void AnalyzeData();
+
+    // Graph cursor.
+    void DrawGraphCursor(float& MousX, int& Index);
+    void List1_Click();
+    void Picture3_MouseDown(int Index, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, float X,
+                            float Y);
+    void Picture3_Click(int Index);
 
     // Acquisition.
     void StartComm();
@@ -134,13 +150,19 @@ public:
     std::array<QString, kMaxChannels> ChannelText;
     qint32 PollLimit = 0;
     QString CommBuffer;
+    float ChartMouseX = 0;
 
     Module1& m;
+
+    // The printer of Print, Print Setup and the About box's Print (the default printer until
+    // Print Setup changes it).
+    QPrinter& printer();
 
     // The caption of Label6(i), the channel reading under bar i.
     QString label6Caption(int i) const;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -152,6 +174,10 @@ private:
     void measurePollBudget();
     void afterUnitOrScaleChange();
     void endProgram();
+    void finishFileUse();
+    QString dataFolderPath() const;
+    // NumChannels as far as the per-channel arrays reach (a data file may claim any count).
+    int channelCount() const;
     void takeSample();
     void setTimer1Interval(int milliseconds);
     void hideCursorMarkers();
@@ -160,6 +186,7 @@ private:
 
     WindowServices s;
     std::unique_ptr<WindowChart> chart_;
+    std::unique_ptr<QPrinter> printer_;
     bool ending_ = false;
     bool inTick_ = false;
 };

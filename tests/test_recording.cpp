@@ -38,7 +38,14 @@ struct Rig {
     {
         m.DegCFlag = 1;
         clock.secondsPerDateTimeRead = 1;
-        WindowServices s{dir.path(), &prompts, &clock, &port, [] {}, {}, [] {}, [] {}};
+        WindowServices s;
+        s.programFolder = dir.path();
+        s.prompts = &prompts;
+        s.clock = &clock;
+        s.port = &port;
+        s.endProgram = [] {};
+        s.yieldWaiting = [] {};
+        s.yieldNow = [] {};
         w = std::make_unique<Window>(m, s);
         w->Form_Load(); // no settings file: degrees C stays
     }

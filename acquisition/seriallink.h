@@ -4,7 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
-class SerialLink {
+class SerialLink
+{
 public:
     virtual ~SerialLink() = default;
     virtual void close() = 0;

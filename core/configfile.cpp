@@ -6,7 +6,8 @@
 #include <QFile>
 #include <QList>
 
-namespace {
+namespace
+{
 
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 
@@ -34,7 +35,8 @@ void readNumberField(const QString& line, qint16& target)
 QString readTextField(const QString& line)
 {
     int start = 0;
-    while (start < line.size() && (line[start] == QLatin1Char(' ') || line[start] == QLatin1Char('\t')))
+    while (start < line.size() &&
+           (line[start] == QLatin1Char(' ') || line[start] == QLatin1Char('\t')))
         ++start;
     const QString rest = line.mid(start);
     if (rest.startsWith(QLatin1Char('"'))) {
@@ -42,22 +44,6 @@ QString readTextField(const QString& line)
         return close < 0 ? rest.mid(1) : rest.mid(1, close - 1);
     }
     return rest.section(QLatin1Char(','), 0, 0);
-}
-
-int errorNumber(QFileDevice::FileError error, const QString& path)
-{
-    switch (error) {
-    case QFileDevice::NoError:
-        return 0;
-    case QFileDevice::PermissionsError:
-        return 70;
-    case QFileDevice::ResourceError:
-        return 61;
-    case QFileDevice::OpenError:
-        return QFile::exists(path) ? 75 : 53;
-    default:
-        return 75;
-    }
 }
 
 } // namespace
@@ -122,7 +108,7 @@ int ConfigFile(qint16 SaveFlag, Module1& m, const QString& programFolder)
         return WriteFileReplacing(path, WriteConfigText(m));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return errorNumber(file.error(), path);
+        return OpenForReadingErrorNumber(path);
     ReadConfigText(file.readAll(), m);
     return 0;
 }

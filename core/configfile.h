@@ -18,8 +18,7 @@ QByteArray WriteConfigText(const Module1& m);
 void ReadConfigText(const QByteArray& data, Module1& m);
 
 // Reads (SaveFlag other than 1) or writes (SaveFlag 1) <programFolder>/AFConfig.zrb.
-// Returns 0 on success, else a run-time error number: 53 file not found, 70 permission denied,
-// 75 path/file access error, 61 disk full. A missing file on reading leaves every setting as it
-// was. Writing goes through a temporary file renamed over the old one, so a failed write never
-// leaves a damaged or empty settings file behind.
+// Returns 0 on success, else a run-time error number (errornumbers.h). A missing file on reading
+// leaves every setting as it was. Writing goes through a temporary file renamed over the old one,
+// so a failed write never leaves a damaged or empty settings file behind.
 int ConfigFile(qint16 SaveFlag, Module1& m, const QString& programFolder);

@@ -9,9 +9,9 @@
 #include <array>
 #include <vector>
 
-constexpr int kMaxChannels = 13;      // ChannelText, TCReading, ChannelColor: elements 0..12
-constexpr int kTraceSlots = 7;        // strip-chart trace arrays: elements 0..6
-constexpr int kComPortSlots = 5;      // ComPort(0..4); element 4 is never stored
+constexpr int kMaxChannels = 13; // ChannelText, TCReading, ChannelColor: elements 0..12
+constexpr int kTraceSlots = 7;   // strip-chart trace arrays: elements 0..6
+constexpr int kComPortSlots = 5; // ComPort(0..4); element 4 is never stored
 
 struct Module1 {
     // Settings (AFConfig.zrb)

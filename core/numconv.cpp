@@ -7,8 +7,10 @@
 #include <string>
 #include <system_error>
 
-namespace num {
-namespace {
+namespace num
+{
+namespace
+{
 
 // Significant digits a Double and a Single carry in text. Format rounds the value as CStr
 // would show it first, so that a number that is meant to be 12.35 but is held as
@@ -28,7 +30,10 @@ bool isIgnoredBlank(QChar c)
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n');
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 int digitValue(char c, int radix)
 {
@@ -59,9 +64,9 @@ std::string numberCharacters(const QString& text)
         const ushort u = c.unicode();
         const char a = u < 128 ? static_cast<char>(u) : '\x01';
         s.push_back(a);
-        if (!(isDigit(a) || digitValue(a, 16) >= 0 || a == '+' || a == '-' || a == '.' || a == '&'
-              || a == 'e' || a == 'E' || a == 'd' || a == 'D' || a == 'h' || a == 'H'
-              || a == 'o' || a == 'O'))
+        if (!(isDigit(a) || digitValue(a, 16) >= 0 || a == '+' || a == '-' || a == '.' ||
+              a == '&' || a == 'e' || a == 'E' || a == 'd' || a == 'D' || a == 'h' || a == 'H' ||
+              a == 'o' || a == 'O'))
             break;
     }
     return s;
@@ -114,7 +119,7 @@ Scan scan(const QString& text)
         ++i;
     }
     mantissa.push_back('0'); // so that ".4" and "-.4" still start with a digit
-    int intDigits = 0;      // significant digits before the point (leading zeros dropped)
+    int intDigits = 0;       // significant digits before the point (leading zeros dropped)
     int leadingFracZeros = 0;
     bool anyDigit = false;
     bool nonZeroSeen = false;
@@ -311,8 +316,8 @@ QString formatDecimal(double value, const QString& pattern, int significant)
     for (int k = 0; k < fracPlaces.size(); ++k)
         fracText.push_back(digitAt(d, d.exponent + k));
     // '#' after the point shows a trailing digit only when it is not zero.
-    while (!fracText.empty() && fracText.back() == '0'
-           && fracPlaces.at(static_cast<int>(fracText.size()) - 1) == QLatin1Char('#'))
+    while (!fracText.empty() && fracText.back() == '0' &&
+           fracPlaces.at(static_cast<int>(fracText.size()) - 1) == QLatin1Char('#'))
         fracText.pop_back();
 
     std::string out = d.negative ? "-" : "";
@@ -335,14 +340,13 @@ double roundHalfEven(double value)
     return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1.0;
 }
 
-template <typename T>
-std::optional<T> toWhole(double value)
+template <typename T> std::optional<T> toWhole(double value)
 {
     if (!std::isfinite(value))
         return std::nullopt;
     const double r = roundHalfEven(value);
-    if (r < static_cast<double>(std::numeric_limits<T>::min())
-        || r > static_cast<double>(std::numeric_limits<T>::max()))
+    if (r < static_cast<double>(std::numeric_limits<T>::min()) ||
+        r > static_cast<double>(std::numeric_limits<T>::max()))
         return std::nullopt;
     return static_cast<T>(r);
 }

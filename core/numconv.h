@@ -7,7 +7,8 @@
 #include <QtGlobal>
 #include <optional>
 
-namespace num {
+namespace num
+{
 
 // The number at the start of `text`. Leading blanks are skipped; blanks, tabs and line feeds
 // between the characters of the number are ignored; one sign, digits, a point and an exponent

@@ -7,7 +7,8 @@
 #include <QPageSetupDialog>
 #include <QPrinter>
 
-namespace {
+namespace
+{
 
 constexpr int kInputBoxWidth = 420;
 

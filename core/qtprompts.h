@@ -5,7 +5,8 @@
 
 class QWidget;
 
-class QtPrompts final : public Prompts {
+class QtPrompts final : public Prompts
+{
 public:
     explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }

@@ -1,17 +1,12 @@
 #include "safewrite.h"
 
+#include "errornumbers.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 
 namespace
 {
-
-constexpr int kBadFileName = 52;
-constexpr int kDiskFull = 61;
-constexpr int kPermissionDenied = 70;
-constexpr int kPathFileAccess = 75;
-constexpr int kPathNotFound = 76;
 
 bool isBadFileName(const QString& path)
 {
@@ -32,14 +27,15 @@ int errorNumber(QFileDevice::FileError error, const QFileInfo& target)
     case QFileDevice::NoError:
         return 0;
     case QFileDevice::ResourceError:
-        return kDiskFull;
+        return err::kDiskFull;
     case QFileDevice::PermissionsError:
-        return kPermissionDenied;
+        return err::kPermissionDenied;
     case QFileDevice::OpenError:
         // The temporary file could not be created beside the target.
-        return QFileInfo(target.absolutePath()).isWritable() ? kPathFileAccess : kPermissionDenied;
+        return QFileInfo(target.absolutePath()).isWritable() ? err::kPathFileAccess
+                                                             : err::kPermissionDenied;
     default:
-        return kPathFileAccess;
+        return err::kPathFileAccess;
     }
 }
 
@@ -48,14 +44,14 @@ int errorNumber(QFileDevice::FileError error, const QFileInfo& target)
 int WriteFileReplacing(const QString& path, const QByteArray& bytes)
 {
     if (isBadFileName(path))
-        return kBadFileName;
+        return err::kBadFileName;
     const QFileInfo target(path);
     if (!target.absoluteDir().exists())
-        return kPathNotFound;
+        return err::kPathNotFound;
     if (target.isDir())
-        return kPathFileAccess;
+        return err::kPathFileAccess;
     if (target.exists() && !target.isWritable())
-        return kPermissionDenied;
+        return err::kPermissionDenied;
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -65,11 +61,19 @@ int WriteFileReplacing(const QString& path, const QByteArray& bytes)
     if (file.write(bytes) != bytes.size()) {
         const QFileDevice::FileError error = file.error();
         file.cancelWriting();
-        return error == QFileDevice::NoError ? kDiskFull : errorNumber(error, target);
+        return error == QFileDevice::NoError ? err::kDiskFull : errorNumber(error, target);
     }
     if (!file.commit()) {
         const QFileDevice::FileError error = file.error();
         return errorNumber(error == QFileDevice::NoError ? QFileDevice::WriteError : error, target);
     }
     return 0;
+}
+
+int OpenForReadingErrorNumber(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return err::kPathFileAccess;
+    return info.absoluteDir().exists() ? err::kFileNotFound : err::kPathNotFound;
 }

@@ -10,3 +10,7 @@
 // 52 bad file name, 76 path not found, 70 permission denied, 61 disk full, 75 any other path or
 // file access error (the target is a folder, the write failed).
 int WriteFileReplacing(const QString& path, const QByteArray& bytes);
+
+// The error number of a file that could not be opened for reading: 53 file not found, 76 path
+// not found, 75 when it exists but cannot be read.
+int OpenForReadingErrorNumber(const QString& path);

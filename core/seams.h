@@ -26,14 +26,15 @@ struct MessageRequest {
 
 struct FileDialogRequest {
     QString title;
-    QString filter;      // "All Files (*.*)" means every file
+    QString filter; // "All Files (*.*)" means every file
     QString initialDir;
     QString initialName;
     bool mustExist = false;        // Open
     bool confirmOverwrite = false; // Save As
 };
 
-class Prompts {
+class Prompts
+{
 public:
     virtual ~Prompts() = default;
     virtual MsgAnswer message(const MessageRequest& request) = 0;
@@ -50,7 +51,8 @@ public:
     void say(const QString& text) { message(MessageRequest{text}); }
 };
 
-class Clock {
+class Clock
+{
 public:
     virtual ~Clock() = default;
     // Seconds since midnight, with a fractional part, as a Single. Run times are differences of
@@ -63,14 +65,16 @@ public:
 
 // Starts outside programs (text editor, web browser). Programs get an argument list, never a
 // shell command line, so a path with blanks or quotes stays one argument.
-class Launcher {
+class Launcher
+{
 public:
     virtual ~Launcher() = default;
     // False when the program cannot be started (not found, not executable).
     virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
 };
 
-class SystemClock final : public Clock {
+class SystemClock final : public Clock
+{
 public:
     float secondsSinceMidnight() override;
     QDateTime now() override;
@@ -80,7 +84,8 @@ private:
     const QDateTime midnight_ = QDateTime(QDate::currentDate(), QTime(0, 0));
 };
 
-class ProcessLauncher final : public Launcher {
+class ProcessLauncher final : public Launcher
+{
 public:
     bool startDetached(const QString& program, const QStringList& arguments) override;
 };

@@ -5,24 +5,24 @@
 #include "decoder.h"
 #include "export.h"
 #include "filecommands.h"
+#include "framereader.h"
 #include "frmabout.h"
 #include "frmcomments.h"
 #include "frmseek.h"
-#include "framereader.h"
 #include "gaugeface.h"
-#include "graphcursor.h"
 #include "gaugepanel.h"
+#include "graphcursor.h"
 #include "numconv.h"
-#include "sectionbox.h"
 #include "optioncommands.h"
 #include "portcommands.h"
 #include "portpath.h"
 #include "printwin.h"
 #include "replay.h"
 #include "sampling.h"
+#include "sectionbox.h"
+#include "seriallink.h"
 #include "stripchart.h"
 #include "viewers.h"
-#include "seriallink.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,17 +32,21 @@
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 // Positions and sizes are laid out in twips, 15 to a pixel at 96 dpi (kTwipsPerPixel).
-constexpr int px(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+constexpr int px(int twips)
+{
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
 QRect twipsRect(int left, int top, int width, int height)
 {
     return QRect(px(left), px(top), px(width), px(height));
@@ -60,7 +64,8 @@ const QString kTitleMiddle = QStringLiteral(" Data Logger - Veltrona Inc.   [ ")
 
 // The strip chart's view of the window: its section boxes and labels, the run it trims at a
 // wrap, the gauges it moves and the clock it reads.
-class VoviRezoZA::WindowChart final : public ChartSurface {
+class VoviRezoZA::WindowChart final : public ChartSurface
+{
 public:
     explicit WindowChart(VoviRezoZA& w) : w_(w) {}
 
@@ -199,8 +204,8 @@ void VoviRezoZA::buildMenus()
             QStringLiteral("mnuStripChartTime"), &VoviRezoZA::mnuStripChartTime_Click);
     QMenu* thickness =
         addMenu(options, QStringLiteral("Graph Line Thickness"), QStringLiteral("mnuThickness"));
-    addItem(thickness, QStringLiteral("Thin"), QStringLiteral("mnuThin"), &VoviRezoZA::mnuThin_Click,
-            true);
+    addItem(thickness, QStringLiteral("Thin"), QStringLiteral("mnuThin"),
+            &VoviRezoZA::mnuThin_Click, true);
     addItem(thickness, QStringLiteral("Thick"), QStringLiteral("mnuThick"),
             &VoviRezoZA::mnuThick_Click, true);
     addItem(thickness, QStringLiteral("Thickest"), QStringLiteral("mnuThickest"),
@@ -216,10 +221,10 @@ void VoviRezoZA::buildMenus()
             &VoviRezoZA::mnuScalesUser_Click, true);
     QMenu* units =
         addMenu(options, QStringLiteral("Temperature Units"), QStringLiteral("mnuTempUnits"));
-    addItem(units, QStringLiteral("Degrees F"), QStringLiteral("mnuDegF"), &VoviRezoZA::mnuDegF_Click,
-            true);
-    addItem(units, QStringLiteral("Degrees C"), QStringLiteral("mnuDegC"), &VoviRezoZA::mnuDegC_Click,
-            true);
+    addItem(units, QStringLiteral("Degrees F"), QStringLiteral("mnuDegF"),
+            &VoviRezoZA::mnuDegF_Click, true);
+    addItem(units, QStringLiteral("Degrees C"), QStringLiteral("mnuDegC"),
+            &VoviRezoZA::mnuDegC_Click, true);
     QMenu* ports = addMenu(options, QStringLiteral("Com Port(s)"), QStringLiteral("mnuComPorts"));
     addItem(ports, QStringLiteral("Com Port for 1st Logger"), QStringLiteral("mnuComPort1"),
             &VoviRezoZA::mnuComPort1_Click);
@@ -310,7 +315,8 @@ void VoviRezoZA::buildControls()
         box->setGeometry(twipsRect(k * 3360, 240, 3375, 3135));
         Picture3[k] = box;
         box->installEventFilter(this);
-        Label14[2 * k] = label(box, QStringLiteral("Label14_%1").arg(2 * k), twipsRect(30, 0, 975, 255));
+        Label14[2 * k] =
+            label(box, QStringLiteral("Label14_%1").arg(2 * k), twipsRect(30, 0, 975, 255));
         Label14[2 * k + 1] =
             label(box, QStringLiteral("Label14_%1").arg(2 * k + 1), twipsRect(30, 2880, 975, 255));
         Label2[k] = label(box, QStringLiteral("Label2_%1").arg(k), twipsRect(0, 0, 180, 375),
@@ -348,7 +354,6 @@ QString VoviRezoZA::label6Caption(int i) const
     return Picture5_1->face().Label6[i].caption;
 }
 
-
 // ---------------------------------------------------------------- start-up and shutdown
 
 void VoviRezoZA::Form_Load()
@@ -378,8 +383,8 @@ void VoviRezoZA::setWindowCaptionForFile()
 
 void VoviRezoZA::measurePollBudget()
 {
-    PollLimit = MeasurePollBudget(*s.clock, *s.port, CommBuffer, CommText, LineBreak,
-                                  s.yieldWaiting);
+    PollLimit =
+        MeasurePollBudget(*s.clock, *s.port, CommBuffer, CommText, LineBreak, s.yieldWaiting);
 }
 
 void VoviRezoZA::Form_Activate()
@@ -499,7 +504,8 @@ void VoviRezoZA::UpdateForm()
     action(QStringLiteral("mnuScalesEGT"))
         ->setText(degC ? QStringLiteral("Typical Exhaust Gas Temps (500-950)")
                        : QStringLiteral("Typical Exhaust Gas Temps (900-1700)"));
-    action(QStringLiteral("mnuScalesFluid"))->setText(QStringLiteral("Typical Fluid/Air Temps (50-300)"));
+    action(QStringLiteral("mnuScalesFluid"))
+        ->setText(QStringLiteral("Typical Fluid/Air Temps (50-300)"));
 
     RedrawGauge(0);
 }
@@ -540,8 +546,8 @@ void VoviRezoZA::DrawGraphCursor(float& MousX, int& Index)
     const float t = RowTime(row);
     Label1[0]->setText(CursorTimeText(t));
     const double v = FirstChannelValue(row);
-    const QPointF at = CursorMarkerPosition(t, m.SectionStartTime[section], v, m.GraphMin,
-                                            m.GraphFactor);
+    const QPointF at =
+        CursorMarkerPosition(t, m.SectionStartTime[section], v, m.GraphMin, m.GraphFactor);
     QLabel* marker = Label2[section];
     marker->move(Picture3[section]->toPixel(at.x(), at.y()).toPoint());
     marker->show();
@@ -599,8 +605,8 @@ void VoviRezoZA::StartComm()
 
 bool VoviRezoZA::ReadComm()
 {
-    const ReadCommResult result = ::ReadComm(*s.port, PollLimit, StopFlag, CommText,
-                                             CommBuffer, s.yieldWaiting, s.yieldNow, &ending_);
+    const ReadCommResult result = ::ReadComm(*s.port, PollLimit, StopFlag, CommText, CommBuffer,
+                                             s.yieldWaiting, s.yieldNow, &ending_);
     if (result == ReadCommResult::GaveUp)
         s.prompts->say(QStringLiteral("Not receiving data."));
     return result == ReadCommResult::Frame;
@@ -857,9 +863,9 @@ QString VoviRezoZA::dataFolderPath() const
 void VoviRezoZA::SaveAFFile(qint16 ReadFlag)
 {
     if (ReadFlag == 0) {
-        const int error = WriteDataFile(m.TargetFilePath,
-                                        WriteDataFileText(m.CommentsText, Text1.Text, m.DegCFlag,
-                                                          m.NumChannels, m.FuelType));
+        const int error = WriteDataFile(
+            m.TargetFilePath,
+            WriteDataFileText(m.CommentsText, Text1.Text, m.DegCFlag, m.NumChannels, m.FuelType));
         if (error != 0) {
             s.prompts->say(SaveAFFileErrorText(error));
             return;

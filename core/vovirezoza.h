@@ -51,7 +51,8 @@ struct RunText {
     QString Text;
 };
 
-class VoviRezoZA : public QMainWindow {
+class VoviRezoZA : public QMainWindow
+{
     Q_OBJECT
 public:
     VoviRezoZA(Module1& shared, WindowServices services, QWidget* parent = nullptr);

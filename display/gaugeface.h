@@ -9,8 +9,8 @@
 #include <QString>
 #include <array>
 
-constexpr int kGridSlots = 7;  // Line2(0..6), Label5(0..6)
-constexpr int kBarSlots = 4;   // Shape1(0..3), Label6(0..3)
+constexpr int kGridSlots = 7; // Line2(0..6), Label5(0..6)
+constexpr int kBarSlots = 4;  // Shape1(0..3), Label6(0..3)
 
 // Height of a grid or channel label as a fraction of the visible height of the panel. The
 // label boxes are design-time properties of the window; keeping them proportional lets the
@@ -34,17 +34,17 @@ struct GridLabel {
 };
 
 struct Bar {
-    double left = 0;   // same unit as GaugeFace::PanelWidth
-    double top = 0;    // degrees
-    double height = 0; // degrees, downward from top
+    double left = 0;       // same unit as GaugeFace::PanelWidth
+    double top = 0;        // degrees
+    double height = 0;     // degrees, downward from top
     quint32 fillColor = 0; // 0xRRGGBB
 };
 
 struct ChannelLabel {
     bool visible = false;
-    double left = 0; // same unit as GaugeFace::PanelWidth
-    double top = 0;  // degrees
-    QString caption; // "Temp n" after a redraw; the frame decoder writes readings here
+    double left = 0;       // same unit as GaugeFace::PanelWidth
+    double top = 0;        // degrees
+    QString caption;       // "Temp n" after a redraw; the frame decoder writes readings here
     quint32 foreColor = 0; // 0xRRGGBB
 };
 

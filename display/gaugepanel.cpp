@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 constexpr QRgb kPanelBackground = qRgb(0, 0, 0); // the window-text colour
 constexpr QRgb kGridColor = qRgb(255, 255, 255);
@@ -38,8 +39,7 @@ void GaugePanel::redraw(Module1& m)
     render();
 }
 
-void GaugePanel::drawNeedle(const Module1& m,
-                            const std::array<QString, kMaxChannels>& ChannelText)
+void GaugePanel::drawNeedle(const Module1& m, const std::array<QString, kMaxChannels>& ChannelText)
 {
     DrawGaugeNeedle(face_, m, ChannelText);
     render();

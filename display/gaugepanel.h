@@ -8,7 +8,8 @@
 #include <QImage>
 #include <QWidget>
 
-class GaugePanel : public QWidget {
+class GaugePanel : public QWidget
+{
 public:
     explicit GaugePanel(QWidget* parent = nullptr);
 

@@ -4,7 +4,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 // Farther rows than this are never preferred to row 0.
 constexpr float kNoRowDistance = 100000.0f;
@@ -62,8 +63,8 @@ int SectionOfTime(float t, const std::array<float, 4>& SectionStartTime)
     return 0;
 }
 
-QPointF CursorMarkerPosition(float rowTime, float sectionStart, double firstValue,
-                             double GraphMin, double GraphFactor)
+QPointF CursorMarkerPosition(float rowTime, float sectionStart, double firstValue, double GraphMin,
+                             double GraphFactor)
 {
     const float x = rowTime - sectionStart;
     const double y = (firstValue - GraphMin) * GraphFactor;

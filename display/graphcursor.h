@@ -32,8 +32,8 @@ int SectionOfTime(float t, const std::array<float, 4>& SectionStartTime);
 // Top-left of the "+" marker in a section box's own units (seconds from the left edge,
 // normalised height upward) for a row at `rowTime` with first value `firstValue`. The height
 // is not limited to the graph range, so a reading beyond it puts the marker outside the grid.
-QPointF CursorMarkerPosition(float rowTime, float sectionStart, double firstValue,
-                             double GraphMin, double GraphFactor);
+QPointF CursorMarkerPosition(float rowTime, float sectionStart, double firstValue, double GraphMin,
+                             double GraphFactor);
 
 // The cursor time read-out: one decimal, no leading zero (".5", "12.3").
 QString CursorTimeText(float t);

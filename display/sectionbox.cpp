@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 constexpr double kScaleTop = 1.05;
 constexpr double kScaleHeight = -1.1;

@@ -8,7 +8,8 @@
 #include <QPointF>
 #include <QWidget>
 
-class SectionBox : public QWidget {
+class SectionBox : public QWidget
+{
 public:
     explicit SectionBox(QWidget* parent = nullptr);
 
@@ -20,8 +21,7 @@ public:
 
     // A line in user units, `width` pixels wide, solid or dotted; equal ends draw a dot of
     // that width. Ends that are not finite draw nothing; far-away ends are clipped first.
-    void drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width,
-                  bool dotted);
+    void drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, bool dotted);
 
     // The drawing, box-sized, without child labels.
     QImage image() const;

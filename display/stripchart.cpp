@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 constexpr quint32 kGridColor = 0x808080;
 constexpr double kSectionWidthFraction = 0.333; // not a third: the same factors serve every wrap

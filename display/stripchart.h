@@ -14,7 +14,8 @@
 constexpr int kChartSections = 3;
 
 // What the chart draws on and asks of its window.
-class ChartSurface {
+class ChartSurface
+{
 public:
     virtual ~ChartSurface() = default;
     // Picture3(k).Cls
@@ -22,11 +23,10 @@ public:
     // ScaleWidth of section k; ScaleTop 1.05 and ScaleHeight -1.1 are fixed.
     virtual void setSectionScale(int k, double scaleWidth) = 0;
     // A line in section k's user units; equal ends draw a dot of the line width.
-    virtual void drawLine(int k, double x1, double y1, double x2, double y2, quint32 rgb,
-                          int width, bool dotted) = 0;
+    virtual void drawLine(int k, double x1, double y1, double x2, double y2, quint32 rgb, int width,
+                          bool dotted) = 0;
     // Lefts of the three boxes and their common width, as fractions of Picture6's width.
-    virtual void placeSections(const std::array<double, 3>& leftFraction,
-                               double widthFraction) = 0;
+    virtual void placeSections(const std::array<double, 3>& leftFraction, double widthFraction) = 0;
     // Picture3(k).Left == 0, after the latest placeSections.
     virtual bool sectionAtLeft(int k) const = 0;
     // Captions of Label14(2k) and Label14(2k+1).

@@ -1,5 +1,6 @@
 #include "datafile.h"
 
+#include "errornumbers.h"
 #include "numconv.h"
 #include "safewrite.h"
 
@@ -10,13 +11,6 @@
 
 namespace
 {
-
-constexpr int kOverflow = 6;
-constexpr int kTypeMismatch = 13;
-constexpr int kFileNotFound = 53;
-constexpr int kPastEndOfFile = 62;
-constexpr int kPathFileAccess = 75;
-constexpr int kPathNotFound = 76;
 
 const QString kLineEnd = QStringLiteral("\r\n");
 const QString kPlaceholder = QStringLiteral("A/F1");
@@ -85,7 +79,7 @@ public:
     {
         const std::optional<QString> text = field();
         if (!text)
-            return kPastEndOfFile;
+            return err::kPastEndOfFile;
         const QString number = text->trimmed();
         if (number.isEmpty()) {
             value = 0;
@@ -94,12 +88,12 @@ public:
         bool overflow = false;
         const double read = num::Val(number, &overflow);
         if (overflow)
-            return kOverflow;
+            return err::kOverflow;
         if (!num::IsWholeNumberText(number))
-            return kTypeMismatch;
+            return err::kTypeMismatch;
         const std::optional<qint16> rounded = num::ToInteger(read);
         if (!rounded)
-            return kOverflow;
+            return err::kOverflow;
         value = *rounded;
         return 0;
     }
@@ -111,7 +105,7 @@ public:
         for (;;) {
             const std::optional<QString> text = line();
             if (!text)
-                return kPastEndOfFile;
+                return err::kPastEndOfFile;
             if (*text == kSectionTerminator)
                 return 0;
             if (atEnd()) {
@@ -134,14 +128,6 @@ private:
     QByteArray data_;
     qsizetype pos_ = 0;
 };
-
-int openErrorNumber(const QString& path)
-{
-    const QFileInfo info(path);
-    if (info.exists())
-        return kPathFileAccess;
-    return info.absoluteDir().exists() ? kFileNotFound : kPathNotFound;
-}
 
 } // namespace
 
@@ -181,15 +167,15 @@ DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine)
 
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return fail(path.isEmpty() ? kFileNotFound : openErrorNumber(path));
+        return fail(path.isEmpty() ? err::kFileNotFound : OpenForReadingErrorNumber(path));
     DataFileReader in(file.readAll());
     if (file.error() != QFileDevice::NoError)
-        return fail(kPathFileAccess);
+        return fail(err::kPathFileAccess);
     file.close();
 
     const std::optional<QString> type = in.field();
     if (!type)
-        return fail(kPastEndOfFile);
+        return fail(err::kPastEndOfFile);
     if (*type != expectedTypeLine) {
         r.outcome = DataFileRead::Outcome::WrongType;
         return r;
@@ -202,15 +188,15 @@ DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine)
 
     const std::optional<QString> fuel = in.field();
     if (!fuel)
-        return fail(kPastEndOfFile);
+        return fail(err::kPastEndOfFile);
     bool overflow = false;
     const std::optional<qint16> fuelIndex = num::ToInteger(num::Val(*fuel, &overflow));
     if (overflow || !fuelIndex)
-        return fail(kOverflow);
+        return fail(err::kOverflow);
     r.fuel = *fuelIndex;
     for (int i = 0; i < kPlaceholderLines; ++i)
         if (!in.field())
-            return fail(kPastEndOfFile);
+            return fail(err::kPastEndOfFile);
 
     r.commentsStarted = true;
     if (const int e = in.section(r.comments))

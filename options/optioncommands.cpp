@@ -4,7 +4,8 @@
 
 #include <optional>
 
-namespace {
+namespace
+{
 
 const QString kCR = QStringLiteral("\r");
 
@@ -19,8 +20,8 @@ std::optional<qint16> GraphLimitFromAnswer(const QString& answer)
 }
 
 // One input box of the range dialog, repeated until a valid limit or an empty answer.
-std::optional<QString> AskGraphLimit(Prompts& prompts, const QString& prompt,
-                                     const QString& title, const QString& defaultText)
+std::optional<QString> AskGraphLimit(Prompts& prompts, const QString& prompt, const QString& title,
+                                     const QString& defaultText)
 {
     for (;;) {
         const QString answer = prompts.input(prompt, title, defaultText);
@@ -64,21 +65,21 @@ bool AskUserGraphRange(Prompts& prompts, Module1& m)
 
         if (num::Val(newMax) >= num::Val(newMin) + options::kMinimumGraphSpan)
             break;
-        prompts.say(QStringLiteral("The Max value of ") + newMax
-                    + QStringLiteral(" is not at least 50 degrees greater than the minimum "
-                                     "value of ")
-                    + newMin + QStringLiteral(" and can not be used.") + kCR + kCR
-                    + QStringLiteral("This combination can not be used.  Try again."));
+        prompts.say(QStringLiteral("The Max value of ") + newMax +
+                    QStringLiteral(" is not at least 50 degrees greater than the minimum "
+                                   "value of ") +
+                    newMin + QStringLiteral(" and can not be used.") + kCR + kCR +
+                    QStringLiteral("This combination can not be used.  Try again."));
     }
 
     MessageRequest confirm;
-    confirm.text = QStringLiteral("Do you want to change the range on the graph from:") + kCR
-                   + kCR + QStringLiteral("  Max = ") + m.UserGraphMax
-                   + QStringLiteral("    Min = ") + m.UserGraphMin + kCR + kCR
-                   + QStringLiteral("To:") + kCR + kCR + QStringLiteral("  Max = ") + newMax
-                   + QStringLiteral("    Min = ") + newMin + kCR + kCR
-                   + QStringLiteral("Click on 'Yes' to accept this change, 'No' to abandon "
-                                    "these changes.");
+    confirm.text = QStringLiteral("Do you want to change the range on the graph from:") + kCR +
+                   kCR + QStringLiteral("  Max = ") + m.UserGraphMax +
+                   QStringLiteral("    Min = ") + m.UserGraphMin + kCR + kCR +
+                   QStringLiteral("To:") + kCR + kCR + QStringLiteral("  Max = ") + newMax +
+                   QStringLiteral("    Min = ") + newMin + kCR + kCR +
+                   QStringLiteral("Click on 'Yes' to accept this change, 'No' to abandon "
+                                  "these changes.");
     confirm.caption = QStringLiteral("Use These New Graph Ranges?");
     confirm.buttons = MsgButtons::YesNo;
     confirm.icon = MsgIcon::Question;
@@ -101,9 +102,9 @@ void AskStripChartTime(Prompts& prompts, Module1& m)
         const QString answer = prompts.input(
             QStringLiteral("Enter the number seconds for 1 section of the Strip Chart graph.  "
                            "There are 3 sections in the strip chart, so whatever you enter "
-                           "here multiplied by 3 will be the maximum time recorded.")
-                + kCR + kCR + QStringLiteral("Strip Chart time is currently set to ") + cur
-                + QStringLiteral(" seconds."),
+                           "here multiplied by 3 will be the maximum time recorded.") +
+                kCR + kCR + QStringLiteral("Strip Chart time is currently set to ") + cur +
+                QStringLiteral(" seconds."),
             QStringLiteral("Enter Desired Strip Chart Recording Time"), cur);
         if (answer.isEmpty())
             return;

@@ -8,7 +8,8 @@
 
 #include <QString>
 
-namespace options {
+namespace options
+{
 
 inline const QString kNewScalesMessage =
     QStringLiteral("New Scales will be used for next data recorded.");

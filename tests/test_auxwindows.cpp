@@ -6,7 +6,8 @@
 #include <QTest>
 #include <QtPrintSupport>
 
-class TestAuxWindows : public QObject {
+class TestAuxWindows : public QObject
+{
     Q_OBJECT
     QTemporaryDir dir_;
     const QString old_ = QStringLiteral("Run 1\r\nhot day\r\n");

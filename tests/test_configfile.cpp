@@ -7,7 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 Module1 sampleSettings()
 {
@@ -32,7 +33,8 @@ bool sameSettings(const Module1& a, const Module1& b)
 
 } // namespace
 
-class TestConfigFile : public QObject {
+class TestConfigFile : public QObject
+{
     Q_OBJECT
 private slots:
     void layoutIsByteExact_data()
@@ -81,8 +83,8 @@ private slots:
         QTest::addColumn<int>("stripChartTime");
         QTest::addColumn<int>("scaleType");
         QTest::addColumn<bool>("laterUntouched");
-        QTest::newRow("seven lines") << QByteArray(" 30 \r\n\r\n\r\n\r\n\r\n 1 \r\n 1 \r\n") << 30 << 1
-                                     << true;
+        QTest::newRow("seven lines")
+            << QByteArray(" 30 \r\n\r\n\r\n\r\n\r\n 1 \r\n 1 \r\n") << 30 << 1 << true;
         QTest::newRow("empty file") << QByteArray() << 99 << 0 << true;
         QTest::newRow("one line, no line end") << QByteArray(" 45") << 45 << 0 << true;
         QTest::newRow("LF line ends") << QByteArray(" 30 \n\n\n\n\n 1 \n 1 \n") << 30 << 1 << true;
@@ -143,11 +145,16 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("plain") << "1200" << "1200";
-        QTest::newRow("leading blanks dropped") << "   950" << "950";
-        QTest::newRow("comma ends the text") << "950,12" << "950";
-        QTest::newRow("quotes removed") << "\"1,200\"" << "1,200";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("plain") << "1200"
+                               << "1200";
+        QTest::newRow("leading blanks dropped") << "   950"
+                                                << "950";
+        QTest::newRow("comma ends the text") << "950,12"
+                                             << "950";
+        QTest::newRow("quotes removed") << "\"1,200\""
+                                        << "1,200";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void textFields()
     {

@@ -37,7 +37,8 @@ bool putFile(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-class TestDataFile : public QObject {
+class TestDataFile : public QObject
+{
     Q_OBJECT
     QTemporaryDir dir_;
 
@@ -46,8 +47,7 @@ private slots:
     {
         QCOMPARE(WriteDataFileText("Run 1", kRun, 0, 4, 0),
                  head() + "Run 1\r\n-9999\r\n" + kRun.toLatin1() + "\r\n-9999\r\n");
-        QCOMPARE(WriteDataFileText("", "", 1, 4, 0),
-                 head(" 1 ") + "\r\n-9999\r\n\r\n-9999\r\n");
+        QCOMPARE(WriteDataFileText("", "", 1, 4, 0), head(" 1 ") + "\r\n-9999\r\n\r\n-9999\r\n");
     }
 
     void reads_data()
@@ -61,26 +61,32 @@ private slots:
         const QByteArray run = head() + "Run 1\r\n-9999\r\n" + kRun.toLatin1();
         const QString none;
         const Outcome ok = Outcome::Ok, err = Outcome::Error;
-        QTest::newRow("saved")
-            << run + "\r\n-9999\r\n" << ok << 0 << 4 << "Run 1\r\n" << kRun + "\r\n";
+        QTest::newRow("saved") << run + "\r\n-9999\r\n"
+                               << ok << 0 << 4 << "Run 1\r\n"
+                               << kRun + "\r\n";
         QTest::newRow("no samples, empty comments") << head() + "\r\n-9999\r\n\r\n-9999\r\n"
-                                                    << ok << 0 << 4 << "\r\n" << "\r\n";
+                                                    << ok << 0 << 4 << "\r\n"
+                                                    << "\r\n";
         QTest::newRow("comment line -9999 ends comments early")
             << head() + "a\r\n-9999\r\nb\r\n-9999\r\n1.0   5\r\n\r\n-9999\r\n"
-            << ok << 0 << 4 << "a\r\n" << "b\r\n";
+            << ok << 0 << 4 << "a\r\n"
+            << "b\r\n";
         QTest::newRow("no final -9999") << run << ok << 0 << 4 << "Run 1\r\n" << kRun.chopped(2);
         QTest::newRow("unit and channels without blanks, LF line ends")
             << QByteArray(head("1", "4") + "c\r\n-9999\r\n\r\n-9999\r\n").replace("\r\n", "\n")
-            << ok << 0 << 4 << "c\r\n" << "\r\n";
+            << ok << 0 << 4 << "c\r\n"
+            << "\r\n";
         QTest::newRow("quoted type line, a comma splits a fixed line")
             << "  \"ZRB-TC-QLMR*1.10\" " + head().mid(16).chopped(2) + ",x\r\n-9999\r\n\r\n-9999\n"
-            << ok << 0 << 4 << "x\r\n" << "\r\n";
+            << ok << 0 << 4 << "x\r\n"
+            << "\r\n";
         QTest::newRow("other program's file") << QByteArray(run).replace("TC-QLMR", "AF-UEGO")
                                               << Outcome::WrongType << 0 << -1 << none << none;
         QTest::newRow("empty file") << QByteArray() << err << 62 << -1 << none << none;
         QTest::newRow("ends after line 3") << head().left(26) << err << 62 << 4 << none << none;
         QTest::newRow("no comments terminator") << head() + "Run 1\r\n.5   850\r\n"
-            << err << 62 << 4 << "Run 1\r\n.5   850" << "";
+                                                << err << 62 << 4 << "Run 1\r\n.5   850"
+                                                << "";
         QTest::newRow("not numeric") << head(" 0 ", "4x") << err << 13 << -1 << none << none;
         QTest::newRow("unit beyond 16 bits") << head(" 40000 ") << err << 6 << -1 << none << none;
     }
@@ -160,10 +166,14 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("name");
-        QTest::newRow("below, other case") << "/p/tcfiles/Run 7" << "Run 7";
-        QTest::newRow("sub-folder kept") << "/p/TCFiles/day1/Run 7" << "day1/Run 7";
-        QTest::newRow("outside") << "/home/me/Run 7" << "Run 7";
-        QTest::newRow("folder text inside another name") << "/p/TCFiles2/Run 7" << "Run 7";
+        QTest::newRow("below, other case") << "/p/tcfiles/Run 7"
+                                           << "Run 7";
+        QTest::newRow("sub-folder kept") << "/p/TCFiles/day1/Run 7"
+                                         << "day1/Run 7";
+        QTest::newRow("outside") << "/home/me/Run 7"
+                                 << "Run 7";
+        QTest::newRow("folder text inside another name") << "/p/TCFiles2/Run 7"
+                                                         << "Run 7";
     }
     void fileName()
     {
@@ -192,8 +202,8 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         const QString a = ".5   850   845   790   65", b = "1.0   852   846   791   65";
         QTest::newRow("3 lines") << a + "\r\n" + b + "\r\n" + a + "\r\n" << QStringList{a, b, a};
-        QTest::newRow("single spaces end the run")
-            << a + "\r\n1.0 852 846\r\n" + b + "\r\n" << QStringList{a};
+        QTest::newRow("single spaces end the run") << a + "\r\n1.0 852 846\r\n" + b + "\r\n"
+                                                   << QStringList{a};
         QTest::newRow("final part without CR LF") << a + "\r\n" + b << QStringList{a};
         QTest::newRow("empty line before the terminator") << a + "\r\n\r\n" << QStringList{a};
         QTest::newRow("empty text") << QString() << QStringList{};

@@ -3,7 +3,8 @@
 #include <QTest>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 Module1 rangeOf(double min, double max)
 {
@@ -17,7 +18,8 @@ Module1 rangeOf(double min, double max)
 
 } // namespace
 
-class TestGaugeFace : public QObject {
+class TestGaugeFace : public QObject
+{
     Q_OBJECT
 private slots:
     void grid_data()

@@ -3,7 +3,8 @@
 #include <QApplication>
 #include <QTest>
 
-class TestGaugePanel : public QObject {
+class TestGaugePanel : public QObject
+{
     Q_OBJECT
 private slots:
     void rendersBarGridAndBackground();

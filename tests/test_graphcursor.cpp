@@ -5,14 +5,19 @@
 using Starts = std::array<float, 4>;
 Q_DECLARE_METATYPE(Starts)
 
-template <typename T> T fetch(const char* name) { return *static_cast<T*>(QTest::qData(name, qMetaTypeId<T>())); }
+template <typename T> T fetch(const char* name)
+{
+    return *static_cast<T*>(QTest::qData(name, qMetaTypeId<T>()));
+}
 
-class TestGraphCursor : public QObject {
+class TestGraphCursor : public QObject
+{
     Q_OBJECT
 private slots:
     void rowParsing_data()
     {
-        QTest::addColumn<QString>("row"), QTest::addColumn<float>("time"), QTest::addColumn<double>("first");
+        QTest::addColumn<QString>("row"), QTest::addColumn<float>("time"),
+            QTest::addColumn<double>("first");
         QTest::newRow("four channels") << "12.3   1300   1250   1100   900" << 12.3f << 1300.0;
         QTest::newRow("time without leading zero") << ".5   -40   7" << 0.5f << -40.0;
         QTest::newRow("one-digit value") << "3.0   5   6" << 3.0f << 5.0;
@@ -28,27 +33,37 @@ private slots:
 
     void nearestRow_data()
     {
-        QTest::addColumn<QStringList>("rows"), QTest::addColumn<float>("target"), QTest::addColumn<int>("expected");
+        QTest::addColumn<QStringList>("rows"), QTest::addColumn<float>("target"),
+            QTest::addColumn<int>("expected");
         const QStringList run{"0.5   1", "1.0   2", "1.0   3", "1.5   4"};
         QTest::newRow("halfway picks the earlier") << run << 0.75f << 0;
         QTest::newRow("first of equal times") << run << 1.1f << 1;
         QTest::newRow("all too far") << run << 3.0e5f << 0;
         QTest::newRow("empty list") << QStringList{} << 1.0f << -1;
     }
-    void nearestRow() { QCOMPARE(NearestRow(fetch<QStringList>("rows"), fetch<float>("target")), fetch<int>("expected")); }
+    void nearestRow()
+    {
+        QCOMPARE(NearestRow(fetch<QStringList>("rows"), fetch<float>("target")),
+                 fetch<int>("expected"));
+    }
 
     void sectionOfTime_data()
     {
-        QTest::addColumn<Starts>("starts"), QTest::addColumn<float>("t"), QTest::addColumn<int>("expected");
+        QTest::addColumn<Starts>("starts"), QTest::addColumn<float>("t"),
+            QTest::addColumn<int>("expected");
         QTest::newRow("run start") << Starts{0, 0, 0, 0} << 0.0f << 0;
         QTest::newRow("second, third not started") << Starts{0, 15, 0, 0} << 20.0f << 1;
         QTest::newRow("right edge stays") << Starts{0, 15, 30, 0} << 15.0f << 0;
         QTest::newRow("wrap: oldest, left") << Starts{45, 15, 30, 0} << 20.0f << 1;
         QTest::newRow("wrap: middle") << Starts{45, 15, 30, 0} << 35.0f << 2;
-        QTest::newRow("second wrap: newest, older data next") << Starts{45, 60, 30, 0} << 65.0f << 1;
+        QTest::newRow("second wrap: newest, older data next")
+            << Starts{45, 60, 30, 0} << 65.0f << 1;
         QTest::newRow("cut from the chart") << Starts{45, 60, 30, 0} << 10.0f << 0;
     }
-    void sectionOfTime() { QCOMPARE(SectionOfTime(fetch<float>("t"), fetch<Starts>("starts")), fetch<int>("expected")); }
+    void sectionOfTime()
+    {
+        QCOMPARE(SectionOfTime(fetch<float>("t"), fetch<Starts>("starts")), fetch<int>("expected"));
+    }
 
     // Clicking a list row comes back to the first row with that row's time, inside its section.
     void listClickRoundTrip()
@@ -73,7 +88,8 @@ private slots:
     }
     void marker()
     {
-        const QPointF at = CursorMarkerPosition(20.0f, 15.0f, fetch<double>("value"), 900, 1.0 / 800);
+        const QPointF at =
+            CursorMarkerPosition(20.0f, 15.0f, fetch<double>("value"), 900, 1.0 / 800);
         QCOMPARE(at, QPointF(4.7, fetch<double>("top")));
     }
 

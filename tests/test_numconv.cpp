@@ -5,7 +5,8 @@
 #include <clocale>
 #include <string>
 
-class TestNumConv : public QObject {
+class TestNumConv : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -62,8 +63,10 @@ private slots:
         QTest::newRow("temperature up") << 861.8 << temp << "862" << false;
         QTest::newRow("half away from zero") << -12.5 << temp << "-13" << false;
         QTest::newRow("no minus zero") << -0.4 << temp << "0" << false;
-        QTest::newRow("binary just below half") << 12.35 << "#0.0" << "12.4" << false;
-        QTest::newRow("single held below half") << 0.45 << "#0.0" << "0.5" << true;
+        QTest::newRow("binary just below half") << 12.35 << "#0.0"
+                                                << "12.4" << false;
+        QTest::newRow("single held below half") << 0.45 << "#0.0"
+                                                << "0.5" << true;
     }
 
     void format()
@@ -83,12 +86,24 @@ private slots:
         QTest::addColumn<QString>("str");
         QTest::addColumn<QString>("printForm");
 
-        QTest::newRow("whole") << 15.0 << "15" << " 15" << " 15 ";
-        QTest::newRow("negative zero") << -0.0 << "0" << " 0" << " 0 ";
-        QTest::newRow("below one") << -0.25 << "-0.25" << "-0.25" << "-0.25 ";
-        QTest::newRow("binary noise") << (0.1 + 0.2) << "0.3" << " 0.3" << " 0.3 ";
-        QTest::newRow("to exponent form") << 999999999999999.9 << "1E+15" << " 1E+15" << " 1E+15 ";
-        QTest::newRow("small") << -1e-20 << "-1E-20" << "-1E-20" << "-1E-20 ";
+        QTest::newRow("whole") << 15.0 << "15"
+                               << " 15"
+                               << " 15 ";
+        QTest::newRow("negative zero") << -0.0 << "0"
+                                       << " 0"
+                                       << " 0 ";
+        QTest::newRow("below one") << -0.25 << "-0.25"
+                                   << "-0.25"
+                                   << "-0.25 ";
+        QTest::newRow("binary noise") << (0.1 + 0.2) << "0.3"
+                                      << " 0.3"
+                                      << " 0.3 ";
+        QTest::newRow("to exponent form") << 999999999999999.9 << "1E+15"
+                                          << " 1E+15"
+                                          << " 1E+15 ";
+        QTest::newRow("small") << -1e-20 << "-1E-20"
+                               << "-1E-20"
+                               << "-1E-20 ";
     }
 
     void textForms()
@@ -134,7 +149,11 @@ private slots:
         struct LocaleGuard {
             QLocale qt;
             std::string c = std::setlocale(LC_NUMERIC, nullptr);
-            ~LocaleGuard() { QLocale::setDefault(qt); std::setlocale(LC_NUMERIC, c.c_str()); }
+            ~LocaleGuard()
+            {
+                QLocale::setDefault(qt);
+                std::setlocale(LC_NUMERIC, c.c_str());
+            }
         } guard;
 
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));

@@ -5,7 +5,8 @@
 
 // Answers, offered defaults and stored ranges are written as '|'-separated lists; an empty
 // answer stands for Cancel.
-class TestOptions : public QObject {
+class TestOptions : public QObject
+{
     Q_OBJECT
 private slots:
     void userRange_data()
@@ -16,24 +17,31 @@ private slots:
             "1951 and can not be used.\r\rThis combination can not be used.  Try again.");
         const int yes = int(MsgAnswer::Yes);
         QTest::addColumn<QString>("answers");
-        QTest::addColumn<int>("confirm"); // answer to the confirmation, -1 when never asked
+        QTest::addColumn<int>("confirm");     // answer to the confirmation, -1 when never asked
         QTest::addColumn<QString>("offered"); // each box's title and default, in order
         QTest::addColumn<QString>("refusal");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("2000/1950") << "2000|1950" << yes << "Max 900|Min 300" << "" << "2000|1950";
+        QTest::newRow("2000/1950") << "2000|1950" << yes << "Max 900|Min 300"
+                                   << ""
+                                   << "2000|1950";
         QTest::newRow("2000/1951 asked again")
             << "2000|1951|2000|1000" << yes << "Max 900|Min 300|Max 2000|Min 1951" << narrow
             << "2000|1000";
-        QTest::newRow("49.5 is 50") << "2000|49.5" << yes << "Max 900|Min 300" << "" << "2000|50";
-        QTest::newRow("2000.6 is 2001") << "2000.6|2000|1000" << yes << "Max 900|Max 900|Min 300"
-                                        << range << "2000|1000";
+        QTest::newRow("49.5 is 50") << "2000|49.5" << yes << "Max 900|Min 300"
+                                    << ""
+                                    << "2000|50";
+        QTest::newRow("2000.6 is 2001")
+            << "2000.6|2000|1000" << yes << "Max 900|Max 900|Min 300" << range << "2000|1000";
         QTest::newRow("abc is 0") << "abc|1000|100" << yes << "Max 900|Max 900|Min 300" << range
                                   << "1000|100";
-        QTest::newRow("99999 beyond 16 bits") << "1000|99999|100" << yes
-                                              << "Max 900|Min 300|Min 300" << range << "1000|100";
-        QTest::newRow("Cancel at minimum") << "1500|" << -1 << "Max 900|Min 300" << "" << "900|300";
-        QTest::newRow("No at confirmation") << "1500|700" << int(MsgAnswer::No)
-                                            << "Max 900|Min 300" << "" << "900|300";
+        QTest::newRow("99999 beyond 16 bits")
+            << "1000|99999|100" << yes << "Max 900|Min 300|Min 300" << range << "1000|100";
+        QTest::newRow("Cancel at minimum") << "1500|" << -1 << "Max 900|Min 300"
+                                           << ""
+                                           << "900|300";
+        QTest::newRow("No at confirmation") << "1500|700" << int(MsgAnswer::No) << "Max 900|Min 300"
+                                            << ""
+                                            << "900|300";
     }
 
     void userRange()
@@ -127,7 +135,8 @@ private slots:
             QCOMPARE(in.prompt, "Enter the number seconds for 1 section of the Strip Chart "
                                 "graph.  There are 3 sections in the strip chart, so whatever you "
                                 "enter here multiplied by 3 will be the maximum time recorded."
-                                "\r\rStrip Chart time is currently set to " + shown + " seconds.");
+                                "\r\rStrip Chart time is currently set to " +
+                                    shown + " seconds.");
         }
     }
 };

@@ -15,11 +15,13 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 const QByteArray kFrame = "\r\n0,450,461,472,483\r\n";
 
-class Window final : public VoviRezoZA {
+class Window final : public VoviRezoZA
+{
 public:
     using VoviRezoZA::VoviRezoZA;
     void mnuSaveAs_Click() override { ++saveAs; }
@@ -74,7 +76,8 @@ struct Rig {
 
 } // namespace
 
-class TestRecording : public QObject {
+class TestRecording : public QObject
+{
     Q_OBJECT
 private slots:
     void runTimeIsRoundedToTenths_data()
@@ -91,9 +94,9 @@ private slots:
         QFETCH(float, elapsed);
         QFETCH(QString, shown);
         const float start = 36000.0f;
-        QCOMPARE(num::Format(RunTimeOfSample(start + elapsed, start),
-                             QStringLiteral("#########.0")),
-                 shown);
+        QCOMPARE(
+            num::Format(RunTimeOfSample(start + elapsed, start), QStringLiteral("#########.0")),
+            shown);
     }
 
     void samplesAreStampedAndStored()
@@ -184,8 +187,8 @@ private slots:
         rig.tickAt(0.1f);
         rig.tickAt(0.3f, {});
         QCOMPARE(rig.prompts.messageTexts(), QStringList{"Not receiving data."});
-        QCOMPARE(rig.rows(), (QStringList{".1   450   461   472   483",
-                                          ".3   450   461   472   483"}));
+        QCOMPARE(rig.rows(),
+                 (QStringList{".1   450   461   472   483", ".3   450   461   472   483"}));
         rig.tickAt(0.5f);
         QCOMPARE(rig.rows().size(), 2);
         QCOMPARE(rig.prompts.messages.size(), size_t(1));

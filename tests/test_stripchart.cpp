@@ -5,12 +5,20 @@
 #include <cmath>
 #include <vector>
 
-namespace {
+namespace
+{
 
-struct Line { int k; QLineF at; quint32 rgb; int width; bool dotted; }; // in section units
+struct Line {
+    int k;
+    QLineF at;
+    quint32 rgb;
+    int width;
+    bool dotted;
+}; // in section units
 
 // Records what the chart asks of its window; the clock is set by hand.
-class FakeSurface final : public ChartSurface {
+class FakeSurface final : public ChartSurface
+{
 public:
     float now = 36000.0f;
     double scale = 0;
@@ -23,9 +31,14 @@ public:
     void clearSection(int k) override { log << QStringLiteral("clear %1").arg(k); }
     void setSectionScale(int, double w) override { scale = w; }
     void drawLine(int k, double x1, double y1, double x2, double y2, quint32 rgb, int w,
-                  bool dotted) override { lines.push_back({k, {x1, y1, x2, y2}, rgb, w, dotted}); }
+                  bool dotted) override
+    {
+        lines.push_back({k, {x1, y1, x2, y2}, rgb, w, dotted});
+    }
     void placeSections(const std::array<double, 3>& l, double) override
-    { log << QStringLiteral("place %1 %2 %3").arg((lefts = l)[0]).arg(l[1]).arg(l[2]); }
+    {
+        log << QStringLiteral("place %1 %2 %3").arg((lefts = l)[0]).arg(l[1]).arg(l[2]);
+    }
     bool sectionAtLeft(int k) const override { return lefts[k] == 0; }
     void setScaleLabels(int, const QString& t, const QString& b) override { top = t, bottom = b; }
     void showScaleLabels(int k, bool v) override { labelsShown[k] = v; }
@@ -69,7 +82,8 @@ void plot(Module1& m, FakeSurface& s, const QString& reading = QStringLiteral("1
 
 } // namespace
 
-class TestStripChart : public QObject {
+class TestStripChart : public QObject
+{
     Q_OBJECT
 private slots:
     // The set-up call draws dots (no previous point), the next one a line from them.
@@ -94,7 +108,7 @@ private slots:
         QFETCH(int, width);
         Module1 m = chartModule(15);
         m.LineThickness = static_cast<qint16>(thickness);
-        m.NumChannels = 13; // all are read, at most kTraceSlots drawn
+        m.NumChannels = 13;   // all are read, at most kTraceSlots drawn
         m.TraceLastY.clear(); // as if recreated short elsewhere
         FakeSurface s;
         plot(m, s, reading);
@@ -158,9 +172,8 @@ private slots:
         QTest::newRow("5") << 5 << 5 << QList<double>{0.1};
         QTest::newRow("30, last line on the limit")
             << 30 << 30 << QList<double>{0.1, 5.0, 9.9, 14.8, 19.7, 24.6, 29.5};
-        QTest::newRow("60") << 60 << 60
-                            << QList<double>{0.1,  5.0,  9.9,  14.8, 19.7, 24.6, 29.5,
-                                             34.4, 39.3, 44.2, 49.1, 54.0, 58.9};
+        QTest::newRow("60") << 60 << 60 << QList<double>{0.1,  5.0,  9.9,  14.8, 19.7, 24.6, 29.5,
+                                                         34.4, 39.3, 44.2, 49.1, 54.0, 58.9};
         QTest::newRow("0 becomes 15") << 0 << 15 << QList<double>{0.1, 5.0, 9.9};
         QTest::newRow("1501 becomes 15") << 1501 << 15 << QList<double>{0.1, 5.0, 9.9};
     }

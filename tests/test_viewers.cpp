@@ -9,7 +9,8 @@ static const QString kGiveUp = "We could not locate Internet Explorer on your co
                                "normal web browser and visit:\r\r    www.veltrona.com\r\rTo see "
                                "any info on recent updates on this and other Veltrona products.";
 
-class TestViewers : public QObject {
+class TestViewers : public QObject
+{
     Q_OBJECT
 private slots:
     // Lists are '|'-separated; a seek answer "-" stands for leaving the seek window unchosen.
@@ -19,14 +20,28 @@ private slots:
         QTest::addColumn<QString>("seekAnswers");
         QTest::addColumn<QString>("tried");
         QTest::addColumn<QString>("last"); // the closing message, if any
-        QTest::newRow("editor: opener first") << "xdg-open|gedit" << "" << "xdg-open" << "";
-        QTest::newRow("editor: none") << "" << "" << "xdg-open|gnome-text-editor|gedit|mousepad"
+        QTest::newRow("editor: opener first") << "xdg-open|gedit"
+                                              << ""
+                                              << "xdg-open"
+                                              << "";
+        QTest::newRow("editor: none") << ""
+                                      << ""
+                                      << "xdg-open|gnome-text-editor|gedit|mousepad"
                                       << "An appropriate viewer was not found on your system.";
-        QTest::newRow("web: at once") << "xdg-open" << "" << "xdg-open" << "";
-        QTest::newRow("web: found by seek") << "/b/ie" << "/b/ie" << "xdg-open|/b/ie" << "";
-        QTest::newRow("web: cancelled") << "" << "-" << "xdg-open" << kGiveUp;
-        QTest::newRow("web: bad choice, then a bare name")
-            << "Iexplore.exe" << "/x/ie|Iexplore.exe" << "xdg-open|/x/ie" << kGiveUp;
+        QTest::newRow("web: at once") << "xdg-open"
+                                      << ""
+                                      << "xdg-open"
+                                      << "";
+        QTest::newRow("web: found by seek") << "/b/ie"
+                                            << "/b/ie"
+                                            << "xdg-open|/b/ie"
+                                            << "";
+        QTest::newRow("web: cancelled") << ""
+                                        << "-"
+                                        << "xdg-open" << kGiveUp;
+        QTest::newRow("web: bad choice, then a bare name") << "Iexplore.exe"
+                                                           << "/x/ie|Iexplore.exe"
+                                                           << "xdg-open|/x/ie" << kGiveUp;
     }
     void launch()
     {

@@ -3,9 +3,9 @@
 
 #include "configfile.h"
 #include "fakeclock.h"
+#include "fakeseriallink.h"
 #include "gaugepanel.h"
 #include "scriptedprompts.h"
-#include "fakeseriallink.h"
 #include "vovirezoza.h"
 
 #include <QAction>
@@ -20,10 +20,12 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 // Records the commands that other commands run.
-class Window final : public VoviRezoZA {
+class Window final : public VoviRezoZA
+{
 public:
     using VoviRezoZA::VoviRezoZA;
     void Command1_Click(int Index) override { command1.push_back(Index); }
@@ -99,7 +101,8 @@ QByteArray settingsFile(int strip, int thickness, int scale, const char* max, co
 
 } // namespace
 
-class TestWindow : public QObject {
+class TestWindow : public QObject
+{
     Q_OBJECT
 private slots:
     void startUpState()
@@ -137,8 +140,8 @@ private slots:
                                          << 600.0 << "Time     Temperatures Deg C";
         // A damaged file must not stop the program: unreadable fields keep their defaults.
         QTest::newRow("damaged file")
-            << QByteArray("\x01\xff garbage\r\n,,,\r\n\r\n\r\n\r\nxyz\r\n99999\r\n\"\r\n")
-            << 1700.0 << 900.0 << "Time     Temperatures Deg F";
+            << QByteArray("\x01\xff garbage\r\n,,,\r\n\r\n\r\n\r\nxyz\r\n99999\r\n\"\r\n") << 1700.0
+            << 900.0 << "Time     Temperatures Deg F";
         QTest::newRow("user scale without a range falls back to the preset")
             << settingsFile(15, 0, 2, "", "", 1) << 950.0 << 500.0 << "Time     Temperatures Deg C";
     }
@@ -231,13 +234,17 @@ private slots:
         QTest::addColumn<QString>("scaleChecked");
         QTest::addColumn<QString>("thicknessChecked");
         QTest::newRow("F, exhaust, thin") << 0 << 0 << 0 << "Typical Exhaust Gas Temps (900-1700)"
-                                          << "mnuScalesEGT" << "mnuThin";
+                                          << "mnuScalesEGT"
+                                          << "mnuThin";
         QTest::newRow("C, fluid, thick") << 1 << 1 << 1 << "Typical Exhaust Gas Temps (500-950)"
-                                         << "mnuScalesFluid" << "mnuThick";
+                                         << "mnuScalesFluid"
+                                         << "mnuThick";
         QTest::newRow("C, user, thickest") << 1 << 2 << 2 << "Typical Exhaust Gas Temps (500-950)"
-                                           << "mnuScalesUser" << "mnuThickest";
+                                           << "mnuScalesUser"
+                                           << "mnuThickest";
         QTest::newRow("unit 7 reads as F, scale 9 as user, thickness 5 as thin")
-            << 7 << 9 << 5 << "Typical Exhaust Gas Temps (900-1700)" << "mnuScalesUser"
+            << 7 << 9 << 5 << "Typical Exhaust Gas Temps (900-1700)"
+            << "mnuScalesUser"
             << "mnuThin";
     }
     void captionsAndCheckMarks()
@@ -283,16 +290,16 @@ private slots:
         QTest::addColumn<double>("max");
         QTest::addColumn<double>("min");
         const QString scales = QStringLiteral("New Scales will be used for next data recorded.");
-        QTest::newRow("degrees C") << "mnuDegC" << QStringList{}
-                                   << "New data recorded will be in Deg C" << 950.0 << 500.0;
+        QTest::newRow("degrees C")
+            << "mnuDegC" << QStringList{} << "New data recorded will be in Deg C" << 950.0 << 500.0;
         QTest::newRow("degrees F") << "mnuDegF" << QStringList{}
                                    << "New data recorded will be in Deg F" << 1700.0 << 900.0;
-        QTest::newRow("fluid preset") << "mnuScalesFluid" << QStringList{} << scales << 300.0
-                                      << 50.0;
-        QTest::newRow("exhaust preset") << "mnuScalesEGT" << QStringList{} << scales << 1700.0
-                                        << 900.0;
-        QTest::newRow("user range") << "mnuScalesUser" << QStringList{"1000", "500"} << scales
-                                    << 1000.0 << 500.0;
+        QTest::newRow("fluid preset")
+            << "mnuScalesFluid" << QStringList{} << scales << 300.0 << 50.0;
+        QTest::newRow("exhaust preset")
+            << "mnuScalesEGT" << QStringList{} << scales << 1700.0 << 900.0;
+        QTest::newRow("user range")
+            << "mnuScalesUser" << QStringList{"1000", "500"} << scales << 1000.0 << 500.0;
     }
     // Each command stores its setting, refreshes captions, check marks and panel, then says so.
     void unitAndScaleCommands()

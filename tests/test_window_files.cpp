@@ -16,7 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 const QString kRun = QStringLiteral(".5   850   845   790   65\r\n1.0   852   846   791   65\r\n"
                                     "1.5   990   846   791   66\r\n");
@@ -63,7 +64,8 @@ struct Rig {
 
 } // namespace
 
-class TestWindowFiles : public QObject {
+class TestWindowFiles : public QObject
+{
     Q_OBJECT
 private slots:
     void saveAsThenOpenGivesTheRunBack()
@@ -95,8 +97,9 @@ private slots:
         Rig rig;
         QFile f(rig.data("inC"));
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("ZRB-TC-QLMR*1.10\r\n 1 \r\n 4 \r\n0\r\nA/F1\r\nA/F1\r\nA/F1\r\nA/F1\r\n\r\n-9999\r\n"
-                "7.26   450.6   461   472   483\r\n\r\n-9999\r\n");
+        f.write(
+            "ZRB-TC-QLMR*1.10\r\n 1 \r\n 4 \r\n0\r\nA/F1\r\nA/F1\r\nA/F1\r\nA/F1\r\n\r\n-9999\r\n"
+            "7.26   450.6   461   472   483\r\n\r\n-9999\r\n");
         f.close();
         rig.prompts.fileAnswers = {rig.data("inC")};
         rig.w->mnuOpen_Click();
@@ -185,8 +188,8 @@ private slots:
         rig.w->mnuHelpHelp_Click();
         const QString copy = rig.dir.path() + "/TC Text/AFHelpBKP.txt";
         QCOMPARE(rig.read(copy), QByteArray("help\r\n"));
-        QCOMPARE(rig.launcher.started.back(), std::make_pair(QStringLiteral("gedit"),
-                                                             QStringList{copy}));
+        QCOMPARE(rig.launcher.started.back(),
+                 std::make_pair(QStringLiteral("gedit"), QStringList{copy}));
     }
 
     void printWritesOnePage()

@@ -13,11 +13,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+namespace
+{
 constexpr int kPort = 3;
 } // namespace
 
-class TestWindowInstrument : public QObject {
+class TestWindowInstrument : public QObject
+{
     Q_OBJECT
 
     struct Rig {
@@ -36,8 +38,8 @@ class TestWindowInstrument : public QObject {
                 return false;
             frames.write("7,450,461,472,483\n8,450,461\n");
             frames.close();
-            if (!sim.start(kPort, QStringList{QStringLiteral("--frames"), frames.fileName()} +
-                                      simArgs))
+            if (!sim.start(kPort,
+                           QStringList{QStringLiteral("--frames"), frames.fileName()} + simArgs))
                 return false;
             port = std::make_unique<QtSerialLink>(dir.path());
             WindowServices s;

@@ -4,7 +4,8 @@
 
 #include "seams.h"
 
-class FakeClock final : public Clock {
+class FakeClock final : public Clock
+{
 public:
     float seconds = 36000.0f; // 10:00:00
     QDateTime dateTime{QDate(2026, 1, 15), QTime(10, 0, 0)};

@@ -8,9 +8,10 @@
 #include <utility>
 #include <vector>
 
-class FakeLauncher final : public Launcher {
+class FakeLauncher final : public Launcher
+{
 public:
-    QSet<QString> available; // programs that start
+    QSet<QString> available;                              // programs that start
     std::vector<std::pair<QString, QStringList>> started; // every attempt, in order
 
     bool startDetached(const QString& program, const QStringList& arguments) override

@@ -9,15 +9,16 @@
 #include <deque>
 #include <vector>
 
-class ScriptedPrompts final : public Prompts {
+class ScriptedPrompts final : public Prompts
+{
 public:
     struct InputRequest {
         QString prompt, title, defaultText;
     };
 
-    std::deque<MsgAnswer> messageAnswers;          // for boxes that are not OK-only
-    std::deque<QString> inputAnswers;              // "" stands for Cancel
-    std::deque<QString> fileAnswers;               // a null QString stands for Cancel
+    std::deque<MsgAnswer> messageAnswers; // for boxes that are not OK-only
+    std::deque<QString> inputAnswers;     // "" stands for Cancel
+    std::deque<QString> fileAnswers;      // a null QString stands for Cancel
     std::deque<bool> printerAnswers;
 
     std::vector<MessageRequest> messages;

@@ -7,7 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-class SimulatorProcess {
+class SimulatorProcess
+{
 public:
     explicit SimulatorProcess(QString programFolder) : folder_(std::move(programFolder)) {}
     ~SimulatorProcess() { stop(); }

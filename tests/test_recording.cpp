@@ -1,17 +1,13 @@
 // Recording a run: Start and Stop with their save prompt, the timer tick that reads, stamps and
 // stores one sample, and what happens when the instrument falls silent or the clock goes back.
 
-#include "fakeclock.h"
-#include "fakeseriallink.h"
 #include "gaugepanel.h"
 #include "numconv.h"
 #include "sampling.h"
-#include "scriptedprompts.h"
-#include "vovirezoza.h"
+#include "windowrig.h"
 
 #include <QLabel>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -28,28 +24,11 @@ public:
     int saveAs = 0;
 };
 
-struct Rig {
-    QTemporaryDir dir;
-    Module1 m;
-    ScriptedPrompts prompts;
-    FakeClock clock;
-    FakeSerialLink port;
-    std::unique_ptr<Window> w;
-
+struct Rig : WindowRig<Window> {
     Rig()
     {
         m.DegCFlag = 1;
-        clock.secondsPerDateTimeRead = 1;
-        WindowServices s;
-        s.programFolder = dir.path();
-        s.prompts = &prompts;
-        s.clock = &clock;
-        s.port = &port;
-        s.endProgram = [] {};
-        s.yieldWaiting = [] {};
-        s.yieldNow = [] {};
-        w = std::make_unique<Window>(m, s);
-        w->Form_Load(); // no settings file: degrees C stays
+        w->SwitchToTC();
     }
     // Start with a frame waiting, then the tick that arms the chart.
     void startRecording()

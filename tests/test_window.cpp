@@ -1,22 +1,16 @@
 // The main window as a user meets it: start-up, the menu, captions and check marks, the option
 // and port commands, and the ways out of the program.
 
-#include "configfile.h"
-#include "fakeclock.h"
-#include "fakeseriallink.h"
 #include "gaugepanel.h"
-#include "scriptedprompts.h"
-#include "vovirezoza.h"
+#include "windowrig.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -34,42 +28,7 @@ public:
     int saveAs = 0;
 };
 
-struct Fixture {
-    QTemporaryDir dir;
-    Module1 m;
-    ScriptedPrompts prompts;
-    FakeClock clock;
-    FakeSerialLink port;
-    int ended = 0;
-    std::vector<bool> existing = std::vector<bool>(17, false);
-    std::unique_ptr<Window> window;
-
-    explicit Fixture(const QByteArray& config = {}, bool load = true)
-    {
-        if (!config.isNull()) {
-            QFile f(dir.filePath(kConfigFileName));
-            f.open(QIODevice::WriteOnly);
-            f.write(config);
-        }
-        clock.secondsPerDateTimeRead = 1; // the start-up measurement ends at once
-        WindowServices s;
-        s.programFolder = dir.path();
-        s.prompts = &prompts;
-        s.clock = &clock;
-        s.port = &port;
-        s.endProgram = [this] { ++ended; };
-        s.comPortExists = [this](int n) { return n >= 1 && n <= 16 && existing[n]; };
-        window = std::make_unique<Window>(m, s);
-        if (load)
-            window->Form_Load();
-    }
-    QByteArray configOnDisk() const
-    {
-        QFile f(dir.filePath(kConfigFileName));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    bool checked(const char* name) const { return window->action(name)->isChecked(); }
-};
+using Fixture = WindowRig<Window>;
 
 // The menu as an indented outline: one line an entry, "-" for a separator.
 void outline(const QMenu* menu, int depth, QStringList& lines)
@@ -108,25 +67,25 @@ private slots:
     void startUpState()
     {
         Fixture f;
-        QCOMPARE(f.window->windowTitle(),
+        QCOMPARE(f.w->windowTitle(),
                  QStringLiteral("Thermocouple Data Logger - Veltrona Inc.   [ Untitled ]"));
         QCOMPARE(f.m.FileName, QStringLiteral("Untitled"));
         QCOMPARE(f.m.FilePath, f.dir.path() + QStringLiteral("/TCFiles/Untitled"));
-        QCOMPARE(f.window->StopFlag, qint16(1));
-        QVERIFY(f.window->PollLimit > 0);
-        QVERIFY(f.window->CommBuffer.isEmpty());
+        QCOMPARE(f.w->StopFlag, qint16(1));
+        QVERIFY(f.w->PollLimit > 0);
+        QVERIFY(f.w->CommBuffer.isEmpty());
         QCOMPARE(f.m.DoingStripChart, qint16(1));
         QCOMPARE(f.m.ChartStarted, qint16(1));
         QCOMPARE(f.m.StripChartTime, qint16(15)); // unset chart time becomes 15 at set-up
-        QVERIFY(f.window->Label15[1]->isHidden());
-        QCOMPARE(f.window->Label15[0]->text(), QStringLiteral("Temperature Deg F"));
-        QCOMPARE(f.window->Label14[0]->text(), QStringLiteral("1700"));
-        QCOMPARE(f.window->Label14[1]->text(), QStringLiteral("900"));
-        QVERIFY(!f.window->Timer1->isActive());
-        QVERIFY(f.window->Command3->isHidden());
+        QVERIFY(f.w->Label15[1]->isHidden());
+        QCOMPARE(f.w->Label15[0]->text(), QStringLiteral("Temperature Deg F"));
+        QCOMPARE(f.w->Label14[0]->text(), QStringLiteral("1700"));
+        QCOMPARE(f.w->Label14[1]->text(), QStringLiteral("900"));
+        QVERIFY(!f.w->Timer1->isActive());
+        QVERIFY(f.w->Command3->isHidden());
         QVERIFY(f.prompts.messages.empty());
         // Idle from the start, even before the window is first activated.
-        QCOMPARE(f.window->Label1[3]->text(),
+        QCOMPARE(f.w->Label1[3]->text(),
                  QStringLiteral("Click on 'Start' or press <F1> to start recording data."));
     }
 
@@ -155,15 +114,15 @@ private slots:
         QCOMPARE(f.m.GraphMax, max);
         QCOMPARE(f.m.GraphMin, min);
         QCOMPARE(f.m.GraphFactor, 1.0 / (max - min));
-        QCOMPARE(f.window->Label3->text(), heading);
-        QVERIFY(f.window->PollLimit > 0);
+        QCOMPARE(f.w->Label3->text(), heading);
+        QVERIFY(f.w->PollLimit > 0);
     }
 
     void menuTree()
     {
         Fixture f;
         QStringList lines;
-        for (QAction* top : f.window->menuBar()->actions()) {
+        for (QAction* top : f.w->menuBar()->actions()) {
             lines << top->text() + QStringLiteral(" (") + top->objectName() + QLatin1Char(')');
             if (top->menu())
                 outline(top->menu(), 1, lines);
@@ -211,7 +170,7 @@ private slots:
     {
         Fixture f;
         const QByteArray before = WriteConfigText(f.m);
-        f.window->action(QStringLiteral("mnuNew"))->trigger();
+        f.w->action(QStringLiteral("mnuNew"))->trigger();
         QVERIFY(f.prompts.messages.empty());
         QCOMPARE(WriteConfigText(f.m), before);
     }
@@ -219,10 +178,10 @@ private slots:
     void functionKeysRunStartAndStop()
     {
         Fixture f;
-        f.window->Form_KeyDown(112);
-        f.window->Form_KeyDown(113);
-        f.window->Form_KeyDown(114);
-        QCOMPARE(f.window->command1, (std::vector<int>{0, 1}));
+        f.w->Form_KeyDown(112);
+        f.w->Form_KeyDown(113);
+        f.w->Form_KeyDown(114);
+        QCOMPARE(f.w->command1, (std::vector<int>{0, 1}));
     }
 
     void captionsAndCheckMarks_data()
@@ -256,8 +215,8 @@ private slots:
         QFETCH(QString, scaleChecked);
         QFETCH(QString, thicknessChecked);
         Fixture f(settingsFile(15, thickness, scale, "1000", "500", degC));
-        QCOMPARE(f.window->action("mnuScalesEGT")->text(), egtCaption);
-        QCOMPARE(f.window->action("mnuScalesFluid")->text(),
+        QCOMPARE(f.w->action("mnuScalesEGT")->text(), egtCaption);
+        QCOMPARE(f.w->action("mnuScalesFluid")->text(),
                  QStringLiteral("Typical Fluid/Air Temps (50-300)"));
         for (const char* name : {"mnuScalesEGT", "mnuScalesFluid", "mnuScalesUser"})
             QCOMPARE(f.checked(name), scaleChecked == QLatin1String(name));
@@ -274,12 +233,12 @@ private slots:
         f.m.ScaleType = 2;
         f.m.UserGraphMax = QStringLiteral("400");
         f.m.UserGraphMin = QStringLiteral("100");
-        f.window->Form_Activate();
-        QCOMPARE(f.window->action("mnuScalesEGT")->text(),
+        f.w->Form_Activate();
+        QCOMPARE(f.w->action("mnuScalesEGT")->text(),
                  QStringLiteral("Typical Exhaust Gas Temps (500-950)"));
         QCOMPARE(f.m.GraphMax, 400.0);
         QCOMPARE(f.m.GraphMin, 100.0);
-        QCOMPARE(f.window->Picture5_1->face().Label5[0].caption, QStringLiteral("100"));
+        QCOMPARE(f.w->Picture5_1->face().Label5[0].caption, QStringLiteral("100"));
     }
 
     void unitAndScaleCommands_data()
@@ -312,23 +271,23 @@ private slots:
         Fixture f;
         f.prompts.inputAnswers.assign(answers.begin(), answers.end());
         f.prompts.messageAnswers = {MsgAnswer::Yes};
-        f.window->action(command)->trigger();
+        f.w->action(command)->trigger();
         QCOMPARE(f.prompts.messageTexts().last(), message);
         QCOMPARE(f.m.GraphMax, max);
         QCOMPARE(f.m.GraphMin, min);
         QVERIFY(f.checked(qPrintable(command)));
-        QCOMPARE(f.window->Picture5_1->face().Label5[0].caption, QString::number(min));
+        QCOMPARE(f.w->Picture5_1->face().Label5[0].caption, QString::number(min));
     }
 
     // The thickness is stored at once; its check mark moves at the next caption refresh.
     void thicknessCheckMarkWaitsForRefresh()
     {
         Fixture f;
-        f.window->action("mnuThickest")->trigger();
+        f.w->action("mnuThickest")->trigger();
         QCOMPARE(f.m.LineThickness, qint16(2));
         QVERIFY(f.checked("mnuThin"));
         QVERIFY(!f.checked("mnuThickest"));
-        f.window->Form_Activate();
+        f.w->Form_Activate();
         QVERIFY(f.checked("mnuThickest"));
         QVERIFY(!f.checked("mnuThin"));
         QVERIFY(f.prompts.messages.empty());
@@ -347,15 +306,15 @@ private slots:
         QFETCH(QList<int>, present);
         QFETCH(QStringList, listed);
         Fixture f;
-        f.window->Combo1->addItem(QStringLiteral("stale"));
+        f.w->Combo1->addItem(QStringLiteral("stale"));
         for (int n : present)
             f.existing[n] = true;
-        f.window->Command2_Click();
+        f.w->Command2_Click();
         QStringList items;
-        for (int i = 0; i < f.window->Combo1->count(); ++i)
-            items << f.window->Combo1->itemText(i);
+        for (int i = 0; i < f.w->Combo1->count(); ++i)
+            items << f.w->Combo1->itemText(i);
         QCOMPARE(items, listed);
-        QCOMPARE(f.window->Combo1->currentIndex(), listed.isEmpty() ? -1 : 0);
+        QCOMPARE(f.w->Combo1->currentIndex(), listed.isEmpty() ? -1 : 0);
     }
 
     // The close box and Exit take the same way out.
@@ -379,11 +338,11 @@ private slots:
         Fixture f;
         f.m.DataNotSaved = qint16(unsaved);
         f.m.ComPort[0] = 5;
-        f.window->List1->addItem(QStringLiteral("   .4   450   462   471   480"));
+        f.w->List1->addItem(QStringLiteral("   .4   450   462   471   480"));
         if (unsaved)
             f.prompts.messageAnswers = {answer};
-        f.window->show();
-        QCOMPARE(f.window->close(), ends);
+        f.w->show();
+        QCOMPARE(f.w->close(), ends);
         QCOMPARE(f.prompts.messages.size(), size_t(unsaved));
         if (unsaved) {
             const MessageRequest& ask = f.prompts.messages.front();
@@ -392,12 +351,12 @@ private slots:
             QCOMPARE(ask.buttons, MsgButtons::YesNoCancel);
             QCOMPARE(ask.icon, MsgIcon::Question);
         }
-        QCOMPARE(f.window->saveAs, saveAs);
+        QCOMPARE(f.w->saveAs, saveAs);
         QCOMPARE(f.ended, ends ? 1 : 0);
         QCOMPARE(f.configOnDisk(), ends ? WriteConfigText(f.m) : QByteArray());
         QCOMPARE(f.m.CancelExit, qint16(ends ? 0 : 1));
-        QCOMPARE(f.window->List1->count(), 1);
-        QCOMPARE(f.window->isVisible(), !ends);
+        QCOMPARE(f.w->List1->count(), 1);
+        QCOMPARE(f.w->isVisible(), !ends);
     }
 
     void exitErrorIsReportedAndShutdownGoesOn()
@@ -408,7 +367,7 @@ private slots:
         QFile blocker(f.dir.path());
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        f.window->mnuExit_Click();
+        f.w->mnuExit_Click();
         QCOMPARE(f.prompts.messages.size(), size_t(1));
         QVERIFY(f.prompts.messages.front().text.startsWith(QStringLiteral("Exit Err = ")));
         bool numeric = false;

@@ -1,19 +1,14 @@
 // The file, export, cursor, help and print commands as the user reaches them through the main
 // window, with dialogs answered by script and outside programs recorded.
 
-#include "fakeclock.h"
-#include "fakelauncher.h"
-#include "fakeseriallink.h"
-#include "scriptedprompts.h"
 #include "sectionbox.h"
-#include "vovirezoza.h"
+#include "windowrig.h"
 
 #include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace
@@ -22,43 +17,13 @@ namespace
 const QString kRun = QStringLiteral(".5   850   845   790   65\r\n1.0   852   846   791   65\r\n"
                                     "1.5   990   846   791   66\r\n");
 
-struct Rig {
-    QTemporaryDir dir;
-    Module1 m;
-    ScriptedPrompts prompts;
-    FakeClock clock;
-    FakeSerialLink port;
-    FakeLauncher launcher;
-    int ended = 0;
-    std::unique_ptr<VoviRezoZA> w;
-
-    Rig()
-    {
-        clock.secondsPerDateTimeRead = 1;
-        WindowServices s;
-        s.programFolder = dir.path();
-        s.prompts = &prompts;
-        s.clock = &clock;
-        s.port = &port;
-        s.endProgram = [this] { ++ended; };
-        s.yieldWaiting = [] {};
-        s.yieldNow = [] {};
-        s.launcher = &launcher;
-        s.printWait = [] {};
-        w = std::make_unique<VoviRezoZA>(m, s);
-        w->Form_Load();
-    }
+struct Rig : WindowRig<> {
     QString data(const QString& name) const { return dir.path() + "/TCFiles/" + name; }
     void loadRun(const QString& text = kRun)
     {
         w->Text1.Text = text;
         w->AnalyzeData();
         m.DataNotSaved = 1;
-    }
-    QByteArray read(const QString& path) const
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
 

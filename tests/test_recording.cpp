@@ -1,15 +1,11 @@
 // Recording a run: Start and Stop with their save prompt, the timer tick that reads, stamps and
 // stores one sample, and what happens when the instrument falls silent or the clock goes back.
 
-#include "gaugepanel.h"
-#include "numconv.h"
-#include "sampling.h"
 #include "windowrig.h"
 
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
-#include <QTimer>
 
 namespace
 {
@@ -24,16 +20,16 @@ public:
     int saveAs = 0;
 };
 
+// In degrees C, where readings are stored as they come; recording unless told not to.
 struct Rig : WindowRig<Window> {
-    Rig()
+    explicit Rig(bool start = true)
     {
         m.DegCFlag = 1;
         w->SwitchToTC();
-    }
-    // Start with a frame waiting, then the tick that arms the chart.
-    void startRecording()
-    {
-        port.queue(kFrame);
+        if (!start)
+            return;
+        port.queue(kFrame); // Start finds a frame waiting; the first tick arms the chart
+
         w->Command1_Click(0);
         w->Timer1_Timer();
     }
@@ -59,98 +55,72 @@ class TestRecording : public QObject
 {
     Q_OBJECT
 private slots:
-    void runTimeIsRoundedToTenths_data()
+    // Each tick stores one line: the run time in tenths, then the readings as whole numbers.
+    void samplesAreStampedAndStored_data()
     {
         QTest::addColumn<float>("elapsed");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("12.34 s") << 12.34f << "12.3";
-        QTest::newRow("12.35 s") << 12.35f << "12.4";
-        QTest::newRow("below a second") << 0.4f << ".4";
-        QTest::newRow("after the clock went back") << -0.46f << "-.5";
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("12.34 s") << 12.34f << kFrame << "12.3   450   461   472   483";
+        QTest::newRow("12.35 s") << 12.35f << kFrame << "12.4   450   461   472   483";
+        QTest::newRow("below 1 s") << 0.4f << kFrame << ".4   450   461   472   483";
+        QTest::newRow("clock back") << -0.46f << kFrame << "-.5   450   461   472   483";
+        QTest::newRow("odd fields")
+            << 1.0f << QByteArray("\r\n9,451.6,0,-3,abc\r\n") << "1.0   452   0   -3   0";
     }
-    void runTimeIsRoundedToTenths()
-    {
-        QFETCH(float, elapsed);
-        QFETCH(QString, shown);
-        const float start = 36000.0f;
-        QCOMPARE(
-            num::Format(RunTimeOfSample(start + elapsed, start), QStringLiteral("#########.0")),
-            shown);
-    }
-
     void samplesAreStampedAndStored()
     {
+        QFETCH(float, elapsed);
+        QFETCH(QByteArray, frame);
+        QFETCH(QString, line);
         Rig rig;
-        rig.startRecording();
-        QCOMPARE(rig.w->StopFlag, qint16(0));
-        QCOMPARE(rig.m.ChartStarted, qint16(1));
         QVERIFY(rig.rows().isEmpty()); // the tick that arms the chart stores nothing
-        QVERIFY(rig.w->Timer1->isActive());
-        QCOMPARE(rig.w->Timer1->interval(), 100);
         QVERIFY(rig.port.calls.contains(QStringLiteral("setSettings 19200,N,8,1")));
-
-        rig.tickAt(0.12f);
-        rig.tickAt(12.35f, "\r\n9,451.6,0,-3,abc\r\n");
-        const QStringList expected{QStringLiteral(".1   450   461   472   483"),
-                                   QStringLiteral("12.4   452   0   -3   0")};
-        QCOMPARE(rig.rows(), expected);
-        QCOMPARE(rig.w->Text1.Text, expected.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-        QCOMPARE(rig.w->List1->currentRow(), 1);
-        QCOMPARE(rig.w->Label1[0]->text(), QStringLiteral("12.4"));
-        QCOMPARE(rig.w->label6Caption(0), QStringLiteral("452"));
+        rig.tickAt(elapsed, frame);
+        QCOMPARE(rig.rows(), QStringList{line});
+        QCOMPARE(rig.w->Text1.Text, line + "\r\n");
+        QCOMPARE(rig.w->Label1[0]->text(), line.section(QLatin1Char(' '), 0, 0));
         QCOMPARE(rig.w->Label1[3]->text(),
                  QStringLiteral("Click on 'Stop' or press <F2> to stop recording."));
         QCOMPARE(rig.m.DataNotSaved, qint16(1));
-        QVERIFY(rig.prompts.messages.empty());
+        QCOMPARE(rig.prompts.messageTexts(),
+                 elapsed < 0 ? QStringList{"Fix. Negative time."} : QStringList{});
     }
 
-    void stopKeepsTheRunAndIdles()
+    // Stop keeps the run and the open port; the next Start asks before discarding the run.
+    void stopThenStartAsksAboutTheRun_data()
     {
+        QTest::addColumn<MsgAnswer>("answer");
+        QTest::addColumn<bool>("newRun");
+        QTest::newRow("cancel: nothing happens") << MsgAnswer::Cancel << false;
+        QTest::newRow("yes: saved, no new run") << MsgAnswer::Yes << false;
+        QTest::newRow("no: a new run") << MsgAnswer::No << true;
+    }
+    void stopThenStartAsksAboutTheRun()
+    {
+        QFETCH(MsgAnswer, answer);
+        QFETCH(bool, newRun);
         Rig rig;
-        rig.startRecording();
         rig.tickAt(0.1f);
-        rig.w->Label2[1]->show();
-        rig.w->Command1_Click(1);
-        QVERIFY(rig.w->Label2[1]->isHidden());
+        rig.w->Form_KeyDown(113); // F2 is Stop
+        QVERIFY(rig.port.isOpen());
         rig.tickAt(0.2f);
         QCOMPARE(rig.rows().size(), 1);
         QCOMPARE(rig.w->Label1[3]->text(),
                  QStringLiteral("Click on 'Start' or press <F1> to start recording data."));
-        QVERIFY(rig.port.isOpen()); // Stop leaves the port open
-    }
 
-    void startAsksBeforeDiscardingARun_data()
-    {
-        QTest::addColumn<MsgAnswer>("answer");
-        QTest::addColumn<int>("saveAs");
-        QTest::addColumn<int>("rowsAfter");
-        QTest::addColumn<int>("stopFlag");
-        QTest::newRow("cancel: nothing happens") << MsgAnswer::Cancel << 0 << 1 << 1;
-        QTest::newRow("yes: saved, no new run") << MsgAnswer::Yes << 1 << 1 << 1;
-        QTest::newRow("no: the run is discarded") << MsgAnswer::No << 0 << 0 << 0;
-    }
-    void startAsksBeforeDiscardingARun()
-    {
-        QFETCH(MsgAnswer, answer);
-        QFETCH(int, saveAs);
-        QFETCH(int, rowsAfter);
-        QFETCH(int, stopFlag);
-        Rig rig;
-        rig.startRecording();
-        rig.tickAt(0.1f);
-        rig.w->Command1_Click(1);
         rig.prompts.messageAnswers = {answer};
         rig.port.queue(kFrame);
         rig.w->Form_KeyDown(112); // F1 is Start
         QCOMPARE(rig.prompts.messageTexts(), QStringList{"Save this recorded data?"});
-        QCOMPARE(rig.w->saveAs, saveAs);
-        QCOMPARE(rig.rows().size(), rowsAfter);
-        QCOMPARE(int(rig.w->StopFlag), stopFlag);
+        QCOMPARE(rig.w->saveAs, answer == MsgAnswer::Yes ? 1 : 0);
+        QCOMPARE(rig.rows().size(), newRun ? 0 : 1);
+        QCOMPARE(rig.w->StopFlag, qint16(newRun ? 0 : 1));
     }
 
     void silentInstrumentAtStartIsReported()
     {
-        Rig rig;
+        Rig rig(false);
         rig.w->Command1_Click(0);
         QCOMPARE(rig.prompts.messageTexts(), QStringList{"Not receiving data."});
         QCOMPARE(rig.w->StopFlag, qint16(1));
@@ -162,31 +132,18 @@ private slots:
     void instrumentFallingSilentEndsTheRun()
     {
         Rig rig;
-        rig.startRecording();
         rig.tickAt(0.1f);
         rig.tickAt(0.3f, {});
+        rig.tickAt(0.5f);
         QCOMPARE(rig.prompts.messageTexts(), QStringList{"Not receiving data."});
         QCOMPARE(rig.rows(),
                  (QStringList{".1   450   461   472   483", ".3   450   461   472   483"}));
-        rig.tickAt(0.5f);
-        QCOMPARE(rig.rows().size(), 2);
-        QCOMPARE(rig.prompts.messages.size(), size_t(1));
-    }
-
-    void negativeTimeIsReportedAndStored()
-    {
-        Rig rig;
-        rig.startRecording();
-        rig.tickAt(-0.5f);
-        QCOMPARE(rig.prompts.messageTexts(), QStringList{"Fix. Negative time."});
-        QCOMPARE(rig.rows(), QStringList{"-.5   450   461   472   483"});
     }
 
     // A tick that comes due while another waits for its frame must not start a second read.
     void tickDuringAWaitIsDropped()
     {
         Rig rig;
-        rig.startRecording();
         int nested = 0;
         rig.port.onRead = [&] {
             if (nested++ == 0)

@@ -1,11 +1,9 @@
 // The file, export, cursor, help and print commands as the user reaches them through the main
 // window, with dialogs answered by script and outside programs recorded.
 
-#include "sectionbox.h"
 #include "windowrig.h"
 
 #include <QAction>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPrinter>
@@ -18,12 +16,18 @@ const QString kRun = QStringLiteral(".5   850   845   790   65\r\n1.0   852   84
                                     "1.5   990   846   791   66\r\n");
 
 struct Rig : WindowRig<> {
-    QString data(const QString& name) const { return dir.path() + "/TCFiles/" + name; }
-    void loadRun(const QString& text = kRun)
+    // Starts with an unsaved run of three samples.
+    Rig()
     {
-        w->Text1.Text = text;
+        w->Text1.Text = kRun;
         w->AnalyzeData();
         m.DataNotSaved = 1;
+    }
+    QString data(const QString& name) const { return dir.path() + "/TCFiles/" + name; }
+    void write(const QString& path, const QByteArray& bytes)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
     }
 };
 
@@ -36,12 +40,10 @@ private slots:
     void saveAsThenOpenGivesTheRunBack()
     {
         Rig rig;
-        rig.loadRun();
         rig.m.CommentsText = QStringLiteral("Run 1");
         rig.prompts.fileAnswers = {rig.data("run1")};
         rig.w->action("mnuSaveAs")->trigger();
         QCOMPARE(rig.w->windowTitle(), "Thermocouple Data Logger - Veltrona Inc.   [ run1 ]");
-        QCOMPARE(rig.m.DataNotSaved, qint16(0));
         const QByteArray saved = rig.read(rig.data("run1"));
         QVERIFY(saved.startsWith("ZRB-TC-QLMR*1.10\r\n 0 \r\n 4 \r\n0\r\n"));
 
@@ -57,33 +59,11 @@ private slots:
         QCOMPARE(rig.read(rig.data("run1")), saved);
     }
 
-    void openingAFileOfTheOtherUnitSwitches()
+    // A file of another kind changes nothing; one saved in the other unit switches the program.
+    void openChecksTheFile()
     {
         Rig rig;
-        QFile f(rig.data("inC"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(
-            "ZRB-TC-QLMR*1.10\r\n 1 \r\n 4 \r\n0\r\nA/F1\r\nA/F1\r\nA/F1\r\nA/F1\r\n\r\n-9999\r\n"
-            "7.26   450.6   461   472   483\r\n\r\n-9999\r\n");
-        f.close();
-        rig.prompts.fileAnswers = {rig.data("inC")};
-        rig.w->mnuOpen_Click();
-        QCOMPARE(rig.prompts.messageTexts(),
-                 QStringList{"Your program is set to using Deg F but this file was saved using "
-                             "Deg C.  The program will now be switch to temperature units of "
-                             "Deg C."});
-        QCOMPARE(rig.m.DegCFlag, qint16(1));
-        QCOMPARE(rig.w->List1->item(0)->text(), QStringLiteral("7.3   451   461   472   483"));
-    }
-
-    void badFileChangesNothing()
-    {
-        Rig rig;
-        rig.loadRun();
-        QFile f(rig.data("other"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("ZRB-AF-UEGO*1.10\r\n 0 \r\n");
-        f.close();
+        rig.write(rig.data("other"), "ZRB-AF-UEGO*1.10\r\n 0 \r\n");
         rig.prompts.fileAnswers = {rig.data("other")};
         rig.prompts.messageAnswers = {MsgAnswer::No}; // do not save the run first
         rig.w->mnuOpen_Click();
@@ -92,18 +72,30 @@ private slots:
                  QStringLiteral("This is not a Thermocouple Recorder file and can not be used."));
         QCOMPARE(rig.w->List1->count(), 3);
         QVERIFY(rig.w->windowTitle().endsWith("[ Untitled ]"));
+
+        rig.prompts.messageAnswers = {MsgAnswer::No};
+        rig.write(rig.data("inC"),
+                  "ZRB-TC-QLMR*1.10\r\n 1 \r\n 4 \r\n0\r\nA/F1\r\nA/F1\r\nA/F1\r\nA/F1\r\n\r\n"
+                  "-9999\r\n7.26   450.6   461   472   483\r\n\r\n-9999\r\n");
+        rig.prompts.fileAnswers = {rig.data("inC")};
+        rig.w->mnuOpen_Click();
+        QCOMPARE(rig.prompts.messageTexts().last(),
+                 QStringLiteral("Your program is set to using Deg F but this file was saved using "
+                                "Deg C.  The program will now be switch to temperature units of "
+                                "Deg C."));
+        QCOMPARE(rig.m.DegCFlag, qint16(1));
+        QCOMPARE(rig.w->List1->item(0)->text(), QStringLiteral("7.3   451   461   472   483"));
     }
 
     // Exit's Yes really saves; a cancelled Save As before Save still leaves the run on disk.
     void unsavedRunsReachTheDisk()
     {
         Rig rig;
-        rig.loadRun();
         rig.prompts.fileAnswers = {QString()};
         rig.w->mnuSave_Click();
         QVERIFY(rig.read(rig.data("Untitled")).contains("1.5   990   846   791   66\r\n"));
 
-        rig.loadRun();
+        rig.m.DataNotSaved = 1;
         rig.prompts.messageAnswers = {MsgAnswer::Yes};
         rig.prompts.fileAnswers = {rig.data("at exit")};
         rig.w->mnuExit_Click();
@@ -111,50 +103,37 @@ private slots:
         QCOMPARE(rig.ended, 1);
     }
 
-    void exportWritesTheListAndOpensIt()
+    // Export writes the list to a file and opens it; Help opens a copy of the help text.
+    void exportAndHelpOpenInTheEditor()
     {
         Rig rig;
-        rig.loadRun();
         rig.launcher.available = {QStringLiteral("xdg-open")};
         rig.w->action("mnuExport")->trigger();
         const QString path = rig.dir.path() + "/Export.txt";
         QCOMPARE(QString::fromLatin1(rig.read(path)), kRun);
-        QCOMPARE(rig.launcher.started.size(), size_t(1));
-        QCOMPARE(rig.launcher.started[0].second, QStringList{path});
-        QVERIFY(rig.prompts.messageTexts()[0].startsWith("When you are finished viewing the "
-                                                         "Export.txt document"));
+        QCOMPARE(rig.launcher.started, (decltype(rig.launcher.started){{"xdg-open", {path}}}));
+        QVERIFY(rig.prompts.messageTexts()[0].startsWith(
+            "When you are finished viewing the Export.txt document"));
+
+        QVERIFY(QDir(rig.dir.path()).mkpath("TC Text"));
+        rig.write(rig.dir.path() + "/TC Text/AFHelp.txt", "help\r\n");
+        rig.w->mnuHelpHelp_Click();
+        const QString copy = rig.dir.path() + "/TC Text/AFHelpBKP.txt";
+        QCOMPARE(rig.read(copy), QByteArray("help\r\n"));
+        QCOMPARE(rig.launcher.started.back().second, QStringList{copy});
     }
 
     void cursorShowsTheChosenSample()
     {
         Rig rig;
-        rig.loadRun();
         rig.w->List1->setCurrentRow(2);
-        QCOMPARE(rig.w->Label1[0]->text(), QStringLiteral("1.5"));
         QCOMPARE(rig.w->label6Caption(0), QStringLiteral("990"));
-        QVERIFY(rig.w->Label2[0]->isVisibleTo(rig.w.get()));
         // A click on the chart picks the row nearest in time.
         float x = 0.7f;
         int section = 0;
         rig.w->DrawGraphCursor(x, section);
         QCOMPARE(rig.w->List1->currentRow(), 0);
         QCOMPARE(rig.w->Label1[0]->text(), QStringLiteral(".5"));
-    }
-
-    void helpOpensACopyOfTheHelpText()
-    {
-        Rig rig;
-        QVERIFY(QDir(rig.dir.path()).mkpath("TC Text"));
-        QFile help(rig.dir.path() + "/TC Text/AFHelp.txt");
-        QVERIFY(help.open(QIODevice::WriteOnly));
-        help.write("help\r\n");
-        help.close();
-        rig.launcher.available = {QStringLiteral("gedit")};
-        rig.w->mnuHelpHelp_Click();
-        const QString copy = rig.dir.path() + "/TC Text/AFHelpBKP.txt";
-        QCOMPARE(rig.read(copy), QByteArray("help\r\n"));
-        QCOMPARE(rig.launcher.started.back(),
-                 std::make_pair(QStringLiteral("gedit"), QStringList{copy}));
     }
 
     void printWritesOnePage()

@@ -580,16 +580,18 @@ void VoviRezoZA::Picture3_Click(int Index)
 
 bool VoviRezoZA::eventFilter(QObject* watched, QEvent* event)
 {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+        return QMainWindow::eventFilter(watched, event);
     for (int k = 0; k < 3; ++k) {
         if (watched != Picture3[k])
             continue;
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (type == QEvent::MouseButtonPress) {
             const QPointF user = Picture3[k]->toUser(mouse->position());
             Picture3_MouseDown(k, mouse->button(), mouse->modifiers(), float(user.x()),
                                float(user.y()));
-        } else if (event->type() == QEvent::MouseButtonRelease &&
-                   Picture3[k]->rect().contains(mouse->position().toPoint())) {
+        } else if (Picture3[k]->rect().contains(mouse->position().toPoint())) {
             Picture3_Click(k);
         }
     }

@@ -41,7 +41,7 @@ struct Rest {
         return 0;
     }
     // Keeps the rightmost length - count characters, trimmed. A count past the length leaves
-    // the text as it is (the original's statement failed there and was skipped).
+    // the text as it is: that step is skipped, and the channels go on with what is left.
     void dropLeft(qsizetype count)
     {
         if (count > length())

@@ -101,7 +101,7 @@ bool QtSerialLink::open()
         return false;
     m_port.setPortName(path);
     applySettings();
-    // Read/write like the original control, although nothing is ever sent.
+    // Opened read/write, as serial devices expect, although nothing is ever sent.
     return m_port.open(QIODevice::ReadWrite);
 }
 

@@ -73,8 +73,8 @@ private:
 
         if (filters_.isEmpty())
             return WalkEnd::Finished;
-        // Without CaseSensitive the name filters ignore case, as the file names of the
-        // original platform do.
+        // Without CaseSensitive the name filters ignore case: users type the name as they
+        // remember it, and data files come from machines that ignore case.
         const QStringList matches =
             dir.entryList(filters_, QDir::Files, QDir::Name | QDir::IgnoreCase);
         if (matches.isEmpty())

@@ -20,6 +20,8 @@ private slots:
         QTest::addColumn<QList<double>>("lines"); // from GraphMin up to GraphMax
         QTest::addColumn<double>("placeholderTop");
         QTest::newRow("900-1700") << QList<double>{900, 1060, 1220, 1380, 1540, 1700} << 1530.0;
+        QTest::newRow("500-950") << QList<double>{500, 590, 680, 770, 860, 950} << 855.0;
+        QTest::newRow("0-200") << QList<double>{0, 40, 80, 120, 160, 200} << 180.0;
         QTest::newRow("span 12") << QList<double>{100, 103, 106, 109, 112} << 100.8;
         QTest::newRow("span 53") << QList<double>{100, 110.6, 121.2, 131.8, 142.4, 153} << 137.7;
         // 90 % of the maximum lies below the minimum: the placeholder must not go negative.
@@ -78,12 +80,15 @@ private slots:
         Module1 m = rangeOf(900, 1700);
         GaugeFace face;
         RedrawGauge(face, m, 150);
-        DrawGaugeNeedle(face, m, {"1234", "Err", "2100", "450"});
+        DrawGaugeNeedle(face, m, {"1234", "Err", "2100", ""});
         QList<double> tops, heights;
         for (const Bar& bar : face.Shape1)
             tops << bar.top, heights << bar.height;
         QCOMPARE(tops, (QList<double>{1234, 900, 2100, 900}));
         QCOMPARE(heights, (QList<double>{334, 0, 1200, 0}));
+        DrawGaugeNeedle(face, m, {"450"}); // below GraphMin: an empty bar on it
+        QCOMPARE(face.Shape1[0].top, 900.0);
+        QCOMPARE(face.Shape1[0].height, 0.0);
     }
 };
 

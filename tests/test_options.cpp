@@ -28,6 +28,7 @@ private slots:
         const QString maxTwice = "Max 900|" + boxes, minTwice = boxes + "|Min 300";
         QTest::newRow("2000.6") << "2000.6|2000|1000" << yes << maxTwice << range << "2000|1000";
         QTest::newRow("99999") << "1000|99999|100" << yes << minTwice << range << "1000|100";
+        QTest::newRow("abc reads 0") << "abc|2000|1000" << yes << maxTwice << range << "2000|1000";
         QTest::newRow("Cancel at Min") << "1500|" << -1 << boxes << none << "900|300";
         QTest::newRow("No") << "1500|700" << int(MsgAnswer::No) << boxes << none << "900|300";
     }

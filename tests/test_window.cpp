@@ -76,13 +76,20 @@ private slots:
         Fixture f;
         QCOMPARE(f.w->windowTitle(),
                  QStringLiteral("Thermocouple Data Logger - Veltrona Inc.   [ Untitled ]"));
+        QCOMPARE(f.m.FileName, QStringLiteral("Untitled"));
+        QCOMPARE(f.m.FilePath, f.dir.path() + QStringLiteral("/TCFiles/Untitled"));
         QCOMPARE(f.w->StopFlag, qint16(1));
+        QVERIFY(f.w->PollLimit > 0);
         QCOMPARE(f.m.StripChartTime, qint16(15)); // unset chart time becomes 15 at set-up
         QCOMPARE(f.w->Label15[0]->text(), QStringLiteral("Temperature Deg F"));
         QVERIFY(f.prompts.messages.empty());
         // Idle from the start, even before the window is first activated.
         QCOMPARE(f.w->Label1[3]->text(),
                  QStringLiteral("Click on 'Start' or press <F1> to start recording data."));
+        // "New" does nothing at all.
+        const QByteArray settings = WriteConfigText(f.m);
+        f.w->action("mnuNew")->trigger();
+        QVERIFY(f.prompts.messages.empty() && WriteConfigText(f.m) == settings);
     }
 
     // What a settings file sets at start-up: range, unit, captions and check marks.

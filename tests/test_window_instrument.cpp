@@ -1,6 +1,7 @@
 // The program's own path from the menu to the readings, against the instrument simulator on a
 // pseudo-terminal through the real serial port: finding the port, choosing it, reading and
-// decoding frames, and an instrument that goes away in the middle of a read.
+// decoding frames, recording a run on the timer, and an instrument that goes away in the middle
+// of a read.
 
 #include "qtseriallink.h"
 #include "scriptedprompts.h"
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -90,6 +92,34 @@ private slots:
             QVERIFY2(expected.contains(readings), qPrintable(readings));
         QCOMPARE(w.StopFlag, qint16(0));
         QCOMPARE(rig.prompts.unexpected, 0);
+    }
+
+    // Start, then the 100 ms timer does the rest: samples arrive in time order in the list,
+    // the run text and on the chart, until Stop.
+    void recordsARunOnTheTimer()
+    {
+        Rig rig;
+        if (!rig.start({QStringLiteral("--rate"), QStringLiteral("20")}))
+            QSKIP(qPrintable(rig.sim.why()));
+        VoviRezoZA& w = *rig.window;
+        rig.m.ComPort[0] = kPort;
+        w.Command1_Click(0);
+        QTRY_VERIFY_WITH_TIMEOUT(w.List1->count() >= 4, 20000);
+        w.Command1_Click(1);
+        const int rows = w.List1->count();
+        QTest::qWait(300);
+        QCOMPARE(w.List1->count(), rows); // Stop ends the sampling
+        double previous = -1;
+        for (int i = 0; i < rows; ++i) {
+            const QStringList fields = w.List1->item(i)->text().split(QStringLiteral("   "));
+            QCOMPARE(fields.size(), 5);
+            QVERIFY(fields[1] == QLatin1String("842") && fields[2] == QLatin1String("862"));
+            const double t = fields[0].toDouble();
+            QVERIFY(t > previous);
+            previous = t;
+        }
+        QVERIFY(w.Text1.Text.endsWith(w.List1->item(rows - 1)->text() + QStringLiteral("\r\n")));
+        QVERIFY(rig.prompts.messages.empty());
     }
 
     void instrumentGoneIsReportedOnce()

@@ -17,11 +17,8 @@ int GaugeDivisions(double span)
     return 5;
 }
 
-void RedrawGauge(GaugeFace& face, Module1& m, double panelWidth)
+void RedrawGauge(GaugeFace& face, const Module1& m, double panelWidth)
 {
-    m.TraceLastX.assign(kTraceSlots, 0.0f);
-    m.TraceLastY.assign(kTraceSlots, 0.0f);
-    m.TraceNewY.assign(kTraceSlots, 0.0f);
 
     // Damaged settings must not leave the panel with an empty or inverted scale.
     const double graphMin = std::isfinite(m.GraphMin) ? m.GraphMin : 0.0;

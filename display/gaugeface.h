@@ -65,10 +65,12 @@ struct GaugeFace {
 int GaugeDivisions(double span);
 
 // Lays out the grid, labels and placeholder bars for m.GraphMin..m.GraphMax on a panel
-// `panelWidth` wide, and recreates the strip chart's three work arrays as seven zeros.
+// `panelWidth` wide. The strip chart's trace points are left alone: the panel is redrawn at
+// every activation of the window, and starting the traces again from zero in the middle of a
+// run would draw a false line down to the chart's corner (Start and a replay reset them).
 // A span that is zero, negative or not finite (damaged settings) is drawn as a span of 1
 // degree above GraphMin, so no scale is ever empty.
-void RedrawGauge(GaugeFace& face, Module1& m, double panelWidth);
+void RedrawGauge(GaugeFace& face, const Module1& m, double panelWidth);
 
 // Sets every channel bar from the reading texts: Val of the text, raised to GraphMin when
 // lower (empty and non-numeric text reads 0); no upper limit, the panel edge cuts the bar.

@@ -33,7 +33,7 @@ void GaugePanel::setFace(const GaugeFace& face)
     render();
 }
 
-void GaugePanel::redraw(Module1& m)
+void GaugePanel::redraw(const Module1& m)
 {
     RedrawGauge(face_, m, width());
     render();

@@ -18,7 +18,7 @@ public:
     void setFace(const GaugeFace& face);
 
     // RedrawGauge on this panel's width, then re-render.
-    void redraw(Module1& m);
+    void redraw(const Module1& m);
     // DrawGaugeNeedle on this panel's face, then re-render.
     void drawNeedle(const Module1& m, const std::array<QString, kMaxChannels>& ChannelText);
     // Label6(ch).Caption; out-of-range channels are ignored.

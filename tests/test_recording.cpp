@@ -152,6 +152,19 @@ private slots:
         rig.tickAt(0.1f);
         QCOMPARE(rig.rows().size(), 1);
     }
+
+    // Coming back to the window during a run redraws the panel but must not restart the
+    // traces from the chart's corner.
+    void activationKeepsTheTraces()
+    {
+        Rig rig;
+        rig.tickAt(0.1f, "\r\n0,700,700,700,700\r\n"); // inside the 500-950 scale
+        const std::vector<float> lastY = rig.m.TraceLastY, lastX = rig.m.TraceLastX;
+        QVERIFY(lastY[0] > 0);
+        rig.w->Form_Activate();
+        QCOMPARE(rig.m.TraceLastY, lastY);
+        QCOMPARE(rig.m.TraceLastX, lastX);
+    }
 };
 
 QTEST_MAIN(TestRecording)

@@ -19,7 +19,6 @@ int GaugeDivisions(double span)
 
 void RedrawGauge(GaugeFace& face, const Module1& m, double panelWidth)
 {
-
     // Damaged settings must not leave the panel with an empty or inverted scale.
     const double graphMin = std::isfinite(m.GraphMin) ? m.GraphMin : 0.0;
     double graphMax = std::isfinite(m.GraphMax) ? m.GraphMax : graphMin + 1.0;

@@ -46,6 +46,27 @@ QString readTextField(const QString& line)
     return rest.section(QLatin1Char(','), 0, 0);
 }
 
+// A line ends at LF together with the CR just before it or, when there is none, the CR just
+// after it: a file edited on another system may end its lines LF CR, and that CR must not
+// become the first character of the next field.
+QStringList splitLines(const QByteArray& data)
+{
+    QStringList lines;
+    bool crTaken = true; // no line end before the first line
+    for (QByteArray line : data.split('\n')) {
+        if (!crTaken && line.startsWith('\r'))
+            line.remove(0, 1);
+        crTaken = line.endsWith('\r');
+        if (crTaken)
+            line.chop(1);
+        lines << QString::fromLatin1(line);
+    }
+    // A final line end closes the last line; it does not start another one.
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
 } // namespace
 
 QByteArray WriteConfigText(const Module1& m)
@@ -69,16 +90,7 @@ QByteArray WriteConfigText(const Module1& m)
 
 void ReadConfigText(const QByteArray& data, Module1& m)
 {
-    QList<QByteArray> raw = data.split('\n');
-    // A final line break ends the last line; it does not start another one.
-    if (!raw.isEmpty() && raw.last().isEmpty())
-        raw.removeLast();
-    QStringList lines;
-    for (QByteArray& l : raw) {
-        if (l.endsWith('\r'))
-            l.chop(1);
-        lines << QString::fromLatin1(l);
-    }
+    const QStringList lines = splitLines(data);
 
     const auto at = [&lines](int lineNo) -> const QString* {
         return lineNo <= lines.size() ? &lines[lineNo - 1] : nullptr;

@@ -12,9 +12,10 @@ inline const QString kConfigFileName = QStringLiteral("AFConfig.zrb");
 // The file's bytes for the current settings.
 QByteArray WriteConfigText(const Module1& m);
 
-// Takes the settings from a file's bytes. A file that ends early leaves the later settings as
-// they were. A number field that is not a number, or does not fit a 16-bit Integer, leaves its
-// setting as it was: a damaged file must never stop the program from starting.
+// Takes the settings from a file's bytes; lines may end CR LF, LF or LF CR. A file that ends
+// early leaves the later settings as they were. A number field that is not a number, or does not
+// fit a 16-bit Integer, leaves its setting as it was: a damaged file must never stop the program
+// from starting.
 void ReadConfigText(const QByteArray& data, Module1& m);
 
 // Reads (SaveFlag other than 1) or writes (SaveFlag 1) <programFolder>/AFConfig.zrb.

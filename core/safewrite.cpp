@@ -5,6 +5,18 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <io.h>
+#include <windows.h>
+#endif
+
 namespace
 {
 
@@ -39,6 +51,64 @@ int errorNumber(QFileDevice::FileError error, const QFileInfo& target)
     }
 }
 
+#ifdef Q_OS_UNIX
+
+int errnoNumber(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EFBIG:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return err::kDiskFull;
+    default:
+        return err::kPathFileAccess;
+    }
+}
+
+// Writes all of `bytes` to the temporary file and forces them to the disk. Going to the
+// descriptor directly tells a full disk (ENOSPC, EFBIG) from other failures, which the
+// file device's error codes do not.
+int writeToDisk(QSaveFile& file, const QByteArray& bytes)
+{
+    const int fd = file.handle();
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return errnoNumber(errno);
+        if (written == 0)
+            return err::kDiskFull;
+        data += written;
+        left -= written;
+    }
+    // commit() syncs as well but ignores a failure, and a file system that finds out only now
+    // that it has no room (network shares, delayed allocation) must still keep the old file.
+    if (!FlushToDisk(file) && errno != EINVAL)
+        return errnoNumber(errno);
+    return 0;
+}
+
+#else
+
+int writeToDisk(QSaveFile& file, const QByteArray& bytes)
+{
+    // The file is unbuffered, so a failure shows here and not at commit().
+    const qint64 written = file.write(bytes);
+    if (written == bytes.size())
+        return FlushToDisk(file) ? 0 : err::kPathFileAccess;
+    const QFileDevice::FileError error = file.error();
+    if (written >= 0 || error == QFileDevice::NoError || error == QFileDevice::WriteError)
+        return err::kDiskFull; // a short write, or one that stored nothing
+    return errorNumber(error, QFileInfo(file.fileName()));
+}
+
+#endif
+
 } // namespace
 
 int WriteFileReplacing(const QString& path, const QByteArray& bytes)
@@ -53,20 +123,20 @@ int WriteFileReplacing(const QString& path, const QByteArray& bytes)
     if (target.exists() && !target.isWritable())
         return err::kPermissionDenied;
 
+    // Unbuffered: QSaveFile's own buffer holds a small file until commit(), which then renames
+    // the file over the old one even when that last flush failed.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return errorNumber(file.error(), target);
-    // A short write (disk full, file size limit) is not an error to QSaveFile: commit() would
-    // rename a truncated file over the good one, so it is checked here.
-    if (file.write(bytes) != bytes.size()) {
-        const QFileDevice::FileError error = file.error();
-        file.cancelWriting();
-        return error == QFileDevice::NoError ? err::kDiskFull : errorNumber(error, target);
+    if (const int error = writeToDisk(file, bytes)) {
+        file.cancelWriting(); // the temporary file is removed, the old one never touched
+        return error;
     }
     if (!file.commit()) {
         const QFileDevice::FileError error = file.error();
         return errorNumber(error == QFileDevice::NoError ? QFileDevice::WriteError : error, target);
     }
+    SyncFolderEntries(target.absolutePath());
     return 0;
 }
 
@@ -76,4 +146,34 @@ int OpenForReadingErrorNumber(const QString& path)
     if (info.exists())
         return err::kPathFileAccess;
     return info.absoluteDir().exists() ? err::kFileNotFound : err::kPathNotFound;
+}
+
+bool FlushToDisk(QFileDevice& file)
+{
+    if (!file.flush())
+        return false;
+#if defined(Q_OS_LINUX)
+    return ::fdatasync(file.handle()) == 0;
+#elif defined(Q_OS_UNIX)
+    return ::fsync(file.handle()) == 0;
+#elif defined(Q_OS_WIN)
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
+    return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
+#else
+    return true;
+#endif
+}
+
+void SyncFolderEntries(const QString& folder)
+{
+#ifdef Q_OS_UNIX
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+#else
+    Q_UNUSED(folder);
+#endif
 }

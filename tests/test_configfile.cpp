@@ -39,6 +39,14 @@ private slots:
                          later = sample.mid(sample.indexOf("1200"));
         QTest::newRow("seven lines") << seven << seven + later;
         QTest::newRow("LF line ends") << QByteArray(seven).replace("\r\n", "\n") << seven + later;
+        // Written on another system: the CR after each LF must not stick to the next field,
+        // nor make an extra line out of the last line end.
+        QTest::newRow("LF CR line ends") << QByteArray(sample).replace("\r\n", "\n\r") << sample;
+        QTest::newRow("seven lines, LF CR")
+            << QByteArray(seven).replace("\r\n", "\n\r") << seven + later;
+        QTest::newRow("CR LF, empty lines")
+            << sample.left(sample.indexOf("1200")) + "\r\n\r\n"
+            << sample.left(sample.indexOf("1200")) + "\r\n\r\n" + later.mid(later.indexOf(" 1 "));
         QTest::newRow("empty file") << QByteArray() << sample;
         QTest::newRow("one line, no line end") << QByteArray(" 45") << " 45 " + sample.mid(4);
     }

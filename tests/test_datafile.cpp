@@ -1,5 +1,6 @@
 // Data files: layout, reading and partial reads, safe saving, names, export, replay lines.
 
+#include "configfile.h"
 #include "datafile.h"
 #include "export.h"
 #include "filecommands.h"
@@ -11,7 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#endif
 
 using Outcome = DataFileRead::Outcome;
 
@@ -100,20 +103,65 @@ private slots:
         const DataFileRead r = ReadDataFile(path, kDataFileTypeLine);
         QVERIFY(r.unit == 1 && r.comments == QStringLiteral("25\u00b0\r\n")); // Latin-1
         QCOMPARE(ReadDataFile(dir_.filePath("absent"), kDataFileTypeLine).errorNumber, 53);
-        QCOMPARE(WriteExportFile(path, {".5   850", "1.0   852"}), 0);
+        QCOMPARE(WriteExportFile(path, QStringLiteral(".5   850\r\n1.0   852\r\n")), 0);
         const QByteArray exported = fileBytes(path);
         QCOMPARE(exported, QByteArray(".5   850\r\n1.0   852\r\n"));
         QCOMPARE(WriteDataFile(dir_.filePath("nowhere/run"), bytes), 76);
-        // A file-size limit cuts the write short, as a full disk would: the old file stays.
+    }
+
+    // A file-size limit cuts a write short as a full disk does. Small files are the ones at
+    // risk: they fit in the write buffer, so the failure only shows when it is flushed.
+    // limit -1: none; size of a settings row: length of the user range text.
+    void fullDiskKeepsOldFile_data()
+    {
+        QTest::addColumn<bool>("settings");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<int>("error");
+        QTest::newRow("100 bytes, 64-byte limit") << false << 100 << 64LL << 61;
+        QTest::newRow("4,000 bytes, 1 KB limit") << false << 4000 << 1024LL << 61;
+        QTest::newRow("64 KB, 1 KB limit") << false << 64 * 1024 << 1024LL << 61;
+        QTest::newRow("1 MB, 1 KB limit") << false << 1024 * 1024 << 1024LL << 61;
+        QTest::newRow("nothing fits") << false << 100 << 0LL << 61;
+        QTest::newRow("exactly the limit") << false << 1024 << 1024LL << 0;
+        QTest::newRow("1 MB, no limit") << false << 1024 * 1024 << -1LL << 0;
+        QTest::newRow("settings, 32-byte limit") << true << 4 << 32LL << 61;
+        QTest::newRow("settings, no limit") << true << 4 << -1LL << 0;
+    }
+    void fullDiskKeepsOldFile()
+    {
+#ifdef Q_OS_UNIX
+        QFETCH(bool, settings);
+        QFETCH(int, size);
+        QFETCH(qint64, limit);
+        QFETCH(int, error);
+        QTemporaryDir dir;
+        const QString name = settings ? kConfigFileName : QStringLiteral("run");
+        const QString path = dir.filePath(name);
+        const QByteArray old = QByteArray("old run\r\n").repeated(30);
+        QVERIFY(putFile(path, old));
+        Module1 m;
+        m.UserGraphMax = QString(size, QLatin1Char('9'));
+        const QByteArray bytes = settings ? WriteConfigText(m) : QByteArray(size, 'n');
+
         rlimit saved{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const rlimit small{1024, saved.rlim_max};
-        std::signal(SIGXFSZ, SIG_IGN); // the write fails with an error instead
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const int error = WriteDataFile(path, QByteArray(64 * 1024, 'n'));
+        const rlimit small{rlim_t(limit), saved.rlim_max};
+        // Without the signal the kernel ends the process; ignored, the write fails with EFBIG.
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (limit >= 0)
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const int result = settings ? ConfigFile(1, m, dir.path()) : WriteDataFile(path, bytes);
         setrlimit(RLIMIT_FSIZE, &saved);
-        QCOMPARE(error, 61);
-        QCOMPARE(fileBytes(path), exported);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QCOMPARE(result, error);
+        QCOMPARE(fileBytes(path), error ? old : bytes);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList{name}); // no temporary file left behind
+#else
+        QSKIP("needs a file-size limit (setrlimit)");
+#endif
     }
 
     void messagesAndNames()

@@ -4,11 +4,15 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QList>
+#include <QStringView>
 #include <QTimer>
 
-#include <chrono>
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace
 {
@@ -20,6 +24,55 @@ constexpr std::chrono::milliseconds kWaitSlice{1};
 // Passes the measurement may count before 4 x count would no longer fit a Long.
 constexpr qint64 kMaxMeasuredPasses = std::numeric_limits<qint32>::max() / 4;
 
+// `elapsedMs`, or a monotonic clock started now when the caller gave none.
+ElapsedMs monotonicOr(const ElapsedMs& elapsedMs)
+{
+    if (elapsedMs)
+        return elapsedMs;
+    QElapsedTimer timer;
+    timer.start();
+    return [timer] { return timer.elapsed(); };
+}
+
+// The field without the blanks around it.
+QStringView withoutBlanks(QStringView field)
+{
+    while (!field.isEmpty() && field.front() == u' ')
+        field = field.mid(1);
+    while (!field.isEmpty() && field.back() == u' ')
+        field.chop(1);
+    return field;
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// sign? digits (. digits)?  Anything else (exponents, a lone point, letters, "OVR") is not a
+// number the instrument sends.
+bool isPlainDecimal(QStringView field)
+{
+    qsizetype i = 0;
+    const qsizetype n = field.size();
+    if (i < n && (field[i] == u'-' || field[i] == u'+'))
+        ++i;
+    const qsizetype intStart = i;
+    while (i < n && isDigit(field[i]))
+        ++i;
+    if (i == intStart)
+        return false;
+    if (i < n && field[i] == u'.') {
+        ++i;
+        const qsizetype fracStart = i;
+        while (i < n && isDigit(field[i]))
+            ++i;
+        if (i == fracStart)
+            return false;
+    }
+    return i == n;
+}
+
 } // namespace
 
 QString DecodePortText(const QByteArray& bytes)
@@ -27,71 +80,127 @@ QString DecodePortText(const QByteArray& bytes)
     return QString::fromLatin1(bytes);
 }
 
-bool ExtractFrame(const QString& buffer, QString& frame)
+void FrameAssembler::reset()
 {
-    const qsizetype first = buffer.indexOf(kLineBreak);
-    if (first < 0)
+    m_frames.clear();
+    m_partial.clear();
+    m_lineStart = false;
+    m_dropped = 0;
+    m_cut = 0;
+}
+
+void FrameAssembler::append(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    // The held text has no CR LF, but may end in the CR of one.
+    const qsizetype from = std::max<qsizetype>(0, m_partial.size() - 1);
+    m_partial += DecodePortText(bytes);
+
+    qsizetype start = 0;
+    for (qsizetype end = m_partial.indexOf(kLineBreak, from); end >= 0;
+         end = m_partial.indexOf(kLineBreak, start)) {
+        if (m_lineStart)
+            keepFrame(m_partial.mid(start, end - start));
+        m_lineStart = true;
+        start = end + kLineBreak.size();
+    }
+    m_partial.remove(0, start);
+
+    if (m_partial.size() > kMaxLineLength) {
+        // Only a final CR can still matter: it may be the start of the CR LF that ends the line.
+        const bool endsInCr = m_partial.endsWith(QLatin1Char('\r'));
+        m_partial = endsInCr ? QStringLiteral("\r") : QString();
+        m_lineStart = false;
+        ++m_cut;
+    }
+}
+
+void FrameAssembler::keepFrame(QString frame)
+{
+    m_frames.push_back(std::move(frame));
+    while (m_frames.size() > static_cast<std::size_t>(kMaxWaitingFrames)) {
+        m_frames.pop_front();
+        ++m_dropped;
+    }
+}
+
+bool FrameAssembler::takeFrame(QString& frame)
+{
+    if (m_frames.empty())
         return false;
-    const qsizetype second = buffer.indexOf(kLineBreak, first + 1);
-    if (second < 0)
-        return false;
-    frame = buffer.mid(first + 2, second - first - 2);
+    frame = std::move(m_frames.front());
+    m_frames.pop_front();
     return true;
 }
 
-ReadCommResult ReadComm(SerialLink& port, qint32 PollLimit, qint16& StopFlag, QString& CommText,
-                        QString& CommBuffer, const std::function<void()>& yieldWaiting,
-                        const std::function<void()>& yieldNow, const bool* abort)
+bool IsInstrumentFrame(const QString& frame, int numChannels)
 {
-    CommBuffer.clear();
+    if (numChannels < 1)
+        return false;
+    const QList<QStringView> fields = QStringView(frame).split(u',');
+    if (fields.size() != 1 + numChannels)
+        return false;
+    for (qsizetype i = 1; i < fields.size(); ++i) {
+        const QStringView field = withoutBlanks(fields[i]);
+        if (!isPlainDecimal(field))
+            return false;
+        bool ok = false;
+        const double value = field.toDouble(&ok);
+        if (!ok || value < kLowestFrameTemperature || value > kHighestFrameTemperature)
+            return false;
+    }
+    return true;
+}
+
+ReadCommResult ReadComm(SerialLink& port, FrameAssembler& assembler,
+                        std::chrono::milliseconds budget, qint16& StopFlag, QString& CommText,
+                        int numChannels, qint64& rejectedFrames, const bool* abort,
+                        const ElapsedMs& elapsedMs)
+{
     CommText.clear();
     StopFlag = 0;
+    const ElapsedMs now = monotonicOr(elapsedMs);
+    const qint64 start = now();
     bool stoppedFromOutside = false;
 
-    // After every yield: has a handler that ran inside it stopped sampling or is the program
-    // ending?
-    const auto interrupted = [&]() {
-        if (StopFlag != 0)
-            stoppedFromOutside = true;
-        return abort != nullptr && *abort;
-    };
-
-    yieldNow();
-    if (interrupted()) {
-        StopFlag = 1;
-        return ReadCommResult::Stopped;
-    }
-
-    qint64 counter = 0; // wider than PollLimit, so a budget of the largest Long still ends
     for (;;) {
-        if (counter > PollLimit) {
+        if (abort != nullptr && *abort) {
+            StopFlag = 1;
+            return ReadCommResult::Stopped;
+        }
+        assembler.append(port.readAll());
+        QString frame;
+        while (assembler.takeFrame(frame)) {
+            if (IsInstrumentFrame(frame, numChannels)) {
+                CommText = frame;
+                return ReadCommResult::Frame;
+            }
+            ++rejectedFrames;
+        }
+
+        const qint64 left = budget.count() - (now() - start);
+        if (left <= 0) {
             StopFlag = 1;
             return stoppedFromOutside ? ReadCommResult::Stopped : ReadCommResult::GaveUp;
         }
-        yieldWaiting();
-        if (interrupted()) {
-            StopFlag = 1;
-            return ReadCommResult::Stopped;
-        }
-        CommBuffer += DecodePortText(port.readAll());
-        if (ExtractFrame(CommBuffer, CommText))
-            return ReadCommResult::Frame;
-        yieldNow();
-        if (interrupted()) {
-            StopFlag = 1;
-            return ReadCommResult::Stopped;
-        }
-        ++counter;
+        port.waitForBytes(std::chrono::milliseconds(left));
+        // A handler that ran during the wait may have stopped sampling.
+        if (StopFlag != 0)
+            stoppedFromOutside = true;
     }
 }
 
-qint32 MeasurePollBudget(Clock& clock, SerialLink& port, QString& CommBuffer, QString& CommText,
-                         const QString& LineBreak, const std::function<void()>& yieldWaiting)
+PollBudget MeasurePollBudget(Clock& clock, SerialLink& port, QString& CommBuffer, QString& CommText,
+                             const QString& LineBreak, const std::function<void()>& yieldWaiting,
+                             const ElapsedMs& elapsedMs)
 {
+    const ElapsedMs elapsed = monotonicOr(elapsedMs);
     CommBuffer = QStringLiteral("fdj,afdas,adfs,asdfsa,dsfa,sdfa");
     QDateTime last = clock.now();
     QDateTime deadline = last.addMSecs(kMeasureMilliseconds);
 
+    const qint64 started = elapsed();
     qint64 count = 0;
     for (;;) {
         const QDateTime now = clock.now();
@@ -109,7 +218,14 @@ qint32 MeasurePollBudget(Clock& clock, SerialLink& port, QString& CommBuffer, QS
         yieldWaiting();
         ++count;
     }
-    return static_cast<qint32>(std::max<qint64>(count * 4, kMinPollLimit));
+    const qint64 took = std::max<qint64>(0, elapsed() - started);
+
+    PollBudget budget;
+    budget.PollLimit = static_cast<qint32>(std::max<qint64>(count * 4, kMinPollLimit));
+    // With no pass counted there is no time per pass; the floor stands in for it.
+    const qint64 ms = count > 0 ? budget.PollLimit * took / count : 0;
+    budget.timeBudget = std::clamp(std::chrono::milliseconds(ms), kMinReadBudget, kMaxReadBudget);
+    return budget;
 }
 
 void YieldNow()

@@ -1,21 +1,24 @@
 #pragma once
-// Waiting for the instrument's next line. The wait is counted in polling passes, measured once
-// at start-up on the running machine, and yields to the event queue so that the window, and
-// a Stop, keep working while it waits.
+// Waiting for the instrument's next line. Text received but not yet used is kept between reads,
+// so an instrument as fast as the sampling tick loses no line; the wait sleeps until bytes
+// arrive, with window events still handled (a Stop keeps working), and gives up at a deadline
+// that is the start-up polling budget turned into time.
 
 #include "seriallink.h"
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
+#include <deque>
 #include <functional>
 
 class Clock;
 
 // How a frame read ended.
 enum class ReadCommResult {
-    Frame,   // CommText holds the first complete frame (StopFlag may still have been set by a
-             // Stop during the wait: the frame is taken all the same)
-    GaveUp,  // the budget ran out with nobody stopping: StopFlag is 1 and the caller shows
+    Frame,   // CommText holds the oldest complete frame of the instrument's shape (StopFlag may
+             // still have been set by a Stop during the wait: the frame is taken all the same)
+    GaveUp,  // the time budget ran out with nobody stopping: StopFlag is 1 and the caller shows
              // "Not receiving data."
     Stopped, // the budget ran out after StopFlag was set from outside during the wait (Stop,
              // or a nested read that already reported), or `abort` was raised: StopFlag is 1,
@@ -25,37 +28,110 @@ enum class ReadCommResult {
 // The frame delimiter and line terminator: CR LF.
 inline const QString kLineBreak = QStringLiteral("\r\n");
 
+// Milliseconds of a monotonic clock; only differences between two readings count.
+using ElapsedMs = std::function<qint64()>;
+
 // Bytes from the port as text. The instrument sends ASCII; any other byte maps to one
 // character of its own, so nothing received can fail to decode.
 QString DecodePortText(const QByteArray& bytes);
 
-// The text between the first and the second CR LF of `buffer` (the text before the first one
-// is the tail of a line already gone). False, and `frame` untouched, when there are not two.
-bool ExtractFrame(const QString& buffer, QString& frame);
+// The received text of one session with the instrument, cut into CR LF framed lines.
+// A fresh or reset assembler does not know where the line it joins began, so the text before
+// the first CR LF it receives is discarded; after that every CR LF ends one frame.
+class FrameAssembler
+{
+public:
+    // Complete frames kept for the reader. The reader takes one per sampling tick; an
+    // instrument faster than the tick would otherwise make the recording lag further and
+    // further behind, so older frames beyond these are dropped.
+    static constexpr int kMaxWaitingFrames = 3;
+    // Longest unfinished line kept. Line noise or a wrong baud rate can send text without any
+    // CR LF; past this the line is cut, and its remainder is discarded like the tail of a line
+    // received after a reset.
+    static constexpr qsizetype kMaxLineLength = 64 * 1024;
 
-// Waits for the next frame. Empties CommBuffer and CommText and clears StopFlag, yields once,
-// then makes at most PollLimit + 1 passes, each: yieldWaiting(), read everything received and
-// append it to CommBuffer, take the first complete frame if there is one, yieldNow().
-// A Stop during the wait does not end it early (the tick that is waiting still stores its
-// sample); only `abort` does, checked after every yield, for a program that is closing.
-ReadCommResult ReadComm(SerialLink& port, qint32 PollLimit, qint16& StopFlag, QString& CommText,
-                        QString& CommBuffer, const std::function<void()>& yieldWaiting,
-                        const std::function<void()>& yieldNow, const bool* abort = nullptr);
+    // Starts a new session (the port was opened again): forgets every byte and frame held and
+    // the count of dropped frames.
+    void reset();
+    // Adds bytes as they came from the port; CR LF may be split across two calls.
+    void append(const QByteArray& bytes);
+    // Moves the oldest complete frame (without its CR LF) into `frame`. False, and `frame`
+    // untouched, when no complete frame is waiting.
+    bool takeFrame(QString& frame);
+
+    int waitingFrames() const { return static_cast<int>(m_frames.size()); }
+    // Characters held of the line still being received.
+    qsizetype unfinishedLength() const { return m_partial.size(); }
+    // Complete frames dropped by the backlog limit since the last reset.
+    qint64 droppedFrames() const { return m_dropped; }
+    // Unfinished lines cut at kMaxLineLength since the last reset.
+    qint64 cutLines() const { return m_cut; }
+
+private:
+    void keepFrame(QString frame);
+
+    std::deque<QString> m_frames;
+    QString m_partial;        // text after the last CR LF, never holding a CR LF itself
+    bool m_lineStart = false; // false: the text before the next CR LF ends a lost line
+    qint64 m_dropped = 0;
+    qint64 m_cut = 0;
+};
+
+// Lowest and highest temperature, in degrees C, that a thermocouple can report. Nothing is
+// colder than -273.15; no thermocouple type reads much above 2300. A field outside this range
+// is two lines run together or line noise, not a reading.
+constexpr double kLowestFrameTemperature = -300.0;
+constexpr double kHighestFrameTemperature = 3000.0;
+
+// True when `frame` has the instrument's shape: a first field (the instrument's counter, not
+// looked at) and exactly numChannels temperature fields, comma-separated, each a plain decimal
+// number (optional sign, digits, optionally a point and digits; blanks around it allowed)
+// between kLowestFrameTemperature and kHighestFrameTemperature. A line whose CR LF was lost
+// and which ran into the next one has too many fields or a number out of range.
+bool IsInstrumentFrame(const QString& frame, int numChannels);
+
+// Takes the oldest waiting frame of the instrument's shape into CommText, waiting for one when
+// none is waiting yet.
+//  - Clears CommText and StopFlag first. Frames of another shape are skipped and added to
+//    rejectedFrames; the read goes on waiting for a good one within the same budget.
+//  - Waits with port.waitForBytes(), never longer than what is left of `budget`, measured by
+//    `elapsedMs` (a QElapsedTimer when empty).
+//  - A Stop during the wait (StopFlag set to 1 from outside) does not end it early: the tick
+//    that is waiting still stores its sample. Only `abort` does, checked before every look at
+//    the port and after every wake-up, for a program that is closing.
+ReadCommResult ReadComm(SerialLink& port, FrameAssembler& assembler,
+                        std::chrono::milliseconds budget, qint16& StopFlag, QString& CommText,
+                        int numChannels, qint64& rejectedFrames, const bool* abort = nullptr,
+                        const ElapsedMs& elapsedMs = {});
 
 // Smallest budget MeasurePollBudget returns: about two seconds of waiting passes. The
 // whole-second clock can end a measurement after a few passes (started just before the second
 // turned, or the clock set forward), and a budget that small would report a working
 // instrument as silent.
 constexpr qint32 kMinPollLimit = 2000;
+// Bounds of the time a frame read may wait. Below a second a working instrument that pauses
+// briefly would be reported as silent; above a minute the window would seem hung to a user
+// whose instrument is unplugged.
+constexpr std::chrono::milliseconds kMinReadBudget{1000};
+constexpr std::chrono::milliseconds kMaxReadBudget{60000};
 
-// The frame reader's budget: counts passes that do the reader's string work and yield once
-// (with yieldWaiting) until the whole-second date-time of `clock` is later than its first
-// reading + 0.5 s, and returns 4 x count, at least kMinPollLimit and at most what a Long holds.
-// CommBuffer is left holding the dummy text of the measurement (the caller empties it).
-// A clock set back during the measurement moves the deadline with it instead of stretching
-// the measurement by the size of the jump.
-qint32 MeasurePollBudget(Clock& clock, SerialLink& port, QString& CommBuffer, QString& CommText,
-                         const QString& LineBreak, const std::function<void()>& yieldWaiting);
+// The frame reader's budget in polling passes and as the time those passes take.
+struct PollBudget {
+    qint32 PollLimit = kMinPollLimit;
+    // PollLimit x the measured time of one pass, within kMinReadBudget..kMaxReadBudget.
+    std::chrono::milliseconds timeBudget = kMinReadBudget;
+};
+
+// Measures the frame reader's budget: counts passes that do the reader's string work and yield
+// once (with yieldWaiting) until the whole-second date-time of `clock` is later than its first
+// reading + 0.5 s. PollLimit is 4 x count, at least kMinPollLimit and at most what a Long
+// holds; the time the counted passes took, by `elapsedMs` (a QElapsedTimer when empty), gives
+// timeBudget. CommBuffer is left holding the dummy text of the measurement (the caller empties
+// it). A clock set back during the measurement moves the deadline with it instead of
+// stretching the measurement by the size of the jump.
+PollBudget MeasurePollBudget(Clock& clock, SerialLink& port, QString& CommBuffer, QString& CommText,
+                             const QString& LineBreak, const std::function<void()>& yieldWaiting,
+                             const ElapsedMs& elapsedMs = {});
 
 // Lets every pending event run, without waiting.
 void YieldNow();

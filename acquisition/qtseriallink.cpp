@@ -2,9 +2,17 @@
 
 #include "portpath.h"
 
+#include <QEventLoop>
 #include <QStringList>
+#include <QTimer>
 
+#include <algorithm>
 #include <limits>
+
+namespace
+{
+constexpr qint64 kReadBufferBytes = 64 * 1024;
+} // namespace
 
 bool ParseLineSettings(const QString& text, LineSettings& out)
 {
@@ -102,6 +110,10 @@ bool QtSerialLink::open()
     m_port.setPortName(path);
     applySettings();
     // Opened read/write, as serial devices expect, although nothing is ever sent.
+    // The port stays open between runs while nobody reads it; what the instrument sends then
+    // must not pile up in memory for days. Past this, the oldest lines wait in (and fall out of)
+    // the system's own small buffer; a new run reopens the port anyway.
+    m_port.setReadBufferSize(kReadBufferBytes);
     return m_port.open(QIODevice::ReadWrite);
 }
 
@@ -125,6 +137,42 @@ QByteArray QtSerialLink::readAll()
     if (!m_port.isOpen())
         return {};
     return m_port.readAll();
+}
+
+void QtSerialLink::waitForBytes(std::chrono::milliseconds timeout)
+{
+    if (timeout <= std::chrono::milliseconds::zero())
+        return;
+    if (m_port.isOpen() && m_port.bytesAvailable() > 0)
+        return;
+
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    // A coarse timer may end the wait early, and the reader would wake once more to wait out
+    // the rest.
+    deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // Connections made with `loop` as context end with it.
+    QObject::connect(&m_port, &QIODevice::readyRead, &loop, &QEventLoop::quit);
+    QObject::connect(&m_port, &QIODevice::aboutToClose, &loop, &QEventLoop::quit);
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &loop,
+                     [&loop](QSerialPort::SerialPortError e) {
+                         if (e != QSerialPort::NoError)
+                             loop.quit();
+                     });
+
+    constexpr std::chrono::milliseconds kLongestTimer{std::numeric_limits<int>::max()};
+    deadline.start(std::min(timeout, kLongestTimer));
+    m_waits.push_back(&loop);
+    loop.exec();
+    m_waits.erase(std::find(m_waits.begin(), m_waits.end(), &loop));
+}
+
+void QtSerialLink::interruptWait()
+{
+    for (QEventLoop* loop : m_waits)
+        loop->quit();
 }
 
 void QtSerialLink::onError(QSerialPort::SerialPortError error)

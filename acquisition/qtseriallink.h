@@ -6,6 +6,9 @@
 
 #include <QSerialPort>
 #include <QString>
+#include <vector>
+
+class QEventLoop;
 
 // Line settings as the text "baud,parity,data bits,stop bits" is understood.
 struct LineSettings {
@@ -41,6 +44,10 @@ public:
     // after the device vanished (an unplugged adapter, a closed pseudo-terminal): the link
     // closes itself then instead of letting a dead descriptor wake the event loop forever.
     QByteArray readAll() override;
+    // A nested event loop ended by readyRead, the port closing or failing, interruptWait() or a
+    // single-shot timer: no wake-up without cause.
+    void waitForBytes(std::chrono::milliseconds timeout) override;
+    void interruptWait() override;
 
     int portNumber() const { return m_portNumber; }
     // The device path of the last open attempt.
@@ -54,4 +61,5 @@ private:
     int m_portNumber = 0;
     LineSettings m_settings;
     QSerialPort m_port;
+    std::vector<QEventLoop*> m_waits; // innermost last: a handler inside a wait may wait again
 };

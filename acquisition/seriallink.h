@@ -1,8 +1,9 @@
 #pragma once
-// The serial control the frame reader polls. The program never writes to the instrument.
+// The serial control the frame reader waits on. The program never writes to the instrument.
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
 
 class SerialLink
 {
@@ -18,4 +19,11 @@ public:
     virtual bool isOpen() const = 0;
     // Everything received since the previous read; never waits.
     virtual QByteArray readAll() = 0;
+    // Sleeps with window events still handled (so a Stop works meanwhile) until bytes arrive,
+    // the port closes or fails, interruptWait() is called or `timeout` passes. Returns at once
+    // when bytes are already waiting. A closed port receives nothing: the wait then lasts the
+    // whole timeout, unless interrupted.
+    virtual void waitForBytes(std::chrono::milliseconds timeout) = 0;
+    // Ends every wait in progress, for a program that is closing. A later wait is not affected.
+    virtual void interruptWait() = 0;
 };

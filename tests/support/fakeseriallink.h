@@ -1,16 +1,19 @@
 #pragma once
 // A serial control played by a script, for tests: successive readAll() calls hand out the
 // queued chunks one by one (then nothing), open() succeeds or fails as told, and every call is
-// recorded so a test can check what the code under test did with the port.
+// recorded so a test can check what the code under test did with the port. Waits never sleep:
+// they are recorded and return at once, after a hook that plays what happens meanwhile.
 
 #include "seriallink.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <set>
+#include <vector>
 
 class FakeSerialLink final : public SerialLink
 {
@@ -25,6 +28,11 @@ public:
     QStringList calls; // "close", "setPort 3", "setSettings 19200,N,8,1", "open"
 
     std::function<void()> onRead; // runs inside readAll(), before the chunk is taken
+
+    std::vector<std::chrono::milliseconds> waits; // the timeout of every waitForBytes(), in order
+    // Runs inside waitForBytes() with its timeout: queue bytes, press Stop, move a fake clock.
+    std::function<void(std::chrono::milliseconds)> onWait;
+    bool interrupted = false; // interruptWait() was called
 
     void queue(const QByteArray& chunk) { chunks.push_back(chunk); }
 
@@ -61,4 +69,11 @@ public:
         chunks.pop_front();
         return chunk;
     }
+    void waitForBytes(std::chrono::milliseconds timeout) override
+    {
+        waits.push_back(timeout);
+        if (onWait)
+            onWait(timeout);
+    }
+    void interruptWait() override { interrupted = true; }
 };

@@ -10,16 +10,25 @@ const QString kFieldGap = QStringLiteral("  ");
 
 } // namespace
 
+std::vector<std::pair<qsizetype, qsizetype>> ReplayLineSpans(const QString& text)
+{
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
+    qsizetype start = 0;
+    for (qsizetype end = text.indexOf(kLineEnd); end >= 0;
+         start = end + kLineEnd.size(), end = text.indexOf(kLineEnd, start)) {
+        // The part after the last CR LF is not a line.
+        if (QStringView(text).mid(start, end - start).indexOf(kFieldGap) < 0)
+            break;
+        spans.emplace_back(start, end - start);
+    }
+    return spans;
+}
+
 QStringList ReplayLines(const QString& text)
 {
-    QStringList lines = text.split(kLineEnd);
-    lines.removeLast(); // the part after the last CR LF, or the whole text when there is none
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (!lines[i].contains(kFieldGap)) {
-            lines.resize(i);
-            break;
-        }
-    }
+    QStringList lines;
+    for (const auto& [start, length] : ReplayLineSpans(text))
+        lines << text.mid(start, length);
     return lines;
 }
 

@@ -5,6 +5,7 @@
 #include "vovirezoza.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char* argv[])
 {
@@ -32,5 +33,6 @@ int main(int argc, char* argv[])
     prompts.setParent(&window);
     window.Form_Load();
     window.show();
+    QTimer::singleShot(0, &window, &VoviRezoZA::afterShown);
     return app.exec();
 }

@@ -17,6 +17,8 @@
 #include "portcommands.h"
 #include "portpath.h"
 #include "printwin.h"
+#include "readinglistview.h"
+#include "recordingjournal.h"
 #include "replay.h"
 #include "sampling.h"
 #include "sectionbox.h"
@@ -29,12 +31,13 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
@@ -55,6 +58,10 @@ QRect twipsRect(int left, int top, int width, int height)
 constexpr int kClientWidth = 10455;
 constexpr int kClientHeight = 7815;
 constexpr int kTickMilliseconds = 100;
+// While a long run is replayed, the window repaints and shows progress this often.
+constexpr qint64 kReplaySliceMs = 50;
+// A replay that lasts longer than this shows its progress.
+constexpr qint64 kReplayProgressAfterMs = 500;
 constexpr int kF1 = 112;
 constexpr int kF2 = 113;
 const QString kModeWord = QStringLiteral("Thermocouple");
@@ -77,6 +84,8 @@ public:
     void drawLine(int k, double x1, double y1, double x2, double y2, quint32 rgb, int width,
                   bool dotted) override
     {
+        if (skipTraces && !dotted)
+            return;
         w_.Picture3[k]->drawLine(x1, y1, x2, y2, rgb, width, dotted);
     }
     void placeSections(const std::array<double, 3>& leftFraction, double widthFraction) override
@@ -106,26 +115,56 @@ public:
         for (QPushButton* button : w_.Command1)
             button->setVisible(true);
     }
-    void letEventsRun() override { w_.s.yieldNow(); }
-    float clock() override { return w_.s.clock->secondsSinceMidnight(); }
-    void cutRunBack(const QString& firstLine) override
+    void letEventsRun() override
     {
-        w_.Text1.Text = TextFromFirstLine(w_.Text1.Text, firstLine);
-        QStringList rows;
-        for (int i = 0; i < w_.List1->count(); ++i)
-            rows << w_.List1->item(i)->text();
-        for (int n = ListRowsToRemove(rows, firstLine); n > 0; --n)
-            delete w_.List1->takeItem(0);
+        if (!replaying) // the replay lets them run in slices of its own
+            w_.s.yieldNow();
     }
+    float clock() override { return w_.s.clock->secondsSinceMidnight(); }
     void drawGaugeNeedle() override
     {
+        if (replaying) {
+            gaugeDue = true;
+            return;
+        }
         float scratch = 0;
         w_.DrawGaugeNeedle(0, scratch);
     }
 
+    // During a replay the panel shows only where the replay has got to, and trace segments of
+    // sections that a later wrap clears again are not drawn at all.
+    bool replaying = false;
+    bool gaugeDue = false;
+    bool skipTraces = false;
+
 private:
     VoviRezoZA& w_;
 };
+
+namespace
+{
+
+// Runs the chart's bookkeeping without drawing anything: how a replay will move through the
+// sections is known before a single line is drawn.
+class CountingSurface final : public ChartSurface
+{
+public:
+    void clearSection(int) override {}
+    void setSectionScale(int, double) override {}
+    void drawLine(int, double, double, double, double, quint32, int, bool) override {}
+    void placeSections(const std::array<double, 3>&, double) override {}
+    bool sectionAtLeft(int) const override { return false; }
+    void setScaleLabels(int, const QString&, const QString&) override {}
+    void showScaleLabels(int, bool) override {}
+    void setLegend(const QString&) override {}
+    void showChart() override {}
+    void showStartButtons() override {}
+    void letEventsRun() override {}
+    float clock() override { return 0; }
+    void drawGaugeNeedle() override {}
+};
+
+} // namespace
 
 VoviRezoZA::VoviRezoZA(Module1& shared, WindowServices services, QWidget* parent)
     : QMainWindow(parent), m(shared), s(std::move(services))
@@ -144,6 +183,7 @@ VoviRezoZA::VoviRezoZA(Module1& shared, WindowServices services, QWidget* parent
     buildMenus();
     buildControls();
     chart_ = std::make_unique<WindowChart>(*this);
+    journal_ = std::make_unique<RecordingJournal>();
 
     // F1 and F2 work wherever the focus is inside the window, as keys of the window itself.
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -294,12 +334,12 @@ void VoviRezoZA::buildControls()
     Label1[3] = label(central, QStringLiteral("Label1_3"), twipsRect(120, 3960, 10215, 255));
 
     Label3 = label(central, QStringLiteral("Label3"), twipsRect(6835, 120, 3500, 240));
-    List1 = new QListWidget(central);
+    List1 = new ReadingListView(run_, central);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setGeometry(twipsRect(6835, 360, 3500, 3480));
     List1->setFont(QFont(QStringLiteral("Monospace")));
     // A change of the current row, by the user or by code, is the list's click.
-    connect(List1, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
+    connect(List1, &ReadingListView::currentRowChanged, this, [this] { List1_Click(); });
 
     Picture6 = new QFrame(central);
     Picture6->setObjectName(QStringLiteral("Picture6"));
@@ -324,8 +364,6 @@ void VoviRezoZA::buildControls()
         Label2[k]->setFont(QFont(QStringLiteral("Sans Serif"), 13));
         Label2[k]->hide();
     }
-
-    Text1.Text.clear();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -370,8 +408,15 @@ void VoviRezoZA::Form_Load()
     Label15[1]->hide();
     qint16 StartOverFlag = 0;
     UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 0);
-    measurePollBudget();
     StopFlag = 1;
+    CommBuffer.clear();
+}
+
+void VoviRezoZA::afterShown()
+{
+    offerJournaledRun();
+    // Until the measurement ends, a Start waits for its frame with the smallest budget.
+    measurePollBudget();
     CommBuffer.clear();
 }
 
@@ -383,8 +428,10 @@ void VoviRezoZA::setWindowCaptionForFile()
 
 void VoviRezoZA::measurePollBudget()
 {
-    PollLimit =
-        MeasurePollBudget(*s.clock, *s.port, CommBuffer, CommText, LineBreak, s.yieldWaiting);
+    const PollBudget budget = MeasurePollBudget(*s.clock, *s.port, CommBuffer, CommText, LineBreak,
+                                                s.yieldWaiting, s.elapsedMs);
+    PollLimit = budget.PollLimit;
+    readBudget = budget.timeBudget;
 }
 
 void VoviRezoZA::Form_Activate()
@@ -427,6 +474,8 @@ void VoviRezoZA::mnuExit_Click()
             m.CancelExit = 1;
             return;
         }
+        if (answer == MsgAnswer::No)
+            discardJournal();
         if (answer == MsgAnswer::Yes)
             mnuSaveAs_Click();
     }
@@ -438,7 +487,9 @@ void VoviRezoZA::mnuExit_Click()
 void VoviRezoZA::endProgram()
 {
     ending_ = true;
-    StopFlag = 1; // ends any wait for a frame
+    StopFlag = 1;
+    s.port->interruptWait(); // a tick waiting for its frame returns at once
+    journal_->close();
     Timer1->stop();
     hide();
     if (s.endProgram)
@@ -486,7 +537,7 @@ void VoviRezoZA::UpdateForm()
     m.RunningStatusText = QStringLiteral("Click on 'Stop' or press <F2> to stop recording.");
     m.IdleStatusText = QStringLiteral("Click on 'Start' or press <F1> to ") +
                        QStringLiteral("start recording data.");
-    Label1[3]->setText(StopFlag == 1 ? m.IdleStatusText : m.RunningStatusText);
+    showStatus();
 
     action(QStringLiteral("mnuThin"))->setChecked(m.LineThickness != 1 && m.LineThickness != 2);
     action(QStringLiteral("mnuThick"))->setChecked(m.LineThickness == 1);
@@ -534,22 +585,19 @@ void VoviRezoZA::DrawGraphCursor(float& MousX, int& Index)
     hideCursorMarkers();
     const int section = std::clamp(Index, 0, 2);
     const float target = m.SectionStartTime[section] + MousX;
-    QStringList rows;
-    for (int i = 0; i < List1->count(); ++i)
-        rows << List1->item(i)->text();
-    const int best = NearestRow(rows, target);
+    const int best = static_cast<int>(run_.nearestRow(target, kNoRowDistance));
     if (best < 0)
         return; // an empty list has no row to show
     if (List1->currentRow() != best)
         List1->setCurrentRow(best); // runs List1_Click first, as a user's click would
-    const QString row = rows[best];
+    const QString row = run_.line(best);
     const float t = RowTime(row);
     Label1[0]->setText(CursorTimeText(t));
     const double v = FirstChannelValue(row);
     const QPointF at =
         CursorMarkerPosition(t, m.SectionStartTime[section], v, m.GraphMin, m.GraphFactor);
     QLabel* marker = Label2[section];
-    marker->move(Picture3[section]->toPixel(at.x(), at.y()).toPoint());
+    marker->move(MarkerPixel(Picture3[section]->toPixel(at.x(), at.y())));
     marker->show();
     QString copy = row;
     BreakoutTempData(copy);
@@ -562,7 +610,7 @@ void VoviRezoZA::List1_Click()
     const int r = List1->currentRow();
     if (r < 0)
         return;
-    const float t = RowTime(List1->item(r)->text());
+    const float t = run_.time(r);
     int k = SectionOfTime(t, m.SectionStartTime);
     ChartMouseX = t - m.SectionStartTime[k];
     DrawGraphCursor(ChartMouseX, k);
@@ -602,16 +650,33 @@ bool VoviRezoZA::eventFilter(QObject* watched, QEvent* event)
 
 void VoviRezoZA::StartComm()
 {
+    // The port is opened afresh, so the text it holds begins somewhere inside a line.
     ::StartComm(*s.port, m.ComPort[0]);
+    frames.reset();
 }
 
 bool VoviRezoZA::ReadComm()
 {
-    const ReadCommResult result = ::ReadComm(*s.port, PollLimit, StopFlag, CommText, CommBuffer,
-                                             s.yieldWaiting, s.yieldNow, &ending_);
+    const qint64 rejectedBefore = rejectedFrames;
+    const ReadCommResult result = ::ReadComm(*s.port, frames, readBudget, StopFlag, CommText,
+                                             channelCount(), rejectedFrames, &ending_, s.elapsedMs);
+    if (rejectedFrames != rejectedBefore)
+        showStatus();
     if (result == ReadCommResult::GaveUp)
         s.prompts->say(QStringLiteral("Not receiving data."));
     return result == ReadCommResult::Frame;
+}
+
+void VoviRezoZA::showStatus()
+{
+    QString text = StopFlag == 1 ? m.IdleStatusText : m.RunningStatusText;
+    if (rejectedFrames > 0)
+        text += QStringLiteral("   (%1 damaged line%2 from the instrument ignored)")
+                    .arg(rejectedFrames)
+                    .arg(rejectedFrames == 1 ? QString() : QStringLiteral("s"));
+    if (!journalProblem_.isEmpty())
+        text += QStringLiteral("   ") + journalProblem_;
+    Label1[3]->setText(text);
 }
 
 void VoviRezoZA::BreakoutTempData(QString& Kxx)
@@ -657,6 +722,8 @@ void VoviRezoZA::Command1_Click(int Index)
     if (Index != 0) {
         StopFlag = 1;
         hideCursorMarkers();
+        if (journal_->isActive())
+            noteJournalProblem(journal_->sync());
         return;
     }
     if (m.DataNotSaved == 1) {
@@ -675,8 +742,10 @@ void VoviRezoZA::Command1_Click(int Index)
     m.DataNotSaved = 1;
     StopFlag = 0;
     RecordTime = 0;
-    Text1.Text.clear();
-    List1->clear();
+    rejectedFrames = 0;
+    clearRun();
+    noteJournalProblem(
+        journal_->begin(dataFolderPath(), m.DegCFlag, m.NumChannels, m.FuelType, m.CommentsText));
     setTimer1Interval(kTickMilliseconds);
     LineBreak = kLineBreak;
     ResetChartForRecording(m);
@@ -689,26 +758,30 @@ void VoviRezoZA::Timer1_Timer()
 {
     // A tick waits for its frame with the event queue running; a tick due meanwhile is dropped
     // rather than started inside the waiting one.
-    if (inTick_)
+    if (inTick_ || chart_->replaying)
         return;
     inTick_ = true;
     m.DoingStripChart = 1;
     if (StopFlag == 1) {
-        Label1[3]->setText(m.IdleStatusText);
+        showStatus();
         inTick_ = false;
         return;
     }
-    Label1[3]->setText(m.RunningStatusText);
-    if (m.ChartStarted == 1)
-        takeSample();
-    qint16 StartOverFlag = 0;
-    UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 0);
+    showStatus();
+    // The first tick after Start sets the chart up; later ticks plot only what they stored.
+    if (m.ChartStarted != 1 || takeSample()) {
+        qint16 StartOverFlag = 0;
+        UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 0);
+    }
     inTick_ = false;
 }
 
-void VoviRezoZA::takeSample()
+bool VoviRezoZA::takeSample()
 {
-    ReadComm();
+    // A tick without a frame stores nothing: the last readings again under a new time would
+    // be temperatures the instrument never sent.
+    if (!ReadComm())
+        return false;
     RecordTime = RunTimeOfSample(s.clock->secondsSinceMidnight(), m.RecordStartTimer);
     if (RecordTime < 0)
         s.prompts->say(QStringLiteral("Fix. Negative time."));
@@ -717,9 +790,12 @@ void VoviRezoZA::takeSample()
     for (int i = 0; i < channelCount(); ++i)
         Picture5_1->setChannelCaption(i, ChannelText[i]);
     m.LastLine = SampleLine(Label1[0]->text(), ChannelText, m.NumChannels);
-    Text1.Text += m.LastLine + LineBreak;
-    List1->addItem(m.LastLine);
+    appendRunLine(m.LastLine);
+    noteJournalProblem(journal_->append(m.LastLine));
+    // Also after a save during the run: what came since is not in the file.
+    m.DataNotSaved = 1;
     List1->setCurrentRow(List1->count() - 1);
+    return true;
 }
 
 void VoviRezoZA::setTimer1Interval(int milliseconds)
@@ -865,14 +941,17 @@ QString VoviRezoZA::dataFolderPath() const
 void VoviRezoZA::SaveAFFile(qint16 ReadFlag)
 {
     if (ReadFlag == 0) {
-        const int error = WriteDataFile(
-            m.TargetFilePath,
-            WriteDataFileText(m.CommentsText, Text1.Text, m.DegCFlag, m.NumChannels, m.FuelType));
+        const int error =
+            WriteDataFile(m.TargetFilePath, WriteDataFileText(m.CommentsText, runText(), m.DegCFlag,
+                                                              m.NumChannels, m.FuelType));
         if (error != 0) {
             s.prompts->say(SaveAFFileErrorText(error));
             return;
         }
         finishFileUse();
+        // The run is safe in the file; while it still grows, the journal goes on with it.
+        if (StopFlag == 1)
+            discardJournal();
         return;
     }
 
@@ -881,26 +960,94 @@ void VoviRezoZA::SaveAFFile(qint16 ReadFlag)
         s.prompts->message(BadFileMessage(m.ProgramTitle));
         return;
     }
-    // What was read before a failure stays, as it would have been read in place.
-    if (file.channelsRead)
-        m.NumChannels = file.channels;
-    if (file.commentsStarted)
-        m.CommentsText = file.comments;
-    if (file.samplesStarted) {
-        Text1.Text = file.samples;
-        List1->clear();
-    }
+    takeLoadedRun(file);
+    // The run the journal kept is replaced now; the user chose not to save it.
+    if (file.samplesStarted && StopFlag == 1)
+        discardJournal();
     if (file.outcome == DataFileRead::Outcome::Error) {
         s.prompts->say(SaveAFFileErrorText(file.errorNumber));
         return;
     }
     finishFileUse();
-    if (file.unit != m.DegCFlag) {
-        s.prompts->say(UnitSwitchMessage(file.unit));
-        m.DegCFlag = file.unit;
-        SwitchToTC();
-        RedrawGauge(0);
+    switchToFileUnit(file.unit);
+}
+
+// What was read before a failure stays, as it would have been read in place.
+void VoviRezoZA::takeLoadedRun(const DataFileRead& file)
+{
+    if (file.channelsRead)
+        m.NumChannels = file.channels;
+    if (file.commentsStarted)
+        m.CommentsText = file.comments;
+    if (file.samplesStarted) {
+        loadedSamples_ = file.samples;
+        clearRun();
     }
+}
+
+void VoviRezoZA::switchToFileUnit(qint16 unit)
+{
+    if (unit == m.DegCFlag)
+        return;
+    s.prompts->say(UnitSwitchMessage(unit));
+    m.DegCFlag = unit;
+    SwitchToTC();
+    RedrawGauge(0);
+}
+
+// ---------------------------------------------------------------- recording journal
+
+void VoviRezoZA::discardJournal()
+{
+    journal_->close();
+    RecordingJournal::discard(dataFolderPath());
+    journalProblem_.clear();
+}
+
+void VoviRezoZA::noteJournalProblem(bool ok)
+{
+    // Never a message box: one would hold up the recording until it is answered.
+    const QString problem =
+        ok ? QString() : QStringLiteral("The run is not being journaled: ") + journal_->lastError();
+    if (problem != journalProblem_) {
+        journalProblem_ = problem;
+        showStatus();
+    }
+}
+
+void VoviRezoZA::offerJournaledRun()
+{
+    const QString folder = dataFolderPath();
+    const std::optional<JournalInfo> info = RecordingJournal::find(folder);
+    if (!info)
+        return;
+    const QString recovered = QStringLiteral("Recovered run ") +
+                              info->lastModified.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
+    const MsgAnswer answer = s.prompts->message(
+        {UnsavedRunQuestion(*info, recovered), QStringLiteral("Unsaved Run Found"),
+         MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::Yes});
+    const std::optional<DataFileRead> file = RecordingJournal::load(folder);
+    if (!file)
+        return;
+    if (answer != MsgAnswer::Yes) {
+        const QString path = folder + QLatin1Char('/') + recovered;
+        const int error =
+            WriteDataFile(path, WriteDataFileText(file->comments, file->samples, file->unit,
+                                                  file->channels, file->fuel));
+        if (error != 0) {
+            s.prompts->say(QStringLiteral("The unsaved run could not be kept as \"") + recovered +
+                           QStringLiteral("\" (error ") + QString::number(error) +
+                           QStringLiteral("). It will be offered again at the next start."));
+            return;
+        }
+        RecordingJournal::discard(folder);
+        return;
+    }
+    // Shown as if it had been opened, and still unsaved: the journal stays until it is saved.
+    takeLoadedRun(*file);
+    AnalyzeData();
+    m.DataNotSaved = 1;
+    switchToFileUnit(file->unit);
 }
 
 // After a save or a load: the file becomes the current one and the run counts as saved.
@@ -951,29 +1098,114 @@ void VoviRezoZA::mnuSaveAs_Click()
     SaveAFFile(0);
 }
 
+void VoviRezoZA::appendRunLine(const QString& line)
+{
+    run_.append(line);
+    if (!chart_->replaying) // the replay shows its rows in slices
+        List1->linesChanged();
+}
+
+void VoviRezoZA::clearRun()
+{
+    run_.clear();
+    List1->linesChanged();
+}
+
 void VoviRezoZA::AnalyzeData()
 {
+    // Without a load that read sample lines, the run itself is replayed again.
+    QString source = loadedSamples_ ? *std::exchange(loadedSamples_, std::nullopt) : runText();
+    AnalyzeData(source);
+}
+
+void VoviRezoZA::AnalyzeData(const QString& source)
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
     m.DoingStripChart = 1;
     LineBreak = kLineBreak;
-    const QString source = Text1.Text;
-    Text1.Text.clear();
-    List1->clear();
+    const std::vector<std::pair<qsizetype, qsizetype>> lines = ReplayLineSpans(source);
+    clearRun();
     ResetChartForReplay(m);
-    for (const QString& line : ReplayLines(source)) {
-        RecordTime = ReplayLineTime(line);
-        Label1[0]->setText(num::Format(RecordTime, QStringLiteral("#########.0")));
-        QString copy = line;
-        BreakoutTempData(copy);
+
+    // A first pass through the chart's bookkeeping alone tells which lines fall into sections
+    // that later wraps clear again: their traces are never seen, so they are not drawn.
+    std::vector<double> times(lines.size());
+    size_t firstDrawn = 0;
+    {
+        Module1 plan = m;
+        CountingSurface counting;
+        const std::array<QString, kMaxChannels> noReadings{};
+        std::vector<int> changesBefore(lines.size());
+        int changes = 0;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            times[i] = ReplayLineTime(source.mid(lines[i].first, lines[i].second));
+            changesBefore[i] = changes;
+            const qint16 section = i == 0 ? 0 : plan.CurrentSection;
+            qint16 startOver = 0;
+            qint16 doing = 1;
+            ::UpdateScreen(plan, counting, noReadings, startOver, doing, times[i], QString(), 1);
+            if (plan.CurrentSection != section)
+                ++changes;
+        }
+        while (firstDrawn < lines.size() && changesBefore[firstDrawn] < changes - 2)
+            ++firstDrawn;
+    }
+    const qint16 plannedSectionTime = m.StripChartTime;
+
+    std::unique_ptr<QProgressDialog> progress;
+    qint64 nextSlice = kReplaySliceMs;
+    // The panel, the read-outs and the list show where the replay has got to.
+    const auto showReplayState = [this] {
+        List1->linesChanged();
         for (int i = 0; i < channelCount(); ++i)
-            ChannelText[i] = FormatChannelReading(m.TCReading[i]);
-        m.LastLine = SampleLine(Label1[0]->text(), ChannelText, m.NumChannels);
-        Text1.Text += m.LastLine + LineBreak;
-        List1->addItem(m.LastLine);
+            Picture5_1->setChannelCaption(i, ChannelText[i]);
+        if (std::exchange(chart_->gaugeDue, false)) {
+            float scratch = 0;
+            DrawGaugeNeedle(0, scratch);
+        }
+    };
+
+    chart_->replaying = true;
+    QString timeText;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        RecordTime = times[i];
+        timeText = num::Format(RecordTime, QStringLiteral("#########.0"));
+        QString copy = source.mid(lines[i].first, lines[i].second);
+        ::BreakoutTempData(copy, m.TCReading, m.NumChannels, m.DegCFlag, ChannelText);
+        for (int c = 0; c < channelCount(); ++c)
+            ChannelText[c] = FormatChannelReading(m.TCReading[c]);
+        m.LastLine = SampleLine(timeText, ChannelText, m.NumChannels);
+        appendRunLine(m.LastLine);
+        // Should the section time change while the replay lets events run, every line is drawn.
+        chart_->skipTraces = i < firstDrawn && m.StripChartTime == plannedSectionTime;
         qint16 StartOverFlag = 0;
         UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 1);
         if (StartOverFlag == 1)
             s.prompts->say(QStringLiteral("Should not happen #44"));
+
+        if (elapsed.elapsed() < nextSlice)
+            continue;
+        nextSlice = elapsed.elapsed() + kReplaySliceMs;
+        if (!progress && elapsed.elapsed() >= kReplayProgressAfterMs) {
+            progress = std::make_unique<QProgressDialog>(
+                QStringLiteral("Reading the run's samples..."), QString(), 0,
+                static_cast<int>(lines.size()), this);
+            progress->setWindowModality(Qt::WindowModal);
+            progress->setMinimumDuration(0);
+        }
+        if (progress)
+            progress->setValue(static_cast<int>(i));
+        Label1[0]->setText(timeText);
+        showReplayState();
+        // Repaints and timers only: a command given now waits until the run is complete.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
+    chart_->replaying = false;
+    chart_->skipTraces = false;
+    if (!lines.empty())
+        Label1[0]->setText(timeText);
+    showReplayState();
 }
 
 // ---------------------------------------------------------------- export
@@ -990,10 +1222,7 @@ void VoviRezoZA::Command3_Click()
         s.yieldNow();
     }
     const QString path = s.programFolder + QStringLiteral("/Export.txt");
-    QStringList rows;
-    for (int i = 0; i < List1->count(); ++i)
-        rows << List1->item(i)->text();
-    if (const int error = WriteExportFile(path, rows)) {
+    if (const int error = WriteExportFile(path, runText())) {
         s.prompts->say(QStringLiteral("Export.txt could not be written (error ") +
                        QString::number(error) + QStringLiteral(")."));
         return;

@@ -3,7 +3,9 @@
 // its menu, its buttons or F1/F2. The handlers carry the names the rest of the team uses
 // (Command1_Click, mnuExit_Click ...); their work is done by the subsystem libraries.
 
+#include "framereader.h"
 #include "module1.h"
+#include "runlines.h"
 #include "seams.h"
 
 #include <QMainWindow>
@@ -11,13 +13,14 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
 class QPrinter;
 class QFrame;
 class QLabel;
-class QListWidget;
+class ReadingListView;
 class QMenu;
 class QPushButton;
 class QTimer;
@@ -25,6 +28,8 @@ class QWidget;
 class GaugePanel;
 class SectionBox;
 class SerialLink;
+class RecordingJournal;
+struct DataFileRead;
 
 // What the window needs from outside; tests hand in scripted ones.
 struct WindowServices {
@@ -43,12 +48,8 @@ struct WindowServices {
     Launcher* launcher = nullptr;
     // The pause between capturing the window and printing it (about 2 s, events running).
     std::function<void()> printWait;
-};
-
-// The run text: sample lines, each ended by CR LF, kept byte for byte (a text widget would
-// rewrite the line ends).
-struct RunText {
-    QString Text;
+    // A monotonic clock in milliseconds for the frame reader's deadline; a real one when empty.
+    ElapsedMs elapsedMs;
 };
 
 class VoviRezoZA : public QMainWindow
@@ -60,6 +61,9 @@ public:
 
     // Start-up: settings, mode, panel, title, empty chart, polling budget.
     void Form_Load();
+    // Work that must not keep the window from showing: the frame reader's budget is measured
+    // with the window already on screen and answering.
+    void afterShown();
     void Form_Activate();
     void Form_KeyDown(int KeyCode);
     // Returns true when the window may close.
@@ -77,7 +81,17 @@ public:
 
     // Data files: ReadFlag 0 writes the run to TargetFilePath, anything else reads it.
     void SaveAFFile(qint16 ReadFlag);
+    // Replays the sample lines a load just read (or, without a load, the run itself) onto the
+    // reading list and the chart.
     void AnalyzeData();
+    void AnalyzeData(const QString& source);
+
+    // The run: every sample line, in the order recorded or loaded.
+    const RunLines& run() const { return run_; }
+    // The run as it is saved: each line followed by CR LF.
+    QString runText() const { return run_.text(); }
+    void appendRunLine(const QString& line);
+    void clearRun();
 
     // Graph cursor.
     void DrawGraphCursor(float& MousX, int& Index);
@@ -135,9 +149,8 @@ public:
     std::array<QLabel*, 6> Label14{};
     std::array<QLabel*, 3> Label2{};
     std::array<QLabel*, 3> Label15{};
-    QListWidget* List1 = nullptr;
+    ReadingListView* List1 = nullptr;
     QLabel* Label3 = nullptr;
-    RunText Text1;
     std::array<QLabel*, 5> Label1{}; // elements 0, 3 and 4 exist
     QComboBox* Combo1 = nullptr;
     QTimer* Timer1 = nullptr;
@@ -149,7 +162,13 @@ public:
     QString CommText;
     double RecordTime = 0;
     std::array<QString, kMaxChannels> ChannelText;
-    qint32 PollLimit = 0;
+    qint32 PollLimit = kMinPollLimit;
+    // How long a frame read waits: PollLimit passes as measured on this machine.
+    std::chrono::milliseconds readBudget = kMinReadBudget;
+    // Received text not yet taken as a frame; it carries over from one tick to the next.
+    FrameAssembler frames;
+    // Lines of this run that were not the instrument's shape and were not stored.
+    qint64 rejectedFrames = 0;
     QString CommBuffer;
     float ChartMouseX = 0;
 
@@ -179,14 +198,30 @@ private:
     QString dataFolderPath() const;
     // NumChannels as far as the per-channel arrays reach (a data file may claim any count).
     int channelCount() const;
-    void takeSample();
+    // Reads, stamps and stores one sample; false when no frame came.
+    bool takeSample();
     void setTimer1Interval(int milliseconds);
     void hideCursorMarkers();
+    // The status line: idle or running, how many damaged lines this run ignored, and whether
+    // the journal is being written.
+    void showStatus();
+    void takeLoadedRun(const DataFileRead& file);
+    void switchToFileUnit(qint16 unit);
+    // A run left unsaved by a crash is offered back at start-up.
+    void offerJournaledRun();
+    void discardJournal();
+    // Shows on the status line whether the journal took the last write.
+    void noteJournalProblem(bool ok);
 
     class WindowChart;
 
     WindowServices s;
+    RunLines run_;
+    // Sample lines a load read and the replay has not yet taken.
+    std::optional<QString> loadedSamples_;
     std::unique_ptr<WindowChart> chart_;
+    std::unique_ptr<RecordingJournal> journal_;
+    QString journalProblem_;
     std::unique_ptr<QPrinter> printer_;
     bool ending_ = false;
     bool inTick_ = false;

@@ -2,13 +2,14 @@
 
 #include "numconv.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
 {
 
-// Farther rows than this are never preferred to row 0.
-constexpr float kNoRowDistance = 100000.0f;
+// Far enough to be off any screen, near enough for every pixel arithmetic.
+constexpr double kFarOffBox = 1.0e6;
 // The marker's caption is drawn right of and below its top-left corner; these offsets put
 // the "+" itself on the point.
 constexpr double kMarkerLeftOffset = 0.3;
@@ -36,22 +37,6 @@ double FirstChannelValue(const QString& row)
     return num::Val(field.trimmed());
 }
 
-int NearestRow(const QStringList& rows, float target)
-{
-    if (rows.isEmpty())
-        return -1;
-    float bestDistance = kNoRowDistance;
-    int best = 0;
-    for (int r = 0; r < rows.size(); ++r) {
-        const float d = std::fabs(RowTime(rows[r]) - target);
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = r;
-        }
-    }
-    return best;
-}
-
 int SectionOfTime(float t, const std::array<float, 4>& SectionStartTime)
 {
     for (int k = 0; k < 3; ++k) {
@@ -69,6 +54,14 @@ QPointF CursorMarkerPosition(float rowTime, float sectionStart, double firstValu
     const float x = rowTime - sectionStart;
     const double y = (firstValue - GraphMin) * GraphFactor;
     return {x - kMarkerLeftOffset, y + kMarkerTopOffset};
+}
+
+QPoint MarkerPixel(const QPointF& pixel)
+{
+    const auto held = [](double v) {
+        return std::isnan(v) ? -kFarOffBox : std::clamp(v, -kFarOffBox, kFarOffBox);
+    };
+    return QPointF(held(pixel.x()), held(pixel.y())).toPoint();
 }
 
 QString CursorTimeText(float t)

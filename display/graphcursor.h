@@ -3,6 +3,7 @@
 // to a clicked time, the chart section that holds a time, and where the "+" marker goes.
 // Widget-free; the main window does the selecting and showing.
 
+#include <QPoint>
 #include <QPointF>
 #include <QString>
 #include <QStringList>
@@ -18,10 +19,8 @@ float RowTime(const QString& row);
 // its end; a row without any blank has no value and gives 0.
 double FirstChannelValue(const QString& row);
 
-// Index of the row whose time is nearest to `target`; of rows at the same distance the first
-// wins. Rows are considered only when nearer than 100000 s; when none is, row 0 is returned.
-// -1 for an empty list: there is no row to select.
-int NearestRow(const QStringList& rows, float target);
+// Rows farther than this from a clicked time are never preferred to the first row.
+constexpr float kNoRowDistance = 100000.0f;
 
 // The chart section (0..2) that holds run time `t`, given the run time at the left edge of
 // each section (elements 0..2 used). A section's start of 0 means it has not been started;
@@ -34,6 +33,10 @@ int SectionOfTime(float t, const std::array<float, 4>& SectionStartTime);
 // is not limited to the graph range, so a reading beyond it puts the marker outside the grid.
 QPointF CursorMarkerPosition(float rowTime, float sectionStart, double firstValue, double GraphMin,
                              double GraphFactor);
+
+// A marker position in pixels as a widget position. A reading far beyond the graph range
+// (1E30) gives a position no int can hold: it is held at a distance that is still off the box.
+QPoint MarkerPixel(const QPointF& pixel);
 
 // The cursor time read-out: one decimal, no leading zero (".5", "12.3").
 QString CursorTimeText(float t);

@@ -71,6 +71,8 @@ SectionBox::SectionBox(QWidget* parent) : QWidget(parent)
 
 void SectionBox::clear()
 {
+    pending_.clear();
+    pendingArea_ = {};
     fitImage();
     image_.fill(kBackground);
     update();
@@ -96,18 +98,42 @@ void SectionBox::drawLine(double x1, double y1, double x2, double y2, quint32 rg
     if (!clipToRect(line, area))
         return;
 
-    QPainter painter(&image_);
-    QPen pen(fromRgb(rgb), penWidth, dotted ? Qt::DotLine : Qt::SolidLine, Qt::RoundCap,
-             Qt::RoundJoin);
-    painter.setPen(pen);
-    if (line.p1() == line.p2())
-        painter.drawPoint(line.p1());
-    else
-        painter.drawLine(line);
-    update(QRectF(line.p1(), line.p2())
-               .normalized()
-               .adjusted(-margin, -margin, margin, margin)
-               .toAlignedRect());
+    if (pending_.empty()) // one repaint for everything drawn until the event loop runs
+        QMetaObject::invokeMethod(
+            this, [this] { flushLines(); }, Qt::QueuedConnection);
+    pending_.push_back({line, rgb, penWidth, dotted});
+    pendingArea_ |= QRectF(line.p1(), line.p2())
+                        .normalized()
+                        .adjusted(-margin, -margin, margin, margin)
+                        .toAlignedRect();
+}
+
+void SectionBox::flushLines() const
+{
+    if (pending_.empty())
+        return;
+    {
+        QPainter painter(&image_);
+        QPen pen;
+        bool havePen = false;
+        for (const PendingLine& p : pending_) {
+            const QColor colour = fromRgb(p.rgb);
+            const Qt::PenStyle style = p.dotted ? Qt::DotLine : Qt::SolidLine;
+            if (!havePen || pen.color() != colour || pen.width() != p.width ||
+                pen.style() != style) {
+                pen = QPen(colour, p.width, style, Qt::RoundCap, Qt::RoundJoin);
+                painter.setPen(pen);
+                havePen = true;
+            }
+            if (p.line.p1() == p.line.p2())
+                painter.drawPoint(p.line.p1());
+            else
+                painter.drawLine(p.line);
+        }
+    }
+    pending_.clear();
+    const_cast<SectionBox*>(this)->update(pendingArea_);
+    pendingArea_ = {};
 }
 
 QPointF SectionBox::toPixel(double x, double y) const
@@ -124,6 +150,7 @@ QPointF SectionBox::toUser(const QPointF& pixel) const
 
 void SectionBox::paintEvent(QPaintEvent* event)
 {
+    flushLines();
     QPainter painter(this);
     painter.drawImage(event->rect(), image_, event->rect());
 }
@@ -141,11 +168,14 @@ QSize SectionBox::imageSize() const
 
 QImage SectionBox::image() const
 {
+    flushLines();
     return image_.size() == imageSize() ? image_ : fitted(image_, imageSize());
 }
 
 void SectionBox::fitImage()
 {
-    if (image_.size() != imageSize())
-        image_ = fitted(image_, imageSize());
+    if (image_.size() == imageSize())
+        return;
+    flushLines(); // drawn at the size they were meant for, then scaled with the rest
+    image_ = fitted(image_, imageSize());
 }

@@ -5,8 +5,10 @@
 // image and a window capture prints the same pixels. Child labels paint over it as usual.
 
 #include <QImage>
+#include <QLineF>
 #include <QPointF>
 #include <QWidget>
+#include <vector>
 
 class SectionBox : public QWidget
 {
@@ -21,6 +23,8 @@ public:
 
     // A line in user units, `width` pixels wide, solid or dotted; equal ends draw a dot of
     // that width. Ends that are not finite draw nothing; far-away ends are clipped first.
+    // Lines are collected and painted together when the box next paints, is read or changes
+    // size: a replayed run draws hundreds of thousands of them.
     void drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, bool dotted);
 
     // The drawing, box-sized, without child labels.
@@ -38,10 +42,21 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    struct PendingLine {
+        QLineF line;
+        quint32 rgb;
+        int width;
+        bool dotted;
+    };
+
     // Keeps the image at the widget's size, scaling what is drawn rather than losing it.
     void fitImage();
     QSize imageSize() const;
+    // Paints the collected lines into the image.
+    void flushLines() const;
 
-    QImage image_;
+    mutable QImage image_;
+    mutable std::vector<PendingLine> pending_;
+    mutable QRect pendingArea_;
     double scaleWidth_ = 1;
 };

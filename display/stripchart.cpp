@@ -81,14 +81,12 @@ void drawGrid(const Module1& m, ChartSurface& surface, int c)
     }
 }
 
-// Begins section m.CurrentSection: after a wrap the run is cut back to the oldest section
-// still shown, then the section gets its grid and the leftmost box the scale labels.
+// Begins section m.CurrentSection: its grid, and the scale labels on the leftmost box. A wrap
+// only reuses the oldest box: the run itself keeps every sample, whatever the chart shows.
 void StartSection(Module1& m, ChartSurface& surface)
 {
     const int c = m.CurrentSection;
     surface.showChart();
-    if (m.ChartWrapped == 1)
-        surface.cutRunBack(m.SectionFirstLine[(c + 1) % kChartSections]);
     for (int k = 0; k < kChartSections; ++k) {
         if (k == c)
             drawGrid(m, surface, k);
@@ -223,27 +221,4 @@ void ResetChartForReplay(Module1& m)
 {
     freshTraceArrays(m);
     m.RecordedTimeOffset = 0;
-}
-
-QString TextFromFirstLine(const QString& text, const QString& firstLine)
-{
-    if (firstLine.isEmpty())
-        return text;
-    // Only a whole line counts: the same characters inside a longer line (time 115.1 holds
-    // 15.1) must not cut the run in the middle of a line.
-    for (qsizetype p = text.indexOf(firstLine); p >= 0; p = text.indexOf(firstLine, p + 1)) {
-        const bool startsLine = p == 0 || text.at(p - 1) == QLatin1Char('\n');
-        const QStringView rest = QStringView(text).mid(p + firstLine.size());
-        const bool endsLine = rest.isEmpty() || rest.startsWith(QLatin1Char('\r')) ||
-                              rest.startsWith(QLatin1Char('\n'));
-        if (startsLine && endsLine)
-            return text.mid(p);
-    }
-    return text;
-}
-
-int ListRowsToRemove(const QStringList& rows, const QString& firstLine)
-{
-    const qsizetype r = rows.indexOf(firstLine);
-    return r < 0 ? 0 : static_cast<int>(r + 1);
 }

@@ -41,9 +41,6 @@ public:
     virtual void letEventsRun() = 0;
     // Seconds since midnight.
     virtual float clock() = 0;
-    // Drops the run's lines before firstLine: Text1 through TextFromFirstLine, List1 through
-    // ListRowsToRemove.
-    virtual void cutRunBack(const QString& firstLine) = 0;
     // DrawGaugeNeedle(0, scratch, TCReading)
     virtual void drawGaugeNeedle() = 0;
 };
@@ -64,10 +61,3 @@ void ResetChartForRecording(Module1& m);
 // The replay's reset: fresh trace arrays, section start times 0, ChartStarted 0 and the
 // recorded-time offset 0.
 void ResetChartForReplay(Module1& m);
-
-// Text1 cut to begin with the first whole line equal to firstLine; unchanged when there is no
-// such line or firstLine is empty.
-QString TextFromFirstLine(const QString& text, const QString& firstLine);
-// Number of top rows of List1 to remove: up to and including the first row equal to
-// firstLine, or 0 when no row equals it.
-int ListRowsToRemove(const QStringList& rows, const QString& firstLine);

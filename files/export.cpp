@@ -2,10 +2,7 @@
 
 #include "safewrite.h"
 
-int WriteExportFile(const QString& path, const QStringList& rows)
+int WriteExportFile(const QString& path, const QString& rowsText)
 {
-    QByteArray bytes;
-    for (const QString& row : rows)
-        bytes += row.toLatin1() + QByteArrayLiteral("\r\n");
-    return WriteFileReplacing(path, bytes);
+    return WriteFileReplacing(path, rowsText.toLatin1());
 }

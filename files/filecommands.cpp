@@ -1,5 +1,8 @@
 #include "filecommands.h"
 
+#include "numconv.h"
+#include "recordingjournal.h"
+
 namespace
 {
 
@@ -39,4 +42,19 @@ QString ShortenToFortyCharacters(Prompts& prompts, const QString& chosenPath)
                     QStringLiteral("\r\r    ") + name);
     }
     return folder + name;
+}
+
+QString UnsavedRunQuestion(const JournalInfo& info, const QString& keptName)
+{
+    return QStringLiteral("The program ended before a recorded run was saved.\n\n"
+                          "%1 reading%2 from %3 s to %4 s of run time, the last one taken "
+                          "%5.\n\n"
+                          "Yes: show the run again, unsaved, as if it had been opened.\n"
+                          "No: keep it in the data folder as the file \"%6\".")
+        .arg(info.lines)
+        .arg(info.lines == 1 ? QString() : QStringLiteral("s"))
+        .arg(num::Format(info.firstTime, QStringLiteral("#########0.0")))
+        .arg(num::Format(info.lastTime, QStringLiteral("#########0.0")))
+        .arg(info.lastModified.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+        .arg(keptName);
 }

@@ -21,3 +21,10 @@ FileDialogRequest SaveAsDialogRequest(const QString& dataFolderPath, const QStri
 // off). When it cuts, it first tells the user the shortened name (OK box). A path without a
 // folder stays without one.
 QString ShortenToFortyCharacters(Prompts& prompts, const QString& chosenPath);
+
+struct JournalInfo;
+
+// The start-up question about a run that a crash left unsaved: how many readings, over what
+// run time, when the last was taken, and what Yes and No do with it. `keptName` is the data
+// file No keeps it as.
+QString UnsavedRunQuestion(const JournalInfo& info, const QString& keptName);

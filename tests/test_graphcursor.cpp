@@ -1,4 +1,7 @@
 #include "graphcursor.h"
+#include "runlines.h"
+
+#include <cmath>
 
 #include <QTest>
 
@@ -29,12 +32,70 @@ private slots:
         QCOMPARE(FirstChannelValue(fetch<QString>("row")), fetch<double>("v"));
     }
 
+    // The nearest row by time: a binary search over ordered times must pick what a scan of
+    // every row picks, ties to the earlier row included; a run whose clock went back is
+    // scanned.
+    void nearestRow_data()
+    {
+        QTest::addColumn<QStringList>("rows"), QTest::addColumn<float>("target"),
+            QTest::addColumn<int>("row");
+        const QStringList run{"0.5   1", "1.0   2", "1.0   3", "1.5   4"};
+        QTest::newRow("halfway picks the earlier row") << run << 0.75f << 0;
+        QTest::newRow("the first of equal times") << run << 1.1f << 1;
+        QTest::newRow("exactly on equal times") << run << 1.0f << 1;
+        QTest::newRow("before the first") << run << -3.0f << 0;
+        QTest::newRow("after the last") << run << 99.0f << 3;
+        QTest::newRow("farther than any row counts") << run << 200000.0f << 0;
+        QTest::newRow("empty") << QStringList{} << 1.0f << -1;
+        QTest::newRow("clock set back: scanned")
+            << QStringList{"5.0   1", "6.0   2", "1.0   3", "2.0   4"} << 1.2f << 2;
+        QTest::newRow("negative times after midnight")
+            << QStringList{"-.3   1", "-.2   2", ".1   3"} << -0.24f << 1;
+        QTest::newRow("no blank reads as time 0") << QStringList{"1300", "1.0   2"} << 0.2f << 0;
+    }
     void nearestRow()
     {
-        const QStringList run{"0.5   1", "1.0   2", "1.0   3", "1.5   4"};
-        QCOMPARE(NearestRow(run, 0.75f), 0); // halfway picks the earlier row
-        QCOMPARE(NearestRow(run, 1.1f), 1);  // the first of equal times
-        QCOMPARE(NearestRow({}, 1.0f), -1);
+        QFETCH(QStringList, rows);
+        QFETCH(float, target);
+        RunLines run;
+        for (const QString& r : rows)
+            run.append(r);
+        QCOMPARE(run.nearestRow(target, kNoRowDistance), qsizetype(fetch<int>("row")));
+        // The same answer as looking at every row.
+        int best = rows.isEmpty() ? -1 : 0;
+        float bestDistance = kNoRowDistance;
+        for (int r = 0; r < rows.size(); ++r) {
+            if (std::fabs(RowTime(rows[r]) - target) < bestDistance) {
+                bestDistance = std::fabs(RowTime(rows[r]) - target);
+                best = r;
+            }
+        }
+        QCOMPARE(run.nearestRow(target, kNoRowDistance), qsizetype(best));
+    }
+
+    // A long run: every target between and beyond the rows gives what a scan gives.
+    void nearestRowMatchesAScan()
+    {
+        RunLines run;
+        QList<float> times;
+        for (int i = 0; i < 3000; ++i) {
+            // Ordered, with runs of equal times.
+            const QString line =
+                QString::number(std::floor(i * 0.7) / 10, 'f', 1) + QStringLiteral("   450");
+            run.append(line);
+            times << RowTime(line);
+        }
+        for (float target = -5.0f; target < 220.0f; target += 0.037f) {
+            int best = 0;
+            float bestDistance = kNoRowDistance;
+            for (int r = 0; r < times.size(); ++r) {
+                if (std::fabs(times[r] - target) < bestDistance) {
+                    bestDistance = std::fabs(times[r] - target);
+                    best = r;
+                }
+            }
+            QCOMPARE(run.nearestRow(target, kNoRowDistance), qsizetype(best));
+        }
     }
 
     void sectionOfTime_data()
@@ -57,6 +118,9 @@ private slots:
     {
         QCOMPARE(CursorMarkerPosition(20.0f, 15.0f, 1800, 900, 1.0 / 800), QPointF(4.7, 1.225));
         QCOMPARE(CursorTimeText(0.45f), QStringLiteral(".5"));
+        // A reading of 1E30 puts the marker far off the box, never past what a pixel holds.
+        QCOMPARE(MarkerPixel(QPointF(12.4, -1e30 * 200)), QPoint(12, -1000000));
+        QCOMPARE(MarkerPixel(QPointF(qQNaN(), 3.0)), QPoint(-1000000, 3));
     }
 };
 

@@ -3,14 +3,17 @@
 
 #include "windowrig.h"
 
+#include "readinglistview.h"
 #include <QLabel>
-#include <QListWidget>
 #include <QTest>
 
 namespace
 {
 
+// What a freshly opened port receives: the end of a line already gone, then a whole line.
 const QByteArray kFrame = "\r\n0,450,461,472,483\r\n";
+// Each later line, as the instrument sends it.
+const QByteArray kLine = "0,450,461,472,483\r\n";
 
 class Window final : public VoviRezoZA
 {
@@ -33,7 +36,7 @@ struct Rig : WindowRig<Window> {
         w->Command1_Click(0);
         w->Timer1_Timer();
     }
-    void tickAt(float seconds, const QByteArray& received = kFrame)
+    void tickAt(float seconds, const QByteArray& received = kLine)
     {
         clock.seconds = m.RecordStartTimer + seconds;
         if (!received.isEmpty())
@@ -44,7 +47,7 @@ struct Rig : WindowRig<Window> {
     {
         QStringList r;
         for (int i = 0; i < w->List1->count(); ++i)
-            r << w->List1->item(i)->text();
+            r << w->List1->text(i);
         return r;
     }
 };
@@ -61,27 +64,39 @@ private slots:
         QTest::addColumn<float>("elapsed");
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QString>("line");
-        QTest::newRow("12.34 s") << 12.34f << kFrame << "12.3   450   461   472   483";
-        QTest::newRow("12.35 s") << 12.35f << kFrame << "12.4   450   461   472   483";
-        QTest::newRow("below 1 s") << 0.4f << kFrame << ".4   450   461   472   483";
-        QTest::newRow("clock back") << -0.46f << kFrame << "-.5   450   461   472   483";
-        QTest::newRow("odd fields")
-            << 1.0f << QByteArray("\r\n9,451.6,0,-3,abc\r\n") << "1.0   452   0   -3   0";
+        QTest::addColumn<QString>("status");
+        const QString running = QStringLiteral("Click on 'Stop' or press <F2> to stop recording.");
+        const QString ignored = running + "   (1 damaged line from the instrument ignored)";
+        QTest::newRow("12.34 s") << 12.34f << kLine << "12.3   450   461   472   483" << running;
+        QTest::newRow("12.35 s") << 12.35f << kLine << "12.4   450   461   472   483" << running;
+        QTest::newRow("below 1 s") << 0.4f << kLine << ".4   450   461   472   483" << running;
+        QTest::newRow("clock back") << -0.46f << kLine << "-.5   450   461   472   483" << running;
+        QTest::newRow("rounding and signs")
+            << 1.0f << QByteArray("9,451.6,0,-3,+2.5\r\n") << "1.0   452   0   -3   3" << running;
+        // A damaged line is counted where the user looks and never becomes a reading; the tick
+        // takes the next good line instead.
+        QTest::newRow("not a number")
+            << 1.0f << "9,451.6,0,-3,abc\r\n" + kLine << "1.0   450   461   472   483" << ignored;
+        QTest::newRow("two lines run together") << 1.0f
+                                                << "7,450.1,46"
+                                                   "8,450.2,461.0,470.3,480.9\r\n" +
+                                                       kLine
+                                                << "1.0   450   461   472   483" << ignored;
     }
     void samplesAreStampedAndStored()
     {
         QFETCH(float, elapsed);
         QFETCH(QByteArray, frame);
         QFETCH(QString, line);
+        QFETCH(QString, status);
         Rig rig;
         QVERIFY(rig.rows().isEmpty()); // the tick that arms the chart stores nothing
         QVERIFY(rig.port.calls.contains(QStringLiteral("setSettings 19200,N,8,1")));
         rig.tickAt(elapsed, frame);
         QCOMPARE(rig.rows(), QStringList{line});
-        QCOMPARE(rig.w->Text1.Text, line + "\r\n");
+        QCOMPARE(rig.w->runText(), line + "\r\n");
         QCOMPARE(rig.w->Label1[0]->text(), line.section(QLatin1Char(' '), 0, 0));
-        QCOMPARE(rig.w->Label1[3]->text(),
-                 QStringLiteral("Click on 'Stop' or press <F2> to stop recording."));
+        QCOMPARE(rig.w->Label1[3]->text(), status);
         QCOMPARE(rig.m.DataNotSaved, qint16(1));
         QCOMPARE(rig.prompts.messageTexts(),
                  elapsed < 0 ? QStringList{"Fix. Negative time."} : QStringList{});
@@ -128,7 +143,7 @@ private slots:
         QVERIFY(rig.rows().isEmpty());
     }
 
-    // The run so far stays; one last line with the previous readings, then the window idles.
+    // The run so far stays and the window idles; no line is made up for the silent tick.
     void instrumentFallingSilentEndsTheRun()
     {
         Rig rig;
@@ -136,8 +151,22 @@ private slots:
         rig.tickAt(0.3f, {});
         rig.tickAt(0.5f);
         QCOMPARE(rig.prompts.messageTexts(), QStringList{"Not receiving data."});
+        QCOMPARE(rig.rows(), QStringList{".1   450   461   472   483"});
+        QCOMPARE(rig.w->StopFlag, qint16(1));
+    }
+
+    // A 10 Hz instrument feeds every tick: lines that arrive together are taken one a tick,
+    // none is dropped, and a line split over two reads is joined.
+    void everyLineOfASteadyInstrumentIsStored()
+    {
+        Rig rig;
+        rig.tickAt(0.1f, "1,450,461,472,483\r\n2,451,461,472,483\r\n3,45");
+        rig.tickAt(0.2f, {});
+        rig.tickAt(0.3f, "2,461,472,483\r\n");
         QCOMPARE(rig.rows(),
-                 (QStringList{".1   450   461   472   483", ".3   450   461   472   483"}));
+                 (QStringList{".1   450   461   472   483", ".2   451   461   472   483",
+                              ".3   452   461   472   483"}));
+        QVERIFY(rig.prompts.messageTexts().isEmpty());
     }
 
     // A tick that comes due while another waits for its frame must not start a second read.

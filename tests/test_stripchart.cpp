@@ -37,7 +37,6 @@ public:
     void showStartButtons() override {}
     void letEventsRun() override {}
     float clock() override { return now; }
-    void cutRunBack(const QString& f) override { log << QStringLiteral("cut ") + f; }
     void drawGaugeNeedle() override {}
 };
 
@@ -156,18 +155,8 @@ private slots:
         }
         QCOMPARE(m.SectionStartTime, (std::array<float, 4>{45, 15, 30, 0}));
         QVERIFY(m.CurrentSection == 0 && m.ChartWrapped == 1 && !s.grid[0].empty());
-        QCOMPARE(s.log, QStringList({"clear 0", "place 0.666 0 0.333", "cut 17", "shown 0 0",
-                                     "shown 1 1", "shown 2 0"}));
-    }
-
-    void cutBack() // only a whole row equal to the section's first line counts
-    {
-        const QStringList rows{"115.1   2", "15.1   2", "15.2   3"};
-        const QString text = rows.join("\r\n") + "\r\n";
-        QCOMPARE(ListRowsToRemove(rows, "15.1   2"), 2);
-        QCOMPARE(TextFromFirstLine(text, "15.1   2"), rows.mid(1).join("\r\n") + "\r\n");
-        QCOMPARE(ListRowsToRemove(rows, "99.9   9"), 0);
-        QCOMPARE(TextFromFirstLine(text, "99.9   9"), text);
+        QCOMPARE(s.log, QStringList({"clear 0", "place 0.666 0 0.333", "shown 0 0", "shown 1 1",
+                                     "shown 2 0"}));
     }
 
     void sectionBoxKeepsItsLine() // scaled with the box when the window resizes it

@@ -4,10 +4,10 @@
 #include "gaugepanel.h"
 #include "windowrig.h"
 
+#include "readinglistview.h"
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QTest>
@@ -234,7 +234,7 @@ private slots:
         Fixture f;
         f.m.DataNotSaved = qint16(unsaved);
         f.m.ComPort[0] = 5;
-        f.w->List1->addItem(QStringLiteral("   .4   450   462   471   480"));
+        f.w->appendRunLine(QStringLiteral("   .4   450   462   471   480"));
         f.prompts.messageAnswers = {answer};
         f.w->show();
         QCOMPARE(f.w->close(), ends);

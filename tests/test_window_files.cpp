@@ -3,9 +3,9 @@
 
 #include "windowrig.h"
 
+#include "readinglistview.h"
 #include <QAction>
 #include <QLabel>
-#include <QListWidget>
 #include <QPrinter>
 #include <QTest>
 
@@ -19,8 +19,7 @@ struct Rig : WindowRig<> {
     // Starts with an unsaved run of three samples.
     Rig()
     {
-        w->Text1.Text = kRun;
-        w->AnalyzeData();
+        w->AnalyzeData(kRun);
         m.DataNotSaved = 1;
     }
     QString data(const QString& name) const { return dir.path() + "/TCFiles/" + name; }
@@ -47,11 +46,10 @@ private slots:
         const QByteArray saved = rig.read(rig.data("run1"));
         QVERIFY(saved.startsWith("ZRB-TC-QLMR*1.10\r\n 0 \r\n 4 \r\n0\r\n"));
 
-        rig.w->Text1.Text.clear();
-        rig.w->List1->clear();
+        rig.w->clearRun();
         rig.prompts.fileAnswers = {rig.data("run1")};
         rig.w->action("mnuOpen")->trigger();
-        QCOMPARE(rig.w->Text1.Text, kRun);
+        QCOMPARE(rig.w->runText(), kRun);
         QCOMPARE(rig.w->List1->count(), 3);
         QCOMPARE(rig.m.CommentsText, QStringLiteral("Run 1\r\n"));
         // Saving the loaded run again writes the same file: the comments do not grow.
@@ -84,7 +82,7 @@ private slots:
                                 "Deg C.  The program will now be switch to temperature units of "
                                 "Deg C."));
         QCOMPARE(rig.m.DegCFlag, qint16(1));
-        QCOMPARE(rig.w->List1->item(0)->text(), QStringLiteral("7.3   451   461   472   483"));
+        QCOMPARE(rig.w->List1->text(0), QStringLiteral("7.3   451   461   472   483"));
     }
 
     // Exit's Yes really saves; a cancelled Save As before Save still leaves the run on disk.

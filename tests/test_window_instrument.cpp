@@ -8,10 +8,10 @@
 #include "simulatorprocess.h"
 #include "vovirezoza.h"
 
+#include "readinglistview.h"
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
-#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -111,14 +111,14 @@ private slots:
         QCOMPARE(w.List1->count(), rows); // Stop ends the sampling
         double previous = -1;
         for (int i = 0; i < rows; ++i) {
-            const QStringList fields = w.List1->item(i)->text().split(QStringLiteral("   "));
+            const QStringList fields = w.List1->text(i).split(QStringLiteral("   "));
             QCOMPARE(fields.size(), 5);
             QVERIFY(fields[1] == QLatin1String("842") && fields[2] == QLatin1String("862"));
             const double t = fields[0].toDouble();
             QVERIFY(t > previous);
             previous = t;
         }
-        QVERIFY(w.Text1.Text.endsWith(w.List1->item(rows - 1)->text() + QStringLiteral("\r\n")));
+        QVERIFY(w.runText().endsWith(w.List1->text(rows - 1) + QStringLiteral("\r\n")));
         QVERIFY(rig.prompts.messages.empty());
     }
 

@@ -24,19 +24,23 @@ template <typename Window = VoviRezoZA> struct WindowRig {
     FakeSerialLink port;
     FakeLauncher launcher;
     int ended = 0;
+    qint64 elapsedMs = 0;
     std::vector<bool> existing = std::vector<bool>(17, false); // COM ports FindCom finds
     std::unique_ptr<Window> w;
 
-    explicit WindowRig(const QByteArray& config = {})
+    QString folder; // the program folder: the scratch one unless a test names another
+
+    explicit WindowRig(const QByteArray& config = {}, const QString& programFolder = {})
+        : folder(programFolder.isEmpty() ? dir.path() : programFolder)
     {
         if (!config.isNull()) {
-            QFile f(dir.filePath(kConfigFileName));
+            QFile f(folder + QLatin1Char('/') + kConfigFileName);
             if (f.open(QIODevice::WriteOnly))
                 f.write(config);
         }
         clock.secondsPerDateTimeRead = 1; // the start-up measurement ends at once
         WindowServices s;
-        s.programFolder = dir.path();
+        s.programFolder = folder;
         s.prompts = &prompts;
         s.clock = &clock;
         s.port = &port;
@@ -46,6 +50,9 @@ template <typename Window = VoviRezoZA> struct WindowRig {
         s.yieldNow = [] {};
         s.launcher = &launcher;
         s.printWait = [] {};
+        // Waits for the port take no real time: the frame reader's clock moves by each wait.
+        port.onWait = [this](std::chrono::milliseconds t) { elapsedMs += t.count(); };
+        s.elapsedMs = [this] { return elapsedMs; };
         w = std::make_unique<Window>(m, s);
         w->Form_Load();
     }
@@ -54,6 +61,6 @@ template <typename Window = VoviRezoZA> struct WindowRig {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    QByteArray configOnDisk() const { return read(dir.filePath(kConfigFileName)); }
+    QByteArray configOnDisk() const { return read(folder + QLatin1Char('/') + kConfigFileName); }
     bool checked(const char* name) const { return w->action(name)->isChecked(); }
 };

@@ -1,0 +1,49 @@
+#pragma once
+// The reading list: one row per line of the run, drawn straight from the run's lines. Only
+// the rows on screen are ever looked at, so adding a row or moving the current row costs the
+// same for a run of a hundred lines as for a run of a whole day.
+
+#include <QAbstractScrollArea>
+
+class RunLines;
+
+class ReadingListView : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    explicit ReadingListView(const RunLines& lines, QWidget* parent = nullptr);
+
+    int count() const;
+    QString text(int row) const;
+    int currentRow() const { return current_; }
+    // Makes `row` current and scrolls it into view; -1 leaves no row current. Emits
+    // currentRowChanged only when the current row really changes.
+    void setCurrentRow(int row);
+    // To be called after lines were added to or removed from the run.
+    void linesChanged();
+
+    int rowHeight() const;
+    // Width that shows the longest line without a horizontal scroll bar.
+    int widthForLongestLine() const;
+    QSize sizeHint() const override;
+
+signals:
+    void currentRowChanged(int row);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    int visibleRows() const;
+    void updateScrollBars();
+    void scrollToRow(int row);
+    int rowAt(int y) const;
+    int textMargin() const;
+
+    const RunLines& lines_;
+    int current_ = -1;
+};

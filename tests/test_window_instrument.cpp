@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,12 +34,13 @@ class TestWindowInstrument : public QObject
         std::unique_ptr<VoviRezoZA> window;
         SimulatorProcess sim{dir.path()};
 
-        bool start(const QStringList& simArgs)
+        bool start(const QStringList& simArgs,
+                   const QByteArray& lines = "7,450,461,472,483\n8,450,461\n")
         {
             QFile frames(dir.filePath(QStringLiteral("frames.txt")));
             if (!frames.open(QIODevice::WriteOnly))
                 return false;
-            frames.write("7,450,461,472,483\n8,450,461\n");
+            frames.write(lines);
             frames.close();
             if (!sim.start(kPort,
                            QStringList{QStringLiteral("--frames"), frames.fileName()} + simArgs))
@@ -120,6 +122,62 @@ private slots:
         }
         QVERIFY(w.runText().endsWith(w.List1->text(rows - 1) + QStringLiteral("\r\n")));
         QVERIFY(rig.prompts.messages.empty());
+    }
+
+    // A 10 Hz instrument on the 100 ms tick: every line it sends becomes a row, in order, so
+    // the rows come ten a second. Each line carries its own number as channel 1's reading, so
+    // a lost line shows as a gap. Lines cut short by the partial-line fault are left out and
+    // never become readings.
+    void everyLineBecomesARow_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("clean line") << "none";
+        QTest::newRow("lines cut short") << "partial";
+    }
+    void everyLineBecomesARow()
+    {
+        QFETCH(QString, fault);
+        QByteArray lines;
+        for (int k = 0; k < 2000; ++k)
+            lines += QByteArray::number(k) + "," + QByteArray::number(100 + k) + ".0,461,472,483\n";
+        Rig rig;
+        if (!rig.start(
+                {QStringLiteral("--rate"), QStringLiteral("10"), QStringLiteral("--fault"), fault},
+                lines))
+            QSKIP(qPrintable(rig.sim.why()));
+        VoviRezoZA& w = *rig.window;
+        rig.m.ComPort[0] = kPort;
+        rig.m.DegCFlag = 1;
+        w.SwitchToTC();
+        w.Command1_Click(0);
+        QTRY_VERIFY_WITH_TIMEOUT(w.List1->count() >= 30, 20000);
+        w.Command1_Click(1);
+
+        int consecutive = 0;
+        int previous = -1;
+        for (int i = 0; i < w.List1->count(); ++i) {
+            const QStringList fields = w.List1->text(i).split(QStringLiteral("   "));
+            QCOMPARE(fields.size(), 5);
+            const int reading = fields[1].toInt();
+            QVERIFY2(reading >= 100 && reading < 2100 && fields[2] == QLatin1String("461") &&
+                         fields[3] == QLatin1String("472") && fields[4] == QLatin1String("483"),
+                     qPrintable(w.List1->text(i))); // never a value that was not sent
+            QVERIFY(reading > previous);
+            consecutive += reading == previous + 1;
+            previous = reading;
+        }
+        const int rows = w.List1->count();
+        const double seconds = w.List1->text(rows - 1).section(' ', 0, 0).toDouble() -
+                               w.List1->text(0).section(' ', 0, 0).toDouble();
+        if (fault == QLatin1String("none")) {
+            // A busy machine may delay a tick now and then; a reader that drops every second
+            // line would have none consecutive and five rows a second.
+            QVERIFY2(consecutive >= (rows - 1) * 9 / 10, qPrintable(QString::number(consecutive)));
+            QVERIFY2((rows - 1) / seconds > 8.0, qPrintable(QString::number((rows - 1) / seconds)));
+        } else {
+            QVERIFY(w.rejectedFrames > 0);
+            QVERIFY(w.Label1[3]->text().contains(QStringLiteral("damaged line")));
+        }
     }
 
     void instrumentGoneIsReportedOnce()

@@ -400,6 +400,7 @@ void VoviRezoZA::Form_Load()
     ConfigFile(0, m, s.programFolder);
     SwitchToTC();
     RedrawGauge(0);
+    runDegCFlag = m.DegCFlag;
     m.FileName = QStringLiteral("Untitled");
     QDir().mkpath(dataFolderPath()); // the file dialogs start there and Save may write there
     m.FilePath = s.programFolder + m.DataFolder + QLatin1Char('/') + m.FileName;
@@ -746,6 +747,7 @@ void VoviRezoZA::Command1_Click(int Index)
     clearRun();
     noteJournalProblem(
         journal_->begin(dataFolderPath(), m.DegCFlag, m.NumChannels, m.FuelType, m.CommentsText));
+    runDegCFlag = m.DegCFlag;
     setTimer1Interval(kTickMilliseconds);
     LineBreak = kLineBreak;
     ResetChartForRecording(m);
@@ -942,7 +944,7 @@ void VoviRezoZA::SaveAFFile(qint16 ReadFlag)
 {
     if (ReadFlag == 0) {
         const int error =
-            WriteDataFile(m.TargetFilePath, WriteDataFileText(m.CommentsText, runText(), m.DegCFlag,
+            WriteDataFile(m.TargetFilePath, WriteDataFileText(m.CommentsText, runText(), runDegCFlag,
                                                               m.NumChannels, m.FuelType));
         if (error != 0) {
             s.prompts->say(SaveAFFileErrorText(error));
@@ -987,6 +989,7 @@ void VoviRezoZA::takeLoadedRun(const DataFileRead& file)
 
 void VoviRezoZA::switchToFileUnit(qint16 unit)
 {
+    runDegCFlag = unit;
     if (unit == m.DegCFlag)
         return;
     s.prompts->say(UnitSwitchMessage(unit));

@@ -169,6 +169,10 @@ public:
     FrameAssembler frames;
     // Lines of this run that were not the instrument's shape and were not stored.
     qint64 rejectedFrames = 0;
+    // The unit the run's readings are in: the unit when it was recorded or of the file it was
+    // loaded from. A later change of the unit setting applies to new runs only, so a save
+    // writes this, never a unit the readings were not taken in.
+    qint16 runDegCFlag = 0;
     QString CommBuffer;
     float ChartMouseX = 0;
 

@@ -123,6 +123,22 @@ private slots:
         QCOMPARE(again.w->runText(), recorded.join("\r\n") + "\r\n");
     }
 
+    // Changing the unit after a run leaves the run's readings as they were taken, so the saved
+    // file must still name the unit they are in.
+    void aSaveNamesTheUnitTheReadingsWereTakenIn()
+    {
+        Rig rig;
+        rig.start(); // degrees C
+        rig.record(3);
+        rig.w->Command1_Click(1);
+        rig.w->mnuDegF_Click();
+        QCOMPARE(rig.m.DegCFlag, qint16(0));
+        const QString path = rig.dataFolder() + QStringLiteral("/in C");
+        rig.prompts.fileAnswers = {path};
+        rig.w->action("mnuSaveAs")->trigger();
+        QVERIFY(rig.read(path).startsWith("ZRB-TC-QLMR*1.10\r\n 1 \r\n"));
+    }
+
     // The replay leaves out segments that a later wrap clears anyway: what stays on the chart
     // must be exactly what drawing every line gives, for runs that wrap many times, once, or
     // never, and across a gap longer than a section.

@@ -7,12 +7,13 @@
 namespace
 {
 
+// The reminders name this program: the user is to come back to it, not to some other one.
 const QString kReminderEnd = QStringLiteral(
-    " document, click on the [X] box in the upper right corner to return to the V/A Diro "
-    "Dudizi.");
+    " document, click on the [X] box in the upper right corner to return to Thermocouple "
+    "Recorder.");
 const QString kWebReminderEnd = QStringLiteral(
-    "' web site, click on the [X] box in the upper right corner to return to the V/A Diro "
-    "Dudizi.");
+    "' web site, click on the [X] box in the upper right corner to return to Thermocouple "
+    "Recorder.");
 
 // The system text viewers, most general first: the desktop's opener picks the user's own.
 const QStringList kViewers{QStringLiteral("xdg-open"), QStringLiteral("gnome-text-editor"),
@@ -29,7 +30,10 @@ void ShowDocument(Prompts& prompts, Launcher& launcher, const QString& path, con
         if (launcher.startDetached(viewer, {path}))
             return;
     }
-    prompts.say(QStringLiteral("An appropriate viewer was not found on your system."));
+    // The file is there all the same; the user can open it with whatever they have.
+    prompts.say(QStringLiteral("An appropriate viewer was not found on your system.\r\r"
+                               "The file was written to:\r    ") +
+                QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
 QString BrowserArgument(const QString& address)
@@ -48,15 +52,16 @@ void OpenWebSite(Prompts& prompts, Launcher& launcher, const QString& address,
     for (;;) {
         if (launcher.startDetached(browser, {BrowserArgument(address)}))
             return;
-        prompts.say(QStringLiteral("Internet Explorer was not found where it was expected to "
-                                   "be.  The program will now search for it."));
+        prompts.say(QStringLiteral("The web browser could not be started (") + browser +
+                    QStringLiteral(" was not found on this system).  The program will now "
+                                   "search for a browser program."));
         const QString chosen = seek(QStringLiteral("Iexplore.exe"));
         // A chosen file comes back as a full path; anything else means the user chose nothing.
         if (chosen.isEmpty() || !QDir::isAbsolutePath(chosen))
             break;
         browser = chosen;
     }
-    prompts.say(QStringLiteral("We could not locate Internet Explorer on your computer.  Use "
+    prompts.say(QStringLiteral("We could not start a web browser on this system.  Use "
                                "your normal web browser and visit:\r\r    ") +
                 kMakerWebAddress +
                 QStringLiteral("\r\rTo see any info on recent updates on this and other "

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-static const QString kGiveUp = "We could not locate Internet Explorer on your computer.  Use your "
+static const QString kGiveUp = "We could not start a web browser on this system.  Use your "
                                "normal web browser and visit:\r\r    www.veltrona.com\r\rTo see "
                                "any info on recent updates on this and other Veltrona products.";
 
@@ -27,7 +27,8 @@ private slots:
         QTest::newRow("editor: none") << ""
                                       << ""
                                       << "xdg-open|gnome-text-editor|gedit|mousepad"
-                                      << "An appropriate viewer was not found on your system.";
+                                      << "An appropriate viewer was not found on your system.\r\r"
+                                         "The file was written to:\r    /t/a b;'c.txt";
         QTest::newRow("web: at once") << "xdg-open"
                                       << ""
                                       << "xdg-open"
@@ -71,6 +72,14 @@ private slots:
         QVERIFY(prompts.messageTexts()[0].startsWith(
             web ? "When you are finished viewing the 'Site' web site," // after it one message
                 : "When you are finished viewing the  document,"));    // per seek, then `last`
+        // Messages name this program and what is missing here, never a program of another
+        // system.
+        QVERIFY(prompts.messageTexts()[0].endsWith("to return to Thermocouple Recorder."));
+        for (const QString& text : prompts.messageTexts())
+            QVERIFY2(!text.contains("Internet Explorer") && !text.contains("Diro"),
+                     qPrintable(text));
+        if (seeks > 0)
+            QVERIFY(prompts.messageTexts()[1].contains("xdg-open was not found on this system"));
         QCOMPARE(prompts.messageTexts().mid(1 + seeks).join('|'), last);
     }
 

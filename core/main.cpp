@@ -12,7 +12,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("thermocouple-recorder"));
     QApplication::setOrganizationName(QStringLiteral("Veltrona"));
-    QApplication::setApplicationDisplayName(kAppTitle);
+    // No application display name: the desktop would append it to the window title, which
+    // must read exactly as the program sets it.
 
     const QString folder = ResolveProgramFolder();
     Module1 shared;

@@ -39,6 +39,7 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
 #include <QShortcut>
 #include <QTimer>
 
@@ -58,6 +59,8 @@ QRect twipsRect(int left, int top, int width, int height)
 constexpr int kClientWidth = 10455;
 constexpr int kClientHeight = 7815;
 constexpr int kTickMilliseconds = 100;
+// The widest row the reading list must show whole: "99999.9   9999   9999   9999   9999".
+constexpr int kWidestRowCharacters = 35;
 // While a long run is replayed, the window repaints and shows progress this often.
 constexpr qint64 kReplaySliceMs = 50;
 // A replay that lasts longer than this shows its progress.
@@ -65,6 +68,7 @@ constexpr qint64 kReplayProgressAfterMs = 500;
 constexpr int kF1 = 112;
 constexpr int kF2 = 113;
 const QString kModeWord = QStringLiteral("Thermocouple");
+const QString kWindowPlacementFile = QStringLiteral("window-placement.ini");
 const QString kTitleMiddle = QStringLiteral(" Data Logger - Veltrona Inc.   [ ");
 
 } // namespace
@@ -90,13 +94,13 @@ public:
     }
     void placeSections(const std::array<double, 3>& leftFraction, double widthFraction) override
     {
-        const int frame = w_.Picture6->width();
-        for (int k = 0; k < 3; ++k) {
-            SectionBox* box = w_.Picture3[k];
-            box->setGeometry(qRound(leftFraction[k] * frame), box->y(),
-                             qRound(widthFraction * frame), box->height());
-        }
+        lefts_ = leftFraction;
+        width_ = widthFraction;
+        w_.layoutChart();
     }
+    // Where section box k stands in a chart frame `frame` pixels wide.
+    int sectionLeft(int k, int frame) const { return qRound(lefts_[k] * frame); }
+    int sectionWidth(int frame) const { return qRound(width_ * frame); }
     bool sectionAtLeft(int k) const override { return w_.Picture3[k]->x() == 0; }
     void setScaleLabels(int k, const QString& top, const QString& bottom) override
     {
@@ -137,12 +141,44 @@ public:
     bool gaugeDue = false;
     bool skipTraces = false;
 
+    void markOffRange(int k, int channel, int direction, double x) override
+    {
+        offRange_[channel] = {k, direction, x};
+        if (!replaying)
+            w_.placeOffRangeMarker(channel);
+    }
+    struct OffRange {
+        int section = 0;
+        int direction = 0; // 1 above the range, -1 below, 0 inside
+        double x = 0;
+    };
+    const OffRange& offRange(int channel) const { return offRange_[channel]; }
+
 private:
     VoviRezoZA& w_;
+    std::array<double, 3> lefts_{0.0, 0.333, 0.666};
+    double width_ = 0.333;
+    std::array<OffRange, kTraceSlots> offRange_{};
 };
 
 namespace
 {
+
+// The window's client area, laid out again whenever its size changes.
+class ClientArea final : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    std::function<void()> onResize;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QWidget::resizeEvent(event);
+        if (onResize)
+            onResize();
+    }
+};
 
 // Runs the chart's bookkeeping without drawing anything: how a replay will move through the
 // sections is known before a single line is drawn.
@@ -162,6 +198,7 @@ public:
     void letEventsRun() override {}
     float clock() override { return 0; }
     void drawGaugeNeedle() override {}
+    void markOffRange(int, int, int, double) override {}
 };
 
 } // namespace
@@ -183,6 +220,7 @@ VoviRezoZA::VoviRezoZA(Module1& shared, WindowServices services, QWidget* parent
     buildMenus();
     buildControls();
     chart_ = std::make_unique<WindowChart>(*this);
+    layoutChart();
     journal_ = std::make_unique<RecordingJournal>();
 
     // F1 and F2 work wherever the focus is inside the window, as keys of the window itself.
@@ -282,72 +320,87 @@ void VoviRezoZA::buildMenus()
             &VoviRezoZA::mnuAbout_Click);
     addItem(help, QStringLiteral("Veltrona on the Web"), QStringLiteral("mnuWeb"),
             &VoviRezoZA::mnuWeb_Click);
+
+    // The keyboard reaches every menu the way desktop programs do, without an underlined
+    // letter in the captions (their texts stay exactly as they are).
+    const struct {
+        Qt::Key key;
+        const char* name;
+    } menuKeys[] = {{Qt::Key_F, "mnuFile"}, {Qt::Key_O, "mnuOptions"}, {Qt::Key_H, "mnuHelp"}};
+    for (const auto& entry : menuKeys) {
+        QMenu* target = menu(QString::fromLatin1(entry.name));
+        auto* key = new QShortcut(QKeySequence(Qt::ALT | entry.key), this);
+        connect(key, &QShortcut::activated, this,
+                [this, target] { menuBar()->setActiveAction(target->menuAction()); });
+    }
+    auto* commentsKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_R), this);
+    connect(commentsKey, &QShortcut::activated, comments, &QAction::trigger);
+    action(QStringLiteral("mnuOpen"))->setShortcut(QKeySequence::Open);
+    action(QStringLiteral("mnuSave"))->setShortcut(QKeySequence::Save);
+    action(QStringLiteral("mnuSaveAs"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    action(QStringLiteral("mnuPrint"))->setShortcut(QKeySequence::Print);
+    action(QStringLiteral("mnuExit"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    for (QAction* a : {action(QStringLiteral("mnuOpen")), action(QStringLiteral("mnuSave")),
+                       action(QStringLiteral("mnuSaveAs")), action(QStringLiteral("mnuPrint")),
+                       action(QStringLiteral("mnuExit"))})
+        addAction(a); // the shortcut works while the menu is closed
 }
 
 void VoviRezoZA::buildControls()
 {
-    auto* central = new QWidget(this);
+    auto* central = new ClientArea(this);
     central->setObjectName(QStringLiteral("client"));
-    central->setMinimumSize(px(kClientWidth), px(kClientHeight));
     setCentralWidget(central);
 
-    auto label = [](QWidget* parent, const QString& name, const QRect& geometry,
-                    const QString& caption = {}) {
+    auto label = [](QWidget* parent, const QString& name, const QString& caption = {}) {
         auto* l = new QLabel(caption, parent);
         l->setObjectName(name);
-        l->setGeometry(geometry);
         return l;
     };
 
     Picture5_1 = new GaugePanel(central);
-    Picture5_1->setGeometry(twipsRect(120, 120, 3600, 3720));
 
     const QStringList captions{QStringLiteral("Start <F1>"), QStringLiteral("Stop <F2>"),
                                QStringLiteral("Off")};
     for (int i = 0; i < 3; ++i) {
         Command1[i] = new QPushButton(captions[i], central);
         Command1[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
-        Command1[i]->setGeometry(twipsRect(3840, 120 + i * 540, 1455, 420));
         Command1[i]->setFocusPolicy(Qt::NoFocus);
         connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     }
 
-    Label1[0] = label(central, QStringLiteral("Label1_0"), twipsRect(3840, 1740, 1455, 300));
+    Label1[0] = label(central, QStringLiteral("Label1_0"));
     Label1[0]->setAlignment(Qt::AlignCenter);
     Label1[0]->setFrameShape(QFrame::Panel);
     Label1[0]->setFrameShadow(QFrame::Sunken);
 
     Command2 = new QPushButton(QStringLiteral("FindCom"), central);
     Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setGeometry(twipsRect(3840, 2200, 800, 375));
     connect(Command2, &QPushButton::clicked, this, &VoviRezoZA::Command2_Click);
     Combo1 = new QComboBox(central);
     Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setGeometry(twipsRect(4700, 2200, 700, 375));
 
     Command3 = new QPushButton(QStringLiteral("Export Data To Notepad"), central);
     Command3->setObjectName(QStringLiteral("Command3"));
-    Command3->setGeometry(twipsRect(3840, 2700, 1900, 420));
     connect(Command3, &QPushButton::clicked, this, &VoviRezoZA::Command3_Click);
 
-    Label1[4] = label(central, QStringLiteral("Label1_4"), twipsRect(3840, 3240, 2800, 255));
-    Label1[3] = label(central, QStringLiteral("Label1_3"), twipsRect(120, 3960, 10215, 255));
+    Label1[4] = label(central, QStringLiteral("Label1_4"));
+    Label1[3] = label(central, QStringLiteral("Label1_3"));
 
-    Label3 = label(central, QStringLiteral("Label3"), twipsRect(6835, 120, 3500, 240));
+    Label3 = label(central, QStringLiteral("Label3"));
     List1 = new ReadingListView(run_, central);
     List1->setObjectName(QStringLiteral("List1"));
-    List1->setGeometry(twipsRect(6835, 360, 3500, 3480));
     List1->setFont(QFont(QStringLiteral("Monospace")));
     // A change of the current row, by the user or by code, is the list's click.
     connect(List1, &ReadingListView::currentRowChanged, this, [this] { List1_Click(); });
 
     Picture6 = new QFrame(central);
     Picture6->setObjectName(QStringLiteral("Picture6"));
-    Picture6->setGeometry(twipsRect(120, 4320, 10215, 3375));
-    Label15[0] = label(Picture6, QStringLiteral("Label15_0"), twipsRect(30, 0, 2175, 240));
+    Label15[0] = label(Picture6, QStringLiteral("Label15_0"));
     Label15[0]->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
-    Label15[1] = label(Picture6, QStringLiteral("Label15_1"), twipsRect(2400, 0, 2175, 240));
-    Label15[2] = label(Picture6, QStringLiteral("Label15_2"), twipsRect(4920, 0, 2655, 240),
+    Label15[1] = label(Picture6, QStringLiteral("Label15_1"));
+    Label15[2] = label(Picture6, QStringLiteral("Label15_2"),
                        QStringLiteral("Time Divisions are 5 seconds"));
     for (int k = 0; k < 3; ++k) {
         auto* box = new SectionBox(Picture6);
@@ -355,14 +408,19 @@ void VoviRezoZA::buildControls()
         box->setGeometry(twipsRect(k * 3360, 240, 3375, 3135));
         Picture3[k] = box;
         box->installEventFilter(this);
-        Label14[2 * k] =
-            label(box, QStringLiteral("Label14_%1").arg(2 * k), twipsRect(30, 0, 975, 255));
-        Label14[2 * k + 1] =
-            label(box, QStringLiteral("Label14_%1").arg(2 * k + 1), twipsRect(30, 2880, 975, 255));
-        Label2[k] = label(box, QStringLiteral("Label2_%1").arg(k), twipsRect(0, 0, 180, 375),
-                          QStringLiteral("+"));
+        Label14[2 * k] = label(box, QStringLiteral("Label14_%1").arg(2 * k));
+        Label14[2 * k + 1] = label(box, QStringLiteral("Label14_%1").arg(2 * k + 1));
+        Label2[k] = label(box, QStringLiteral("Label2_%1").arg(k), QStringLiteral("+"));
         Label2[k]->setFont(QFont(QStringLiteral("Sans Serif"), 13));
+        Label2[k]->setGeometry(twipsRect(0, 0, 180, 375));
         Label2[k]->hide();
+    }
+    // A trace beyond the graph range runs along the chart's edge; an arrow in its colour says
+    // which way it left, so a cold or overheated channel is still seen to be alive.
+    for (int i = 0; i < kTraceSlots; ++i) {
+        offRangeMarkers_[i] = label(Picture6, QStringLiteral("offRange_%1").arg(i));
+        offRangeMarkers_[i]->setAlignment(Qt::AlignCenter);
+        offRangeMarkers_[i]->hide();
     }
 
     Timer1 = new QTimer(this);
@@ -374,7 +432,133 @@ void VoviRezoZA::buildControls()
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->hide();
 
-    resize(px(kClientWidth), px(kClientHeight) + menuBar()->sizeHint().height());
+    central->onResize = [this] { layoutControls(); };
+    layoutControls();
+    resize(centralWidget()->minimumSize() + QSize(0, menuBar()->sizeHint().height()));
+}
+
+// At the smallest size the controls stand where the original twips layout put them; a larger
+// font makes a control as large as its text needs, never clipped. Extra width goes to the
+// strip chart and the reading list, extra height to the chart and to the panel and list above
+// it; the buttons keep their places.
+void VoviRezoZA::layoutControls()
+{
+    QWidget* client = centralWidget();
+    if (client == nullptr || Picture6 == nullptr)
+        return;
+    const int margin = px(120);
+    const int textHeight = fontMetrics().height();
+    const int labelHeight = std::max(px(255), textHeight + 2);
+
+    int buttonWidth = px(1455);
+    for (QPushButton* b : Command1)
+        buttonWidth = std::max(buttonWidth, b->sizeHint().width());
+    const int buttonHeight = std::max(px(420), Command1[0]->sizeHint().height());
+    const int buttonLeft = px(3840);
+    int y = margin;
+    for (QPushButton* b : Command1) {
+        b->setGeometry(buttonLeft, y, buttonWidth, buttonHeight);
+        y += std::max(px(540), buttonHeight + px(120));
+    }
+    Label1[0]->setGeometry(buttonLeft, y, buttonWidth, std::max(px(300), textHeight + 6));
+    y = Label1[0]->geometry().bottom() + 1 + px(160);
+    const int findWidth = std::max(px(800), Command2->sizeHint().width() + px(120));
+    const int findHeight =
+        std::max({px(375), Command2->sizeHint().height(), Combo1->sizeHint().height()});
+    Command2->setGeometry(buttonLeft, y, findWidth, findHeight);
+    Combo1->setGeometry(buttonLeft + findWidth + px(60), y,
+                        std::max(px(700), Combo1->sizeHint().width()), findHeight);
+    y += findHeight + px(125);
+    Command3->setGeometry(buttonLeft, y, std::max(px(1900), Command3->sizeHint().width()),
+                          buttonHeight);
+    y += buttonHeight + px(120);
+    const int fuelWidth = std::max(px(2800), Label1[4]->sizeHint().width());
+    Label1[4]->setGeometry(buttonLeft, y, fuelWidth, labelHeight);
+    const int buttonsBottom = y + labelHeight;
+    const int columnRight = std::max({buttonLeft + buttonWidth, Combo1->geometry().right() + 1,
+                                      buttonLeft + Label1[4]->sizeHint().width()});
+
+    // The list shows a whole row of four-digit readings at times up to 99999.9 s.
+    const int listLeft = std::max(px(6835), columnRight + margin);
+    const int listWidth = std::max(px(3500), List1->widthForRow(kWidestRowCharacters));
+    const int headingHeight = std::max(px(240), textHeight + 2);
+    const int topHeight = std::max(px(3720), buttonsBottom - margin);
+    const int chartHeight = px(3375);
+    const int statusGap = px(120);
+    const int chartGap = px(105);
+    const QSize smallest(std::max(px(kClientWidth), listLeft + listWidth + margin),
+                         margin + topHeight + statusGap + labelHeight + chartGap + chartHeight +
+                             margin);
+    client->setMinimumSize(smallest);
+
+    const int extraWidth = std::max(0, client->width() - smallest.width());
+    const int extraHeight = std::max(0, client->height() - smallest.height());
+    const int topExtra = extraHeight * 2 / 5;
+    const int top = topHeight + topExtra;
+    Picture5_1->setGeometry(margin, margin, px(3600), top);
+    Label3->setGeometry(listLeft, margin, listWidth + extraWidth, headingHeight);
+    List1->setGeometry(listLeft, margin + headingHeight, listWidth + extraWidth,
+                       top - headingHeight);
+    const int statusTop = margin + top + statusGap;
+    Label1[3]->setGeometry(margin, statusTop, client->width() - 2 * margin, labelHeight);
+    Picture6->setGeometry(margin, statusTop + labelHeight + chartGap, client->width() - 2 * margin,
+                          chartHeight + extraHeight - topExtra);
+    layoutChart();
+    Form_Resize();
+}
+
+void VoviRezoZA::layoutChart()
+{
+    if (!chart_)
+        return; // the window is still being built
+    const int textHeight = fontMetrics().height();
+    const int legendHeight = std::max(px(240), textHeight + 2);
+    const int scaleLabelHeight = std::max(px(255), textHeight + 2);
+    const int frame = Picture6->width();
+    Label15[0]->setGeometry(px(30), 0, std::max(px(2175), Label15[0]->sizeHint().width()),
+                            legendHeight);
+    Label15[1]->setGeometry(px(2400), 0, px(2175), legendHeight);
+    Label15[2]->setGeometry(std::max(px(4920), Label15[0]->geometry().right() + px(120)), 0,
+                            std::max(px(2655), Label15[2]->sizeHint().width()), legendHeight);
+    const int boxHeight = std::max(1, Picture6->height() - legendHeight);
+    for (int k = 0; k < 3; ++k) {
+        SectionBox* box = Picture3[k];
+        const QSize before = box->size();
+        box->setGeometry(chart_->sectionLeft(k, frame), legendHeight, chart_->sectionWidth(frame),
+                         boxHeight);
+        Label14[2 * k]->setGeometry(
+            px(30), 0, std::max(px(975), Label14[2 * k]->sizeHint().width()), scaleLabelHeight);
+        Label14[2 * k + 1]->setGeometry(px(30), boxHeight - scaleLabelHeight,
+                                        std::max(px(975), Label14[2 * k + 1]->sizeHint().width()),
+                                        scaleLabelHeight);
+        if (box->size() != before)
+            Label2[k]->hide(); // its place was worked out for the old size
+    }
+    for (int i = 0; i < kTraceSlots; ++i)
+        placeOffRangeMarker(i);
+}
+
+void VoviRezoZA::placeOffRangeMarker(int channel)
+{
+    QLabel* marker = offRangeMarkers_[channel];
+    const auto& state = chart_->offRange(channel);
+    if (state.direction == 0 || channel >= channelCount()) {
+        marker->hide();
+        return;
+    }
+    const int size = std::max(px(180), fontMetrics().height());
+    SectionBox* box = Picture3[state.section];
+    const QPointF at = box->toPixel(state.x, state.direction > 0 ? 1.0 : 0.0);
+    // Side by side, channel 1 nearest the trace's newest point; inside the box's edge.
+    const int x = box->x() + std::clamp(MarkerPixel(at).x() - (channel + 1) * size / 2, 0,
+                                        std::max(0, box->width() - size));
+    const int y = box->y() + (state.direction > 0 ? 0 : box->height() - size);
+    marker->setText(state.direction > 0 ? QStringLiteral("\u25B2") : QStringLiteral("\u25BC"));
+    marker->setStyleSheet(QStringLiteral("color: #%1;")
+                              .arg(m.ChannelColor[channel] & 0xFFFFFFu, 6, 16, QLatin1Char('0')));
+    marker->setGeometry(x, y, size, size);
+    marker->show();
+    marker->raise();
 }
 
 QAction* VoviRezoZA::action(const QString& name) const
@@ -401,6 +585,7 @@ void VoviRezoZA::Form_Load()
     SwitchToTC();
     RedrawGauge(0);
     runDegCFlag = m.DegCFlag;
+    restoreWindowPlacement();
     m.FileName = QStringLiteral("Untitled");
     QDir().mkpath(dataFolderPath()); // the file dialogs start there and Save may write there
     m.FilePath = s.programFolder + m.DataFolder + QLatin1Char('/') + m.FileName;
@@ -457,7 +642,28 @@ bool VoviRezoZA::Form_QueryUnload()
 
 void VoviRezoZA::Form_Unload()
 {
+    saveWindowPlacement();
     ConfigFile(1, m, s.programFolder);
+}
+
+QString VoviRezoZA::placementFilePath() const
+{
+    return s.programFolder + QLatin1Char('/') + kWindowPlacementFile;
+}
+
+// The window's size and place live in a file of their own: the settings file's layout is
+// fixed, and a damaged placement file only costs the default size.
+void VoviRezoZA::restoreWindowPlacement()
+{
+    const QSettings placement(placementFilePath(), QSettings::IniFormat);
+    restoreGeometry(placement.value(QStringLiteral("window/geometry")).toByteArray());
+}
+
+void VoviRezoZA::saveWindowPlacement()
+{
+    QSettings placement(placementFilePath(), QSettings::IniFormat);
+    placement.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    placement.sync();
 }
 
 void VoviRezoZA::Form_Resize()
@@ -487,6 +693,7 @@ void VoviRezoZA::mnuExit_Click()
 
 void VoviRezoZA::endProgram()
 {
+    saveWindowPlacement();
     ending_ = true;
     StopFlag = 1;
     s.port->interruptWait(); // a tick waiting for its frame returns at once
@@ -508,6 +715,8 @@ void VoviRezoZA::closeEvent(QCloseEvent* event)
 void VoviRezoZA::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        layoutControls();
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !ending_)
         Form_Activate();
 }
@@ -525,7 +734,6 @@ void VoviRezoZA::SwitchToTC()
     DeriveThermocoupleValues(m);
     menu(QStringLiteral("mnuTempUnits"))->menuAction()->setVisible(true);
     menu(QStringLiteral("mnuScales"))->menuAction()->setVisible(true);
-    List1->resize(px(3500), List1->height());
     Label3->setText(QStringLiteral("Time     Temperatures Deg ") + m.TempUnitLetter);
     action(QStringLiteral("mnuAbout"))->setText(QStringLiteral("About ") + m.ProgramTitle);
     Picture5_1->setVisible(true);
@@ -671,6 +879,10 @@ bool VoviRezoZA::ReadComm()
 void VoviRezoZA::showStatus()
 {
     QString text = StopFlag == 1 ? m.IdleStatusText : m.RunningStatusText;
+    // The list keeps the unit its readings were taken in, whatever the unit setting says now.
+    if (!run_.isEmpty())
+        text += QStringLiteral("   Readings in Deg ") +
+                (runDegCFlag == 1 ? QLatin1Char('C') : QLatin1Char('F')) + QLatin1Char('.');
     if (rejectedFrames > 0)
         text += QStringLiteral("   (%1 damaged line%2 from the instrument ignored)")
                     .arg(rejectedFrames)
@@ -943,9 +1155,9 @@ QString VoviRezoZA::dataFolderPath() const
 void VoviRezoZA::SaveAFFile(qint16 ReadFlag)
 {
     if (ReadFlag == 0) {
-        const int error =
-            WriteDataFile(m.TargetFilePath, WriteDataFileText(m.CommentsText, runText(), runDegCFlag,
-                                                              m.NumChannels, m.FuelType));
+        const int error = WriteDataFile(
+            m.TargetFilePath,
+            WriteDataFileText(m.CommentsText, runText(), runDegCFlag, m.NumChannels, m.FuelType));
         if (error != 0) {
             s.prompts->say(SaveAFFileErrorText(error));
             return;
@@ -990,6 +1202,7 @@ void VoviRezoZA::takeLoadedRun(const DataFileRead& file)
 void VoviRezoZA::switchToFileUnit(qint16 unit)
 {
     runDegCFlag = unit;
+    showStatus();
     if (unit == m.DegCFlag)
         return;
     s.prompts->say(UnitSwitchMessage(unit));
@@ -1112,6 +1325,7 @@ void VoviRezoZA::clearRun()
 {
     run_.clear();
     List1->linesChanged();
+    showStatus();
 }
 
 void VoviRezoZA::AnalyzeData()
@@ -1209,6 +1423,7 @@ void VoviRezoZA::AnalyzeData(const QString& source)
     if (!lines.empty())
         Label1[0]->setText(timeText);
     showReplayState();
+    showStatus();
 }
 
 // ---------------------------------------------------------------- export

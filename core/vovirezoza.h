@@ -194,6 +194,12 @@ protected:
 private:
     void buildMenus();
     void buildControls();
+    void layoutControls();
+    void layoutChart();
+    void placeOffRangeMarker(int channel);
+    QString placementFilePath() const;
+    void restoreWindowPlacement();
+    void saveWindowPlacement();
     void setWindowCaptionForFile();
     void measurePollBudget();
     void afterUnitOrScaleChange();
@@ -226,6 +232,7 @@ private:
     std::unique_ptr<WindowChart> chart_;
     std::unique_ptr<RecordingJournal> journal_;
     QString journalProblem_;
+    std::array<QLabel*, kTraceSlots> offRangeMarkers_{};
     std::unique_ptr<QPrinter> printer_;
     bool ending_ = false;
     bool inTick_ = false;

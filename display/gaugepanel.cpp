@@ -53,9 +53,42 @@ void GaugePanel::setChannelCaption(int ch, const QString& caption)
     render();
 }
 
+int GaugePanel::scaleHeight() const
+{
+    // The strip under the bottom grid line is a fixed share of the scale: the part of the
+    // scale below its lowest visible line.
+    const double below =
+        face_.ScaleHeight != 0
+            ? (face_.Line2[0].y - (face_.ScaleTop + face_.ScaleHeight)) / -face_.ScaleHeight
+            : 0.0;
+    const int need = kMinChannelLabelPixels + 2;
+    const int h = height();
+    if (!(below > 0) || below >= 1 || h * below >= need)
+        return h;
+    // Shrink the scale so that its strip plus the room left below it holds the labels.
+    const int reserve = static_cast<int>(std::ceil((need - h * below) / (1.0 - below)));
+    return std::max(1, h - reserve);
+}
+
+int GaugePanel::channelLabelPixels() const
+{
+    const int top = rowForValue(face_.Label6[0].top);
+    return std::max(kMinChannelLabelPixels, height() - top - 2);
+}
+
+QRect GaugePanel::channelLabelRect(int ch) const
+{
+    const ChannelLabel& label = face_.Label6[std::clamp(ch, 0, kBarSlots - 1)];
+    const int width = std::max(1, columnForX(0.2 * face_.PanelWidth));
+    const int centre = columnForX(label.left) + kBarWidthPixels / 2;
+    const int left = std::clamp(centre - width / 2, 0, std::max(0, this->width() - width));
+    const int top = rowForValue(label.top);
+    return {left, top, width, std::max(1, height() - top)};
+}
+
 int GaugePanel::rowForValue(double value) const
 {
-    const double h = height();
+    const double h = scaleHeight();
     double row = face_.ScaleHeight != 0 ? (value - face_.ScaleTop) / face_.ScaleHeight * h : 0;
     if (std::isnan(row))
         row = 0;
@@ -106,19 +139,30 @@ void GaugePanel::render()
             p.drawText(QRect(kGridLabelLeft, rowForValue(label.top), width(), labelPx),
                        Qt::AlignLeft | Qt::AlignVCenter, label.caption);
     }
-    // Each channel label keeps to its own column, the distance to the next bar, and its text
-    // fits the strip under the bottom grid line so that the readings are never cut off.
-    const int channelLabelWidth = std::max(1, columnForX(0.2 * face_.PanelWidth));
-    for (const ChannelLabel& label : face_.Label6) {
+    // Each channel label keeps to its own column, the distance to the next bar, centred under
+    // its bar, in a strip under the bottom grid line high enough to read.
+    QFont channelFont = font;
+    int channelPixels =
+        std::min(channelLabelPixels(), std::max(kMinChannelLabelPixels, font.pixelSize()));
+    // A tall panel would make the labels run into each other: each keeps to its column.
+    const int column = channelLabelRect(0).width();
+    for (; channelPixels > kMinChannelLabelPixels; --channelPixels) {
+        channelFont.setPixelSize(channelPixels);
+        const QFontMetrics metrics(channelFont);
+        bool fits = true;
+        for (const ChannelLabel& label : face_.Label6)
+            fits = fits && (!label.visible || metrics.horizontalAdvance(label.caption) <= column);
+        if (fits)
+            break;
+    }
+    channelFont.setPixelSize(channelPixels);
+    p.setFont(channelFont);
+    for (int ch = 0; ch < kBarSlots; ++ch) {
+        const ChannelLabel& label = face_.Label6[ch];
         if (!label.visible)
             continue;
-        const int top = rowForValue(label.top);
-        QFont channelFont = font;
-        channelFont.setPixelSize(std::clamp(height() - top - 1, 7, font.pixelSize()));
-        p.setFont(channelFont);
         p.setPen(fromRgb(label.foreColor));
-        p.drawText(QRect(columnForX(label.left), top, channelLabelWidth, height() - top),
-                   Qt::AlignLeft | Qt::AlignTop, label.caption);
+        p.drawText(channelLabelRect(ch), Qt::AlignHCenter | Qt::AlignTop, label.caption);
     }
     p.end();
     update();

@@ -33,6 +33,13 @@ public:
     // Pixel column of a horizontal position in the face's width unit.
     int columnForX(double x) const;
 
+    // Where the text of channel label ch stands, and its font's pixel size. The labels sit
+    // under the bottom grid line; the scale leaves room below it for legible text (at least
+    // kMinChannelLabelPixels), centred under each bar and inside the panel.
+    QRect channelLabelRect(int ch) const;
+    int channelLabelPixels() const;
+    static constexpr int kMinChannelLabelPixels = 11;
+
     QSize sizeHint() const override { return {150, 300}; }
 
 protected:
@@ -41,6 +48,9 @@ protected:
 
 private:
     void render();
+    // Height the scale is drawn over: the panel less the room the channel labels need beyond
+    // the scale's own strip under the bottom grid line.
+    int scaleHeight() const;
 
     GaugeFace face_;
     QImage image_;

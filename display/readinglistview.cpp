@@ -43,14 +43,25 @@ int ReadingListView::textMargin() const
     return fontMetrics().horizontalAdvance(QLatin1Char(' '));
 }
 
-int ReadingListView::widthForLongestLine() const
+int ReadingListView::widestCharacter() const
 {
     // Every character of a reading is a digit, a point, a sign or a blank; the widest of
     // them stands for all, so the width is right in any font.
     int widest = 0;
     for (const QChar c : QStringLiteral("0123456789.- "))
         widest = std::max(widest, fontMetrics().horizontalAdvance(c));
-    return static_cast<int>(lines_.longestLine()) * widest + 2 * textMargin();
+    return widest;
+}
+
+int ReadingListView::widthForLongestLine() const
+{
+    return static_cast<int>(lines_.longestLine()) * widestCharacter() + 2 * textMargin();
+}
+
+int ReadingListView::widthForRow(int characters) const
+{
+    return characters * widestCharacter() + 2 * textMargin() +
+           verticalScrollBar()->sizeHint().width() + 2 * frameWidth();
 }
 
 QSize ReadingListView::sizeHint() const

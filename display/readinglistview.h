@@ -25,6 +25,9 @@ public:
     int rowHeight() const;
     // Width that shows the longest line without a horizontal scroll bar.
     int widthForLongestLine() const;
+    // Outer width of a list that shows rows of `characters` characters whole, its vertical
+    // scroll bar and frame included.
+    int widthForRow(int characters) const;
     QSize sizeHint() const override;
 
 signals:
@@ -43,6 +46,7 @@ private:
     void scrollToRow(int row);
     int rowAt(int y) const;
     int textMargin() const;
+    int widestCharacter() const;
 
     const RunLines& lines_;
     int current_ = -1;

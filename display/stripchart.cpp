@@ -112,6 +112,8 @@ void SetUpChart(Module1& m, ChartSurface& surface)
         StartSection(m, surface);
     }
     surface.setLegend(QStringLiteral("Temperature Deg ") + m.TempUnitLetter);
+    for (int i = 0; i < kTraceSlots; ++i)
+        surface.markOffRange(0, i, 0, 0);
     m.CurrentSection = 0;
     StartSection(m, surface);
     m.SectionStartTimer = surface.clock();
@@ -201,6 +203,8 @@ void UpdateScreen(Module1& m, ChartSurface& surface,
                              width, false);
         m.TraceLastY[i] = m.TraceNewY[i];
         m.TraceLastX[i] = m.ChartX;
+        const double value = num::Val(ChannelText[i]);
+        surface.markOffRange(c, i, value > m.GraphMax ? 1 : value < m.GraphMin ? -1 : 0, m.ChartX);
     }
 
     // A point just past the right edge is drawn into the old section, cut off by its edge;

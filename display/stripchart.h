@@ -43,6 +43,9 @@ public:
     virtual float clock() = 0;
     // DrawGaugeNeedle(0, scratch, TCReading)
     virtual void drawGaugeNeedle() = 0;
+    // Channel `channel`'s newest reading at x in section k lies above (1), below (-1) or
+    // within (0) the graph range.
+    virtual void markOffRange(int k, int channel, int direction, double x) = 0;
 };
 
 // Plots one sample (DoingStripChart 1) or lays out the empty chart at start-up

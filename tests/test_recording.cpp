@@ -121,8 +121,10 @@ private slots:
         QVERIFY(rig.port.isOpen());
         rig.tickAt(0.2f);
         QCOMPARE(rig.rows().size(), 1);
+        // The status line also says which unit the readings on screen are in.
         QCOMPARE(rig.w->Label1[3]->text(),
-                 QStringLiteral("Click on 'Start' or press <F1> to start recording data."));
+                 QStringLiteral("Click on 'Start' or press <F1> to start recording data."
+                                "   Readings in Deg C."));
 
         rig.prompts.messageAnswers = {answer};
         rig.port.queue(kFrame);

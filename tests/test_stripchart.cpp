@@ -38,6 +38,15 @@ public:
     void letEventsRun() override {}
     float clock() override { return now; }
     void drawGaugeNeedle() override {}
+    void markOffRange(int k, int channel, int direction, double x) override
+    {
+        offRange[channel] = {k, direction, x};
+    }
+    struct Mark {
+        int k = 0, direction = 0;
+        double x = 0;
+    };
+    std::array<Mark, kTraceSlots> offRange{};
 };
 
 Module1 chartModule(qint16 stripChartTime)

@@ -1,0 +1,117 @@
+// window-shots: pictures of the main window with a recorded run on it, at the default size,
+// maximised on a 1280 x 1000 screen, and at twice the scale, so that the layout can be looked
+// at without a display.
+// Usage: window-shots OUTPUT-FOLDER [PREFIX]   (runs offscreen; PNG files named PREFIX-*.png)
+
+#include "qtseriallink.h"
+#include "readinglistview.h"
+#include "seams.h"
+#include "vovirezoza.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPrinter>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace
+{
+
+constexpr char kScaledChild[] = "--scaled-child";
+
+// Every question answered as if the user pressed the default button; nothing is shown.
+class QuietPrompts final : public Prompts
+{
+public:
+    MsgAnswer message(const MessageRequest& request) override { return request.defaultButton; }
+    QString input(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> openFile(const FileDialogRequest&) override { return {}; }
+    std::optional<QString> saveFile(const FileDialogRequest&) override { return {}; }
+    bool printerSetup(QPrinter&) override { return false; }
+};
+
+class NoLauncher final : public Launcher
+{
+public:
+    bool startDetached(const QString&, const QStringList&) override { return false; }
+};
+
+// A run of `seconds` at ten readings a second: exhaust gas warming up through the chart's
+// range, one channel still cold below it, times running up to five digits.
+QString sampleRun(int seconds, double startTime)
+{
+    QString text;
+    for (int n = 0; n < seconds * 10; ++n) {
+        const double t = startTime + n / 10.0;
+        const int warm = 900 + n * 800 / (seconds * 10);
+        text += QString::number(t, 'f', 1) + QStringLiteral("   %1   %2   %3   %4\r\n")
+                                                 .arg(warm)
+                                                 .arg(warm - 60 + n % 7)
+                                                 .arg(1300 + (n % 50))
+                                                 .arg(85);
+    }
+    return text;
+}
+
+bool shoot(VoviRezoZA& window, const QString& path)
+{
+    QCoreApplication::processEvents();
+    const bool ok = window.grab().save(path);
+    std::printf("%s %s (%dx%d)\n", ok ? "wrote" : "could not write", qPrintable(path),
+                window.width(), window.height());
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bool scaledChild = argc > 1 && qstrcmp(argv[1], kScaledChild) == 0;
+    if (scaledChild)
+        qputenv("QT_SCALE_FACTOR", "2");
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(scaledChild ? 2 : 1);
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "usage: window-shots OUTPUT-FOLDER [PREFIX]\n");
+        return 2;
+    }
+    const QString out = args.value(0);
+    const QString prefix = args.value(1, QStringLiteral("window"));
+    QDir().mkpath(out);
+
+    QTemporaryDir folder;
+    Module1 shared;
+    SystemClock clock;
+    QuietPrompts prompts;
+    QtSerialLink port(folder.path());
+    NoLauncher launcher;
+    WindowServices services;
+    services.programFolder = folder.path();
+    services.prompts = &prompts;
+    services.clock = &clock;
+    services.port = &port;
+    services.launcher = &launcher;
+    services.endProgram = [] {};
+
+    VoviRezoZA window(shared, services);
+    window.Form_Load();
+    window.show();
+    window.AnalyzeData(sampleRun(40, 0.0));
+    window.List1->setCurrentRow(window.List1->count() - 1);
+
+    bool ok = true;
+    if (scaledChild)
+        return shoot(window, out + QStringLiteral("/%1-scale2.png").arg(prefix)) ? 0 : 1;
+    ok &= shoot(window, out + QStringLiteral("/%1-default.png").arg(prefix));
+    window.resize(1280, 1000);
+    ok &= shoot(window, out + QStringLiteral("/%1-maximised.png").arg(prefix));
+
+    const int child =
+        QProcess::execute(QCoreApplication::applicationFilePath(), {kScaledChild, out, prefix});
+    return ok && child == 0 ? 0 : 1;
+}

@@ -1,0 +1,218 @@
+// The main window on today's screens: its default layout, a maximised window, twice the scale
+// (the same tests run again with QT_SCALE_FACTOR=2) and a large font; the title, the keyboard
+// and the window's place kept between runs.
+
+#include "gaugepanel.h"
+#include "readinglistview.h"
+#include "sectionbox.h"
+#include "windowrig.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+namespace
+{
+
+// A row as wide as the list must show whole: a five-digit time, four-digit readings.
+const QString kWidestRow = QStringLiteral("99999.9   1999   1999   1999   1999");
+
+struct Shown : WindowRig<> {
+    explicit Shown(const QString& folder = {}) : WindowRig<>({}, folder)
+    {
+        w->show();
+        if (!QTest::qWaitForWindowExposed(w.get()))
+            qWarning("window not exposed");
+    }
+};
+
+QRect geometryIn(QWidget* widget, QWidget* window)
+{
+    return QRect(widget->mapTo(window, QPoint(0, 0)), widget->size());
+}
+
+} // namespace
+
+class TestWindowLayout : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Every rule holds at the default size, maximised on a 1280 x 1000 screen and with a font
+    // half as large again as the system's.
+    void controlsFitTheWindow_data()
+    {
+        QTest::addColumn<QSize>("size"); // empty: the default size
+        QTest::addColumn<double>("fontScale");
+        QTest::newRow("default") << QSize() << 1.0;
+        QTest::newRow("maximised") << QSize(1280, 1000) << 1.0;
+        QTest::newRow("large font") << QSize() << 1.5;
+        QTest::newRow("large font, maximised") << QSize(1280, 1000) << 1.5;
+    }
+    void controlsFitTheWindow()
+    {
+        QFETCH(QSize, size);
+        QFETCH(double, fontScale);
+        struct FontForThisRow {
+            QFont system = QApplication::font();
+            ~FontForThisRow() { QApplication::setFont(system); }
+        } restore;
+        QFont font = restore.system;
+        font.setPointSizeF(font.pointSizeF() * fontScale);
+        QApplication::setFont(font);
+        Shown rig;
+        VoviRezoZA& w = *rig.w;
+        const QRect startButton = w.Command1[0]->geometry();
+        const QRect chartBefore = w.Picture6->geometry();
+        const QRect panelBefore = w.Picture5_1->geometry();
+        const QSize windowBefore = w.size();
+        if (size.isValid()) {
+            w.resize(size);
+            QCoreApplication::processEvents();
+        }
+        rig.m.NumChannels = 4;
+        w.appendRunLine(kWidestRow);
+        w.List1->setCurrentRow(0);
+        QCoreApplication::processEvents();
+
+        // The whole row shows, with no horizontal scrolling.
+        QVERIFY(w.List1->width() >= w.List1->widthForRow(kWidestRow.size()));
+        QVERIFY(!w.List1->horizontalScrollBar()->isVisible());
+        // Nothing stands outside the window or on another control.
+        QWidget* client = w.centralWidget();
+        const QList<QWidget*> controls{w.Picture5_1, w.Command1[0], w.Command1[1], w.Command1[2],
+                                       w.Label1[0],  w.Command2,    w.Combo1,      w.Label1[4],
+                                       w.Label3,     w.List1,       w.Label1[3],   w.Picture6};
+        for (QWidget* a : controls) {
+            QVERIFY2(client->rect().contains(a->geometry()), qPrintable(a->objectName()));
+            for (QWidget* b : controls)
+                QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + " overlaps " + b->objectName()));
+        }
+        // Buttons are as large as their captions need.
+        for (QPushButton* b : {w.Command1[0], w.Command1[1], w.Command2})
+            QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->text()));
+        // The channel labels under the bars are legible and none is cut at the panel's edge.
+        const GaugePanel& panel = *w.Picture5_1;
+        QVERIFY(panel.channelLabelPixels() >= 10);
+        QFont labelFont = font;
+        labelFont.setPixelSize(GaugePanel::kMinChannelLabelPixels);
+        for (int ch = 0; ch < 4; ++ch) {
+            const QRect r = panel.channelLabelRect(ch);
+            QVERIFY(panel.rect().contains(r));
+            QVERIFY(r.height() >= 10);
+            QVERIFY(QFontMetrics(labelFont).horizontalAdvance(QStringLiteral("Temp 4")) <=
+                    r.width());
+        }
+        // The chart's three sections share its width.
+        for (int k = 0; k < 3; ++k)
+            QVERIFY(geometryIn(w.Picture3[k], w.Picture6).right() <= w.Picture6->width());
+
+        if (!size.isValid())
+            return;
+        // A larger window grows the chart in both directions and the panel and list in
+        // height; the buttons stay where they were.
+        QCOMPARE(w.Command1[0]->geometry(), startButton);
+        const QSize grown = w.size() - windowBefore;
+        QVERIFY(grown.width() > 300 && grown.height() > 300);
+        QCOMPARE(w.Picture6->width() - chartBefore.width(), grown.width());
+        const int taller = (w.Picture6->height() - chartBefore.height()) +
+                           (w.Picture5_1->height() - panelBefore.height());
+        QCOMPARE(taller, grown.height());
+        QVERIFY(w.Picture6->height() > chartBefore.height() + grown.height() / 3);
+        QVERIFY(w.Picture5_1->height() > panelBefore.height() + grown.height() / 3);
+        QCOMPARE(w.List1->geometry().bottom(), w.Picture5_1->geometry().bottom());
+    }
+
+    // The title is the program's own, exactly: no application name appended by the desktop.
+    void titleIsExact()
+    {
+        Shown rig;
+        QCOMPARE(rig.w->windowTitle(),
+                 QStringLiteral("Thermocouple Data Logger - Veltrona Inc.   [ Untitled ]"));
+        // A display name of the application would make the desktop append it to every title.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    }
+
+    // Alt opens the menus, the usual Ctrl keys reach their commands, and no caption changes.
+    void keyboardReachesTheMenus()
+    {
+        Shown rig;
+        VoviRezoZA& w = *rig.w;
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(w.menu("mnuFile")->isVisible());
+        w.menu("mnuFile")->hide();
+        QCOMPARE(w.menu("mnuFile")->title(), QStringLiteral("File"));
+
+        rig.prompts.fileAnswers = {QString()}; // the Open dialog is cancelled
+        QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(rig.prompts.openDialogs.size(), size_t(1));
+        QCOMPARE(w.action("mnuOpen")->text(), QStringLiteral("Open"));
+        QCOMPARE(w.action("mnuExit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    }
+
+    // The window comes back where and as large as it was; a damaged placement file only
+    // costs the default size.
+    void placementIsKept()
+    {
+        QTemporaryDir folder;
+        QSize before;
+        {
+            Shown rig(folder.path());
+            rig.w->resize(1100, 900);
+            QCoreApplication::processEvents();
+            before = rig.w->size();
+            rig.w->Form_Unload();
+            QVERIFY(!rig.configOnDisk().contains("1100")); // never in the settings file
+        }
+        {
+            Shown again(folder.path());
+            QCOMPARE(again.w->size(), before);
+        }
+        QFile damaged(folder.filePath(QStringLiteral("window-placement.ini")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("[window]\ngeometry=@ByteArray(\\x1\\x2garbage)\n");
+        damaged.close();
+        Shown fresh(folder.path());
+        QVERIFY(fresh.w->width() >= fresh.w->centralWidget()->minimumWidth());
+        QVERIFY(fresh.w->width() < 1100);
+    }
+
+    // A channel below or above the graph range shows an arrow in its colour at that edge of
+    // the chart; back in range, the arrow goes.
+    void offRangeChannelsAreMarked()
+    {
+        Shown rig;
+        VoviRezoZA& w = *rig.w;
+        rig.port.queue("\r\n0,20,20,20,20\r\n");
+        w.Command1_Click(0);
+        w.Timer1_Timer();
+        float seconds = 0;
+        const auto tick = [&](const QByteArray& line) {
+            rig.clock.seconds = rig.m.RecordStartTimer + (seconds += 0.1f);
+            rig.port.queue(line);
+            w.Timer1_Timer();
+        };
+        tick("1,20,700,2000,600\r\n"); // F: 68 (below 900), 1292, 3632 (above 1700), 1112
+        QLabel* below = w.findChild<QLabel*>("offRange_0");
+        QLabel* above = w.findChild<QLabel*>("offRange_2");
+        QVERIFY(below->isVisible() && above->isVisible());
+        QVERIFY(!w.findChild<QLabel*>("offRange_1")->isVisible());
+        QCOMPARE(below->text(), QStringLiteral("\u25BC"));
+        QCOMPARE(above->text(), QStringLiteral("\u25B2"));
+        QVERIFY(below->y() > above->y());
+        QVERIFY(below->styleSheet().contains("ff0000"));
+        tick("2,700,700,700,700\r\n");
+        QVERIFY(!below->isVisible() && !above->isVisible());
+    }
+};
+
+QTEST_MAIN(TestWindowLayout)
+#include "test_window_layout.moc"

@@ -3,7 +3,6 @@
 
 #include "numconv.h"
 #include "recordingjournal.h"
-#include "replay.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,7 +23,7 @@ namespace
 // The test program started with this argument and a folder writes a journal until killed.
 constexpr char kWriterArgument[] = "--write-journal-until-killed";
 
-const QString kCrLf = QStringLiteral("\r\n");
+enum class Fault { NotBegun, FolderIsFile, FolderRemoved, JournalRemoved, DiskFull };
 
 // Reading k of a made-up run, as the window formats it.
 QString sampleLine(int k)
@@ -33,20 +32,13 @@ QString sampleLine(int k)
            QString::number(800 + k % 97) + QStringLiteral("   845   790   65");
 }
 
-QString sampleText(const QList<int>& readings)
+// Readings `first` to `last`, each with its CR LF.
+QString sampleText(int first, int last)
 {
     QString text;
-    for (const int k : readings)
-        text += sampleLine(k) + kCrLf;
+    for (int k = first; k <= last; ++k)
+        text += sampleLine(k) + QStringLiteral("\r\n");
     return text;
-}
-
-QList<int> firstReadings(int count)
-{
-    QList<int> readings;
-    for (int k = 0; k < count; ++k)
-        readings << k;
-    return readings;
 }
 
 bool addToFile(const QString& path, const QByteArray& bytes)
@@ -81,8 +73,6 @@ int lastCount(const QByteArray& output)
     return output.mid(start, end - start).toInt();
 }
 
-enum class Fault { NotBegun, FolderIsFile, FolderRemoved, JournalRemoved, DiskFull };
-
 } // namespace
 
 class TestJournal : public QObject
@@ -90,108 +80,60 @@ class TestJournal : public QObject
     Q_OBJECT
 
 private slots:
-    // A journal of `lines` readings, then `tail` as a crash may leave it, taken back.
-    void loadsCompleteLines_data()
+    // A journal of `lines` readings (-1: none begun), then `tail` as a crash may leave it.
+    void takesBackCompleteLines_data()
     {
         QTest::addColumn<QString>("comments");
         QTest::addColumn<int>("lines");
         QTest::addColumn<QByteArray>("tail");
         QTest::addColumn<QString>("loadedComments");
-        const QString run1 = QStringLiteral("Run 1\r\n");
-        QTest::newRow("one reading") << "Run 1" << 1 << QByteArray() << run1;
-        QTest::newRow("500 readings") << "Run 1" << 500 << QByteArray() << run1;
+        const QString run1 = QStringLiteral("Run 1\r\n"), twoLines = "Engine 2\r\nNew plugs\r\n";
+        QTest::newRow("comments of two lines") << twoLines << 2 << QByteArray() << twoLines;
         QTest::newRow("torn last line") << "Run 1" << 3 << QByteArray("3.3   850   8") << run1;
         QTest::newRow("torn between CR and LF")
             << "Run 1" << 3 << (sampleLine(3) + "\r").toLatin1() << run1;
-        QTest::newRow("torn after the time") << "Run 1" << 3 << QByteArray(".3") << run1;
-        QTest::newRow("comments with CR LF")
-            << "Engine 2\r\nNew plugs" << 2 << QByteArray() << "Engine 2\r\nNew plugs\r\n";
-        QTest::newRow("comments ending in CR LF") << run1 << 2 << QByteArray() << run1;
-        QTest::newRow("empty comments") << "" << 2 << QByteArray() << QString(kCrLf);
+        QTest::newRow("no journal") << "" << -1 << QByteArray() << "";
+        QTest::newRow("no reading yet") << "Run 1" << 0 << QByteArray() << "";
+        QTest::newRow("torn first reading") << "Run 1" << 0 << QByteArray(".0   85") << "";
     }
-    void loadsCompleteLines()
+    void takesBackCompleteLines()
     {
         QFETCH(QString, comments);
         QFETCH(int, lines);
         QFETCH(QByteArray, tail);
         QTemporaryDir dir;
-        RecordingJournal journal;
-        QVERIFY(journal.begin(dir.path(), 1, 4, 0, comments));
-        for (int k = 0; k < lines; ++k)
-            QVERIFY(journal.append(sampleLine(k)));
-        journal.close();
-        QVERIFY(addToFile(RecordingJournal::pathIn(dir.path()), tail));
-
+        if (lines >= 0) {
+            RecordingJournal journal;
+            QVERIFY(journal.begin(dir.path(), 1, 4, 0, comments));
+            for (int k = 0; k < lines; ++k)
+                QVERIFY(journal.append(sampleLine(k)));
+            journal.close();
+            QVERIFY(addToFile(RecordingJournal::pathIn(dir.path()), tail));
+        }
         const std::optional<JournalInfo> info = RecordingJournal::find(dir.path());
-        QVERIFY(info);
-        QCOMPARE(info->path, dir.filePath(kJournalFileName));
+        const std::optional<DataFileRead> run = RecordingJournal::load(dir.path());
+        QCOMPARE(info.has_value(), lines > 0);
+        QCOMPARE(run.has_value(), lines > 0);
+        if (lines <= 0)
+            return;
         QCOMPARE(info->lines, lines);
         QCOMPARE(info->firstTime + 1, 1.0);
         QCOMPARE(info->lastTime + 1, (lines - 1) / 10.0 + 1);
         QVERIFY(info->lastModified.isValid());
-
-        const std::optional<DataFileRead> run = RecordingJournal::load(dir.path());
-        QVERIFY(run);
-        QCOMPARE(run->samples, sampleText(firstReadings(lines)));
+        QCOMPARE(run->samples, sampleText(0, lines - 1));
         QTEST(run->comments, "loadedComments");
         QVERIFY(run->unit == 1 && run->channels == 4);
-        // What the replay onto the chart will show: every reading, the last one included.
-        QCOMPARE(ReplayLines(run->samples).size(), lines);
-        // It is a data file: Open reads it as one.
-        const DataFileRead opened = ReadDataFile(info->path, kDataFileTypeLine);
-        QCOMPARE(opened.outcome, DataFileRead::Outcome::Ok);
-        QCOMPARE(opened.comments, run->comments);
-    }
-
-    // Nothing to take back: no file, or a crash before the first reading was complete.
-    void findsNothing_data()
-    {
-        QTest::addColumn<bool>("folderExists");
-        QTest::addColumn<bool>("begun");
-        QTest::addColumn<QByteArray>("bytes"); // added after the header, or the whole file
-        QTest::newRow("no folder") << false << false << QByteArray();
-        QTest::newRow("empty folder") << true << false << QByteArray();
-        QTest::newRow("no reading yet") << true << true << QByteArray();
-        QTest::newRow("torn first reading") << true << true << QByteArray(".0   85");
-        QTest::newRow("torn header")
-            << true << false << QByteArray("ZRB-TC-QLMR*1.10\r\n 1 \r\n 4");
-        QTest::newRow("another program's run")
-            << true << false
-            << WriteDataFileText("Run", sampleText({0, 1}), 1, 4, 0).replace("TC-QLMR", "AF-UEGO");
-    }
-    void findsNothing()
-    {
-        QFETCH(bool, folderExists);
-        QFETCH(bool, begun);
-        QFETCH(QByteArray, bytes);
-        QTemporaryDir dir;
-        const QString folder = dir.filePath(QStringLiteral("TCFiles"));
-        if (folderExists)
-            QVERIFY(QDir().mkpath(folder));
-        if (begun) {
-            RecordingJournal journal;
-            QVERIFY(journal.begin(folder, 1, 4, 0, QStringLiteral("Run")));
-        }
-        if (!bytes.isEmpty())
-            QVERIFY(addToFile(RecordingJournal::pathIn(folder), bytes));
-        QVERIFY(!RecordingJournal::find(folder));
-        QVERIFY(!RecordingJournal::load(folder));
     }
 
     void discardRemovesOnlyTheJournal()
     {
         QTemporaryDir dir;
-        {
-            RecordingJournal journal;
-            QVERIFY(journal.begin(dir.path(), 0, 4, 0, QStringLiteral("Run")));
-            QVERIFY(journal.append(sampleLine(0)));
-        }
+        RecordingJournal journal;
+        QVERIFY(journal.begin(dir.path(), 0, 4, 0, QStringLiteral("Run")));
+        journal.close();
         QVERIFY(addToFile(dir.filePath(QStringLiteral("Run 7")), "saved run"));
-        QVERIFY(RecordingJournal::find(dir.path()));
         QVERIFY(RecordingJournal::discard(dir.path()));
-        QVERIFY(!RecordingJournal::find(dir.path()));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("Run 7")});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Run 7"});
         QVERIFY(RecordingJournal::discard(dir.path())); // none left is what was asked for
         QVERIFY(RecordingJournal::discard(dir.filePath(QStringLiteral("absent"))));
     }
@@ -201,13 +143,13 @@ private slots:
     {
         QTest::addColumn<Fault>("fault");
         QTest::addColumn<bool>("resumes");
-        QTest::addColumn<QList<int>>("kept");
-        QTest::newRow("not begun") << Fault::NotBegun << false << QList<int>{};
-        QTest::newRow("folder is a file") << Fault::FolderIsFile << false << QList<int>{};
-        QTest::newRow("folder removed") << Fault::FolderRemoved << true << QList<int>{3};
-        QTest::newRow("journal removed") << Fault::JournalRemoved << true << QList<int>{3};
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("not begun") << Fault::NotBegun << false << QString();
+        QTest::newRow("folder is a file") << Fault::FolderIsFile << false << QString();
+        QTest::newRow("folder removed") << Fault::FolderRemoved << true << sampleText(3, 3);
+        QTest::newRow("journal removed") << Fault::JournalRemoved << true << sampleText(3, 3);
         QTest::newRow("disk full, then room again")
-            << Fault::DiskFull << true << QList<int>{0, 1, 3};
+            << Fault::DiskFull << true << sampleText(0, 1) + sampleText(3, 3);
     }
     void writeFailures()
     {
@@ -225,72 +167,49 @@ private slots:
         QCOMPARE(error.isEmpty(), fault != Fault::FolderIsFile);
         for (int k = 0; k < 2; ++k)
             QCOMPARE(journal.append(sampleLine(k)), begun);
-
-        bool appended = false;
-        switch (fault) {
-        case Fault::FolderRemoved:
+        if (fault == Fault::FolderRemoved)
             QVERIFY(QDir(folder).removeRecursively());
-            appended = journal.append(sampleLine(2));
-            break;
-        case Fault::JournalRemoved:
+        if (fault == Fault::JournalRemoved)
             QVERIFY(QFile::remove(path));
-            appended = journal.append(sampleLine(2));
-            break;
-        case Fault::DiskFull: {
+        const qint64 sizeBefore = QFileInfo(path).size();
+        if (fault == Fault::DiskFull) {
 #ifdef Q_OS_UNIX
             // Room for part of the line only, as on a disk that fills up in the middle of it.
+            // Ignored, the signal no longer ends the process: the write fails with EFBIG.
             rlimit saved{};
-            QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-            const qint64 sizeBefore = QFileInfo(path).size();
+            getrlimit(RLIMIT_FSIZE, &saved);
             const rlimit small{rlim_t(sizeBefore + 10), saved.rlim_max};
             const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-            appended = journal.append(sampleLine(2));
+            setrlimit(RLIMIT_FSIZE, &small);
+            QVERIFY(!journal.append(sampleLine(2)));
             setrlimit(RLIMIT_FSIZE, &saved);
             std::signal(SIGXFSZ, oldHandler);
             QCOMPARE(QFileInfo(path).size(), sizeBefore); // the torn part is cut off again
 #else
             QSKIP("needs a file-size limit (setrlimit)");
 #endif
-            break;
+        } else {
+            QVERIFY(!journal.append(sampleLine(2)));
         }
-        default:
-            appended = journal.append(sampleLine(2));
-        }
-        QVERIFY(!appended);
         QVERIFY(!journal.lastError().isEmpty());
-
         QTEST(journal.append(sampleLine(3)), "resumes");
         journal.close();
-        QFETCH(QList<int>, kept);
         const std::optional<DataFileRead> run = RecordingJournal::load(folder);
-        QCOMPARE(run ? run->samples : QString(), sampleText(kept));
+        QTEST(run ? run->samples : QString(), "kept");
     }
 
-    // A clock stepped by `steps` milliseconds before each append; the syncs that makes,
-    // the one of begin() included.
-    void syncsOncePerSecond_data()
-    {
-        QTest::addColumn<QList<int>>("steps");
-        QTest::addColumn<int>("syncs");
-        QTest::newRow("10 a second for 3 s") << QList<int>(30, 100) << 4;
-        QTest::newRow("a burst") << QList<int>(50, 10) << 1;
-        QTest::newRow("just short of a second") << QList<int>{999} << 1;
-        QTest::newRow("a second exactly") << QList<int>{999, 1} << 2;
-        QTest::newRow("one a minute") << QList<int>(3, 60000) << 4;
-    }
     void syncsOncePerSecond()
     {
-        QFETCH(QList<int>, steps);
         QTemporaryDir dir;
         qint64 now = 5000;
         RecordingJournal journal([&now] { return now; });
         QVERIFY(journal.begin(dir.path(), 1, 4, 0, QString()));
-        for (const int step : steps) {
+        // 999 ms, 1 ms, then 10 appends a second for 3 s: synced by begin(), at 1, 2, 3 and 4 s.
+        for (const int step : QList<int>{999, 1} + QList<int>(30, 100)) {
             now += step;
             QVERIFY(journal.append(sampleLine(0)));
         }
-        QTEST(journal.syncCount(), "syncs");
+        QCOMPARE(journal.syncCount(), 5);
     }
 
     void survivesKilledWriter()
@@ -312,14 +231,12 @@ private slots:
         output += writer.readAllStandardOutput();
         const int announced = lastCount(output); // lines 0 .. announced-1 were appended
 
-        const std::optional<JournalInfo> info = RecordingJournal::find(dir.path());
-        QVERIFY(info);
-        QVERIFY2(
-            info->lines >= announced && info->lines <= announced + 1,
-            qPrintable(QStringLiteral("%1 lines, %2 announced").arg(info->lines).arg(announced)));
         const std::optional<DataFileRead> run = RecordingJournal::load(dir.path());
         QVERIFY(run);
-        QCOMPARE(run->samples, sampleText(firstReadings(info->lines)));
+        const auto lines = int(run->samples.count(QStringLiteral("\r\n")));
+        QVERIFY2(lines >= announced && lines <= announced + 1,
+                 qPrintable(QStringLiteral("%1 lines, %2 announced").arg(lines).arg(announced)));
+        QCOMPARE(run->samples, sampleText(0, lines - 1));
         QCOMPARE(run->comments, QStringLiteral("Killed run\r\n"));
 #else
         QSKIP("killing a process is tested on Unix");

@@ -42,6 +42,7 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QTimer>
+#include <QWindow>
 
 namespace
 {
@@ -63,6 +64,9 @@ constexpr int kTickMilliseconds = 100;
 constexpr int kWidestRowCharacters = 35;
 // While a long run is replayed, the window repaints and shows progress this often.
 constexpr qint64 kReplaySliceMs = 50;
+// How often and how long start-up waits for the desktop to show the window.
+constexpr std::chrono::milliseconds kExposeWait{10};
+constexpr int kMaxExposeWaits = 100;
 // A replay that lasts longer than this shows its progress.
 constexpr qint64 kReplayProgressAfterMs = 500;
 constexpr int kF1 = 112;
@@ -600,6 +604,15 @@ void VoviRezoZA::Form_Load()
 
 void VoviRezoZA::afterShown()
 {
+    // The desktop shows a window a little after show(): the measurement below keeps the event
+    // queue busy, so it waits until the window is on screen and painted.
+    QWindow* shown = windowHandle();
+    if (shown != nullptr && !shown->isExposed() && exposeWaits_++ < kMaxExposeWaits) {
+        QTimer::singleShot(kExposeWait, this, &VoviRezoZA::afterShown);
+        return;
+    }
+    if (isVisible())
+        repaint();
     offerJournaledRun();
     // Until the measurement ends, a Start waits for its frame with the smallest budget.
     measurePollBudget();

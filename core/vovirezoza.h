@@ -233,6 +233,7 @@ private:
     std::unique_ptr<RecordingJournal> journal_;
     QString journalProblem_;
     std::array<QLabel*, kTraceSlots> offRangeMarkers_{};
+    int exposeWaits_ = 0;
     std::unique_ptr<QPrinter> printer_;
     bool ending_ = false;
     bool inTick_ = false;

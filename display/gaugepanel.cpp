@@ -24,25 +24,25 @@ GaugePanel::GaugePanel(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Picture5_1"));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    render();
+    invalidate();
 }
 
 void GaugePanel::setFace(const GaugeFace& face)
 {
     face_ = face;
-    render();
+    invalidate();
 }
 
 void GaugePanel::redraw(const Module1& m)
 {
     RedrawGauge(face_, m, width());
-    render();
+    invalidate();
 }
 
 void GaugePanel::drawNeedle(const Module1& m, const std::array<QString, kMaxChannels>& ChannelText)
 {
     DrawGaugeNeedle(face_, m, ChannelText);
-    render();
+    invalidate();
 }
 
 void GaugePanel::setChannelCaption(int ch, const QString& caption)
@@ -50,7 +50,7 @@ void GaugePanel::setChannelCaption(int ch, const QString& caption)
     if (ch < 0 || ch >= kBarSlots || face_.Label6[ch].caption == caption)
         return;
     face_.Label6[ch].caption = caption;
-    render();
+    invalidate();
 }
 
 int GaugePanel::scaleHeight() const
@@ -104,8 +104,23 @@ int GaugePanel::columnForX(double x) const
     return static_cast<int>(std::floor(std::clamp(col, -2.0, w + 2.0)));
 }
 
+void GaugePanel::invalidate()
+{
+    // Several changes come together (a reading sets four captions and the bars): the image is
+    // rendered once, when it is next painted or read.
+    dirty_ = true;
+    update();
+}
+
+void GaugePanel::renderIfDirty() const
+{
+    if (dirty_ || image_.size() != size().expandedTo(QSize(1, 1)))
+        const_cast<GaugePanel*>(this)->render();
+}
+
 void GaugePanel::render()
 {
+    dirty_ = false;
     const QSize sz = size().expandedTo(QSize(1, 1));
     if (image_.size() != sz)
         image_ = QImage(sz, QImage::Format_RGB32);
@@ -165,11 +180,11 @@ void GaugePanel::render()
         p.drawText(channelLabelRect(ch), Qt::AlignHCenter | Qt::AlignTop, label.caption);
     }
     p.end();
-    update();
 }
 
 void GaugePanel::paintEvent(QPaintEvent* event)
 {
+    renderIfDirty();
     QPainter p(this);
     p.drawImage(event->rect(), image_, event->rect());
 }
@@ -177,5 +192,5 @@ void GaugePanel::paintEvent(QPaintEvent* event)
 void GaugePanel::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    render();
+    invalidate();
 }

@@ -25,7 +25,11 @@ public:
     void setChannelCaption(int ch, const QString& caption);
 
     // The rendered pixels, widget-sized.
-    QImage image() const { return image_; }
+    QImage image() const
+    {
+        renderIfDirty();
+        return image_;
+    }
 
     // Pixel row of a value in the panel's user scale, for the current height. Values far
     // outside the panel come back just outside it, so drawing stays within integer range.
@@ -47,6 +51,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void invalidate();
+    void renderIfDirty() const;
     void render();
     // Height the scale is drawn over: the panel less the room the channel labels need beyond
     // the scale's own strip under the bottom grid line.
@@ -54,4 +60,5 @@ private:
 
     GaugeFace face_;
     QImage image_;
+    bool dirty_ = true;
 };

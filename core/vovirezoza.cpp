@@ -558,11 +558,15 @@ void VoviRezoZA::placeOffRangeMarker(int channel)
                                         std::max(0, box->width() - size));
     const int y = box->y() + (state.direction > 0 ? 0 : box->height() - size);
     marker->setText(state.direction > 0 ? QStringLiteral("\u25B2") : QStringLiteral("\u25BC"));
-    marker->setStyleSheet(QStringLiteral("color: #%1;")
-                              .arg(m.ChannelColor[channel] & 0xFFFFFFu, 6, 16, QLatin1Char('0')));
+    const QString colour = QStringLiteral("color: #%1;")
+                               .arg(m.ChannelColor[channel] & 0xFFFFFFu, 6, 16, QLatin1Char('0'));
+    if (marker->styleSheet() != colour) // a style sheet change restyles the whole label
+        marker->setStyleSheet(colour);
     marker->setGeometry(x, y, size, size);
-    marker->show();
-    marker->raise();
+    if (!marker->isVisible()) {
+        marker->show();
+        marker->raise();
+    }
 }
 
 QAction* VoviRezoZA::action(const QString& name) const
@@ -1394,6 +1398,8 @@ void VoviRezoZA::AnalyzeData(const QString& source)
             float scratch = 0;
             DrawGaugeNeedle(0, scratch);
         }
+        for (int i = 0; i < kTraceSlots; ++i)
+            placeOffRangeMarker(i);
     };
 
     chart_->replaying = true;

@@ -16,10 +16,6 @@ ReadingListView::ReadingListView(const RunLines& lines, QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(),
-            qOverload<>(&QWidget::update));
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(),
-            qOverload<>(&QWidget::update));
     updateScrollBars();
 }
 
@@ -114,9 +110,23 @@ void ReadingListView::setCurrentRow(int row)
         scrollToRow(row);
     if (row == current_)
         return;
+    updateRow(current_);
     current_ = row;
-    viewport()->update();
+    updateRow(current_);
     emit currentRowChanged(current_);
+}
+
+void ReadingListView::updateRow(int row)
+{
+    const int onScreen = row - verticalScrollBar()->value();
+    if (row >= 0 && onScreen >= 0 && onScreen <= visibleRows())
+        viewport()->update(0, onScreen * rowHeight(), viewport()->width(), rowHeight());
+}
+
+void ReadingListView::scrollContentsBy(int dx, int dy)
+{
+    // Only the rows that come into view are drawn; the rest of the picture moves.
+    viewport()->scroll(dx, dy * rowHeight());
 }
 
 int ReadingListView::rowAt(int y) const
@@ -134,14 +144,16 @@ void ReadingListView::paintEvent(QPaintEvent* event)
         std::min(count() - 1, verticalScrollBar()->value() + event->rect().bottom() / height);
     const int left = textMargin() - horizontalScrollBar()->value();
     const int width = viewport()->width();
+    const QFontMetrics metrics = fontMetrics();
+    const int baseline = (height - metrics.height()) / 2 + metrics.ascent();
     for (int row = first; row <= last; ++row) {
         const QRect band(0, (row - verticalScrollBar()->value()) * height, width, height);
         const bool current = row == current_;
         if (current)
             painter.fillRect(band, palette().brush(QPalette::Highlight));
         painter.setPen(palette().color(current ? QPalette::HighlightedText : QPalette::Text));
-        painter.drawText(band.adjusted(left, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                         lines_.line(row));
+        // A single line of plain characters needs no text layout.
+        painter.drawText(QPoint(left, band.top() + baseline), lines_.line(row));
     }
 }
 

@@ -39,11 +39,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     int visibleRows() const;
     void updateScrollBars();
     void scrollToRow(int row);
+    void updateRow(int row);
     int rowAt(int y) const;
     int textMargin() const;
     int widestCharacter() const;

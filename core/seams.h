@@ -31,6 +31,7 @@ struct FileDialogRequest {
     QString initialName;
     bool mustExist = false;        // Open
     bool confirmOverwrite = false; // Save As
+    QString defaultSuffix;         // added to a name typed without one ("csv")
 };
 
 class Prompts

@@ -1,6 +1,7 @@
 #include "vovirezoza.h"
 
 #include "configfile.h"
+#include "csvexport.h"
 #include "datafile.h"
 #include "decoder.h"
 #include "export.h"
@@ -232,6 +233,8 @@ void VoviRezoZA::buildMenus()
     file->addSeparator();
     addItem(file, QStringLiteral("Export Data to Notepad"), QStringLiteral("mnuExport"),
             &VoviRezoZA::mnuExport_Click);
+    addItem(file, QStringLiteral("Export Data to CSV File"), QStringLiteral("mnuExportCsv"),
+            &VoviRezoZA::mnuExportCsv_Click);
     file->addSeparator();
     addItem(file, QStringLiteral("Print"), QStringLiteral("mnuPrint"), &VoviRezoZA::mnuPrint_Click);
     addItem(file, QStringLiteral("Windows Printer Setup"), QStringLiteral("mnuPrintSetup"),
@@ -1231,6 +1234,18 @@ void VoviRezoZA::Command3_Click()
         return;
     }
     ShowDocument(*s.prompts, *s.launcher, path, QStringLiteral("Export.txt"));
+}
+
+// The whole run in the unit it was recorded in. A recording goes on meanwhile, as it does
+// during Save As: the file holds the readings taken until it is written.
+void VoviRezoZA::mnuExportCsv_Click()
+{
+    const std::optional<QString> chosen =
+        s.prompts->saveFile(CsvDialogRequest(dataFolderPath(), m.FileName));
+    if (!chosen || chosen->isEmpty())
+        return;
+    if (const int error = WriteCsvFile(*chosen, run_, channelCount(), runDegCFlag))
+        s.prompts->say(CsvErrorText(*chosen, error));
 }
 
 // "New" has no handler of its own: choosing it does nothing.

@@ -117,6 +117,7 @@ public slots:
     void mnuSave_Click();
     virtual void mnuSaveAs_Click();
     void mnuExport_Click();
+    void mnuExportCsv_Click();
     void mnuPrint_Click();
     void mnuPrintSetup_Click();
     void mnuExit_Click();

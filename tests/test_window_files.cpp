@@ -121,6 +121,55 @@ private slots:
         QCOMPARE(rig.launcher.started.back().second, QStringList{copy});
     }
 
+    // The CSV export takes the name from its dialog and the unit from the run, not from the
+    // unit setting; Cancel writes nothing.
+    void csvExportWritesTheRunInItsUnit_data()
+    {
+        QTest::addColumn<QString>("answer"); // the name chosen in TCFiles; null: Cancel
+        QTest::addColumn<int>("runDegC");
+        QTest::addColumn<int>("settingDegC");
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<QString>("message"); // what a message says; empty: none
+        QTest::newRow("degrees F")
+            << "run1.csv" << 0 << 0 << QByteArray("time_s,ch1_degF,ch2_degF,ch3_degF,ch4_degF")
+            << "";
+        QTest::newRow("run in C, setting now F")
+            << "run1.csv" << 1 << 0 << QByteArray("time_s,ch1_degC,ch2_degC,ch3_degC,ch4_degC")
+            << "";
+        QTest::newRow("run in F, setting now C")
+            << "run1.csv" << 0 << 1 << QByteArray("time_s,ch1_degF,ch2_degF,ch3_degF,ch4_degF")
+            << "";
+        QTest::newRow("Cancel") << QString() << 0 << 0 << QByteArray() << "";
+        QTest::newRow("missing folder")
+            << "gone/run1.csv" << 0 << 0 << QByteArray() << "path not found (error 76).";
+    }
+    void csvExportWritesTheRunInItsUnit()
+    {
+        QFETCH(QString, answer);
+        QFETCH(int, runDegC);
+        QFETCH(int, settingDegC);
+        QFETCH(QByteArray, header);
+        QFETCH(QString, message);
+        Rig rig;
+        rig.w->runDegCFlag = static_cast<qint16>(runDegC);
+        rig.m.DegCFlag = static_cast<qint16>(settingDegC);
+        const QString path = answer.isNull() ? QString() : rig.data(answer);
+        rig.prompts.fileAnswers = {path};
+        rig.w->action("mnuExportCsv")->trigger();
+
+        QCOMPARE(rig.prompts.saveDialogs.size(), size_t(1));
+        QCOMPARE(rig.prompts.saveDialogs[0].initialName, QStringLiteral("Untitled.csv"));
+        QCOMPARE(rig.prompts.saveDialogs[0].initialDir, rig.dir.path() + "/TCFiles");
+        const QByteArray rows(".5,850,845,790,65\r\n1.0,852,846,791,65\r\n1.5,990,846,791,66\r\n");
+        QCOMPARE(rig.read(path), header.isEmpty() ? QByteArray() : header + "\r\n" + rows);
+        const QStringList shown = rig.prompts.messageTexts();
+        QCOMPARE(shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(shown[0].endsWith(message), qPrintable(shown[0]));
+        QCOMPARE(rig.m.DataNotSaved, qint16(1)); // an export is no save
+        QVERIFY(!QFile::exists(rig.dir.path() + "/Export.txt"));
+    }
+
     void cursorShowsTheChosenSample()
     {
         Rig rig;

@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "programfolder.h"
 #include "qtprompts.h"
 #include "qtseriallink.h"
@@ -5,7 +6,9 @@
 #include "vovirezoza.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -13,6 +16,22 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("thermocouple-recorder"));
     QApplication::setOrganizationName(QStringLiteral("Veltrona"));
     QApplication::setApplicationDisplayName(kAppTitle);
+    QApplication::setApplicationVersion(QStringLiteral(TR_VERSION));
+
+    // Qt has taken its own options (-platform, -style ...) out of the arguments by now.
+    const CommandLine command =
+        ParseCommandLine(QCoreApplication::arguments(), QApplication::applicationVersion());
+    switch (command.outcome) {
+    case CommandLine::Outcome::Help:
+    case CommandLine::Outcome::Version:
+        std::fputs(qPrintable(command.text), stdout);
+        return 0;
+    case CommandLine::Outcome::Error:
+        std::fputs(qPrintable(command.text), stderr);
+        return kExitUsage;
+    case CommandLine::Outcome::Run:
+        break;
+    }
 
     const QString folder = ResolveProgramFolder();
     Module1 shared;
@@ -32,7 +51,12 @@ int main(int argc, char* argv[])
     VoviRezoZA window(shared, services);
     prompts.setParent(&window);
     window.Form_Load();
+    window.useSessionPort(command.comPort, command.portDevice);
     window.show();
-    QTimer::singleShot(0, &window, &VoviRezoZA::afterShown);
+    // A name relative to the folder the program was started in, resolved before anything can
+    // change that folder.
+    const QString dataFile =
+        command.dataFile.isEmpty() ? QString() : QFileInfo(command.dataFile).absoluteFilePath();
+    QTimer::singleShot(0, &window, [&window, dataFile] { window.afterShown(dataFile); });
     return app.exec();
 }

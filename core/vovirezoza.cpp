@@ -416,9 +416,15 @@ void VoviRezoZA::Form_Load()
     CommBuffer.clear();
 }
 
-void VoviRezoZA::afterShown()
+void VoviRezoZA::afterShown(const QString& dataFile)
 {
     offerJournaledRun();
+    if (!dataFile.isEmpty()) {
+        if (const QString problem = DataFileToOpenProblem(dataFile); !problem.isEmpty())
+            s.prompts->say(problem);
+        else
+            openDataFile(dataFile);
+    }
     // Until the measurement ends, a Start waits for its frame with the smallest budget.
     measurePollBudget();
     CommBuffer.clear();
@@ -655,8 +661,17 @@ bool VoviRezoZA::eventFilter(QObject* watched, QEvent* event)
 void VoviRezoZA::StartComm()
 {
     // The port is opened afresh, so the text it holds begins somewhere inside a line.
-    ::StartComm(*s.port, m.ComPort[0]);
+    if (!sessionPortDevice_.isEmpty())
+        ::StartCommOnDevice(*s.port, sessionPortDevice_);
+    else
+        ::StartComm(*s.port, sessionComPort_ != 0 ? sessionComPort_ : m.ComPort[0]);
     frames.reset();
+}
+
+void VoviRezoZA::useSessionPort(qint16 comPort, const QString& device)
+{
+    sessionComPort_ = comPort;
+    sessionPortDevice_ = device;
 }
 
 bool VoviRezoZA::ReadComm()
@@ -706,12 +721,21 @@ void VoviRezoZA::Command2_Click()
 
 void VoviRezoZA::mnuComPort1_Click()
 {
-    ChooseLoggerPort(*s.prompts, *s.port, m.ComPort[0], s.yieldNow, [](bool busy) {
+    // The dialog offers the port this session uses; a number accepted there replaces a port
+    // given on the command line and is saved like any other choice.
+    const bool session = sessionComPort_ != 0 || !sessionPortDevice_.isEmpty();
+    qint16 offered = sessionComPort_ != 0 ? sessionComPort_ : m.ComPort[0];
+    qint16& target = session ? offered : m.ComPort[0];
+    const bool chosen = ChooseLoggerPort(*s.prompts, *s.port, target, s.yieldNow, [](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else
             QApplication::restoreOverrideCursor();
     });
+    if (chosen && session) {
+        m.ComPort[0] = offered;
+        useSessionPort(0, QString());
+    }
 }
 
 void VoviRezoZA::mnuComPort2_Click()
@@ -1069,17 +1093,31 @@ void VoviRezoZA::finishFileUse()
 
 void VoviRezoZA::mnuOpen_Click()
 {
-    if (m.DataNotSaved == 1) {
-        const MsgAnswer answer = s.prompts->message(
-            {QStringLiteral("Save any new data recorded?"), QStringLiteral("Save New Data?"),
-             MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::Yes});
-        if (answer == MsgAnswer::Yes)
-            mnuSaveAs_Click();
-    }
+    askToSaveNewData();
     const std::optional<QString> chosen = s.prompts->openFile(OpenDialogRequest(dataFolderPath()));
     if (!chosen || chosen->isEmpty())
         return;
     m.TargetFilePath = *chosen;
+    SaveAFFile(1);
+    AnalyzeData();
+}
+
+void VoviRezoZA::askToSaveNewData()
+{
+    if (m.DataNotSaved != 1)
+        return;
+    const MsgAnswer answer = s.prompts->message(
+        {QStringLiteral("Save any new data recorded?"), QStringLiteral("Save New Data?"),
+         MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::Yes});
+    if (answer == MsgAnswer::Yes)
+        mnuSaveAs_Click();
+}
+
+// A file named on the command line, opened as Open opens the one chosen in its dialog.
+void VoviRezoZA::openDataFile(const QString& path)
+{
+    askToSaveNewData();
+    m.TargetFilePath = path;
     SaveAFFile(1);
     AnalyzeData();
 }

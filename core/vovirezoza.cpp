@@ -913,9 +913,11 @@ void VoviRezoZA::mnuThickest_Click()
 
 // ---------------------------------------------------------------- output and auxiliary
 
+// Without a printer, or when the user prefers, the page goes into a PDF file.
 void VoviRezoZA::mnuPrint_Click()
 {
-    PrintFormFitted(this, printer(), *s.prompts, s.printWait, Picture1);
+    PrintFormToPrinterOrPdf(this, printer(), *s.prompts, s.printWait, Picture1,
+                            PdfDialogRequest(dataFolderPath(), m.FileName));
 }
 
 void VoviRezoZA::mnuPrintSetup_Click()

@@ -2,6 +2,7 @@
 #include "programfolder.h"
 #include "qtprompts.h"
 #include "qtseriallink.h"
+#include "quitsignals.h"
 #include "seams.h"
 #include "vovirezoza.h"
 
@@ -32,6 +33,7 @@ int main(int argc, char* argv[])
     case CommandLine::Outcome::Run:
         break;
     }
+    QuitOnTerminationSignals();
 
     const QString folder = ResolveProgramFolder();
     Module1 shared;

@@ -18,6 +18,7 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Veltrona"));
     QApplication::setApplicationDisplayName(kAppTitle);
     QApplication::setApplicationVersion(QStringLiteral(TR_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("com.veltrona.ThermocoupleRecorder"));
 
     // Qt has taken its own options (-platform, -style ...) out of the arguments by now.
     const CommandLine command =

@@ -9,6 +9,14 @@ namespace
 constexpr int kLastComPort = 16;
 const QString kProgramName = QStringLiteral("thermocouple-recorder");
 
+// The command-line options every Qt program takes (QGuiApplication, QApplication).
+constexpr const char* kQtOptionsWithValue[] = {
+    "style",         "stylesheet", "platform",        "platformpluginpath",
+    "platformtheme", "plugin",     "qwindowgeometry", "qwindowicon",
+    "qwindowtitle",  "session",    "display",         "geometry",
+    "qmljsdebugger", "dialogs",    "fontengine"};
+constexpr const char* kQtFlags[] = {"widgetcount", "reverse"};
+
 CommandLine failure(const QString& message)
 {
     CommandLine result;
@@ -42,10 +50,10 @@ bool readPort(const QString& value, CommandLine& result)
 CommandLine ParseCommandLine(const QStringList& arguments, const QString& version)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Records the four-channel thermocouple recorder on a serial port, shows "
-                       "the temperatures as bars and on a strip chart, and saves, exports and "
-                       "prints runs."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Records the four-channel thermocouple recorder on a serial port, shows the\n"
+        "temperatures as bars and on a strip chart, and saves, exports and prints "
+        "runs."));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Shows this help and ends."));
     const QCommandLineOption showVersion(
@@ -63,13 +71,30 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& versio
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("A data file to open at start-up."),
                                  QStringLiteral("[FILE]"));
+    // Qt's own options reach this parser too: it runs before QApplication has taken them out,
+    // so that no display is needed to answer --help or a mistake. Qt writes them with one
+    // dash (-platform offscreen).
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const char* name : kQtOptionsWithValue) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : kQtFlags) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
 
     if (!parser.parse(arguments))
         return failure(parser.errorText());
     CommandLine result;
     if (parser.isSet(help)) {
         result.outcome = CommandLine::Outcome::Help;
-        result.text = parser.helpText();
+        // The parser names the program by QCoreApplication, which does not exist yet.
+        const QString text = parser.helpText();
+        result.text = QStringLiteral("Usage: ") + kProgramName +
+                      QStringLiteral(" [options] [FILE]") + text.mid(text.indexOf(u'\n'));
         return result;
     }
     if (parser.isSet(showVersion)) {

@@ -1,6 +1,7 @@
 #pragma once
 // The program's command line: `thermocouple-recorder [--port N|DEVICE] [FILE]`, --help and
-// --version. Parsed before any window exists, so a bad command line ends the program at once.
+// --version. Parsed before QApplication exists, so that --help, --version and a mistake are
+// answered without a display; Qt's own options (-platform, -style ...) are let through for it.
 
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,6 @@ struct CommandLine {
     QString text;
 };
 
-// `arguments` as QCoreApplication::arguments() gives them, the program first. `version` is
-// what --version shows after the program's name.
+// `arguments` as main() receives them, the program first. `version` is what --version shows
+// after the program's name.
 CommandLine ParseCommandLine(const QStringList& arguments, const QString& version);

@@ -13,16 +13,10 @@
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("thermocouple-recorder"));
-    QApplication::setOrganizationName(QStringLiteral("Veltrona"));
-    QApplication::setApplicationDisplayName(kAppTitle);
-    QApplication::setApplicationVersion(QStringLiteral(TR_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("com.veltrona.ThermocoupleRecorder"));
-
-    // Qt has taken its own options (-platform, -style ...) out of the arguments by now.
-    const CommandLine command =
-        ParseCommandLine(QCoreApplication::arguments(), QApplication::applicationVersion());
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine command = ParseCommandLine(arguments, QStringLiteral(TR_VERSION));
     switch (command.outcome) {
     case CommandLine::Outcome::Help:
     case CommandLine::Outcome::Version:
@@ -34,6 +28,13 @@ int main(int argc, char* argv[])
     case CommandLine::Outcome::Run:
         break;
     }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("thermocouple-recorder"));
+    QApplication::setOrganizationName(QStringLiteral("Veltrona"));
+    QApplication::setApplicationDisplayName(kAppTitle);
+    QApplication::setApplicationVersion(QStringLiteral(TR_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("com.veltrona.ThermocoupleRecorder"));
     QuitOnTerminationSignals();
 
     const QString folder = ResolveProgramFolder();

@@ -50,6 +50,17 @@ private slots:
                             << "[FILE]";
         QTest::newRow("--version") << QStringList{"--version"} << Outcome::Version << "" << 0 << ""
                                    << "thermocouple-recorder 9.8\n";
+        QTest::newRow("help names the program")
+            << QStringList{"-h"} << Outcome::Help << "" << 0 << ""
+            << "Usage: thermocouple-recorder [options] [FILE]\n";
+        QTest::newRow("help hides Qt's options")
+            << QStringList{"--help", "-style", "fusion"} << Outcome::Help << "" << 0 << ""
+            << "/dev/ttyUSB0.\n\nArguments:\n  FILE";
+        QTest::newRow("Qt's options let through")
+            << QStringList{"-platform", "offscreen",     "-reverse", "--style=fusion",
+                           "run1",      "-qwindowtitle", "Cell 3"}
+            << Outcome::Run << "run1" << 0 << ""
+            << "";
 
         const auto error = [](const char* name, const QStringList& arguments, const char* text) {
             QTest::newRow(name) << arguments << Outcome::Error << "" << 0 << "" << text;
@@ -97,6 +108,23 @@ private slots:
             << QByteArray();
         QTest::newRow("--help") << QStringList{"--help"} << 0 << QByteArray("--port <N|DEVICE>")
                                 << QByteArray();
+    }
+    // Answered without a window system: in a terminal without a display as well.
+    void programAnswersWithoutDisplay()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("QT_QPA_PLATFORM");
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        for (const auto& [arguments, status] :
+             {std::pair{QStringList{"--bogus"}, 2}, std::pair{QStringList{"--version"}, 0}}) {
+            QProcess process;
+            process.setProcessEnvironment(env);
+            process.start(qEnvironmentVariable("TR_PROGRAM"), arguments);
+            QVERIFY(process.waitForFinished(60000));
+            QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(process.exitCode(), status);
+        }
     }
     void programExitsWithStatus()
     {

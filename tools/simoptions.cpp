@@ -30,13 +30,18 @@ only while a reader has the port open (bytes sent to a closed port are lost, as 
 line); what a reader leaves unread when it closes the port is discarded. A reader that stops
 reading loses frames; the simulator never blocks.)";
 
-const char faultModes[] = R"(none (default), silence, garbage, partial, nocrlf or disconnect:
+// After the options: the parser would rewrap the table.
+const char faultModes[] = R"(
+Fault modes (--fault), from --fault-after seconds on:
+  none        (default) every frame whole
   silence     sends nothing more, the port stays
   garbage     random bytes and junk text between whole frames
-  partial     now and then a line cut short without CR LF, followed by at least two whole lines
+  partial     now and then a line cut short without CR LF, followed by at least two whole
+              lines
   nocrlf      every line ends with LF alone or CR alone
   disconnect  removes the link, closes the pty (the reader sees a hang-up) and exits with
-              status 0)";
+              status 0
+)";
 
 const char exitStatus[] =
     R"(
@@ -74,7 +79,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption rate("rate", "Frames per second (default 10, at most 1000).", "HZ");
     const QCommandLineOption seconds(
         "seconds", "Exit after S seconds from start (default: run until signalled).", "S");
-    const QCommandLineOption fault("fault", QString::fromUtf8(faultModes), "MODE");
+    const QCommandLineOption fault(
+        "fault", "none (default), silence, garbage, partial, nocrlf or disconnect (see below).",
+        "MODE");
     const QCommandLineOption faultAfter(
         "fault-after", "Seconds of good frames before the fault begins (default 0).", "S");
     const QCommandLineOption frames(
@@ -102,7 +109,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     ParsedCommandLine result;
     if (parser.isSet(help)) {
         result.outcome = ParsedCommandLine::Outcome::Help;
-        result.text = parser.helpText().toStdString() + exitStatus;
+        result.text = parser.helpText().toStdString() + faultModes + exitStatus;
         return result;
     }
     if (!parser.positionalArguments().isEmpty())

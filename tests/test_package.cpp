@@ -96,6 +96,22 @@ private slots:
         QVERIFY(QFileInfo(installed("/usr/bin/tc4-sim")).isExecutable());
     }
 
+    // Qt lives in the system's library folders; a search path of the build's own would only
+    // let a stray library beside the program be loaded.
+    void programsHaveNoLibrarySearchPath_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("thermocouple-recorder") << "thermocouple-recorder";
+        QTest::newRow("tc4-sim") << "tc4-sim";
+    }
+    void programsHaveNoLibrarySearchPath()
+    {
+        QFETCH(QString, program);
+        const Run dynamic = run("readelf", {"-d", installed("/usr/bin/" + program)});
+        QVERIFY2(dynamic.status == 0, dynamic.err);
+        QVERIFY2(!dynamic.out.contains("RUNPATH") && !dynamic.out.contains("RPATH"), dynamic.out);
+    }
+
     void declares_data()
     {
         QTest::addColumn<QString>("field");

@@ -13,30 +13,26 @@
 
 int main(int argc, char* argv[])
 {
+    // Answered before QApplication exists, which needs a display: --help, --version and a
+    // mistake work in any terminal.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const CommandLine command = ParseCommandLine(arguments, QStringLiteral(TR_VERSION));
-    switch (command.outcome) {
-    case CommandLine::Outcome::Help:
-    case CommandLine::Outcome::Version:
-        std::fputs(qPrintable(command.text), stdout);
-        return 0;
-    case CommandLine::Outcome::Error:
-        std::fputs(qPrintable(command.text), stderr);
-        return kExitUsage;
-    case CommandLine::Outcome::Run:
-        break;
+    if (command.outcome != CommandLine::Outcome::Run) {
+        const bool failed = command.outcome == CommandLine::Outcome::Error;
+        std::fputs(qPrintable(command.text), failed ? stderr : stdout);
+        return failed ? kExitUsage : 0;
     }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("thermocouple-recorder"));
     QApplication::setOrganizationName(QStringLiteral("Veltrona"));
     QApplication::setApplicationDisplayName(kAppTitle);
+
     QApplication::setApplicationVersion(QStringLiteral(TR_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("com.veltrona.ThermocoupleRecorder"));
     QuitOnTerminationSignals();
-
     const QString folder = ResolveProgramFolder();
     Module1 shared;
     SystemClock clock;

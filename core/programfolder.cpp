@@ -33,18 +33,20 @@ void provideHelpText(const QString& shareFolder, const QString& programFolder)
     WriteFileReplacing(copy, installed);
 }
 
-} // namespace
-
-QString InstalledShareFolder(const QString& executableFolder)
+// <prefix>/share/thermocouple-recorder when `executableFolder` is <prefix>/bin of an installed
+// program, otherwise empty.
+QString installedShareFolder(const QString& executableFolder)
 {
     const QString share =
         QDir::cleanPath(executableFolder + QStringLiteral("/../share/thermocouple-recorder"));
     return QFileInfo(QDir(share).filePath(kHelpFileName)).isFile() ? share : QString();
 }
 
+} // namespace
+
 QString ResolveProgramFolder(const QString& executableFolder, const QString& userDataFolder)
 {
-    const QString share = InstalledShareFolder(executableFolder);
+    const QString share = installedShareFolder(executableFolder);
     if (share.isEmpty() && QFileInfo(executableFolder).isWritable())
         return executableFolder;
     QDir().mkpath(userDataFolder);

@@ -12,7 +12,3 @@ QString ResolveProgramFolder();
 // help text is copied to that folder's "TC Text" when missing there or changed by an update;
 // a copy that cannot be made is left to the Help command to report.
 QString ResolveProgramFolder(const QString& executableFolder, const QString& userDataFolder);
-
-// <prefix>/share/thermocouple-recorder when `executableFolder` is <prefix>/bin of an installed
-// program, otherwise empty.
-QString InstalledShareFolder(const QString& executableFolder);

@@ -2,7 +2,6 @@
 // same table whatever the locale.
 
 #include "csvexport.h"
-#include "errornumbers.h"
 #include "runlines.h"
 
 #include <QFile>
@@ -161,50 +160,6 @@ private slots:
                              {"864000.0", "-40", "0", "7", "99999"}};
         QCOMPARE(table, expected);
         QCOMPARE(QLocale::c().toDouble(table[2][0]), 864000.0);
-    }
-
-    void failureNamesFileAndError_data()
-    {
-        QTest::addColumn<QString>("target"); // inside the scratch folder
-        QTest::addColumn<QString>("named");
-        QTest::newRow("missing folder") << "no/such/run.csv"
-                                        << "path not found (error 76)";
-        QTest::newRow("a folder") << "folder"
-                                  << "(error 75)";
-    }
-    void failureNamesFileAndError()
-    {
-        QFETCH(QString, target);
-        QFETCH(QString, named);
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("folder"));
-        const QString path = dir.filePath(target);
-        RunLines run;
-        const int error = WriteCsvFile(path, run, 4, 0);
-        QVERIFY(error != 0);
-        const QString text = CsvErrorText(path, error);
-        QVERIFY2(text.contains(path) && text.contains(named), qPrintable(text));
-    }
-
-    void dialogSuggestsTheDataFileName_data()
-    {
-        QTest::addColumn<QString>("dataFileName");
-        QTest::addColumn<QString>("suggested");
-        QTest::newRow("fresh start") << "Untitled"
-                                     << "Untitled.csv";
-        QTest::newRow("saved run") << "engine 3 warm-up"
-                                   << "engine 3 warm-up.csv";
-        QTest::newRow("in a subfolder") << "old/run1"
-                                        << "run1.csv";
-    }
-    void dialogSuggestsTheDataFileName()
-    {
-        QFETCH(QString, dataFileName);
-        const FileDialogRequest request = CsvDialogRequest("/data/TCFiles", dataFileName);
-        QTEST(request.initialName, "suggested");
-        QCOMPARE(request.initialDir, QStringLiteral("/data/TCFiles"));
-        QVERIFY(request.confirmOverwrite);
-        QCOMPARE(request.defaultSuffix, QStringLiteral("csv"));
     }
 };
 

@@ -76,30 +76,6 @@ private slots:
         QTEST(read(folder + "/TC Text/AFHelp.txt"), "helpCopy");
         QCOMPARE(QDir(bin).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
-
-    void installedShareFolder_data()
-    {
-        QTest::addColumn<QString>("helpAt"); // where AFHelp.txt is; relative to the scratch folder
-        QTest::addColumn<QString>("share");  // the answer for usr/bin; relative, "" none
-        QTest::newRow("installed") << "usr/share/thermocouple-recorder/AFHelp.txt"
-                                   << "usr/share/thermocouple-recorder";
-        QTest::newRow("no help text") << "usr/share/thermocouple-recorder/other.txt"
-                                      << "";
-        QTest::newRow("another program's share") << "usr/share/other/AFHelp.txt"
-                                                 << "";
-        QTest::newRow("build folder copy") << "usr/bin/TC Text/AFHelp.txt"
-                                           << "";
-    }
-    void installedShareFolder()
-    {
-        QFETCH(QString, helpAt);
-        QFETCH(QString, share);
-        QTemporaryDir dir;
-        QVERIFY(QDir().mkpath(dir.filePath("usr/bin")));
-        QVERIFY(put(dir.filePath(helpAt), "help"));
-        QCOMPARE(InstalledShareFolder(dir.filePath("usr/bin")),
-                 share.isEmpty() ? QString() : dir.filePath(share));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestProgramFolder)

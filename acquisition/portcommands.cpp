@@ -40,6 +40,14 @@ void StartComm(SerialLink& port, qint16& ComPort0)
     port.open();
 }
 
+void StartCommOnDevice(SerialLink& port, const QString& device)
+{
+    port.close();
+    port.setDevice(device);
+    port.setSettings(kLoggerSettings);
+    port.open();
+}
+
 QStringList FindComPorts(const std::function<bool(int)>& exists)
 {
     QStringList found;
@@ -49,7 +57,7 @@ QStringList FindComPorts(const std::function<bool(int)>& exists)
     return found;
 }
 
-void ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& ComPort0,
+bool ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& ComPort0,
                       const std::function<void()>& yieldNow,
                       const std::function<void(bool busy)>& setBusyCursor)
 {
@@ -78,7 +86,7 @@ void ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& ComPort0,
     for (;;) {
         const QString answer = prompts.input(askPrompt(listText), kAskTitle, num::CStr(ComPort0));
         if (answer.isEmpty())
-            return;
+            return false;
         // The number is checked as typed (16.4 is refused) and rounded only when stored.
         const double v = num::Val(answer);
         if (v < kFirstComPort || v > kLastComPort) {
@@ -88,6 +96,6 @@ void ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& ComPort0,
         ComPort0 = *num::ToInteger(v);
         prompts.say(QStringLiteral("Com Port now set to ") + num::CStr(ComPort0) +
                     QStringLiteral(" ."));
-        return;
+        return true;
     }
 }

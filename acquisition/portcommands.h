@@ -18,6 +18,9 @@ inline const QString kLoggerSettings = QStringLiteral("19200,N,8,1");
 // as the frame reader's time-out.
 void StartComm(SerialLink& port, qint16& ComPort0);
 
+// The same for a port named by its device path (a port given on the command line).
+void StartCommOnDevice(SerialLink& port, const QString& device);
+
 // The numbers 1..16 for which `exists` is true, as texts ("1", "4"), in order.
 QStringList FindComPorts(const std::function<bool(int)>& exists);
 
@@ -28,6 +31,7 @@ QStringList FindComPorts(const std::function<bool(int)>& exists);
 // asked again; an accepted one is stored in ComPort0 rounded to a whole number (halves to even)
 // and confirmed.
 // `port` is left as the probe left it (port 16 selected, open only if port 16 opened).
-void ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& ComPort0,
+// True when the user accepted a number.
+bool ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& ComPort0,
                       const std::function<void()>& yieldNow,
                       const std::function<void(bool busy)>& setBusyCursor);

@@ -87,6 +87,12 @@ void QtSerialLink::close()
 void QtSerialLink::setPort(int n)
 {
     m_portNumber = n;
+    m_device.clear();
+}
+
+void QtSerialLink::setDevice(const QString& path)
+{
+    m_device = path;
 }
 
 bool QtSerialLink::setSettings(const QString& settings)
@@ -104,7 +110,8 @@ bool QtSerialLink::open()
 {
     if (m_port.isOpen())
         return true;
-    const QString path = ComPortDevicePath(m_programFolder, m_portNumber);
+    const QString path =
+        m_device.isEmpty() ? ComPortDevicePath(m_programFolder, m_portNumber) : m_device;
     if (path.isEmpty())
         return false;
     m_port.setPortName(path);

@@ -35,9 +35,10 @@ public:
 
     void close() override;
     void setPort(int n) override;
+    void setDevice(const QString& path) override;
     bool setSettings(const QString& settings) override;
-    // False for a port number outside 1..16 or a device that cannot be opened. Opening an open
-    // port keeps it open and succeeds.
+    // False for a port number outside 1..16 (unless a device was selected by path) or a device
+    // that cannot be opened. Opening an open port keeps it open and succeeds.
     bool open() override;
     bool isOpen() const override;
     // What the event loop has buffered since the last read. Empty when the port is closed, also
@@ -59,6 +60,7 @@ private:
 
     QString m_programFolder;
     int m_portNumber = 0;
+    QString m_device; // selected by path; empty when selected by number
     LineSettings m_settings;
     QSerialPort m_port;
     std::vector<QEventLoop*> m_waits; // innermost last: a handler inside a wait may wait again

@@ -12,6 +12,9 @@ public:
     virtual void close() = 0;
     // Selects COM port n (takes effect at the next open).
     virtual void setPort(int n) = 0;
+    // Selects a device by its path instead of a port number (takes effect at the next open);
+    // a later setPort() selects by number again.
+    virtual void setDevice(const QString& path) = 0;
     // Line settings such as "19200,N,8,1"; false when the text is not understood.
     virtual bool setSettings(const QString& settings) = 0;
     // False when the port cannot be opened (absent, busy, no permission).

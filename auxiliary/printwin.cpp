@@ -2,7 +2,9 @@
 
 #include "seams.h"
 
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -110,6 +112,52 @@ void WaitWithEvents(std::chrono::milliseconds duration)
     QEventLoop loop;
     QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+bool HasPrinter(const QPrinter& printer)
+{
+    return !isPdfWithoutFile(printer);
+}
+
+FileDialogRequest PdfDialogRequest(const QString& folder, const QString& dataFileName)
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save the Page as PDF");
+    request.filter = QStringLiteral("PDF Files (*.pdf);;All Files (*.*)");
+    request.initialDir = folder;
+    request.initialName = QFileInfo(dataFileName).fileName() + QStringLiteral(".pdf");
+    request.confirmOverwrite = true;
+    request.defaultSuffix = QStringLiteral("pdf");
+    return request;
+}
+
+bool PrintFormToPrinterOrPdf(QWidget* window, QPrinter& printer, Prompts& prompts,
+                             const std::function<void()>& wait, QLabel* holder,
+                             const FileDialogRequest& pdfDialog)
+{
+    if (HasPrinter(printer)) {
+        const QString name = printer.outputFormat() == QPrinter::PdfFormat
+                                 ? QDir::toNativeSeparators(printer.outputFileName())
+                                 : printer.printerName();
+        switch (prompts.choosePrintOutput(name)) {
+        case PrintOutput::Printer:
+            return PrintFormFitted(window, printer, prompts, wait, holder);
+        case PrintOutput::Cancel:
+            return false;
+        case PrintOutput::PdfFile:
+            break;
+        }
+    }
+    const std::optional<QString> chosen = prompts.saveFile(pdfDialog);
+    if (!chosen || chosen->isEmpty())
+        return false;
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(*chosen);
+    pdf.setPageLayout(printer.pageLayout());
+    pdf.setCreator(kAppTitle);
+    pdf.setDocName(QFileInfo(*chosen).completeBaseName());
+    return PrintFormFitted(window, pdf, prompts, wait, holder);
 }
 
 bool PrintFormFitted(QWidget* window, QPrinter& printer, Prompts& prompts,

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 
+struct FileDialogRequest;
 class QLabel;
 class QPrinter;
 class QString;
@@ -44,3 +45,20 @@ void WaitWithEvents(std::chrono::milliseconds duration);
 // `prompts` with a message naming the error, after the pointer is back; returns false then.
 bool PrintFormFitted(QWidget* window, QPrinter& printer, Prompts& prompts,
                      const std::function<void()>& wait, QLabel* holder = nullptr);
+
+// False when Qt has put a PDF device without a file in place of `printer`, as it does when no
+// printer is installed.
+bool HasPrinter(const QPrinter& printer);
+
+// The save dialog of a PDF page: in `folder`, suggesting the data file's name with .pdf.
+FileDialogRequest PdfDialogRequest(const QString& folder, const QString& dataFileName);
+
+// The Print command with a PDF file as the other way out. Without a printer the page goes into
+// the PDF file named in the save dialog `pdfDialog`; with one, the user first chooses the
+// printer or a PDF file. The PDF page has the printer's size and margins, so it is the page the
+// printer would print, fitted the same way. A Cancel in either question ends the command
+// silently before anything is captured; failures are reported as PrintFormFitted does.
+// True when a page was printed or written.
+bool PrintFormToPrinterOrPdf(QWidget* window, QPrinter& printer, Prompts& prompts,
+                             const std::function<void()>& wait, QLabel* holder,
+                             const FileDialogRequest& pdfDialog);

@@ -32,6 +32,7 @@ public:
     std::optional<QString> openFile(const FileDialogRequest&) override { return {}; }
     std::optional<QString> saveFile(const FileDialogRequest&) override { return {}; }
     bool printerSetup(QPrinter&) override { return false; }
+    PrintOutput choosePrintOutput(const QString&) override { return PrintOutput::Cancel; }
 };
 
 class NoLauncher final : public Launcher

@@ -1,20 +1,39 @@
+#include "commandline.h"
 #include "programfolder.h"
 #include "qtprompts.h"
 #include "qtseriallink.h"
+#include "quitsignals.h"
 #include "seams.h"
 #include "vovirezoza.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    // Answered before QApplication exists, which needs a display: --help, --version and a
+    // mistake work in any terminal.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine command = ParseCommandLine(arguments, QStringLiteral(TR_VERSION));
+    if (command.outcome != CommandLine::Outcome::Run) {
+        const bool failed = command.outcome == CommandLine::Outcome::Error;
+        std::fputs(qPrintable(command.text), failed ? stderr : stdout);
+        return failed ? kExitUsage : 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("thermocouple-recorder"));
     QApplication::setOrganizationName(QStringLiteral("Veltrona"));
     // No application display name: the desktop would append it to the window title, which
     // must read exactly as the program sets it.
 
+    QApplication::setApplicationVersion(QStringLiteral(TR_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("com.veltrona.ThermocoupleRecorder"));
+    QuitOnTerminationSignals();
     const QString folder = ResolveProgramFolder();
     Module1 shared;
     SystemClock clock;
@@ -33,7 +52,12 @@ int main(int argc, char* argv[])
     VoviRezoZA window(shared, services);
     prompts.setParent(&window);
     window.Form_Load();
+    window.useSessionPort(command.comPort, command.portDevice);
     window.show();
-    QTimer::singleShot(0, &window, &VoviRezoZA::afterShown);
+    // A name relative to the folder the program was started in, resolved before anything can
+    // change that folder.
+    const QString dataFile =
+        command.dataFile.isEmpty() ? QString() : QFileInfo(command.dataFile).absoluteFilePath();
+    QTimer::singleShot(0, &window, [&window, dataFile] { window.afterShown(dataFile); });
     return app.exec();
 }

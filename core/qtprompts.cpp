@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace
 {
@@ -126,11 +127,31 @@ std::optional<QString> QtPrompts::saveFile(const FileDialogRequest& request)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.initialName.isEmpty())
         dialog.selectFile(request.initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
+}
+
+PrintOutput QtPrompts::choosePrintOutput(const QString& printerName)
+{
+    QMessageBox box(parent_);
+    box.setWindowTitle(kAppTitle);
+    box.setIcon(QMessageBox::Question);
+    box.setText(QStringLiteral("Print the window on \"%1\", or save the page as a PDF file?")
+                    .arg(printerName));
+    QPushButton* print = box.addButton(QStringLiteral("Print"), QMessageBox::AcceptRole);
+    QPushButton* pdf = box.addButton(QStringLiteral("Save as PDF..."), QMessageBox::ActionRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(print);
+    box.exec();
+    if (box.clickedButton() == print)
+        return PrintOutput::Printer;
+    if (box.clickedButton() == pdf)
+        return PrintOutput::PdfFile;
+    return PrintOutput::Cancel;
 }
 
 bool QtPrompts::printerSetup(QPrinter& printer)

@@ -16,6 +16,7 @@ public:
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
     bool printerSetup(QPrinter& printer) override;
+    PrintOutput choosePrintOutput(const QString& printerName) override;
 
 private:
     QWidget* parent_;

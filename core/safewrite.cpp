@@ -140,6 +140,24 @@ int WriteFileReplacing(const QString& path, const QByteArray& bytes)
     return 0;
 }
 
+QString FileErrorDescription(int errorNumber)
+{
+    switch (errorNumber) {
+    case err::kBadFileName:
+        return QStringLiteral("bad file name");
+    case err::kFileNotFound:
+        return QStringLiteral("file not found");
+    case err::kDiskFull:
+        return QStringLiteral("disk full");
+    case err::kPermissionDenied:
+        return QStringLiteral("permission denied");
+    case err::kPathNotFound:
+        return QStringLiteral("path not found");
+    default:
+        return QStringLiteral("path/file access error");
+    }
+}
+
 int OpenForReadingErrorNumber(const QString& path)
 {
     const QFileInfo info(path);

@@ -15,6 +15,10 @@ class QFileDevice;
 // limit), 75 any other path or file access error (the target is a folder, the write failed).
 int WriteFileReplacing(const QString& path, const QByteArray& bytes);
 
+// The error numbers above in a few words for a message ("permission denied"); any other
+// number reads as a file access error.
+QString FileErrorDescription(int errorNumber);
+
 // The error number of a file that could not be opened for reading: 53 file not found, 76 path
 // not found, 75 when it exists but cannot be read.
 int OpenForReadingErrorNumber(const QString& path);

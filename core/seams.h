@@ -15,6 +15,8 @@ inline const QString kAppTitle = QStringLiteral("Thermocouple Recorder");
 enum class MsgButtons { Ok, YesNo, YesNoCancel };
 enum class MsgIcon { None, Question, Information, Warning, Critical };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
+// Where Print sends the page when a printer is installed.
+enum class PrintOutput { Printer, PdfFile, Cancel };
 
 struct MessageRequest {
     QString text;
@@ -31,6 +33,7 @@ struct FileDialogRequest {
     QString initialName;
     bool mustExist = false;        // Open
     bool confirmOverwrite = false; // Save As
+    QString defaultSuffix;         // added to a name typed without one ("csv")
 };
 
 class Prompts
@@ -46,6 +49,8 @@ public:
     virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
     // False when the user cancelled; the printer keeps its settings then.
     virtual bool printerSetup(QPrinter& printer) = 0;
+    // Asks whether the page goes to the printer `printerName` or into a PDF file.
+    virtual PrintOutput choosePrintOutput(const QString& printerName) = 0;
 
     // An OK-only box with the application's caption.
     void say(const QString& text) { message(MessageRequest{text}); }

@@ -1,6 +1,7 @@
 #include "vovirezoza.h"
 
 #include "configfile.h"
+#include "csvexport.h"
 #include "datafile.h"
 #include "decoder.h"
 #include "export.h"
@@ -274,6 +275,8 @@ void VoviRezoZA::buildMenus()
     file->addSeparator();
     addItem(file, QStringLiteral("Export Data to Notepad"), QStringLiteral("mnuExport"),
             &VoviRezoZA::mnuExport_Click);
+    addItem(file, QStringLiteral("Export Data to CSV File"), QStringLiteral("mnuExportCsv"),
+            &VoviRezoZA::mnuExportCsv_Click);
     file->addSeparator();
     addItem(file, QStringLiteral("Print"), QStringLiteral("mnuPrint"), &VoviRezoZA::mnuPrint_Click);
     addItem(file, QStringLiteral("Windows Printer Setup"), QStringLiteral("mnuPrintSetup"),
@@ -606,18 +609,24 @@ void VoviRezoZA::Form_Load()
     CommBuffer.clear();
 }
 
-void VoviRezoZA::afterShown()
+void VoviRezoZA::afterShown(const QString& dataFile)
 {
     // The desktop shows a window a little after show(): the measurement below keeps the event
     // queue busy, so it waits until the window is on screen and painted.
     QWindow* shown = windowHandle();
     if (shown != nullptr && !shown->isExposed() && exposeWaits_++ < kMaxExposeWaits) {
-        QTimer::singleShot(kExposeWait, this, &VoviRezoZA::afterShown);
+        QTimer::singleShot(kExposeWait, this, [this, dataFile] { afterShown(dataFile); });
         return;
     }
     if (isVisible())
         repaint();
     offerJournaledRun();
+    if (!dataFile.isEmpty()) {
+        if (const QString problem = DataFileToOpenProblem(dataFile); !problem.isEmpty())
+            s.prompts->say(problem);
+        else
+            openDataFile(dataFile);
+    }
     // Until the measurement ends, a Start waits for its frame with the smallest budget.
     measurePollBudget();
     CommBuffer.clear();
@@ -877,8 +886,17 @@ bool VoviRezoZA::eventFilter(QObject* watched, QEvent* event)
 void VoviRezoZA::StartComm()
 {
     // The port is opened afresh, so the text it holds begins somewhere inside a line.
-    ::StartComm(*s.port, m.ComPort[0]);
+    if (!sessionPortDevice_.isEmpty())
+        ::StartCommOnDevice(*s.port, sessionPortDevice_);
+    else
+        ::StartComm(*s.port, sessionComPort_ != 0 ? sessionComPort_ : m.ComPort[0]);
     frames.reset();
+}
+
+void VoviRezoZA::useSessionPort(qint16 comPort, const QString& device)
+{
+    sessionComPort_ = comPort;
+    sessionPortDevice_ = device;
 }
 
 bool VoviRezoZA::ReadComm()
@@ -932,12 +950,21 @@ void VoviRezoZA::Command2_Click()
 
 void VoviRezoZA::mnuComPort1_Click()
 {
-    ChooseLoggerPort(*s.prompts, *s.port, m.ComPort[0], s.yieldNow, [](bool busy) {
+    // The dialog offers the port this session uses; a number accepted there replaces a port
+    // given on the command line and is saved like any other choice.
+    const bool session = sessionComPort_ != 0 || !sessionPortDevice_.isEmpty();
+    qint16 offered = sessionComPort_ != 0 ? sessionComPort_ : m.ComPort[0];
+    qint16& target = session ? offered : m.ComPort[0];
+    const bool chosen = ChooseLoggerPort(*s.prompts, *s.port, target, s.yieldNow, [](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else
             QApplication::restoreOverrideCursor();
     });
+    if (chosen && session) {
+        m.ComPort[0] = offered;
+        useSessionPort(0, QString());
+    }
 }
 
 void VoviRezoZA::mnuComPort2_Click()
@@ -1115,9 +1142,11 @@ void VoviRezoZA::mnuThickest_Click()
 
 // ---------------------------------------------------------------- output and auxiliary
 
+// Without a printer, or when the user prefers, the page goes into a PDF file.
 void VoviRezoZA::mnuPrint_Click()
 {
-    PrintFormFitted(this, printer(), *s.prompts, s.printWait, Picture1);
+    PrintFormToPrinterOrPdf(this, printer(), *s.prompts, s.printWait, Picture1,
+                            PdfDialogRequest(dataFolderPath(), m.FileName));
 }
 
 void VoviRezoZA::mnuPrintSetup_Click()
@@ -1296,17 +1325,31 @@ void VoviRezoZA::finishFileUse()
 
 void VoviRezoZA::mnuOpen_Click()
 {
-    if (m.DataNotSaved == 1) {
-        const MsgAnswer answer = s.prompts->message(
-            {QStringLiteral("Save any new data recorded?"), QStringLiteral("Save New Data?"),
-             MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::Yes});
-        if (answer == MsgAnswer::Yes)
-            mnuSaveAs_Click();
-    }
+    askToSaveNewData();
     const std::optional<QString> chosen = s.prompts->openFile(OpenDialogRequest(dataFolderPath()));
     if (!chosen || chosen->isEmpty())
         return;
     m.TargetFilePath = *chosen;
+    SaveAFFile(1);
+    AnalyzeData();
+}
+
+void VoviRezoZA::askToSaveNewData()
+{
+    if (m.DataNotSaved != 1)
+        return;
+    const MsgAnswer answer = s.prompts->message(
+        {QStringLiteral("Save any new data recorded?"), QStringLiteral("Save New Data?"),
+         MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::Yes});
+    if (answer == MsgAnswer::Yes)
+        mnuSaveAs_Click();
+}
+
+// A file named on the command line, opened as Open opens the one chosen in its dialog.
+void VoviRezoZA::openDataFile(const QString& path)
+{
+    askToSaveNewData();
+    m.TargetFilePath = path;
     SaveAFFile(1);
     AnalyzeData();
 }
@@ -1465,6 +1508,18 @@ void VoviRezoZA::Command3_Click()
         return;
     }
     ShowDocument(*s.prompts, *s.launcher, path, QStringLiteral("Export.txt"));
+}
+
+// The whole run in the unit it was recorded in. A recording goes on meanwhile, as it does
+// during Save As: the file holds the readings taken until it is written.
+void VoviRezoZA::mnuExportCsv_Click()
+{
+    const std::optional<QString> chosen =
+        s.prompts->saveFile(CsvDialogRequest(dataFolderPath(), m.FileName));
+    if (!chosen || chosen->isEmpty())
+        return;
+    if (const int error = WriteCsvFile(*chosen, run_, channelCount(), runDegCFlag))
+        s.prompts->say(CsvErrorText(*chosen, error));
 }
 
 // "New" has no handler of its own: choosing it does nothing.

@@ -62,8 +62,12 @@ public:
     // Start-up: settings, mode, panel, title, empty chart, polling budget.
     void Form_Load();
     // Work that must not keep the window from showing: the frame reader's budget is measured
-    // with the window already on screen and answering.
-    void afterShown();
+    // with the window already on screen and answering. `dataFile`, when given, is opened after
+    // a run left by a crash was offered back.
+    void afterShown(const QString& dataFile = {});
+    // The logger's port named on the command line (a COM number, or a device path when not
+    // empty). It holds until the user chooses a port through the menu and is never saved.
+    void useSessionPort(qint16 comPort, const QString& device);
     void Form_Activate();
     void Form_KeyDown(int KeyCode);
     // Returns true when the window may close.
@@ -117,6 +121,7 @@ public slots:
     void mnuSave_Click();
     virtual void mnuSaveAs_Click();
     void mnuExport_Click();
+    void mnuExportCsv_Click();
     void mnuPrint_Click();
     void mnuPrintSetup_Click();
     void mnuExit_Click();
@@ -216,6 +221,8 @@ private:
     // the journal is being written.
     void showStatus();
     void takeLoadedRun(const DataFileRead& file);
+    void askToSaveNewData();
+    void openDataFile(const QString& path);
     void switchToFileUnit(qint16 unit);
     // A run left unsaved by a crash is offered back at start-up.
     void offerJournaledRun();
@@ -237,4 +244,6 @@ private:
     std::unique_ptr<QPrinter> printer_;
     bool ending_ = false;
     bool inTick_ = false;
+    qint16 sessionComPort_ = 0;
+    QString sessionPortDevice_;
 };

@@ -3,6 +3,9 @@
 #include "numconv.h"
 #include "recordingjournal.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace
 {
 
@@ -18,6 +21,20 @@ FileDialogRequest OpenDialogRequest(const QString& dataFolderPath)
     request.initialDir = dataFolderPath;
     request.mustExist = true;
     return request;
+}
+
+QString DataFileToOpenProblem(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString name =
+        QStringLiteral("The data file \"") + QDir::toNativeSeparators(path) + QStringLiteral("\"");
+    if (!info.exists())
+        return name + QStringLiteral(" was not found.");
+    if (!info.isFile())
+        return name + QStringLiteral(" is not a file.");
+    if (!info.isReadable())
+        return name + QStringLiteral(" cannot be read.");
+    return {};
 }
 
 FileDialogRequest SaveAsDialogRequest(const QString& dataFolderPath, const QString& FilePath)

@@ -13,6 +13,11 @@ constexpr int kMaxDataFileNameLength = 40;
 // name, and only an existing file can be chosen.
 FileDialogRequest OpenDialogRequest(const QString& dataFolderPath);
 
+// Why a data file named on the command line cannot be opened ("... was not found."), or empty
+// text when it is a readable file. The Open dialog only lets existing files be chosen; a name
+// typed in a terminal gets the same check.
+QString DataFileToOpenProblem(const QString& path);
+
 // The Save As dialog: title "Save a File", every file shown, starting in the data folder with
 // the current file's name (the last component of FilePath), asking before replacing a file.
 FileDialogRequest SaveAsDialogRequest(const QString& dataFolderPath, const QString& FilePath);

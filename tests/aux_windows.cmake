@@ -1,1 +1,1 @@
-tr_add_qtest(test_auxwindows SOURCES test_auxwindows.cpp LIBS tr_aux_windows)
+tr_add_qtest(test_auxwindows SOURCES test_auxwindows.cpp LIBS tr_aux_windows tr_testpdf)

@@ -3,7 +3,7 @@ tr_add_qtest(test_configfile SOURCES test_configfile.cpp LIBS tr_core)
 tr_add_qtest(test_window SOURCES test_window.cpp LIBS tr_window)
 tr_add_qtest(test_window_instrument SOURCES test_window_instrument.cpp LIBS tr_window)
 tr_add_qtest(test_recording SOURCES test_recording.cpp LIBS tr_window)
-tr_add_qtest(test_window_files SOURCES test_window_files.cpp LIBS tr_window)
+tr_add_qtest(test_window_files SOURCES test_window_files.cpp LIBS tr_window tr_testpdf)
 tr_add_qtest(test_window_runs SOURCES test_window_runs.cpp LIBS tr_window)
 tr_add_qtest(test_window_layout SOURCES test_window_layout.cpp LIBS tr_window)
 # The same layout rules at twice the scale, as on a high-density screen.

@@ -8,6 +8,7 @@
 #include "qtseriallink.h"
 #include "simulatorprocess.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -231,6 +232,41 @@ private slots:
         QCOMPARE(innerWaitEnded, during == During::NestedWait);
         QCOMPARE(!link.readAll().isEmpty(), during == During::Nothing);
         QCOMPARE(link.isOpen(), during != During::Close);
+    }
+
+    // A port given by its device path opens without a ports/COMn link in the program folder,
+    // and a port number afterwards selects by number again.
+    void devicePathNeedsNoLink()
+    {
+        constexpr int kSimPort = 5;
+        QTemporaryDir simFolder;
+        SimulatorProcess sim(simFolder.path());
+        if (!sim.start(kSimPort))
+            QSKIP(qPrintable(sim.why()));
+        const QString device =
+            QFileInfo(simFolder.filePath(QStringLiteral("ports/COM%1").arg(kSimPort)))
+                .symLinkTarget();
+        QVERIFY(device.startsWith(QStringLiteral("/dev/")));
+
+        QTemporaryDir programFolder; // every COM number links to nothing here
+        QVERIFY(SimulatorProcess::blockRealPorts(programFolder.path()));
+        QtSerialLink link(programFolder.path());
+        link.setPort(kSimPort);
+        link.setDevice(device);
+        QVERIFY(link.setSettings(QStringLiteral("19200,N,8,1")));
+        QVERIFY(link.open());
+        QByteArray received;
+        for (int wait = 0; wait < 10 && !received.contains("\r\n"); ++wait) {
+            link.waitForBytes(std::chrono::seconds(30));
+            received += link.readAll();
+        }
+        QVERIFY2(received.contains("\r\n"), received.constData());
+        link.close();
+
+        link.setPort(kSimPort);
+        QVERIFY(!link.open());
+        QCOMPARE(link.devicePath(),
+                 programFolder.filePath(QStringLiteral("ports/COM%1").arg(kSimPort)));
     }
 };
 

@@ -132,7 +132,8 @@ private slots:
         // One entry a "|", two leading blanks a level down.
         const QString menu = QStringLiteral(
             "File (mnuFile)|  New (mnuNew)|  Open (mnuOpen)|  Save (mnuSave)|"
-            "  Save As (mnuSaveAs)|  -|  Export Data to Notepad (mnuExport)|  -|"
+            "  Save As (mnuSaveAs)|  -|  Export Data to Notepad (mnuExport)|"
+            "  Export Data to CSV File (mnuExportCsv)|  -|"
             "  Print (mnuPrint)|  Windows Printer Setup (mnuPrintSetup)|  -|  Exit (mnuExit)|"
             "Options (mnuOptions)|  Strip Chart Recording Time (mnuStripChartTime)|"
             "  Graph Line Thickness (mnuThickness)|    Thin (mnuThin)|    Thick (mnuThick)|"

@@ -3,6 +3,7 @@
 
 #include "windowrig.h"
 
+#include "pdfpages.h"
 #include "readinglistview.h"
 #include <QAction>
 #include <QLabel>
@@ -121,6 +122,55 @@ private slots:
         QCOMPARE(rig.launcher.started.back().second, QStringList{copy});
     }
 
+    // The CSV export takes the name from its dialog and the unit from the run, not from the
+    // unit setting; Cancel writes nothing.
+    void csvExportWritesTheRunInItsUnit_data()
+    {
+        QTest::addColumn<QString>("answer"); // the name chosen in TCFiles; null: Cancel
+        QTest::addColumn<int>("runDegC");
+        QTest::addColumn<int>("settingDegC");
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<QString>("message"); // what a message says; empty: none
+        QTest::newRow("degrees F")
+            << "run1.csv" << 0 << 0 << QByteArray("time_s,ch1_degF,ch2_degF,ch3_degF,ch4_degF")
+            << "";
+        QTest::newRow("run in C, setting now F")
+            << "run1.csv" << 1 << 0 << QByteArray("time_s,ch1_degC,ch2_degC,ch3_degC,ch4_degC")
+            << "";
+        QTest::newRow("run in F, setting now C")
+            << "run1.csv" << 0 << 1 << QByteArray("time_s,ch1_degF,ch2_degF,ch3_degF,ch4_degF")
+            << "";
+        QTest::newRow("Cancel") << QString() << 0 << 0 << QByteArray() << "";
+        QTest::newRow("missing folder")
+            << "gone/run1.csv" << 0 << 0 << QByteArray() << "path not found (error 76).";
+    }
+    void csvExportWritesTheRunInItsUnit()
+    {
+        QFETCH(QString, answer);
+        QFETCH(int, runDegC);
+        QFETCH(int, settingDegC);
+        QFETCH(QByteArray, header);
+        QFETCH(QString, message);
+        Rig rig;
+        rig.w->runDegCFlag = static_cast<qint16>(runDegC);
+        rig.m.DegCFlag = static_cast<qint16>(settingDegC);
+        const QString path = answer.isNull() ? QString() : rig.data(answer);
+        rig.prompts.fileAnswers = {path};
+        rig.w->action("mnuExportCsv")->trigger();
+
+        QCOMPARE(rig.prompts.saveDialogs.size(), size_t(1));
+        QCOMPARE(rig.prompts.saveDialogs[0].initialName, QStringLiteral("Untitled.csv"));
+        QCOMPARE(rig.prompts.saveDialogs[0].initialDir, rig.dir.path() + "/TCFiles");
+        const QByteArray rows(".5,850,845,790,65\r\n1.0,852,846,791,65\r\n1.5,990,846,791,66\r\n");
+        QCOMPARE(rig.read(path), header.isEmpty() ? QByteArray() : header + "\r\n" + rows);
+        const QStringList shown = rig.prompts.messageTexts();
+        QCOMPARE(shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(shown[0].endsWith(message), qPrintable(shown[0]));
+        QCOMPARE(rig.m.DataNotSaved, qint16(1)); // an export is no save
+        QVERIFY(!QFile::exists(rig.dir.path() + "/Export.txt"));
+    }
+
     void cursorShowsTheChosenSample()
     {
         Rig rig;
@@ -134,15 +184,65 @@ private slots:
         QCOMPARE(rig.w->Label1[0]->text(), QStringLiteral(".5"));
     }
 
-    void printWritesOnePage()
+    // With a printer the user chooses it or a PDF file; without one, Print offers the file.
+    // Either way one page shows the window as it was captured.
+    void printGivesOnePageOfTheWindow_data()
     {
+        QTest::addColumn<bool>("printer");
+        QTest::addColumn<bool>("choosePdf");
+        QTest::newRow("no printer: a PDF file") << false << true;
+        QTest::newRow("printer") << true << false;
+        QTest::newRow("printer, PDF chosen") << true << true;
+    }
+    void printGivesOnePageOfTheWindow()
+    {
+        QFETCH(bool, printer);
+        QFETCH(bool, choosePdf);
         Rig rig;
-        const QString pdf = rig.dir.path() + "/page.pdf";
+        rig.w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.w.get()));
+        const QString printed = rig.dir.path() + "/printer.pdf";
+        const QString pdf = rig.data("Untitled.pdf");
+        // A printer that writes a file stands in for an installed one; a PDF device without a
+        // file is what Qt gives when none is installed.
+        rig.w->printer().setOutputFileName(printer ? printed : QString());
         rig.w->printer().setOutputFormat(QPrinter::PdfFormat);
-        rig.w->printer().setOutputFileName(pdf);
-        rig.w->mnuPrint_Click();
+        if (printer)
+            rig.prompts.printOutputAnswers = {choosePdf ? PrintOutput::PdfFile
+                                                        : PrintOutput::Printer};
+        if (choosePdf)
+            rig.prompts.fileAnswers = {pdf};
+        rig.w->action("mnuPrint")->trigger();
+
+        QCOMPARE(rig.prompts.unexpected, 0);
         QVERIFY(rig.prompts.messages.empty());
-        QVERIFY(rig.read(pdf).startsWith("%PDF"));
+        if (choosePdf) {
+            QCOMPARE(rig.prompts.saveDialogs.at(0).initialName, QStringLiteral("Untitled.pdf"));
+            QCOMPARE(rig.prompts.saveDialogs.at(0).initialDir, rig.dir.path() + "/TCFiles");
+        }
+        const QString file = choosePdf ? pdf : printed;
+        QVERIFY(!QFile::exists(choosePdf ? printed : pdf));
+        const PdfPages page = ReadPdf(file, 50);
+        QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
+        QCOMPARE(page.pages, 1);
+        const QImage capture = rig.w->Picture1->pixmap().toImage();
+        QCOMPARE(capture.size(), rig.w->grab().size());
+        // Wider than high: the printer's page in landscape, the window as large as the
+        // printable area allows, from its corner.
+        QPageLayout layout = rig.w->printer().pageLayout();
+        layout.setOrientation(QPageLayout::Landscape);
+        QCOMPARE(page.pageSize, layout.fullRect(QPageLayout::Point).size());
+        const QRectF paint = layout.paintRect(QPageLayout::Point);
+        const double scale =
+            std::min(paint.width() / capture.width(), paint.height() / capture.height());
+        const QRect area =
+            QRectF(paint.topLeft() * 50 / 72.0, QSizeF(capture.size()) * scale * 50 / 72.0)
+                .toRect()
+                .adjusted(1, 1, -1, -1);
+        const double difference = MeanDifference(page.firstPage, area, capture);
+        QVERIFY2(difference < 15, qPrintable(QString::number(difference)));
+        // A picture that is not the window's is told apart.
+        QVERIFY(MeanDifference(page.firstPage, area, capture.mirrored(true, true)) > 40);
     }
 };
 

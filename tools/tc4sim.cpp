@@ -4,6 +4,9 @@
 
 #include "framefeed.h"
 #include "ptyport.h"
+#include "simoptions.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,7 +18,6 @@
 #include <ctime>
 #include <fstream>
 #include <limits>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,13 +27,13 @@ namespace
 using tc4sim::Fault;
 using tc4sim::FaultShaper;
 using tc4sim::FrameFeed;
+using tc4sim::Options;
+using tc4sim::ParsedCommandLine;
 using tc4sim::PtyPort;
 
 constexpr int exitOk = 0;
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
-constexpr int maxPort = 16;
-constexpr double maxRate = 1000.0;
 constexpr long long readerPollNs = 10'000'000; // while waiting for the first reader
 constexpr long long maxCatchUpNs = 1'000'000'000;
 
@@ -40,218 +42,6 @@ volatile std::sig_atomic_t stopRequested = 0;
 extern "C" void onStopSignal(int)
 {
     stopRequested = 1;
-}
-
-constexpr char usageText[] =
-    R"(Usage: tc4-sim --folder DIR [options]
-
-Plays the four-channel thermocouple recorder: creates a pseudo-terminal (raw, 19200 baud),
-links it as DIR/ports/COM<n> and sends one frame per tick,
-  <counter>,<t1>,<t2>,<t3>,<t4> CR LF      e.g. 17,512.3,498.7,455.1,63.2
-with temperatures in degrees C (one decimal) of an engine warming up.
-
-Once the link exists, one line is printed on stdout and flushed:
-  COM<n> -> <pty device>                   e.g. COM1 -> /dev/pts/3
-(with --print-path: the absolute link path instead).
-
-The instrument starts when a reader first opens the port: the first frame is sent then, the
-counter starts at --start-count and --fault-after counts from that moment. Frames are written
-only while a reader has the port open (bytes sent to a closed port are lost, as on a real
-line); what a reader leaves unread when it closes the port is discarded. A reader that stops
-reading loses frames; the simulator never blocks.
-
-Options:
-  --folder DIR       program folder (must exist); ports/ is created in it if needed
-  --port N           port number 1-16 (default 1)
-  --rate HZ          frames per second (default 10, at most 1000)
-  --seconds S        exit after S seconds from start (default: run until signalled)
-  --fault MODE       none (default), silence, garbage, partial, nocrlf, disconnect
-  --fault-after S    seconds of good frames before the fault begins (default 0)
-                       silence     sends nothing more, the port stays
-                       garbage     random bytes and junk text between whole frames
-                       partial     now and then a line cut short without CR LF,
-                                   followed by at least two whole lines
-                       nocrlf      every line ends with LF alone or CR alone
-                       disconnect  removes the link, closes the pty (the reader sees a
-                                   hang-up) and exits with status 0
-  --frames FILE      send the lines of FILE (one frame per line, bytes exactly as in the
-                     file, a CR LF or LF line end replaced by CR LF) in turn, cycling;
-                     a line is used up only when written to a reader
-  --once             with --frames: send each line once, then keep the port open silently
-  --seed N           seed of the temperatures and faults (default 1); same seed, same run
-  --start-count N    first counter value (default 0)
-  --print-path       print the link path instead of the COM line
-  --verbose          report readers, faults and dropped frames on stderr
-  --help             this text
-
-Exit status: 0 after --seconds, SIGINT/SIGTERM/SIGHUP or the disconnect fault (the link is
-removed in every case); 1 when the pty or the link cannot be made or FILE cannot be read;
-2 for a bad command line.
-)";
-
-struct Options {
-    std::string folder;
-    int port = 1;
-    double rate = 10.0;
-    std::optional<double> seconds;
-    Fault fault = Fault::None;
-    double faultAfter = 0.0;
-    std::string framesFile;
-    bool once = false;
-    unsigned long long seed = 1;
-    long long startCount = 0;
-    bool printPath = false;
-    bool verbose = false;
-};
-
-bool parseDouble(const std::string& text, double& value)
-{
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return errno == 0 && *end == '\0';
-}
-
-bool parseInteger(const std::string& text, long long& value)
-{
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtoll(text.c_str(), &end, 10);
-    return errno == 0 && *end == '\0';
-}
-
-bool parseUnsigned(const std::string& text, unsigned long long& value)
-{
-    if (text.empty() || text[0] == '-')
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtoull(text.c_str(), &end, 10);
-    return errno == 0 && *end == '\0';
-}
-
-// Fills `options` from the command line; on a bad command line returns false with `error` set.
-// `help` is set when --help was asked for.
-bool parseOptions(int argc, char** argv, Options& options, bool& help, std::string& error)
-{
-    help = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string name = argv[i];
-        std::optional<std::string> inlineValue;
-        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-            inlineValue = name.substr(eq + 1);
-            name.erase(eq);
-        }
-        const auto value = [&](std::string& out) {
-            if (inlineValue) {
-                out = *inlineValue;
-                return true;
-            }
-            if (i + 1 >= argc) {
-                error = name + " needs a value";
-                return false;
-            }
-            out = argv[++i];
-            return true;
-        };
-        const auto flag = [&]() {
-            if (inlineValue) {
-                error = name + " takes no value";
-                return false;
-            }
-            return true;
-        };
-        std::string text;
-        double number = 0.0;
-        long long integer = 0;
-        if (name == "--help" || name == "-h") {
-            help = true;
-            return true;
-        } else if (name == "--folder") {
-            if (!value(options.folder))
-                return false;
-        } else if (name == "--port") {
-            if (!value(text))
-                return false;
-            if (!parseInteger(text, integer) || integer < 1 || integer > maxPort) {
-                error = "--port must be a whole number from 1 to 16, not '" + text + "'";
-                return false;
-            }
-            options.port = static_cast<int>(integer);
-        } else if (name == "--rate") {
-            if (!value(text))
-                return false;
-            if (!parseDouble(text, number) || !(number > 0.0) || number > maxRate) {
-                error = "--rate must be a number above 0 and at most 1000, not '" + text + "'";
-                return false;
-            }
-            options.rate = number;
-        } else if (name == "--seconds" || name == "--fault-after") {
-            if (!value(text))
-                return false;
-            if (!parseDouble(text, number) || !(number >= 0.0) || number > 1e9) {
-                error = name + " must be a number of seconds, 0 or more, not '" + text + "'";
-                return false;
-            }
-            if (name == "--seconds")
-                options.seconds = number;
-            else
-                options.faultAfter = number;
-        } else if (name == "--fault") {
-            if (!value(text))
-                return false;
-            if (!tc4sim::parseFault(text, options.fault)) {
-                error = "unknown --fault '" + text +
-                        "' (none, silence, garbage, partial, nocrlf, disconnect)";
-                return false;
-            }
-        } else if (name == "--frames") {
-            if (!value(options.framesFile))
-                return false;
-        } else if (name == "--seed") {
-            if (!value(text))
-                return false;
-            if (!parseUnsigned(text, options.seed)) {
-                error = "--seed must be a whole number 0 or more, not '" + text + "'";
-                return false;
-            }
-        } else if (name == "--start-count") {
-            if (!value(text))
-                return false;
-            if (!parseInteger(text, options.startCount)) {
-                error = "--start-count must be a whole number, not '" + text + "'";
-                return false;
-            }
-        } else if (name == "--once") {
-            if (!flag())
-                return false;
-            options.once = true;
-        } else if (name == "--print-path") {
-            if (!flag())
-                return false;
-            options.printPath = true;
-        } else if (name == "--verbose") {
-            if (!flag())
-                return false;
-            options.verbose = true;
-        } else {
-            error = "unknown argument '" + name + "'";
-            return false;
-        }
-    }
-    if (options.folder.empty()) {
-        error = "--folder is required";
-        return false;
-    }
-    if (options.once && options.framesFile.empty()) {
-        error = "--once needs --frames";
-        return false;
-    }
-    return true;
 }
 
 // Lines of the frames file with their line ends taken off; false if it cannot be read or
@@ -439,16 +229,18 @@ int run(const Options& options)
 int main(int argc, char** argv)
 {
     installSignalHandlers();
-    Options options;
-    bool help = false;
-    std::string error;
-    if (!parseOptions(argc, argv, options, help, error)) {
-        std::fprintf(stderr, "tc4-sim: %s\nTry 'tc4-sim --help'.\n", error.c_str());
-        return exitUsage;
-    }
-    if (help) {
-        std::fputs(usageText, stdout);
+    // For the command line only: the simulator runs no event loop.
+    const QCoreApplication app(argc, argv);
+    const ParsedCommandLine command = tc4sim::ParseCommandLine(QCoreApplication::arguments());
+    switch (command.outcome) {
+    case ParsedCommandLine::Outcome::Help:
+        std::fputs(command.text.c_str(), stdout);
         return exitOk;
+    case ParsedCommandLine::Outcome::Error:
+        std::fputs(command.text.c_str(), stderr);
+        return exitUsage;
+    case ParsedCommandLine::Outcome::Run:
+        break;
     }
-    return run(options);
+    return run(command.options);
 }

@@ -25,7 +25,8 @@ public:
     int port = 0;
     bool opened = false;
     int readCalls = 0;
-    QStringList calls; // "close", "setPort 3", "setSettings 19200,N,8,1", "open"
+    QStringList
+        calls; // "close", "setPort 3", "setDevice /dev/x", "setSettings 19200,N,8,1", "open"
 
     std::function<void()> onRead; // runs inside readAll(), before the chunk is taken
 
@@ -45,6 +46,11 @@ public:
     {
         calls << QStringLiteral("setPort %1").arg(n);
         port = n;
+    }
+    void setDevice(const QString& path) override
+    {
+        calls << QStringLiteral("setDevice ") + path;
+        port = 0;
     }
     bool setSettings(const QString& s) override
     {

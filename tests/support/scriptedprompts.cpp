@@ -68,6 +68,19 @@ bool ScriptedPrompts::printerSetup(QPrinter&)
     return answer;
 }
 
+PrintOutput ScriptedPrompts::choosePrintOutput(const QString& printerName)
+{
+    printOutputQuestions << printerName;
+    if (printOutputAnswers.empty()) {
+        ++unexpected;
+        qWarning("unscripted printer or PDF question");
+        return PrintOutput::Cancel;
+    }
+    const PrintOutput answer = printOutputAnswers.front();
+    printOutputAnswers.pop_front();
+    return answer;
+}
+
 QStringList ScriptedPrompts::messageTexts() const
 {
     QStringList texts;

@@ -20,19 +20,22 @@ public:
     std::deque<QString> inputAnswers;     // "" stands for Cancel
     std::deque<QString> fileAnswers;      // a null QString stands for Cancel
     std::deque<bool> printerAnswers;
+    std::deque<PrintOutput> printOutputAnswers;
 
     std::vector<MessageRequest> messages;
     std::vector<InputRequest> inputs;
     std::vector<FileDialogRequest> openDialogs;
     std::vector<FileDialogRequest> saveDialogs;
     int printerDialogs = 0;
-    int unexpected = 0; // requests that found no scripted answer
+    QStringList printOutputQuestions; // the printer names asked about
+    int unexpected = 0;               // requests that found no scripted answer
 
     MsgAnswer message(const MessageRequest& request) override;
     QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
     bool printerSetup(QPrinter& printer) override;
+    PrintOutput choosePrintOutput(const QString& printerName) override;
 
 private:
     std::optional<QString> takeFileAnswer();

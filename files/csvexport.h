@@ -1,0 +1,35 @@
+#pragma once
+// The run as a CSV file for spreadsheets and scripts: RFC 4180 in UTF-8, a header row that names
+// each column's unit, then one row per reading of the whole run.
+
+#include "seams.h"
+
+#include <QByteArray>
+#include <QString>
+
+class RunLines;
+
+// One field as RFC 4180 writes it: in double quotes, inner quotes doubled, when it holds a
+// comma, a double quote, CR or LF; otherwise unchanged.
+QString CsvField(const QString& text);
+
+// "time_s,ch1_degF,ch2_degF,...": a reading column per channel, in the unit the readings were
+// taken in (degCFlag 1 = degrees C, anything else degrees F).
+QString CsvHeader(int channels, qint16 degCFlag);
+
+// The whole file: the header and one row per run line, each ended by CR LF. The values are the
+// texts the run holds (times with one decimal, readings as whole numbers), never formatted
+// again, so the decimal separator stays the point whatever the locale. A line with fewer
+// readings than `channels` gets empty fields, so every row has as many fields as the header.
+QByteArray RunAsCsv(const RunLines& run, int channels, qint16 degCFlag);
+
+// The save dialog of the CSV export: in `folder`, suggesting the data file's name with .csv.
+FileDialogRequest CsvDialogRequest(const QString& folder, const QString& dataFileName);
+
+// Writes RunAsCsv to `path`, replacing the file only once the new one is complete. Returns 0
+// or a run-time error number (safewrite.h).
+int WriteCsvFile(const QString& path, const RunLines& run, int channels, qint16 degCFlag);
+
+// The message for a CSV file that could not be written: the file and the error, in words and
+// by number.
+QString CsvErrorText(const QString& path, int errorNumber);

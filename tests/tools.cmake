@@ -1,2 +1,1 @@
-# The instrument simulator's command line.
-tr_add_qtest(test_simoptions SOURCES test_simoptions.cpp LIBS tc4sim_logic)
+# The simulator's command line is tested with the program's: test_commandline (startup.cmake).

@@ -4,17 +4,11 @@
 // of a read.
 
 #include "qtseriallink.h"
-#include "scriptedprompts.h"
 #include "simulatorprocess.h"
-#include "vovirezoza.h"
+#include "windowrig.h"
 
-#include "readinglistview.h"
-#include <QAction>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
-#include <QTemporaryDir>
-#include <QTest>
 
 namespace
 {
@@ -38,12 +32,10 @@ class TestWindowInstrument : public QObject
                    const QByteArray& lines = "7,450,461,472,483\n8,450,461\n")
         {
             QFile frames(dir.filePath(QStringLiteral("frames.txt")));
-            if (!frames.open(QIODevice::WriteOnly))
+            if (!frames.open(QIODevice::WriteOnly) || frames.write(lines) != lines.size())
                 return false;
-            frames.write(lines);
             frames.close();
-            if (!sim.start(kPort,
-                           QStringList{QStringLiteral("--frames"), frames.fileName()} + simArgs))
+            if (!sim.start(kPort, QStringList{"--frames", frames.fileName()} + simArgs))
                 return false;
             port = std::make_unique<QtSerialLink>(dir.path());
             WindowServices s;
@@ -62,7 +54,7 @@ private slots:
     void chooseThePortAndReadFrames()
     {
         Rig rig;
-        if (!rig.start({QStringLiteral("--rate"), QStringLiteral("20")}))
+        if (!rig.start({"--rate", "20"}))
             QSKIP(qPrintable(rig.sim.why()));
         VoviRezoZA& w = *rig.window;
 
@@ -72,62 +64,29 @@ private slots:
 
         rig.prompts.inputAnswers = {QString::number(kPort)};
         w.action(QStringLiteral("mnuComPort1"))->trigger();
-        QCOMPARE(rig.prompts.inputs.size(), size_t(1));
-        QVERIFY(rig.prompts.inputs[0].prompt.endsWith(QStringLiteral("\r\r   3")));
-        QCOMPARE(rig.prompts.messageTexts().last(), QStringLiteral("Com Port now set to 3 ."));
+        QVERIFY(rig.prompts.inputs.at(0).prompt.endsWith(QStringLiteral("\r\r   3")));
         QCOMPARE(rig.m.ComPort[0], qint16(kPort));
 
         w.StartComm();
         // The frames arrive in turn and each read takes whichever is complete first; its readings
         // reach the labels in the display unit (degrees F here), a short frame repeating its
         // last temperature.
-        QStringList seen;
         for (int i = 0; i < 4; ++i) {
             QVERIFY(w.ReadComm());
             w.BreakoutTempData(w.CommText);
-            seen << w.label6Caption(0) + QLatin1Char(' ') + w.label6Caption(1) + QLatin1Char(' ') +
-                        w.label6Caption(2) + QLatin1Char(' ') + w.label6Caption(3);
+            const QString shown = QStringList{w.label6Caption(0), w.label6Caption(1),
+                                              w.label6Caption(2), w.label6Caption(3)}
+                                      .join(' ');
+            QVERIFY2(shown == "842 862 882 901" || shown == "842 862 862 862", qPrintable(shown));
         }
-        const QStringList expected{QStringLiteral("842 862 882 901"),
-                                   QStringLiteral("842 862 862 862")};
-        for (const QString& readings : seen)
-            QVERIFY2(expected.contains(readings), qPrintable(readings));
         QCOMPARE(w.StopFlag, qint16(0));
         QCOMPARE(rig.prompts.unexpected, 0);
     }
 
-    // Start, then the 100 ms timer does the rest: samples arrive in time order in the list,
-    // the run text and on the chart, until Stop.
-    void recordsARunOnTheTimer()
-    {
-        Rig rig;
-        if (!rig.start({QStringLiteral("--rate"), QStringLiteral("20")}))
-            QSKIP(qPrintable(rig.sim.why()));
-        VoviRezoZA& w = *rig.window;
-        rig.m.ComPort[0] = kPort;
-        w.Command1_Click(0);
-        QTRY_VERIFY_WITH_TIMEOUT(w.List1->count() >= 4, 20000);
-        w.Command1_Click(1);
-        const int rows = w.List1->count();
-        QTest::qWait(300);
-        QCOMPARE(w.List1->count(), rows); // Stop ends the sampling
-        double previous = -1;
-        for (int i = 0; i < rows; ++i) {
-            const QStringList fields = w.List1->text(i).split(QStringLiteral("   "));
-            QCOMPARE(fields.size(), 5);
-            QVERIFY(fields[1] == QLatin1String("842") && fields[2] == QLatin1String("862"));
-            const double t = fields[0].toDouble();
-            QVERIFY(t > previous);
-            previous = t;
-        }
-        QVERIFY(w.runText().endsWith(w.List1->text(rows - 1) + QStringLiteral("\r\n")));
-        QVERIFY(rig.prompts.messages.empty());
-    }
-
-    // A 10 Hz instrument on the 100 ms tick: every line it sends becomes a row, in order, so
-    // the rows come ten a second. Each line carries its own number as channel 1's reading, so
-    // a lost line shows as a gap. Lines cut short by the partial-line fault are left out and
-    // never become readings.
+    // Start, then the 100 ms timer does the rest until Stop. A 10 Hz instrument on the 100 ms
+    // tick: every line it sends becomes a row, in order, so the rows come ten a second. Each
+    // line carries its own number as channel 1's reading, so a lost line shows as a gap. Lines
+    // cut short by the partial-line fault are left out and never become readings.
     void everyLineBecomesARow_data()
     {
         QTest::addColumn<QString>("fault");
@@ -141,9 +100,7 @@ private slots:
         for (int k = 0; k < 2000; ++k)
             lines += QByteArray::number(k) + "," + QByteArray::number(100 + k) + ".0,461,472,483\n";
         Rig rig;
-        if (!rig.start(
-                {QStringLiteral("--rate"), QStringLiteral("10"), QStringLiteral("--fault"), fault},
-                lines))
+        if (!rig.start({"--rate", "10", "--fault", fault}, lines))
             QSKIP(qPrintable(rig.sim.why()));
         VoviRezoZA& w = *rig.window;
         rig.m.ComPort[0] = kPort;
@@ -152,21 +109,20 @@ private slots:
         w.Command1_Click(0);
         QTRY_VERIFY_WITH_TIMEOUT(w.List1->count() >= 30, 20000);
         w.Command1_Click(1);
+        const int rows = w.List1->count();
+        QTest::qWait(300);
+        QCOMPARE(w.List1->count(), rows); // Stop ends the sampling
+        QVERIFY(w.runText().endsWith(w.List1->text(rows - 1) + QStringLiteral("\r\n")));
 
-        int consecutive = 0;
-        int previous = -1;
-        for (int i = 0; i < w.List1->count(); ++i) {
+        int consecutive = 0, previous = 99;
+        for (int i = 0; i < rows; ++i) { // never a value that was not sent
             const QStringList fields = w.List1->text(i).split(QStringLiteral("   "));
-            QCOMPARE(fields.size(), 5);
+            QCOMPARE(fields.mid(2), (QStringList{"461", "472", "483"}));
             const int reading = fields[1].toInt();
-            QVERIFY2(reading >= 100 && reading < 2100 && fields[2] == QLatin1String("461") &&
-                         fields[3] == QLatin1String("472") && fields[4] == QLatin1String("483"),
-                     qPrintable(w.List1->text(i))); // never a value that was not sent
-            QVERIFY(reading > previous);
+            QVERIFY2(reading > previous && reading < 2100, qPrintable(w.List1->text(i)));
             consecutive += reading == previous + 1;
             previous = reading;
         }
-        const int rows = w.List1->count();
         const double seconds = w.List1->text(rows - 1).section(' ', 0, 0).toDouble() -
                                w.List1->text(0).section(' ', 0, 0).toDouble();
         if (fault == QLatin1String("none")) {
@@ -183,8 +139,7 @@ private slots:
     void instrumentGoneIsReportedOnce()
     {
         Rig rig;
-        if (!rig.start({QStringLiteral("--fault"), QStringLiteral("disconnect"),
-                        QStringLiteral("--fault-after"), QStringLiteral("1")}))
+        if (!rig.start({"--fault", "disconnect", "--fault-after", "1"}))
             QSKIP(qPrintable(rig.sim.why()));
         VoviRezoZA& w = *rig.window;
         rig.m.ComPort[0] = kPort;

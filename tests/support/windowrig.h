@@ -8,13 +8,25 @@
 #include "fakeclock.h"
 #include "fakelauncher.h"
 #include "fakeseriallink.h"
+#include "readinglistview.h"
 #include "scriptedprompts.h"
 #include "vovirezoza.h"
 
+#include <QAction>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 #include <vector>
+
+// A window whose Save As is only counted.
+class SaveAsCounted final : public VoviRezoZA
+{
+public:
+    using VoviRezoZA::VoviRezoZA;
+    void mnuSaveAs_Click() override { ++saveAs; }
+    int saveAs = 0;
+};
 
 template <typename Window = VoviRezoZA> struct WindowRig {
     QTemporaryDir dir;
@@ -33,11 +45,8 @@ template <typename Window = VoviRezoZA> struct WindowRig {
     explicit WindowRig(const QByteArray& config = {}, const QString& programFolder = {})
         : folder(programFolder.isEmpty() ? dir.path() : programFolder)
     {
-        if (!config.isNull()) {
-            QFile f(folder + QLatin1Char('/') + kConfigFileName);
-            if (f.open(QIODevice::WriteOnly))
-                f.write(config);
-        }
+        if (!config.isNull())
+            write(folder + QLatin1Char('/') + kConfigFileName, config);
         clock.secondsPerDateTimeRead = 1; // the start-up measurement ends at once
         WindowServices s;
         s.programFolder = folder;
@@ -61,6 +70,46 @@ template <typename Window = VoviRezoZA> struct WindowRig {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
+    void write(const QString& path, const QByteArray& bytes) const
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
     QByteArray configOnDisk() const { return read(folder + QLatin1Char('/') + kConfigFileName); }
     bool checked(const char* name) const { return w->action(name)->isChecked(); }
+    QString data(const QString& name) const { return folder + QStringLiteral("/TCFiles/") + name; }
+    QStringList rows() const
+    {
+        QStringList r;
+        for (int i = 0; i < w->List1->count(); ++i)
+            r << w->List1->text(i);
+        return r;
+    }
+    void show()
+    {
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    }
+    void saveAs(const QString& path)
+    {
+        prompts.fileAnswers = {path};
+        w->action("mnuSaveAs")->trigger();
+    }
+    // Start in degrees C, where readings are stored as they come; the first tick arms the chart.
+    void startInC(const QByteArray& firstFrame = "\r\n0,450,461,472,483\r\n")
+    {
+        m.DegCFlag = 1;
+        w->SwitchToTC();
+        port.queue(firstFrame);
+        w->Command1_Click(0);
+        w->Timer1_Timer();
+    }
+    // The tick `seconds` into the run, with `received` arriving first (empty: nothing).
+    void tickAt(float seconds, const QByteArray& received)
+    {
+        clock.seconds = m.RecordStartTimer + seconds;
+        if (!received.isEmpty())
+            port.queue(received);
+        w->Timer1_Timer();
+    }
 };

@@ -29,7 +29,7 @@
 #include "sampling.h"
 #include "scriptedprompts.h"
 #include "sectionbox.h"
-#include "vovirezoza.h"
+#include "mainwindow.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -6,7 +6,7 @@
 #include "qtseriallink.h"
 #include "readinglistview.h"
 #include "seams.h"
-#include "vovirezoza.h"
+#include "mainwindow.h"
 
 #include <QApplication>
 #include <QDir>

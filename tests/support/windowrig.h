@@ -10,7 +10,7 @@
 #include "fakeseriallink.h"
 #include "readinglistview.h"
 #include "scriptedprompts.h"
-#include "vovirezoza.h"
+#include "mainwindow.h"
 
 #include <QAction>
 #include <QFile>

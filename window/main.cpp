@@ -1,10 +1,10 @@
 #include "commandline.h"
+#include "mainwindow.h"
 #include "programfolder.h"
 #include "qtprompts.h"
 #include "qtseriallink.h"
 #include "quitsignals.h"
 #include "seams.h"
-#include "vovirezoza.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,0 +1,674 @@
+#include "mainwindowparts.h"
+
+#include "configfile.h"
+#include "csvexport.h"
+#include "datafile.h"
+#include "decoder.h"
+#include "export.h"
+#include "filecommands.h"
+#include "framereader.h"
+#include "frmabout.h"
+#include "frmcomments.h"
+#include "frmseek.h"
+#include "gaugeface.h"
+#include "gaugepanel.h"
+#include "graphcursor.h"
+#include "numconv.h"
+#include "optioncommands.h"
+#include "portcommands.h"
+#include "portpath.h"
+#include "printwin.h"
+#include "readinglistview.h"
+#include "recordingjournal.h"
+#include "replay.h"
+#include "sampling.h"
+#include "sectionbox.h"
+#include "seriallink.h"
+#include "stripchart.h"
+#include "viewers.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QTimer>
+#include <QWindow>
+
+using namespace mainwindow_detail;
+
+namespace
+{
+
+// The window's client area, laid out again whenever its size changes.
+class ClientArea final : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    std::function<void()> onResize;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QWidget::resizeEvent(event);
+        if (onResize)
+            onResize();
+    }
+};
+
+} // namespace
+
+VoviRezoZA::VoviRezoZA(Module1& shared, WindowServices services, QWidget* parent)
+    : QMainWindow(parent), m(shared), s(std::move(services))
+{
+    setObjectName(QStringLiteral("VoviRezoZA"));
+    if (!s.comPortExists) {
+        const QString folder = s.programFolder;
+        s.comPortExists = [folder](int n) { return ComPortExists(folder, n); };
+    }
+    if (!s.yieldWaiting)
+        s.yieldWaiting = YieldWaiting;
+    if (!s.yieldNow)
+        s.yieldNow = YieldNow;
+    if (!s.printWait)
+        s.printWait = [] { WaitWithEvents(kPrintWait); };
+    buildMenus();
+    buildControls();
+    chart_ = std::make_unique<WindowChart>(*this);
+    layoutChart();
+    journal_ = std::make_unique<RecordingJournal>();
+
+    // F1 and F2 work wherever the focus is inside the window, as keys of the window itself.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, [this] { Form_KeyDown(kF1); });
+    auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    connect(f2, &QShortcut::activated, this, [this] { Form_KeyDown(kF2); });
+
+    // Any other way out of the event loop still keeps the settings.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (!ending_)
+            Form_Unload();
+    });
+}
+
+VoviRezoZA::~VoviRezoZA() = default;
+
+void VoviRezoZA::buildMenus()
+{
+    auto addMenu = [this](QMenu* parentMenu, const QString& caption, const QString& name) {
+        QMenu* menu = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
+        menu->setObjectName(name);
+        menu->menuAction()->setObjectName(name);
+        return menu;
+    };
+    // Check marks follow the settings only when the captions are refreshed, so a click must not
+    // move them by itself.
+    auto addItem = [this](QMenu* menu, const QString& caption, const QString& name,
+                          void (VoviRezoZA::*handler)(), bool checkable = false) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(name);
+        a->setCheckable(checkable);
+        connect(a, &QAction::triggered, this, [this, a, handler, checkable](bool checked) {
+            if (checkable)
+                a->setChecked(!checked);
+            (this->*handler)();
+        });
+        return a;
+    };
+
+    QMenu* file = addMenu(nullptr, QStringLiteral("File"), QStringLiteral("mnuFile"));
+    addItem(file, QStringLiteral("New"), QStringLiteral("mnuNew"), &VoviRezoZA::mnuNew_Click);
+    addItem(file, QStringLiteral("Open"), QStringLiteral("mnuOpen"), &VoviRezoZA::mnuOpen_Click);
+    addItem(file, QStringLiteral("Save"), QStringLiteral("mnuSave"), &VoviRezoZA::mnuSave_Click);
+    addItem(file, QStringLiteral("Save As"), QStringLiteral("mnuSaveAs"),
+            &VoviRezoZA::mnuSaveAs_Click);
+    file->addSeparator();
+    addItem(file, QStringLiteral("Export Data to Notepad"), QStringLiteral("mnuExport"),
+            &VoviRezoZA::mnuExport_Click);
+    addItem(file, QStringLiteral("Export Data to CSV File"), QStringLiteral("mnuExportCsv"),
+            &VoviRezoZA::mnuExportCsv_Click);
+    file->addSeparator();
+    addItem(file, QStringLiteral("Print"), QStringLiteral("mnuPrint"), &VoviRezoZA::mnuPrint_Click);
+    addItem(file, QStringLiteral("Windows Printer Setup"), QStringLiteral("mnuPrintSetup"),
+            &VoviRezoZA::mnuPrintSetup_Click);
+    file->addSeparator();
+    addItem(file, QStringLiteral("Exit"), QStringLiteral("mnuExit"), &VoviRezoZA::mnuExit_Click);
+
+    QMenu* options = addMenu(nullptr, QStringLiteral("Options"), QStringLiteral("mnuOptions"));
+    addItem(options, QStringLiteral("Strip Chart Recording Time"),
+            QStringLiteral("mnuStripChartTime"), &VoviRezoZA::mnuStripChartTime_Click);
+    QMenu* thickness =
+        addMenu(options, QStringLiteral("Graph Line Thickness"), QStringLiteral("mnuThickness"));
+    addItem(thickness, QStringLiteral("Thin"), QStringLiteral("mnuThin"),
+            &VoviRezoZA::mnuThin_Click, true);
+    addItem(thickness, QStringLiteral("Thick"), QStringLiteral("mnuThick"),
+            &VoviRezoZA::mnuThick_Click, true);
+    addItem(thickness, QStringLiteral("Thickest"), QStringLiteral("mnuThickest"),
+            &VoviRezoZA::mnuThickest_Click, true);
+    options->addSeparator();
+    QMenu* scales =
+        addMenu(options, QStringLiteral("Thermocouple Graph Scales"), QStringLiteral("mnuScales"));
+    addItem(scales, QStringLiteral("Typical Exhaust Gas Temps (900-1700)"),
+            QStringLiteral("mnuScalesEGT"), &VoviRezoZA::mnuScalesEGT_Click, true);
+    addItem(scales, QStringLiteral("Typical Fluid/Air Temps (50-300)"),
+            QStringLiteral("mnuScalesFluid"), &VoviRezoZA::mnuScalesFluid_Click, true);
+    addItem(scales, QStringLiteral("User Specified"), QStringLiteral("mnuScalesUser"),
+            &VoviRezoZA::mnuScalesUser_Click, true);
+    QMenu* units =
+        addMenu(options, QStringLiteral("Temperature Units"), QStringLiteral("mnuTempUnits"));
+    addItem(units, QStringLiteral("Degrees F"), QStringLiteral("mnuDegF"),
+            &VoviRezoZA::mnuDegF_Click, true);
+    addItem(units, QStringLiteral("Degrees C"), QStringLiteral("mnuDegC"),
+            &VoviRezoZA::mnuDegC_Click, true);
+    QMenu* ports = addMenu(options, QStringLiteral("Com Port(s)"), QStringLiteral("mnuComPorts"));
+    addItem(ports, QStringLiteral("Com Port for 1st Logger"), QStringLiteral("mnuComPort1"),
+            &VoviRezoZA::mnuComPort1_Click);
+    addItem(ports, QStringLiteral("Com Port for 2nd Logger"), QStringLiteral("mnuComPort2"),
+            &VoviRezoZA::mnuComPort2_Click);
+
+    QAction* comments = menuBar()->addAction(QStringLiteral("Record Comments"));
+    comments->setObjectName(QStringLiteral("mnuComments"));
+    connect(comments, &QAction::triggered, this, &VoviRezoZA::mnuComments_Click);
+
+    QMenu* help = addMenu(nullptr, QStringLiteral("Help"), QStringLiteral("mnuHelp"));
+    addItem(help, QStringLiteral("Help"), QStringLiteral("mnuHelpHelp"),
+            &VoviRezoZA::mnuHelpHelp_Click);
+    addItem(help, QStringLiteral("About Thermocouple Recorder"), QStringLiteral("mnuAbout"),
+            &VoviRezoZA::mnuAbout_Click);
+    addItem(help, QStringLiteral("Veltrona on the Web"), QStringLiteral("mnuWeb"),
+            &VoviRezoZA::mnuWeb_Click);
+
+    // The keyboard reaches every menu the way desktop programs do, without an underlined
+    // letter in the captions (their texts stay exactly as they are).
+    const struct {
+        Qt::Key key;
+        const char* name;
+    } menuKeys[] = {{Qt::Key_F, "mnuFile"}, {Qt::Key_O, "mnuOptions"}, {Qt::Key_H, "mnuHelp"}};
+    for (const auto& entry : menuKeys) {
+        QMenu* target = menu(QString::fromLatin1(entry.name));
+        auto* key = new QShortcut(QKeySequence(Qt::ALT | entry.key), this);
+        connect(key, &QShortcut::activated, this,
+                [this, target] { menuBar()->setActiveAction(target->menuAction()); });
+    }
+    auto* commentsKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_R), this);
+    connect(commentsKey, &QShortcut::activated, comments, &QAction::trigger);
+    action(QStringLiteral("mnuOpen"))->setShortcut(QKeySequence::Open);
+    action(QStringLiteral("mnuSave"))->setShortcut(QKeySequence::Save);
+    action(QStringLiteral("mnuSaveAs"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    action(QStringLiteral("mnuPrint"))->setShortcut(QKeySequence::Print);
+    action(QStringLiteral("mnuExit"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    for (QAction* a : {action(QStringLiteral("mnuOpen")), action(QStringLiteral("mnuSave")),
+                       action(QStringLiteral("mnuSaveAs")), action(QStringLiteral("mnuPrint")),
+                       action(QStringLiteral("mnuExit"))})
+        addAction(a); // the shortcut works while the menu is closed
+}
+
+void VoviRezoZA::buildControls()
+{
+    auto* central = new ClientArea(this);
+    central->setObjectName(QStringLiteral("client"));
+    setCentralWidget(central);
+
+    auto label = [](QWidget* parent, const QString& name, const QString& caption = {}) {
+        auto* l = new QLabel(caption, parent);
+        l->setObjectName(name);
+        return l;
+    };
+
+    Picture5_1 = new GaugePanel(central);
+
+    const QStringList captions{QStringLiteral("Start <F1>"), QStringLiteral("Stop <F2>"),
+                               QStringLiteral("Off")};
+    for (int i = 0; i < 3; ++i) {
+        Command1[i] = new QPushButton(captions[i], central);
+        Command1[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        Command1[i]->setFocusPolicy(Qt::NoFocus);
+        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+    }
+
+    Label1[0] = label(central, QStringLiteral("Label1_0"));
+    Label1[0]->setAlignment(Qt::AlignCenter);
+    Label1[0]->setFrameShape(QFrame::Panel);
+    Label1[0]->setFrameShadow(QFrame::Sunken);
+
+    Command2 = new QPushButton(QStringLiteral("FindCom"), central);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    connect(Command2, &QPushButton::clicked, this, &VoviRezoZA::Command2_Click);
+    Combo1 = new QComboBox(central);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+
+    Command3 = new QPushButton(QStringLiteral("Export Data To Notepad"), central);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    connect(Command3, &QPushButton::clicked, this, &VoviRezoZA::Command3_Click);
+
+    Label1[4] = label(central, QStringLiteral("Label1_4"));
+    Label1[3] = label(central, QStringLiteral("Label1_3"));
+
+    Label3 = label(central, QStringLiteral("Label3"));
+    List1 = new ReadingListView(run_, central);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setFont(QFont(QStringLiteral("Monospace")));
+    // A change of the current row, by the user or by code, is the list's click.
+    connect(List1, &ReadingListView::currentRowChanged, this, [this] { List1_Click(); });
+
+    Picture6 = new QFrame(central);
+    Picture6->setObjectName(QStringLiteral("Picture6"));
+    Label15[0] = label(Picture6, QStringLiteral("Label15_0"));
+    Label15[0]->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    Label15[1] = label(Picture6, QStringLiteral("Label15_1"));
+    Label15[2] = label(Picture6, QStringLiteral("Label15_2"),
+                       QStringLiteral("Time Divisions are 5 seconds"));
+    for (int k = 0; k < 3; ++k) {
+        auto* box = new SectionBox(Picture6);
+        box->setObjectName(QStringLiteral("Picture3_%1").arg(k));
+        box->setGeometry(twipsRect(k * 3360, 240, 3375, 3135));
+        Picture3[k] = box;
+        box->installEventFilter(this);
+        Label14[2 * k] = label(box, QStringLiteral("Label14_%1").arg(2 * k));
+        Label14[2 * k + 1] = label(box, QStringLiteral("Label14_%1").arg(2 * k + 1));
+        Label2[k] = label(box, QStringLiteral("Label2_%1").arg(k), QStringLiteral("+"));
+        Label2[k]->setFont(QFont(QStringLiteral("Sans Serif"), 13));
+        Label2[k]->setGeometry(twipsRect(0, 0, 180, 375));
+        Label2[k]->hide();
+    }
+    // A trace beyond the graph range runs along the chart's edge; an arrow in its colour says
+    // which way it left, so a cold or overheated channel is still seen to be alive.
+    for (int i = 0; i < kTraceSlots; ++i) {
+        offRangeMarkers_[i] = label(Picture6, QStringLiteral("offRange_%1").arg(i));
+        offRangeMarkers_[i]->setAlignment(Qt::AlignCenter);
+        offRangeMarkers_[i]->hide();
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    connect(Timer1, &QTimer::timeout, this, &VoviRezoZA::Timer1_Timer);
+
+    // Holder of the captured image while the window prints; it stays outside the visible area.
+    Picture1 = new QLabel(central);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->hide();
+
+    central->onResize = [this] { layoutControls(); };
+    layoutControls();
+    resize(centralWidget()->minimumSize() + QSize(0, menuBar()->sizeHint().height()));
+}
+
+// At the smallest size the controls stand where the original twips layout put them; a larger
+// font makes a control as large as its text needs, never clipped. Extra width goes to the
+// strip chart and the reading list, extra height to the chart and to the panel and list above
+// it; the buttons keep their places.
+void VoviRezoZA::layoutControls()
+{
+    QWidget* client = centralWidget();
+    if (client == nullptr || Picture6 == nullptr)
+        return;
+    const int margin = px(120);
+    const int textHeight = fontMetrics().height();
+    const int labelHeight = std::max(px(255), textHeight + 2);
+
+    int buttonWidth = px(1455);
+    for (QPushButton* b : Command1)
+        buttonWidth = std::max(buttonWidth, b->sizeHint().width());
+    const int buttonHeight = std::max(px(420), Command1[0]->sizeHint().height());
+    const int buttonLeft = px(3840);
+    int y = margin;
+    for (QPushButton* b : Command1) {
+        b->setGeometry(buttonLeft, y, buttonWidth, buttonHeight);
+        y += std::max(px(540), buttonHeight + px(120));
+    }
+    Label1[0]->setGeometry(buttonLeft, y, buttonWidth, std::max(px(300), textHeight + 6));
+    y = Label1[0]->geometry().bottom() + 1 + px(160);
+    const int findWidth = std::max(px(800), Command2->sizeHint().width() + px(120));
+    const int findHeight =
+        std::max({px(375), Command2->sizeHint().height(), Combo1->sizeHint().height()});
+    Command2->setGeometry(buttonLeft, y, findWidth, findHeight);
+    Combo1->setGeometry(buttonLeft + findWidth + px(60), y,
+                        std::max(px(700), Combo1->sizeHint().width()), findHeight);
+    y += findHeight + px(125);
+    Command3->setGeometry(buttonLeft, y, std::max(px(1900), Command3->sizeHint().width()),
+                          buttonHeight);
+    y += buttonHeight + px(120);
+    const int fuelWidth = std::max(px(2800), Label1[4]->sizeHint().width());
+    Label1[4]->setGeometry(buttonLeft, y, fuelWidth, labelHeight);
+    const int buttonsBottom = y + labelHeight;
+    const int columnRight = std::max({buttonLeft + buttonWidth, Combo1->geometry().right() + 1,
+                                      buttonLeft + Label1[4]->sizeHint().width()});
+
+    // The list shows a whole row of four-digit readings at times up to 99999.9 s.
+    const int listLeft = std::max(px(6835), columnRight + margin);
+    const int listWidth = std::max(px(3500), List1->widthForRow(kWidestRowCharacters));
+    const int headingHeight = std::max(px(240), textHeight + 2);
+    const int topHeight = std::max(px(3720), buttonsBottom - margin);
+    const int chartHeight = px(3375);
+    const int statusGap = px(120);
+    const int chartGap = px(105);
+    const QSize smallest(std::max(px(kClientWidth), listLeft + listWidth + margin),
+                         margin + topHeight + statusGap + labelHeight + chartGap + chartHeight +
+                             margin);
+    client->setMinimumSize(smallest);
+
+    const int extraWidth = std::max(0, client->width() - smallest.width());
+    const int extraHeight = std::max(0, client->height() - smallest.height());
+    const int topExtra = extraHeight * 2 / 5;
+    const int top = topHeight + topExtra;
+    Picture5_1->setGeometry(margin, margin, px(3600), top);
+    Label3->setGeometry(listLeft, margin, listWidth + extraWidth, headingHeight);
+    List1->setGeometry(listLeft, margin + headingHeight, listWidth + extraWidth,
+                       top - headingHeight);
+    const int statusTop = margin + top + statusGap;
+    Label1[3]->setGeometry(margin, statusTop, client->width() - 2 * margin, labelHeight);
+    Picture6->setGeometry(margin, statusTop + labelHeight + chartGap, client->width() - 2 * margin,
+                          chartHeight + extraHeight - topExtra);
+    layoutChart();
+    Form_Resize();
+}
+
+void VoviRezoZA::layoutChart()
+{
+    if (!chart_)
+        return; // the window is still being built
+    const int textHeight = fontMetrics().height();
+    const int legendHeight = std::max(px(240), textHeight + 2);
+    const int scaleLabelHeight = std::max(px(255), textHeight + 2);
+    const int frame = Picture6->width();
+    Label15[0]->setGeometry(px(30), 0, std::max(px(2175), Label15[0]->sizeHint().width()),
+                            legendHeight);
+    Label15[1]->setGeometry(px(2400), 0, px(2175), legendHeight);
+    Label15[2]->setGeometry(std::max(px(4920), Label15[0]->geometry().right() + px(120)), 0,
+                            std::max(px(2655), Label15[2]->sizeHint().width()), legendHeight);
+    const int boxHeight = std::max(1, Picture6->height() - legendHeight);
+    for (int k = 0; k < 3; ++k) {
+        SectionBox* box = Picture3[k];
+        const QSize before = box->size();
+        box->setGeometry(chart_->sectionLeft(k, frame), legendHeight, chart_->sectionWidth(frame),
+                         boxHeight);
+        Label14[2 * k]->setGeometry(
+            px(30), 0, std::max(px(975), Label14[2 * k]->sizeHint().width()), scaleLabelHeight);
+        Label14[2 * k + 1]->setGeometry(px(30), boxHeight - scaleLabelHeight,
+                                        std::max(px(975), Label14[2 * k + 1]->sizeHint().width()),
+                                        scaleLabelHeight);
+        if (box->size() != before)
+            Label2[k]->hide(); // its place was worked out for the old size
+    }
+    for (int i = 0; i < kTraceSlots; ++i)
+        placeOffRangeMarker(i);
+}
+
+void VoviRezoZA::placeOffRangeMarker(int channel)
+{
+    QLabel* marker = offRangeMarkers_[channel];
+    const auto& state = chart_->offRange(channel);
+    if (state.direction == 0 || channel >= channelCount()) {
+        marker->hide();
+        return;
+    }
+    const int size = std::max(px(180), fontMetrics().height());
+    SectionBox* box = Picture3[state.section];
+    const QPointF at = box->toPixel(state.x, state.direction > 0 ? 1.0 : 0.0);
+    // Side by side, channel 1 nearest the trace's newest point; inside the box's edge.
+    const int x = box->x() + std::clamp(MarkerPixel(at).x() - (channel + 1) * size / 2, 0,
+                                        std::max(0, box->width() - size));
+    const int y = box->y() + (state.direction > 0 ? 0 : box->height() - size);
+    marker->setText(state.direction > 0 ? QStringLiteral("\u25B2") : QStringLiteral("\u25BC"));
+    const QString colour = QStringLiteral("color: #%1;")
+                               .arg(m.ChannelColor[channel] & 0xFFFFFFu, 6, 16, QLatin1Char('0'));
+    if (marker->styleSheet() != colour) // a style sheet change restyles the whole label
+        marker->setStyleSheet(colour);
+    marker->setGeometry(x, y, size, size);
+    if (!marker->isVisible()) {
+        marker->show();
+        marker->raise();
+    }
+}
+
+QAction* VoviRezoZA::action(const QString& name) const
+{
+    return findChild<QAction*>(name);
+}
+
+QMenu* VoviRezoZA::menu(const QString& name) const
+{
+    return findChild<QMenu*>(name);
+}
+
+QString VoviRezoZA::label6Caption(int i) const
+{
+    return Picture5_1->face().Label6[i].caption;
+}
+
+// ---------------------------------------------------------------- start-up and shutdown
+
+void VoviRezoZA::Form_Load()
+{
+    // A missing or unreadable settings file leaves every setting at its initial value.
+    ConfigFile(0, m, s.programFolder);
+    SwitchToTC();
+    RedrawGauge(0);
+    runDegCFlag = m.DegCFlag;
+    restoreWindowPlacement();
+    m.FileName = QStringLiteral("Untitled");
+    QDir().mkpath(dataFolderPath()); // the file dialogs start there and Save may write there
+    m.FilePath = s.programFolder + m.DataFolder + QLatin1Char('/') + m.FileName;
+    setWindowCaptionForFile();
+    m.DoingStripChart = 2;
+    Label15[1]->hide();
+    qint16 StartOverFlag = 0;
+    UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 0);
+    StopFlag = 1;
+    CommBuffer.clear();
+}
+
+void VoviRezoZA::afterShown(const QString& dataFile)
+{
+    // The desktop shows a window a little after show(): the measurement below keeps the event
+    // queue busy, so it waits until the window is on screen and painted.
+    QWindow* shown = windowHandle();
+    if (shown != nullptr && !shown->isExposed() && exposeWaits_++ < kMaxExposeWaits) {
+        QTimer::singleShot(kExposeWait, this, [this, dataFile] { afterShown(dataFile); });
+        return;
+    }
+    if (isVisible())
+        repaint();
+    offerJournaledRun();
+    if (!dataFile.isEmpty()) {
+        if (const QString problem = DataFileToOpenProblem(dataFile); !problem.isEmpty())
+            s.prompts->say(problem);
+        else
+            openDataFile(dataFile);
+    }
+    // Until the measurement ends, a Start waits for its frame with the smallest budget.
+    measurePollBudget();
+    CommBuffer.clear();
+}
+
+void VoviRezoZA::setWindowCaptionForFile()
+{
+    setWindowTitle(kModeWord);
+    setWindowTitle(windowTitle() + kTitleMiddle + m.FileName + QStringLiteral(" ]"));
+}
+
+void VoviRezoZA::measurePollBudget()
+{
+    const PollBudget budget = MeasurePollBudget(*s.clock, *s.port, CommBuffer, CommText, LineBreak,
+                                                s.yieldWaiting, s.elapsedMs);
+    PollLimit = budget.PollLimit;
+    readBudget = budget.timeBudget;
+}
+
+void VoviRezoZA::Form_Activate()
+{
+    SwitchToTC();
+}
+
+void VoviRezoZA::Form_KeyDown(int KeyCode)
+{
+    if (KeyCode == kF1)
+        Command1_Click(0);
+    else if (KeyCode == kF2)
+        Command1_Click(1);
+}
+
+bool VoviRezoZA::Form_QueryUnload()
+{
+    m.CancelExit = 0;
+    mnuExit_Click();
+    return m.CancelExit != 1;
+}
+
+void VoviRezoZA::Form_Unload()
+{
+    saveWindowPlacement();
+    ConfigFile(1, m, s.programFolder);
+}
+
+QString VoviRezoZA::placementFilePath() const
+{
+    return s.programFolder + QLatin1Char('/') + kWindowPlacementFile;
+}
+
+// The window's size and place live in a file of their own: the settings file's layout is
+// fixed, and a damaged placement file only costs the default size.
+void VoviRezoZA::restoreWindowPlacement()
+{
+    const QSettings placement(placementFilePath(), QSettings::IniFormat);
+    restoreGeometry(placement.value(QStringLiteral("window/geometry")).toByteArray());
+}
+
+void VoviRezoZA::saveWindowPlacement()
+{
+    QSettings placement(placementFilePath(), QSettings::IniFormat);
+    placement.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    placement.sync();
+}
+
+void VoviRezoZA::Form_Resize()
+{
+    Picture1->move(px(width() * kTwipsPerPixel + 500), Picture1->y());
+}
+
+void VoviRezoZA::mnuExit_Click()
+{
+    if (m.DataNotSaved == 1) {
+        MessageRequest ask{QStringLiteral("Save this recorded data?"), QStringLiteral("Save Data?"),
+                           MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Yes};
+        const MsgAnswer answer = s.prompts->message(ask);
+        if (answer == MsgAnswer::Cancel) {
+            m.CancelExit = 1;
+            return;
+        }
+        if (answer == MsgAnswer::No)
+            discardJournal();
+        if (answer == MsgAnswer::Yes)
+            mnuSaveAs_Click();
+    }
+    if (const int error = ConfigFile(1, m, s.programFolder))
+        s.prompts->say(QStringLiteral("Exit Err = ") + QString::number(error));
+    endProgram();
+}
+
+void VoviRezoZA::endProgram()
+{
+    saveWindowPlacement();
+    ending_ = true;
+    StopFlag = 1;
+    s.port->interruptWait(); // a tick waiting for its frame returns at once
+    journal_->close();
+    Timer1->stop();
+    hide();
+    if (s.endProgram)
+        s.endProgram();
+}
+
+void VoviRezoZA::closeEvent(QCloseEvent* event)
+{
+    if (ending_ || Form_QueryUnload())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void VoviRezoZA::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        layoutControls();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !ending_)
+        Form_Activate();
+}
+
+void VoviRezoZA::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+// ---------------------------------------------------------------- screen mode and captions
+
+void VoviRezoZA::SwitchToTC()
+{
+    DeriveThermocoupleValues(m);
+    menu(QStringLiteral("mnuTempUnits"))->menuAction()->setVisible(true);
+    menu(QStringLiteral("mnuScales"))->menuAction()->setVisible(true);
+    Label3->setText(QStringLiteral("Time     Temperatures Deg ") + m.TempUnitLetter);
+    action(QStringLiteral("mnuAbout"))->setText(QStringLiteral("About ") + m.ProgramTitle);
+    Picture5_1->setVisible(true);
+    Command3->setVisible(false);
+    UpdateForm();
+}
+
+void VoviRezoZA::UpdateForm()
+{
+    m.RunningStatusText = QStringLiteral("Click on 'Stop' or press <F2> to stop recording.");
+    m.IdleStatusText = QStringLiteral("Click on 'Start' or press <F1> to ") +
+                       QStringLiteral("start recording data.");
+    showStatus();
+
+    action(QStringLiteral("mnuThin"))->setChecked(m.LineThickness != 1 && m.LineThickness != 2);
+    action(QStringLiteral("mnuThick"))->setChecked(m.LineThickness == 1);
+    action(QStringLiteral("mnuThickest"))->setChecked(m.LineThickness == 2);
+
+    Label1[4]->setText(QStringLiteral("Fuel: Gasoline"));
+
+    action(QStringLiteral("mnuScalesEGT"))->setChecked(m.ScaleType == 0);
+    action(QStringLiteral("mnuScalesFluid"))->setChecked(m.ScaleType == 1);
+    action(QStringLiteral("mnuScalesUser"))->setChecked(m.ScaleType != 0 && m.ScaleType != 1);
+
+    const bool degC = m.DegCFlag == 1;
+    action(QStringLiteral("mnuDegC"))->setChecked(degC);
+    action(QStringLiteral("mnuDegF"))->setChecked(!degC);
+    action(QStringLiteral("mnuScalesEGT"))
+        ->setText(degC ? QStringLiteral("Typical Exhaust Gas Temps (500-950)")
+                       : QStringLiteral("Typical Exhaust Gas Temps (900-1700)"));
+    action(QStringLiteral("mnuScalesFluid"))
+        ->setText(QStringLiteral("Typical Fluid/Air Temps (50-300)"));
+
+    RedrawGauge(0);
+}
+
+void VoviRezoZA::RedrawGauge(int)
+{
+    Picture5_1->redraw(m);
+}
+
+void VoviRezoZA::DrawGaugeNeedle(int, float&)
+{
+    Picture5_1->drawNeedle(m, ChannelText);
+}
+
+void VoviRezoZA::UpdateScreen(qint16& StartOverFlag, qint16& DoingStripChart, double& RecordTime,
+                              QString& LastText1, qint16 UseRecordedTime)
+{
+    ::UpdateScreen(m, *chart_, ChannelText, StartOverFlag, DoingStripChart, RecordTime, LastText1,
+                   UseRecordedTime);
+}

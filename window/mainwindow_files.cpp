@@ -1,0 +1,408 @@
+#include "mainwindowparts.h"
+
+#include "configfile.h"
+#include "csvexport.h"
+#include "datafile.h"
+#include "decoder.h"
+#include "export.h"
+#include "filecommands.h"
+#include "framereader.h"
+#include "frmabout.h"
+#include "frmcomments.h"
+#include "frmseek.h"
+#include "gaugeface.h"
+#include "gaugepanel.h"
+#include "graphcursor.h"
+#include "numconv.h"
+#include "optioncommands.h"
+#include "portcommands.h"
+#include "portpath.h"
+#include "printwin.h"
+#include "readinglistview.h"
+#include "recordingjournal.h"
+#include "replay.h"
+#include "sampling.h"
+#include "sectionbox.h"
+#include "seriallink.h"
+#include "stripchart.h"
+#include "viewers.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QTimer>
+#include <QWindow>
+
+using namespace mainwindow_detail;
+
+namespace
+{
+
+// Runs the chart's bookkeeping without drawing anything: how a replay will move through the
+// sections is known before a single line is drawn.
+class CountingSurface final : public ChartSurface
+{
+public:
+    void clearSection(int) override {}
+    void setSectionScale(int, double) override {}
+    void drawLine(int, double, double, double, double, quint32, int, bool) override {}
+    void placeSections(const std::array<double, 3>&, double) override {}
+    bool sectionAtLeft(int) const override { return false; }
+    void setScaleLabels(int, const QString&, const QString&) override {}
+    void showScaleLabels(int, bool) override {}
+    void setLegend(const QString&) override {}
+    void showChart() override {}
+    void showStartButtons() override {}
+    void letEventsRun() override {}
+    float clock() override { return 0; }
+    void drawGaugeNeedle() override {}
+    void markOffRange(int, int, int, double) override {}
+};
+
+} // namespace
+
+// ---------------------------------------------------------------- data files
+
+QString VoviRezoZA::dataFolderPath() const
+{
+    return s.programFolder + m.DataFolder;
+}
+
+void VoviRezoZA::SaveAFFile(qint16 ReadFlag)
+{
+    if (ReadFlag == 0) {
+        const int error = WriteDataFile(
+            m.TargetFilePath,
+            WriteDataFileText(m.CommentsText, runText(), runDegCFlag, m.NumChannels, m.FuelType));
+        if (error != 0) {
+            s.prompts->say(SaveAFFileErrorText(error));
+            return;
+        }
+        finishFileUse();
+        // The run is safe in the file; while it still grows, the journal goes on with it.
+        if (StopFlag == 1)
+            discardJournal();
+        return;
+    }
+
+    const DataFileRead file = ReadDataFile(m.TargetFilePath, kDataFileTypeLine);
+    if (file.outcome == DataFileRead::Outcome::WrongType) {
+        s.prompts->message(BadFileMessage(m.ProgramTitle));
+        return;
+    }
+    takeLoadedRun(file);
+    // The run the journal kept is replaced now; the user chose not to save it.
+    if (file.samplesStarted && StopFlag == 1)
+        discardJournal();
+    if (file.outcome == DataFileRead::Outcome::Error) {
+        s.prompts->say(SaveAFFileErrorText(file.errorNumber));
+        return;
+    }
+    finishFileUse();
+    switchToFileUnit(file.unit);
+}
+
+// What was read before a failure stays, as it would have been read in place.
+void VoviRezoZA::takeLoadedRun(const DataFileRead& file)
+{
+    if (file.channelsRead)
+        m.NumChannels = file.channels;
+    if (file.commentsStarted)
+        m.CommentsText = file.comments;
+    if (file.samplesStarted) {
+        loadedSamples_ = file.samples;
+        clearRun();
+    }
+}
+
+void VoviRezoZA::switchToFileUnit(qint16 unit)
+{
+    runDegCFlag = unit;
+    showStatus();
+    if (unit == m.DegCFlag)
+        return;
+    s.prompts->say(UnitSwitchMessage(unit));
+    m.DegCFlag = unit;
+    SwitchToTC();
+    RedrawGauge(0);
+}
+
+// ---------------------------------------------------------------- recording journal
+
+void VoviRezoZA::discardJournal()
+{
+    journal_->close();
+    RecordingJournal::discard(dataFolderPath());
+    journalProblem_.clear();
+}
+
+void VoviRezoZA::noteJournalProblem(bool ok)
+{
+    // Never a message box: one would hold up the recording until it is answered.
+    const QString problem =
+        ok ? QString() : QStringLiteral("The run is not being journaled: ") + journal_->lastError();
+    if (problem != journalProblem_) {
+        journalProblem_ = problem;
+        showStatus();
+    }
+}
+
+void VoviRezoZA::offerJournaledRun()
+{
+    const QString folder = dataFolderPath();
+    const std::optional<JournalInfo> info = RecordingJournal::find(folder);
+    if (!info)
+        return;
+    const QString recovered = QStringLiteral("Recovered run ") +
+                              info->lastModified.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
+    const MsgAnswer answer = s.prompts->message(
+        {UnsavedRunQuestion(*info, recovered), QStringLiteral("Unsaved Run Found"),
+         MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::Yes});
+    const std::optional<DataFileRead> file = RecordingJournal::load(folder);
+    if (!file)
+        return;
+    if (answer != MsgAnswer::Yes) {
+        const QString path = folder + QLatin1Char('/') + recovered;
+        const int error =
+            WriteDataFile(path, WriteDataFileText(file->comments, file->samples, file->unit,
+                                                  file->channels, file->fuel));
+        if (error != 0) {
+            s.prompts->say(QStringLiteral("The unsaved run could not be kept as \"") + recovered +
+                           QStringLiteral("\" (error ") + QString::number(error) +
+                           QStringLiteral("). It will be offered again at the next start."));
+            return;
+        }
+        RecordingJournal::discard(folder);
+        return;
+    }
+    // Shown as if it had been opened, and still unsaved: the journal stays until it is saved.
+    takeLoadedRun(*file);
+    AnalyzeData();
+    m.DataNotSaved = 1;
+    switchToFileUnit(file->unit);
+}
+
+// After a save or a load: the file becomes the current one and the run counts as saved.
+void VoviRezoZA::finishFileUse()
+{
+    m.FilePath = m.TargetFilePath;
+    m.FileName = DataFileName(m.FilePath, dataFolderPath());
+    setWindowCaptionForFile();
+    m.DataNotSaved = 0;
+    update();
+    s.yieldNow();
+}
+
+void VoviRezoZA::mnuOpen_Click()
+{
+    askToSaveNewData();
+    const std::optional<QString> chosen = s.prompts->openFile(OpenDialogRequest(dataFolderPath()));
+    if (!chosen || chosen->isEmpty())
+        return;
+    m.TargetFilePath = *chosen;
+    SaveAFFile(1);
+    AnalyzeData();
+}
+
+void VoviRezoZA::askToSaveNewData()
+{
+    if (m.DataNotSaved != 1)
+        return;
+    const MsgAnswer answer = s.prompts->message(
+        {QStringLiteral("Save any new data recorded?"), QStringLiteral("Save New Data?"),
+         MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::Yes});
+    if (answer == MsgAnswer::Yes)
+        mnuSaveAs_Click();
+}
+
+// A file named on the command line, opened as Open opens the one chosen in its dialog.
+void VoviRezoZA::openDataFile(const QString& path)
+{
+    askToSaveNewData();
+    m.TargetFilePath = path;
+    SaveAFFile(1);
+    AnalyzeData();
+}
+
+void VoviRezoZA::mnuSave_Click()
+{
+    if (m.FileName == QLatin1String("Untitled"))
+        mnuSaveAs_Click();
+    // After a cancelled Save As the run still goes to the data folder's "Untitled", so a
+    // Save never ends with the run unsaved.
+    m.TargetFilePath = m.FilePath;
+    SaveAFFile(0);
+}
+
+void VoviRezoZA::mnuSaveAs_Click()
+{
+    const std::optional<QString> chosen =
+        s.prompts->saveFile(SaveAsDialogRequest(dataFolderPath(), m.FilePath));
+    if (!chosen || chosen->isEmpty())
+        return;
+    m.TargetFilePath = ShortenToFortyCharacters(*s.prompts, *chosen);
+    SaveAFFile(0);
+}
+
+void VoviRezoZA::appendRunLine(const QString& line)
+{
+    run_.append(line);
+    if (!chart_->replaying) // the replay shows its rows in slices
+        List1->linesChanged();
+}
+
+void VoviRezoZA::clearRun()
+{
+    run_.clear();
+    List1->linesChanged();
+    showStatus();
+}
+
+void VoviRezoZA::AnalyzeData()
+{
+    // Without a load that read sample lines, the run itself is replayed again.
+    QString source = loadedSamples_ ? *std::exchange(loadedSamples_, std::nullopt) : runText();
+    AnalyzeData(source);
+}
+
+void VoviRezoZA::AnalyzeData(const QString& source)
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    m.DoingStripChart = 1;
+    LineBreak = kLineBreak;
+    const std::vector<std::pair<qsizetype, qsizetype>> lines = ReplayLineSpans(source);
+    clearRun();
+    ResetChartForReplay(m);
+
+    // A first pass through the chart's bookkeeping alone tells which lines fall into sections
+    // that later wraps clear again: their traces are never seen, so they are not drawn.
+    std::vector<double> times(lines.size());
+    size_t firstDrawn = 0;
+    {
+        Module1 plan = m;
+        CountingSurface counting;
+        const std::array<QString, kMaxChannels> noReadings{};
+        std::vector<int> changesBefore(lines.size());
+        int changes = 0;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            times[i] = ReplayLineTime(source.mid(lines[i].first, lines[i].second));
+            changesBefore[i] = changes;
+            const qint16 section = i == 0 ? 0 : plan.CurrentSection;
+            qint16 startOver = 0;
+            qint16 doing = 1;
+            ::UpdateScreen(plan, counting, noReadings, startOver, doing, times[i], QString(), 1);
+            if (plan.CurrentSection != section)
+                ++changes;
+        }
+        while (firstDrawn < lines.size() && changesBefore[firstDrawn] < changes - 2)
+            ++firstDrawn;
+    }
+    const qint16 plannedSectionTime = m.StripChartTime;
+
+    std::unique_ptr<QProgressDialog> progress;
+    qint64 nextSlice = kReplaySliceMs;
+    // The panel, the read-outs and the list show where the replay has got to.
+    const auto showReplayState = [this] {
+        List1->linesChanged();
+        for (int i = 0; i < channelCount(); ++i)
+            Picture5_1->setChannelCaption(i, ChannelText[i]);
+        if (std::exchange(chart_->gaugeDue, false)) {
+            float scratch = 0;
+            DrawGaugeNeedle(0, scratch);
+        }
+        for (int i = 0; i < kTraceSlots; ++i)
+            placeOffRangeMarker(i);
+    };
+
+    chart_->replaying = true;
+    QString timeText;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        RecordTime = times[i];
+        timeText = num::Format(RecordTime, QStringLiteral("#########.0"));
+        QString copy = source.mid(lines[i].first, lines[i].second);
+        ::BreakoutTempData(copy, m.TCReading, m.NumChannels, m.DegCFlag, ChannelText);
+        for (int c = 0; c < channelCount(); ++c)
+            ChannelText[c] = FormatChannelReading(m.TCReading[c]);
+        m.LastLine = SampleLine(timeText, ChannelText, m.NumChannels);
+        appendRunLine(m.LastLine);
+        // Should the section time change while the replay lets events run, every line is drawn.
+        chart_->skipTraces = i < firstDrawn && m.StripChartTime == plannedSectionTime;
+        qint16 StartOverFlag = 0;
+        UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 1);
+        if (StartOverFlag == 1)
+            s.prompts->say(QStringLiteral("Should not happen #44"));
+
+        if (elapsed.elapsed() < nextSlice)
+            continue;
+        nextSlice = elapsed.elapsed() + kReplaySliceMs;
+        if (!progress && elapsed.elapsed() >= kReplayProgressAfterMs) {
+            progress = std::make_unique<QProgressDialog>(
+                QStringLiteral("Reading the run's samples..."), QString(), 0,
+                static_cast<int>(lines.size()), this);
+            progress->setWindowModality(Qt::WindowModal);
+            progress->setMinimumDuration(0);
+        }
+        if (progress)
+            progress->setValue(static_cast<int>(i));
+        Label1[0]->setText(timeText);
+        showReplayState();
+        // Repaints and timers only: a command given now waits until the run is complete.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    chart_->replaying = false;
+    chart_->skipTraces = false;
+    if (!lines.empty())
+        Label1[0]->setText(timeText);
+    showReplayState();
+    showStatus();
+}
+
+// ---------------------------------------------------------------- export
+
+void VoviRezoZA::mnuExport_Click()
+{
+    Command3_Click();
+}
+
+void VoviRezoZA::Command3_Click()
+{
+    if (StopFlag != 1) {
+        Command1_Click(1);
+        s.yieldNow();
+    }
+    const QString path = s.programFolder + QStringLiteral("/Export.txt");
+    if (const int error = WriteExportFile(path, runText())) {
+        s.prompts->say(QStringLiteral("Export.txt could not be written (error ") +
+                       QString::number(error) + QStringLiteral(")."));
+        return;
+    }
+    ShowDocument(*s.prompts, *s.launcher, path, QStringLiteral("Export.txt"));
+}
+
+// The whole run in the unit it was recorded in. A recording goes on meanwhile, as it does
+// during Save As: the file holds the readings taken until it is written.
+void VoviRezoZA::mnuExportCsv_Click()
+{
+    const std::optional<QString> chosen =
+        s.prompts->saveFile(CsvDialogRequest(dataFolderPath(), m.FileName));
+    if (!chosen || chosen->isEmpty())
+        return;
+    if (const int error = WriteCsvFile(*chosen, run_, channelCount(), runDegCFlag))
+        s.prompts->say(CsvErrorText(*chosen, error));
+}
+
+// "New" has no handler of its own: choosing it does nothing.
+void VoviRezoZA::mnuNew_Click() {}

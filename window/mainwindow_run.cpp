@@ -1,0 +1,426 @@
+#include "mainwindowparts.h"
+
+#include "configfile.h"
+#include "csvexport.h"
+#include "datafile.h"
+#include "decoder.h"
+#include "export.h"
+#include "filecommands.h"
+#include "framereader.h"
+#include "frmabout.h"
+#include "frmcomments.h"
+#include "frmseek.h"
+#include "gaugeface.h"
+#include "gaugepanel.h"
+#include "graphcursor.h"
+#include "numconv.h"
+#include "optioncommands.h"
+#include "portcommands.h"
+#include "portpath.h"
+#include "printwin.h"
+#include "readinglistview.h"
+#include "recordingjournal.h"
+#include "replay.h"
+#include "sampling.h"
+#include "sectionbox.h"
+#include "seriallink.h"
+#include "stripchart.h"
+#include "viewers.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QTimer>
+#include <QWindow>
+
+using namespace mainwindow_detail;
+
+// ---------------------------------------------------------------- graph cursor
+
+void VoviRezoZA::DrawGraphCursor(float& MousX, int& Index)
+{
+    hideCursorMarkers();
+    const int section = std::clamp(Index, 0, 2);
+    const float target = m.SectionStartTime[section] + MousX;
+    const int best = static_cast<int>(run_.nearestRow(target, kNoRowDistance));
+    if (best < 0)
+        return; // an empty list has no row to show
+    if (List1->currentRow() != best)
+        List1->setCurrentRow(best); // runs List1_Click first, as a user's click would
+    const QString row = run_.line(best);
+    const float t = RowTime(row);
+    Label1[0]->setText(CursorTimeText(t));
+    const double v = FirstChannelValue(row);
+    const QPointF at =
+        CursorMarkerPosition(t, m.SectionStartTime[section], v, m.GraphMin, m.GraphFactor);
+    QLabel* marker = Label2[section];
+    marker->move(MarkerPixel(Picture3[section]->toPixel(at.x(), at.y())));
+    marker->show();
+    QString copy = row;
+    BreakoutTempData(copy);
+    float reading = static_cast<float>(v);
+    DrawGaugeNeedle(0, reading);
+}
+
+void VoviRezoZA::List1_Click()
+{
+    const int r = List1->currentRow();
+    if (r < 0)
+        return;
+    const float t = run_.time(r);
+    int k = SectionOfTime(t, m.SectionStartTime);
+    ChartMouseX = t - m.SectionStartTime[k];
+    DrawGraphCursor(ChartMouseX, k);
+}
+
+void VoviRezoZA::Picture3_MouseDown(int, Qt::MouseButton, Qt::KeyboardModifiers, float X, float)
+{
+    ChartMouseX = X;
+}
+
+void VoviRezoZA::Picture3_Click(int Index)
+{
+    DrawGraphCursor(ChartMouseX, Index);
+}
+
+bool VoviRezoZA::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+        return QMainWindow::eventFilter(watched, event);
+    for (int k = 0; k < 3; ++k) {
+        if (watched != Picture3[k])
+            continue;
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (type == QEvent::MouseButtonPress) {
+            const QPointF user = Picture3[k]->toUser(mouse->position());
+            Picture3_MouseDown(k, mouse->button(), mouse->modifiers(), float(user.x()),
+                               float(user.y()));
+        } else if (Picture3[k]->rect().contains(mouse->position().toPoint())) {
+            Picture3_Click(k);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- acquisition
+
+void VoviRezoZA::StartComm()
+{
+    // The port is opened afresh, so the text it holds begins somewhere inside a line.
+    if (!sessionPortDevice_.isEmpty())
+        ::StartCommOnDevice(*s.port, sessionPortDevice_);
+    else
+        ::StartComm(*s.port, sessionComPort_ != 0 ? sessionComPort_ : m.ComPort[0]);
+    frames.reset();
+}
+
+void VoviRezoZA::useSessionPort(qint16 comPort, const QString& device)
+{
+    sessionComPort_ = comPort;
+    sessionPortDevice_ = device;
+}
+
+bool VoviRezoZA::ReadComm()
+{
+    const qint64 rejectedBefore = rejectedFrames;
+    const ReadCommResult result = ::ReadComm(*s.port, frames, readBudget, StopFlag, CommText,
+                                             channelCount(), rejectedFrames, &ending_, s.elapsedMs);
+    if (rejectedFrames != rejectedBefore)
+        showStatus();
+    if (result == ReadCommResult::GaveUp)
+        s.prompts->say(QStringLiteral("Not receiving data."));
+    return result == ReadCommResult::Frame;
+}
+
+void VoviRezoZA::showStatus()
+{
+    QString text = StopFlag == 1 ? m.IdleStatusText : m.RunningStatusText;
+    // The list keeps the unit its readings were taken in, whatever the unit setting says now.
+    if (!run_.isEmpty())
+        text += QStringLiteral("   Readings in Deg ") +
+                (runDegCFlag == 1 ? QLatin1Char('C') : QLatin1Char('F')) + QLatin1Char('.');
+    if (rejectedFrames > 0)
+        text += QStringLiteral("   (%1 damaged line%2 from the instrument ignored)")
+                    .arg(rejectedFrames)
+                    .arg(rejectedFrames == 1 ? QString() : QStringLiteral("s"));
+    if (!journalProblem_.isEmpty())
+        text += QStringLiteral("   ") + journalProblem_;
+    Label1[3]->setText(text);
+}
+
+void VoviRezoZA::BreakoutTempData(QString& Kxx)
+{
+    if (!::BreakoutTempData(Kxx, m.TCReading, m.NumChannels, m.DegCFlag, ChannelText))
+        return;
+    for (int i = 0; i < channelCount(); ++i)
+        Picture5_1->setChannelCaption(i, ChannelText[i]);
+}
+
+int VoviRezoZA::channelCount() const
+{
+    return std::clamp<int>(m.NumChannels, 0, kMaxChannels);
+}
+
+void VoviRezoZA::Command2_Click()
+{
+    Combo1->clear();
+    Combo1->addItems(FindComPorts(s.comPortExists));
+    if (Combo1->count() > 0)
+        Combo1->setCurrentIndex(0);
+}
+
+void VoviRezoZA::mnuComPort1_Click()
+{
+    // The dialog offers the port this session uses; a number accepted there replaces a port
+    // given on the command line and is saved like any other choice.
+    const bool session = sessionComPort_ != 0 || !sessionPortDevice_.isEmpty();
+    qint16 offered = sessionComPort_ != 0 ? sessionComPort_ : m.ComPort[0];
+    qint16& target = session ? offered : m.ComPort[0];
+    const bool chosen = ChooseLoggerPort(*s.prompts, *s.port, target, s.yieldNow, [](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
+    if (chosen && session) {
+        m.ComPort[0] = offered;
+        useSessionPort(0, QString());
+    }
+}
+
+void VoviRezoZA::mnuComPort2_Click()
+{
+    s.prompts->say(QStringLiteral("Option not yet activated."));
+}
+
+// ---------------------------------------------------------------- recording
+
+void VoviRezoZA::Command1_Click(int Index)
+{
+    if (Index != 0) {
+        StopFlag = 1;
+        hideCursorMarkers();
+        if (journal_->isActive())
+            noteJournalProblem(journal_->sync());
+        return;
+    }
+    if (m.DataNotSaved == 1) {
+        const MsgAnswer answer = s.prompts->message(
+            {QStringLiteral("Save this recorded data?"), QStringLiteral("Save Data?"),
+             MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Yes});
+        if (answer == MsgAnswer::Cancel)
+            return;
+        if (answer == MsgAnswer::Yes) {
+            // The user presses Start again once the run is safe.
+            mnuSaveAs_Click();
+            StopFlag = 1;
+            return;
+        }
+    }
+    m.DataNotSaved = 1;
+    StopFlag = 0;
+    RecordTime = 0;
+    rejectedFrames = 0;
+    clearRun();
+    noteJournalProblem(
+        journal_->begin(dataFolderPath(), m.DegCFlag, m.NumChannels, m.FuelType, m.CommentsText));
+    runDegCFlag = m.DegCFlag;
+    setTimer1Interval(kTickMilliseconds);
+    LineBreak = kLineBreak;
+    ResetChartForRecording(m);
+    StartComm();
+    ReadComm();
+    hideCursorMarkers();
+}
+
+void VoviRezoZA::Timer1_Timer()
+{
+    // A tick waits for its frame with the event queue running; a tick due meanwhile is dropped
+    // rather than started inside the waiting one.
+    if (inTick_ || chart_->replaying)
+        return;
+    inTick_ = true;
+    m.DoingStripChart = 1;
+    if (StopFlag == 1) {
+        showStatus();
+        inTick_ = false;
+        return;
+    }
+    showStatus();
+    // The first tick after Start sets the chart up; later ticks plot only what they stored.
+    if (m.ChartStarted != 1 || takeSample()) {
+        qint16 StartOverFlag = 0;
+        UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 0);
+    }
+    inTick_ = false;
+}
+
+bool VoviRezoZA::takeSample()
+{
+    // A tick without a frame stores nothing: the last readings again under a new time would
+    // be temperatures the instrument never sent.
+    if (!ReadComm())
+        return false;
+    RecordTime = RunTimeOfSample(s.clock->secondsSinceMidnight(), m.RecordStartTimer);
+    if (RecordTime < 0)
+        s.prompts->say(QStringLiteral("Fix. Negative time."));
+    Label1[0]->setText(num::Format(RecordTime, QStringLiteral("#########.0")));
+    BreakoutTempData(CommText);
+    for (int i = 0; i < channelCount(); ++i)
+        Picture5_1->setChannelCaption(i, ChannelText[i]);
+    m.LastLine = SampleLine(Label1[0]->text(), ChannelText, m.NumChannels);
+    appendRunLine(m.LastLine);
+    noteJournalProblem(journal_->append(m.LastLine));
+    // Also after a save during the run: what came since is not in the file.
+    m.DataNotSaved = 1;
+    List1->setCurrentRow(List1->count() - 1);
+    return true;
+}
+
+void VoviRezoZA::setTimer1Interval(int milliseconds)
+{
+    // An interval of 0 means no ticks at all.
+    if (milliseconds <= 0) {
+        Timer1->stop();
+        return;
+    }
+    Timer1->setInterval(milliseconds);
+    if (!Timer1->isActive())
+        Timer1->start();
+}
+
+void VoviRezoZA::hideCursorMarkers()
+{
+    for (QLabel* marker : Label2)
+        marker->hide();
+}
+
+// ---------------------------------------------------------------- options
+
+// New settings apply to data recorded from now on; the screen follows them at once.
+void VoviRezoZA::afterUnitOrScaleChange()
+{
+    SwitchToTC();
+    RedrawGauge(0);
+}
+
+void VoviRezoZA::mnuDegC_Click()
+{
+    m.DegCFlag = 1;
+    afterUnitOrScaleChange();
+    s.prompts->say(options::UnitChangedMessage(m));
+}
+
+void VoviRezoZA::mnuDegF_Click()
+{
+    m.DegCFlag = 0;
+    afterUnitOrScaleChange();
+    s.prompts->say(options::UnitChangedMessage(m));
+}
+
+void VoviRezoZA::mnuScalesEGT_Click()
+{
+    m.ScaleType = 0;
+    afterUnitOrScaleChange();
+    s.prompts->say(options::kNewScalesMessage);
+}
+
+void VoviRezoZA::mnuScalesFluid_Click()
+{
+    m.ScaleType = 1;
+    afterUnitOrScaleChange();
+    s.prompts->say(options::kNewScalesMessage);
+}
+
+void VoviRezoZA::mnuScalesUser_Click()
+{
+    if (!AskUserGraphRange(*s.prompts, m))
+        return;
+    afterUnitOrScaleChange();
+    s.prompts->say(options::kNewScalesMessage);
+}
+
+void VoviRezoZA::mnuStripChartTime_Click()
+{
+    AskStripChartTime(*s.prompts, m);
+}
+
+// The thickness takes effect at the next chart pass; its check mark at the next refresh.
+void VoviRezoZA::mnuThin_Click()
+{
+    m.LineThickness = 0;
+}
+
+void VoviRezoZA::mnuThick_Click()
+{
+    m.LineThickness = 1;
+}
+
+void VoviRezoZA::mnuThickest_Click()
+{
+    m.LineThickness = 2;
+}
+
+// ---------------------------------------------------------------- output and auxiliary
+
+// Without a printer, or when the user prefers, the page goes into a PDF file.
+void VoviRezoZA::mnuPrint_Click()
+{
+    PrintFormToPrinterOrPdf(this, printer(), *s.prompts, s.printWait, Picture1,
+                            PdfDialogRequest(dataFolderPath(), m.FileName));
+}
+
+void VoviRezoZA::mnuPrintSetup_Click()
+{
+    s.prompts->printerSetup(printer()); // Cancel keeps the printer as it was
+}
+
+QPrinter& VoviRezoZA::printer()
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+void VoviRezoZA::mnuComments_Click()
+{
+    auto* editor = new frmComments(m, this);
+    editor->show();
+    editor->activateWindow();
+}
+
+void VoviRezoZA::mnuAbout_Click()
+{
+    auto* about = new frmAbout(m, printer(), *s.prompts, this);
+    about->show();
+}
+
+void VoviRezoZA::mnuHelpHelp_Click()
+{
+    s.yieldNow(); // files are open only inside single calls, so there is nothing to close
+    QString error;
+    if (!CopyHelpText(s.programFolder, m.TextFolder, &error)) {
+        s.prompts->say(error);
+        return;
+    }
+    ShowDocument(*s.prompts, *s.launcher, HelpCopyPath(s.programFolder, m.TextFolder), QString());
+}
+
+void VoviRezoZA::mnuWeb_Click()
+{
+    OpenWebSite(*s.prompts, *s.launcher, kMakerWebAddress, kMakerWebAddress,
+                [this](const QString& name) { return RunFileSeek(this, *s.prompts, name); });
+}

@@ -23,13 +23,13 @@
 #include "fakelauncher.h"
 #include "fakeseriallink.h"
 #include "framereader.h"
+#include "mainwindow.h"
 #include "numconv.h"
 #include "readinglistview.h"
 #include "replay.h"
 #include "sampling.h"
 #include "scriptedprompts.h"
 #include "sectionbox.h"
-#include "mainwindow.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -167,7 +167,7 @@ struct Rig {
     // fakes (the start-up measurement then takes as long as it does in the program).
     Clock* clockInstead = nullptr;
     std::function<void()> yieldWaiting;
-    std::unique_ptr<VoviRezoZA> w;
+    std::unique_ptr<MainWindow> w;
 
     Rig()
     {
@@ -189,7 +189,7 @@ struct Rig {
         s.launcher = &launcher;
         s.printWait = [] {};
         s.elapsedMs = [this] { return fakeMs; };
-        w = std::make_unique<VoviRezoZA>(m, s);
+        w = std::make_unique<MainWindow>(m, s);
     }
     bool exposed() const { return w->windowHandle() && w->windowHandle()->isExposed(); }
     void waitExposed()
@@ -358,12 +358,12 @@ Recording record(int samples, const std::vector<int>& windowRows)
     out.samples = samples;
     Rig r;
     r.ready();
-    VoviRezoZA& w = *r.w;
+    MainWindow& w = *r.w;
     out.rssBeforeMb = rssMb();
 
     PaintCounter listPaints, chartPaints;
-    w.List1->viewport()->installEventFilter(&listPaints);
-    for (SectionBox* box : w.Picture3)
+    w.readingList->viewport()->installEventFilter(&listPaints);
+    for (SectionBox* box : w.chartSections)
         box->installEventFilter(&chartPaints);
 
     // The measured windows, in row order; the last 1,000 samples make one more.
@@ -385,7 +385,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
     r.port.queue(QByteArray("\r\n") + instrumentLine(0));
     w.Command1_Click(0);
     // Ticks are driven by hand, one per sample, so that none arrives while the port is empty.
-    w.Timer1->stop();
+    w.sampleTimer->stop();
     w.Timer1_Timer(); // sets the chart up
     QCoreApplication::processEvents();
 
@@ -438,7 +438,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
                 current->rssMb = rssMb();
                 current->listPaints = listPaints.paints;
                 current->chartPaints = chartPaints.paints;
-                current->listScrollsSideways = w.List1->horizontalScrollBar()->isVisible();
+                current->listScrollsSideways = w.readingList->horizontalScrollBar()->isVisible();
                 current = nullptr;
                 ++nextWindow;
             }
@@ -478,7 +478,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
         r.clock.seconds = static_cast<float>(startClock + 0.1 * static_cast<double>(k));
         r.port.queue(QByteArray("\r\n") + instrumentLine(k));
         w.Command1_Click(0);
-        w.Timer1->stop();
+        w.sampleTimer->stop();
         w.Timer1_Timer();
         QCoreApplication::processEvents();
         listPaints.paints = 0;
@@ -501,13 +501,13 @@ Recording record(int samples, const std::vector<int>& windowRows)
         again.rssMb = rssMb();
         again.listPaints = listPaints.paints;
         again.chartPaints = chartPaints.paints;
-        again.listScrollsSideways = w.List1->horizontalScrollBar()->isVisible();
+        again.listScrollsSideways = w.readingList->horizontalScrollBar()->isVisible();
         w.Command1_Click(1);
         QCoreApplication::processEvents();
     }
 
-    w.List1->viewport()->removeEventFilter(&listPaints);
-    for (SectionBox* box : w.Picture3)
+    w.readingList->viewport()->removeEventFilter(&listPaints);
+    for (SectionBox* box : w.chartSections)
         box->removeEventFilter(&chartPaints);
     // The run is not saved: closing must not ask.
     r.m.DataNotSaved = 0;
@@ -558,7 +558,7 @@ Open openFile(const QString& sourcePath, int rows, qint16 sectionTime, bool save
     out.sectionTime = sectionTime;
     Rig r;
     r.ready();
-    VoviRezoZA& w = *r.w;
+    MainWindow& w = *r.w;
     const QString path = r.dir.filePath(QStringLiteral("Run%1.zrb").arg(rows));
     if (!QFile::copy(sourcePath, path))
         return out;
@@ -602,7 +602,7 @@ Open openFile(const QString& sourcePath, int rows, qint16 sectionTime, bool save
     out.longestGapMs = static_cast<double>(longest) * 1e-6;
     out.longestGapAtMs = static_cast<double>(longestAt) * 1e-6;
     out.longestLaterGapMs = static_cast<double>(longestLater) * 1e-6;
-    out.rowsShown = w.List1->count();
+    out.rowsShown = w.readingList->count();
     out.rssMb = rssMb();
     out.messages = r.prompts.messages.size();
 

@@ -3,10 +3,10 @@
 // at without a display.
 // Usage: window-shots OUTPUT-FOLDER [PREFIX]   (runs offscreen; PNG files named PREFIX-*.png)
 
+#include "mainwindow.h"
 #include "qtseriallink.h"
 #include "readinglistview.h"
 #include "seams.h"
-#include "mainwindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -58,7 +58,7 @@ QString sampleRun(int seconds, double startTime)
     return text;
 }
 
-bool shoot(VoviRezoZA& window, const QString& path)
+bool shoot(MainWindow& window, const QString& path)
 {
     QCoreApplication::processEvents();
     const bool ok = window.grab().save(path);
@@ -99,11 +99,11 @@ int main(int argc, char* argv[])
     services.launcher = &launcher;
     services.endProgram = [] {};
 
-    VoviRezoZA window(shared, services);
+    MainWindow window(shared, services);
     window.Form_Load();
     window.show();
     window.AnalyzeData(sampleRun(40, 0.0));
-    window.List1->setCurrentRow(window.List1->count() - 1);
+    window.readingList->setCurrentRow(window.readingList->count() - 1);
 
     bool ok = true;
     if (scaledChild)

@@ -53,7 +53,7 @@ private slots:
         rig.tickAt(elapsed, frame);
         QCOMPARE(rig.rows(), QStringList{line});
         QCOMPARE(rig.w->runText(), line + "\r\n");
-        QCOMPARE(rig.w->Label1[3]->text(), status);
+        QCOMPARE(rig.w->statusLine->text(), status);
         QCOMPARE(rig.m.DataNotSaved, qint16(1));
         QCOMPARE(rig.prompts.messageTexts(),
                  elapsed < 0 ? QStringList{"Fix. Negative time."} : QStringList{});
@@ -79,7 +79,7 @@ private slots:
         rig.tickAt(0.2f, kLine);
         QCOMPARE(rig.rows().size(), 1);
         // The status line also says which unit the readings on screen are in.
-        QVERIFY(rig.w->Label1[3]->text().endsWith(QStringLiteral("   Readings in Deg C.")));
+        QVERIFY(rig.w->statusLine->text().endsWith(QStringLiteral("   Readings in Deg C.")));
 
         rig.prompts.messageAnswers = {answer};
         rig.port.queue("\r\n" + kLine);

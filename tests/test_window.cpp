@@ -90,14 +90,14 @@ private slots:
         QCOMPARE(f.m.GraphFactor, 1.0 / (row.max - row.min));
         QCOMPARE(checkMarks(f), row.marks);
         const bool degC = row.marks.endsWith("C");
-        QCOMPARE(f.w->Label3->text(),
+        QCOMPARE(f.w->readingListHeading->text(),
                  QStringLiteral("Time     Temperatures Deg ") + (degC ? "C" : "F"));
         QCOMPARE(f.w->action("mnuScalesEGT")->text(),
                  "Typical Exhaust Gas Temps (" + QString(degC ? "500-950)" : "900-1700)"));
         QCOMPARE(f.m.StripChartTime, qint16(15)); // an unset chart time too
         QCOMPARE(f.m.FilePath, f.data("Untitled"));
         QCOMPARE(f.w->StopFlag, qint16(1));
-        QCOMPARE(f.w->Label1[3]->text(), // even before the window is first activated
+        QCOMPARE(f.w->statusLine->text(), // even before the window is first activated
                  QStringLiteral("Click on 'Start' or press <F1> to start recording data."));
         QVERIFY(f.prompts.messages.empty());
     }
@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(f.m.GraphMax, row.max);
         QCOMPARE(f.m.GraphMin, row.min);
         QVERIFY(f.checked(qPrintable(row.name)));
-        QCOMPARE(f.w->Picture5_1->face().Label5[0].caption, QString::number(row.min));
+        QCOMPARE(f.w->temperaturePanel->face().Label5[0].caption, QString::number(row.min));
     }
 
     // The thickness is stored at once; its check mark moves at the next activation, which also
@@ -153,7 +153,7 @@ private slots:
         f.m.UserGraphMin = QStringLiteral("100");
         f.w->Form_Activate();
         QCOMPARE(checkMarks(f), QStringLiteral("Thickest ScalesUser DegF"));
-        QCOMPARE(f.w->Picture5_1->face().Label5[0].caption, QStringLiteral("100"));
+        QCOMPARE(f.w->temperaturePanel->face().Label5[0].caption, QStringLiteral("100"));
     }
 
     // The close box and Exit take the same way out; Yes saves first. Settings that cannot be
@@ -184,7 +184,7 @@ private slots:
         QCOMPARE(f.w->saveAs, unsaved && answer == MsgAnswer::Yes ? 1 : 0);
         QCOMPARE(f.ended, ends ? 1 : 0);
         QCOMPARE(f.configOnDisk(), ends ? WriteConfigText(f.m) : QByteArray());
-        QCOMPARE(f.w->List1->count(), 1); // the run is never cleared on the way out
+        QCOMPARE(f.w->readingList->count(), 1); // the run is never cleared on the way out
     }
     void exitErrorIsReportedAndShutdownGoesOn()
     {

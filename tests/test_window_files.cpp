@@ -59,7 +59,7 @@ private slots:
         rig.w->mnuOpen_Click();
         QVERIFY(rig.prompts.messageTexts().last().endsWith("units of Deg C."));
         QCOMPARE(rig.m.DegCFlag, qint16(1));
-        QCOMPARE(rig.w->List1->text(0), QStringLiteral("7.3   451   461   472   483"));
+        QCOMPARE(rig.w->readingList->text(0), QStringLiteral("7.3   451   461   472   483"));
     }
 
     // A Save with no name yet whose Save As is cancelled still leaves the run on disk; Exit's
@@ -98,13 +98,13 @@ private slots:
         QCOMPARE(rig.read(copy), QByteArray("help\r\n"));
         QCOMPARE(rig.launcher.started.back().second, QStringList{copy});
 
-        rig.w->List1->setCurrentRow(2);
+        rig.w->readingList->setCurrentRow(2);
         QCOMPARE(rig.w->label6Caption(0), QStringLiteral("990"));
         float x = 0.7f; // the row nearest in time
         int section = 0;
         rig.w->DrawGraphCursor(x, section);
-        QCOMPARE(rig.w->List1->currentRow(), 0);
-        QCOMPARE(rig.w->Label1[0]->text(), QStringLiteral(".5"));
+        QCOMPARE(rig.w->readingList->currentRow(), 0);
+        QCOMPARE(rig.w->timeReadout->text(), QStringLiteral(".5"));
     }
 
     // The CSV export takes the name from its dialog and the unit from the run, not from the
@@ -176,7 +176,7 @@ private slots:
         const PdfPages page = ReadPdf(choosePdf ? pdf : printed, 50);
         QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
         QCOMPARE(page.pages, 1);
-        const QImage capture = rig.w->Picture1->pixmap().toImage();
+        const QImage capture = rig.w->printHolder->pixmap().toImage();
         QCOMPARE(capture.size(), rig.w->grab().size());
         QPageLayout layout = rig.w->printer().pageLayout();
         layout.setOrientation(QPageLayout::Landscape);

@@ -25,7 +25,7 @@ class TestWindowInstrument : public QObject
         ScriptedPrompts prompts;
         SystemClock clock;
         std::unique_ptr<QtSerialLink> port;
-        std::unique_ptr<VoviRezoZA> window;
+        std::unique_ptr<MainWindow> window;
         SimulatorProcess sim{dir.path()};
 
         bool start(const QStringList& simArgs,
@@ -44,7 +44,7 @@ class TestWindowInstrument : public QObject
             s.clock = &clock;
             s.port = port.get();
             s.endProgram = [] {};
-            window = std::make_unique<VoviRezoZA>(m, s);
+            window = std::make_unique<MainWindow>(m, s);
             window->Form_Load();
             return true;
         }
@@ -56,11 +56,11 @@ private slots:
         Rig rig;
         if (!rig.start({"--rate", "20"}))
             QSKIP(qPrintable(rig.sim.why()));
-        VoviRezoZA& w = *rig.window;
+        MainWindow& w = *rig.window;
 
         w.Command2_Click();
-        QCOMPARE(w.Combo1->count(), 1);
-        QCOMPARE(w.Combo1->currentText(), QString::number(kPort));
+        QCOMPARE(w.portList->count(), 1);
+        QCOMPARE(w.portList->currentText(), QString::number(kPort));
 
         rig.prompts.inputAnswers = {QString::number(kPort)};
         w.action(QStringLiteral("mnuComPort1"))->trigger();
@@ -102,29 +102,29 @@ private slots:
         Rig rig;
         if (!rig.start({"--rate", "10", "--fault", fault}, lines))
             QSKIP(qPrintable(rig.sim.why()));
-        VoviRezoZA& w = *rig.window;
+        MainWindow& w = *rig.window;
         rig.m.ComPort[0] = kPort;
         rig.m.DegCFlag = 1;
         w.SwitchToTC();
         w.Command1_Click(0);
-        QTRY_VERIFY_WITH_TIMEOUT(w.List1->count() >= 30, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(w.readingList->count() >= 30, 20000);
         w.Command1_Click(1);
-        const int rows = w.List1->count();
+        const int rows = w.readingList->count();
         QTest::qWait(300);
-        QCOMPARE(w.List1->count(), rows); // Stop ends the sampling
-        QVERIFY(w.runText().endsWith(w.List1->text(rows - 1) + QStringLiteral("\r\n")));
+        QCOMPARE(w.readingList->count(), rows); // Stop ends the sampling
+        QVERIFY(w.runText().endsWith(w.readingList->text(rows - 1) + QStringLiteral("\r\n")));
 
         int consecutive = 0, previous = 99;
         for (int i = 0; i < rows; ++i) { // never a value that was not sent
-            const QStringList fields = w.List1->text(i).split(QStringLiteral("   "));
+            const QStringList fields = w.readingList->text(i).split(QStringLiteral("   "));
             QCOMPARE(fields.mid(2), (QStringList{"461", "472", "483"}));
             const int reading = fields[1].toInt();
-            QVERIFY2(reading > previous && reading < 2100, qPrintable(w.List1->text(i)));
+            QVERIFY2(reading > previous && reading < 2100, qPrintable(w.readingList->text(i)));
             consecutive += reading == previous + 1;
             previous = reading;
         }
-        const double seconds = w.List1->text(rows - 1).section(' ', 0, 0).toDouble() -
-                               w.List1->text(0).section(' ', 0, 0).toDouble();
+        const double seconds = w.readingList->text(rows - 1).section(' ', 0, 0).toDouble() -
+                               w.readingList->text(0).section(' ', 0, 0).toDouble();
         if (fault == QLatin1String("none")) {
             // A busy machine may delay a tick now and then; a reader that drops every second
             // line would have none consecutive and five rows a second.
@@ -132,7 +132,7 @@ private slots:
             QVERIFY2((rows - 1) / seconds > 7.0, qPrintable(QString::number((rows - 1) / seconds)));
         } else {
             QVERIFY(w.rejectedFrames > 0);
-            QVERIFY(w.Label1[3]->text().contains(QStringLiteral("damaged line")));
+            QVERIFY(w.statusLine->text().contains(QStringLiteral("damaged line")));
         }
     }
 
@@ -141,7 +141,7 @@ private slots:
         Rig rig;
         if (!rig.start({"--fault", "disconnect", "--fault-after", "1"}))
             QSKIP(qPrintable(rig.sim.why()));
-        VoviRezoZA& w = *rig.window;
+        MainWindow& w = *rig.window;
         rig.m.ComPort[0] = kPort;
         w.StartComm();
         QVERIFY(w.ReadComm());

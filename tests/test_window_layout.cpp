@@ -50,37 +50,39 @@ private slots:
         font.setPointSizeF(font.pointSizeF() * fontScale);
         QApplication::setFont(font);
         Shown rig;
-        VoviRezoZA& w = *rig.w;
-        const QRect startButton = w.Command1[0]->geometry();
-        const QRect chartBefore = w.Picture6->geometry();
-        const QRect panelBefore = w.Picture5_1->geometry();
+        MainWindow& w = *rig.w;
+        const QRect startButton = w.recordButtons[0]->geometry();
+        const QRect chartBefore = w.chartFrame->geometry();
+        const QRect panelBefore = w.temperaturePanel->geometry();
         const QSize windowBefore = w.size();
         if (size.isValid()) {
             w.resize(size);
             QCoreApplication::processEvents();
         }
         w.appendRunLine(kWidestRow);
-        w.List1->setCurrentRow(0);
+        w.readingList->setCurrentRow(0);
         QCoreApplication::processEvents();
 
         // The whole row shows, with no horizontal scrolling.
-        QVERIFY(w.List1->width() >= w.List1->widthForRow(kWidestRow.size()));
-        QVERIFY(!w.List1->horizontalScrollBar()->isVisible());
+        QVERIFY(w.readingList->width() >= w.readingList->widthForRow(kWidestRow.size()));
+        QVERIFY(!w.readingList->horizontalScrollBar()->isVisible());
         // Nothing stands outside the window or on another control.
         QWidget* client = w.centralWidget();
-        const QList<QWidget*> controls{w.Picture5_1, w.Command1[0], w.Command1[1], w.Command1[2],
-                                       w.Label1[0],  w.Command2,    w.Combo1,      w.Label1[4],
-                                       w.Label3,     w.List1,       w.Label1[3],   w.Picture6};
+        const QList<QWidget*> controls{w.temperaturePanel, w.recordButtons[0], w.recordButtons[1],
+                                       w.recordButtons[2], w.timeReadout,      w.findPortsButton,
+                                       w.portList,         w.fuelLabel,        w.readingListHeading,
+                                       w.readingList,      w.statusLine,       w.chartFrame};
         for (QWidget* a : controls) {
             QVERIFY2(client->rect().contains(a->geometry()), qPrintable(a->objectName()));
             for (QWidget* b : controls)
                 QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
                          qPrintable(a->objectName() + " overlaps " + b->objectName()));
         }
-        for (QPushButton* b : {w.Command1[0], w.Command1[1], w.Command2}) // captions not cut
+        for (QPushButton* b :
+             {w.recordButtons[0], w.recordButtons[1], w.findPortsButton}) // captions not cut
             QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->text()));
         // The channel labels under the bars are legible and none is cut at the panel's edge.
-        const GaugePanel& panel = *w.Picture5_1;
+        const GaugePanel& panel = *w.temperaturePanel;
         QVERIFY(panel.channelLabelPixels() >= 10);
         font.setPixelSize(GaugePanel::kMinChannelLabelPixels);
         for (int ch = 0; ch < 4; ++ch) {
@@ -91,22 +93,22 @@ private slots:
         // The chart's three sections share its width.
         for (int k = 0; k < 3; ++k)
             QVERIFY(
-                QRect(w.Picture3[k]->mapTo(w.Picture6, QPoint()), w.Picture3[k]->size()).right() <=
-                w.Picture6->width());
+                QRect(w.chartSections[k]->mapTo(w.chartFrame, QPoint()), w.chartSections[k]->size())
+                    .right() <= w.chartFrame->width());
 
         if (!size.isValid())
             return;
         // A larger window grows the chart in both directions and the panel and list in
         // height; the buttons stay where they were.
-        QCOMPARE(w.Command1[0]->geometry(), startButton);
+        QCOMPARE(w.recordButtons[0]->geometry(), startButton);
         const QSize grown = w.size() - windowBefore;
         QVERIFY(grown.width() > 300 && grown.height() > 300);
-        QCOMPARE(w.Picture6->width() - chartBefore.width(), grown.width());
-        const int taller = (w.Picture6->height() - chartBefore.height()) +
-                           (w.Picture5_1->height() - panelBefore.height());
+        QCOMPARE(w.chartFrame->width() - chartBefore.width(), grown.width());
+        const int taller = (w.chartFrame->height() - chartBefore.height()) +
+                           (w.temperaturePanel->height() - panelBefore.height());
         QCOMPARE(taller, grown.height());
-        QVERIFY(w.Picture6->height() > chartBefore.height() + grown.height() / 3);
-        QCOMPARE(w.List1->geometry().bottom(), w.Picture5_1->geometry().bottom());
+        QVERIFY(w.chartFrame->height() > chartBefore.height() + grown.height() / 3);
+        QCOMPARE(w.readingList->geometry().bottom(), w.temperaturePanel->geometry().bottom());
     }
 
     // The title is the program's own, exactly; Alt opens the menus, the usual Ctrl keys reach
@@ -114,7 +116,7 @@ private slots:
     void titleAndKeyboard()
     {
         Shown rig;
-        VoviRezoZA& w = *rig.w;
+        MainWindow& w = *rig.w;
         QCOMPARE(w.windowTitle(),
                  QStringLiteral("Thermocouple Data Logger - Veltrona Inc.   [ Untitled ]"));
         // A display name of the application would make the desktop append it to every title.
@@ -162,7 +164,7 @@ private slots:
     void offRangeChannelsAreMarked()
     {
         Shown rig;
-        VoviRezoZA& w = *rig.w;
+        MainWindow& w = *rig.w;
         rig.startInC();
         rig.tickAt(0.1f, "1,20,700,2000,600\r\n"); // below, inside, above 500-950, inside
         QLabel* below = w.findChild<QLabel*>("offRange_0");

@@ -138,8 +138,8 @@ private slots:
         QCOMPARE(fast.m.SectionStartTime, full.m.SectionStartTime);
         QCOMPARE(fast.m.CurrentSection, full.m.CurrentSection);
         for (int k = 0; k < 3; ++k) {
-            QCOMPARE(fast.w->Picture3[k]->x(), full.w->Picture3[k]->x());
-            QVERIFY2(fast.w->Picture3[k]->image() == full.w->Picture3[k]->image(),
+            QCOMPARE(fast.w->chartSections[k]->x(), full.w->chartSections[k]->x());
+            QVERIFY2(fast.w->chartSections[k]->image() == full.w->chartSections[k]->image(),
                      qPrintable(QStringLiteral("section %1 differs").arg(k)));
         }
     }

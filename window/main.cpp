@@ -49,7 +49,7 @@ int main(int argc, char* argv[])
     services.launcher = &launcher;
     services.endProgram = [] { QCoreApplication::exit(0); };
 
-    VoviRezoZA window(shared, services);
+    MainWindow window(shared, services);
     prompts.setParent(&window);
     window.Form_Load();
     window.useSessionPort(command.comPort, command.portDevice);

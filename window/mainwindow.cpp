@@ -68,7 +68,7 @@ protected:
 
 } // namespace
 
-VoviRezoZA::VoviRezoZA(Module1& shared, WindowServices services, QWidget* parent)
+MainWindow::MainWindow(Module1& shared, WindowServices services, QWidget* parent)
     : QMainWindow(parent), m(shared), s(std::move(services))
 {
     setObjectName(QStringLiteral("VoviRezoZA"));
@@ -101,9 +101,9 @@ VoviRezoZA::VoviRezoZA(Module1& shared, WindowServices services, QWidget* parent
     });
 }
 
-VoviRezoZA::~VoviRezoZA() = default;
+MainWindow::~MainWindow() = default;
 
-void VoviRezoZA::buildMenus()
+void MainWindow::buildMenus()
 {
     auto addMenu = [this](QMenu* parentMenu, const QString& caption, const QString& name) {
         QMenu* menu = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
@@ -114,7 +114,7 @@ void VoviRezoZA::buildMenus()
     // Check marks follow the settings only when the captions are refreshed, so a click must not
     // move them by itself.
     auto addItem = [this](QMenu* menu, const QString& caption, const QString& name,
-                          void (VoviRezoZA::*handler)(), bool checkable = false) {
+                          void (MainWindow::*handler)(), bool checkable = false) {
         QAction* a = menu->addAction(caption);
         a->setObjectName(name);
         a->setCheckable(checkable);
@@ -127,66 +127,66 @@ void VoviRezoZA::buildMenus()
     };
 
     QMenu* file = addMenu(nullptr, QStringLiteral("File"), QStringLiteral("mnuFile"));
-    addItem(file, QStringLiteral("New"), QStringLiteral("mnuNew"), &VoviRezoZA::mnuNew_Click);
-    addItem(file, QStringLiteral("Open"), QStringLiteral("mnuOpen"), &VoviRezoZA::mnuOpen_Click);
-    addItem(file, QStringLiteral("Save"), QStringLiteral("mnuSave"), &VoviRezoZA::mnuSave_Click);
+    addItem(file, QStringLiteral("New"), QStringLiteral("mnuNew"), &MainWindow::mnuNew_Click);
+    addItem(file, QStringLiteral("Open"), QStringLiteral("mnuOpen"), &MainWindow::mnuOpen_Click);
+    addItem(file, QStringLiteral("Save"), QStringLiteral("mnuSave"), &MainWindow::mnuSave_Click);
     addItem(file, QStringLiteral("Save As"), QStringLiteral("mnuSaveAs"),
-            &VoviRezoZA::mnuSaveAs_Click);
+            &MainWindow::mnuSaveAs_Click);
     file->addSeparator();
     addItem(file, QStringLiteral("Export Data to Notepad"), QStringLiteral("mnuExport"),
-            &VoviRezoZA::mnuExport_Click);
+            &MainWindow::mnuExport_Click);
     addItem(file, QStringLiteral("Export Data to CSV File"), QStringLiteral("mnuExportCsv"),
-            &VoviRezoZA::mnuExportCsv_Click);
+            &MainWindow::mnuExportCsv_Click);
     file->addSeparator();
-    addItem(file, QStringLiteral("Print"), QStringLiteral("mnuPrint"), &VoviRezoZA::mnuPrint_Click);
+    addItem(file, QStringLiteral("Print"), QStringLiteral("mnuPrint"), &MainWindow::mnuPrint_Click);
     addItem(file, QStringLiteral("Windows Printer Setup"), QStringLiteral("mnuPrintSetup"),
-            &VoviRezoZA::mnuPrintSetup_Click);
+            &MainWindow::mnuPrintSetup_Click);
     file->addSeparator();
-    addItem(file, QStringLiteral("Exit"), QStringLiteral("mnuExit"), &VoviRezoZA::mnuExit_Click);
+    addItem(file, QStringLiteral("Exit"), QStringLiteral("mnuExit"), &MainWindow::mnuExit_Click);
 
     QMenu* options = addMenu(nullptr, QStringLiteral("Options"), QStringLiteral("mnuOptions"));
     addItem(options, QStringLiteral("Strip Chart Recording Time"),
-            QStringLiteral("mnuStripChartTime"), &VoviRezoZA::mnuStripChartTime_Click);
+            QStringLiteral("mnuStripChartTime"), &MainWindow::mnuStripChartTime_Click);
     QMenu* thickness =
         addMenu(options, QStringLiteral("Graph Line Thickness"), QStringLiteral("mnuThickness"));
     addItem(thickness, QStringLiteral("Thin"), QStringLiteral("mnuThin"),
-            &VoviRezoZA::mnuThin_Click, true);
+            &MainWindow::mnuThin_Click, true);
     addItem(thickness, QStringLiteral("Thick"), QStringLiteral("mnuThick"),
-            &VoviRezoZA::mnuThick_Click, true);
+            &MainWindow::mnuThick_Click, true);
     addItem(thickness, QStringLiteral("Thickest"), QStringLiteral("mnuThickest"),
-            &VoviRezoZA::mnuThickest_Click, true);
+            &MainWindow::mnuThickest_Click, true);
     options->addSeparator();
     QMenu* scales =
         addMenu(options, QStringLiteral("Thermocouple Graph Scales"), QStringLiteral("mnuScales"));
     addItem(scales, QStringLiteral("Typical Exhaust Gas Temps (900-1700)"),
-            QStringLiteral("mnuScalesEGT"), &VoviRezoZA::mnuScalesEGT_Click, true);
+            QStringLiteral("mnuScalesEGT"), &MainWindow::mnuScalesEGT_Click, true);
     addItem(scales, QStringLiteral("Typical Fluid/Air Temps (50-300)"),
-            QStringLiteral("mnuScalesFluid"), &VoviRezoZA::mnuScalesFluid_Click, true);
+            QStringLiteral("mnuScalesFluid"), &MainWindow::mnuScalesFluid_Click, true);
     addItem(scales, QStringLiteral("User Specified"), QStringLiteral("mnuScalesUser"),
-            &VoviRezoZA::mnuScalesUser_Click, true);
+            &MainWindow::mnuScalesUser_Click, true);
     QMenu* units =
         addMenu(options, QStringLiteral("Temperature Units"), QStringLiteral("mnuTempUnits"));
     addItem(units, QStringLiteral("Degrees F"), QStringLiteral("mnuDegF"),
-            &VoviRezoZA::mnuDegF_Click, true);
+            &MainWindow::mnuDegF_Click, true);
     addItem(units, QStringLiteral("Degrees C"), QStringLiteral("mnuDegC"),
-            &VoviRezoZA::mnuDegC_Click, true);
+            &MainWindow::mnuDegC_Click, true);
     QMenu* ports = addMenu(options, QStringLiteral("Com Port(s)"), QStringLiteral("mnuComPorts"));
     addItem(ports, QStringLiteral("Com Port for 1st Logger"), QStringLiteral("mnuComPort1"),
-            &VoviRezoZA::mnuComPort1_Click);
+            &MainWindow::mnuComPort1_Click);
     addItem(ports, QStringLiteral("Com Port for 2nd Logger"), QStringLiteral("mnuComPort2"),
-            &VoviRezoZA::mnuComPort2_Click);
+            &MainWindow::mnuComPort2_Click);
 
     QAction* comments = menuBar()->addAction(QStringLiteral("Record Comments"));
     comments->setObjectName(QStringLiteral("mnuComments"));
-    connect(comments, &QAction::triggered, this, &VoviRezoZA::mnuComments_Click);
+    connect(comments, &QAction::triggered, this, &MainWindow::mnuComments_Click);
 
     QMenu* help = addMenu(nullptr, QStringLiteral("Help"), QStringLiteral("mnuHelp"));
     addItem(help, QStringLiteral("Help"), QStringLiteral("mnuHelpHelp"),
-            &VoviRezoZA::mnuHelpHelp_Click);
+            &MainWindow::mnuHelpHelp_Click);
     addItem(help, QStringLiteral("About Thermocouple Recorder"), QStringLiteral("mnuAbout"),
-            &VoviRezoZA::mnuAbout_Click);
+            &MainWindow::mnuAbout_Click);
     addItem(help, QStringLiteral("Veltrona on the Web"), QStringLiteral("mnuWeb"),
-            &VoviRezoZA::mnuWeb_Click);
+            &MainWindow::mnuWeb_Click);
 
     // The keyboard reaches every menu the way desktop programs do, without an underlined
     // letter in the captions (their texts stay exactly as they are).
@@ -214,7 +214,7 @@ void VoviRezoZA::buildMenus()
         addAction(a); // the shortcut works while the menu is closed
 }
 
-void VoviRezoZA::buildControls()
+void MainWindow::buildControls()
 {
     auto* central = new ClientArea(this);
     central->setObjectName(QStringLiteral("client"));
@@ -226,78 +226,78 @@ void VoviRezoZA::buildControls()
         return l;
     };
 
-    Picture5_1 = new GaugePanel(central);
+    temperaturePanel = new GaugePanel(central);
 
     const QStringList captions{QStringLiteral("Start <F1>"), QStringLiteral("Stop <F2>"),
                                QStringLiteral("Off")};
     for (int i = 0; i < 3; ++i) {
-        Command1[i] = new QPushButton(captions[i], central);
-        Command1[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
-        Command1[i]->setFocusPolicy(Qt::NoFocus);
-        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+        recordButtons[i] = new QPushButton(captions[i], central);
+        recordButtons[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        recordButtons[i]->setFocusPolicy(Qt::NoFocus);
+        connect(recordButtons[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     }
 
-    Label1[0] = label(central, QStringLiteral("Label1_0"));
-    Label1[0]->setAlignment(Qt::AlignCenter);
-    Label1[0]->setFrameShape(QFrame::Panel);
-    Label1[0]->setFrameShadow(QFrame::Sunken);
+    timeReadout = label(central, QStringLiteral("Label1_0"));
+    timeReadout->setAlignment(Qt::AlignCenter);
+    timeReadout->setFrameShape(QFrame::Panel);
+    timeReadout->setFrameShadow(QFrame::Sunken);
 
-    Command2 = new QPushButton(QStringLiteral("FindCom"), central);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    connect(Command2, &QPushButton::clicked, this, &VoviRezoZA::Command2_Click);
-    Combo1 = new QComboBox(central);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
+    findPortsButton = new QPushButton(QStringLiteral("FindCom"), central);
+    findPortsButton->setObjectName(QStringLiteral("Command2"));
+    connect(findPortsButton, &QPushButton::clicked, this, &MainWindow::Command2_Click);
+    portList = new QComboBox(central);
+    portList->setObjectName(QStringLiteral("Combo1"));
 
-    Command3 = new QPushButton(QStringLiteral("Export Data To Notepad"), central);
-    Command3->setObjectName(QStringLiteral("Command3"));
-    connect(Command3, &QPushButton::clicked, this, &VoviRezoZA::Command3_Click);
+    exportButton = new QPushButton(QStringLiteral("Export Data To Notepad"), central);
+    exportButton->setObjectName(QStringLiteral("Command3"));
+    connect(exportButton, &QPushButton::clicked, this, &MainWindow::Command3_Click);
 
-    Label1[4] = label(central, QStringLiteral("Label1_4"));
-    Label1[3] = label(central, QStringLiteral("Label1_3"));
+    fuelLabel = label(central, QStringLiteral("Label1_4"));
+    statusLine = label(central, QStringLiteral("Label1_3"));
 
-    Label3 = label(central, QStringLiteral("Label3"));
-    List1 = new ReadingListView(run_, central);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setFont(QFont(QStringLiteral("Monospace")));
+    readingListHeading = label(central, QStringLiteral("Label3"));
+    readingList = new ReadingListView(run_, central);
+    readingList->setObjectName(QStringLiteral("List1"));
+    readingList->setFont(QFont(QStringLiteral("Monospace")));
     // A change of the current row, by the user or by code, is the list's click.
-    connect(List1, &ReadingListView::currentRowChanged, this, [this] { List1_Click(); });
+    connect(readingList, &ReadingListView::currentRowChanged, this, [this] { List1_Click(); });
 
-    Picture6 = new QFrame(central);
-    Picture6->setObjectName(QStringLiteral("Picture6"));
-    Label15[0] = label(Picture6, QStringLiteral("Label15_0"));
-    Label15[0]->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
-    Label15[1] = label(Picture6, QStringLiteral("Label15_1"));
-    Label15[2] = label(Picture6, QStringLiteral("Label15_2"),
-                       QStringLiteral("Time Divisions are 5 seconds"));
+    chartFrame = new QFrame(central);
+    chartFrame->setObjectName(QStringLiteral("Picture6"));
+    chartLegends[0] = label(chartFrame, QStringLiteral("Label15_0"));
+    chartLegends[0]->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    chartLegends[1] = label(chartFrame, QStringLiteral("Label15_1"));
+    chartLegends[2] = label(chartFrame, QStringLiteral("Label15_2"),
+                            QStringLiteral("Time Divisions are 5 seconds"));
     for (int k = 0; k < 3; ++k) {
-        auto* box = new SectionBox(Picture6);
+        auto* box = new SectionBox(chartFrame);
         box->setObjectName(QStringLiteral("Picture3_%1").arg(k));
         box->setGeometry(twipsRect(k * 3360, 240, 3375, 3135));
-        Picture3[k] = box;
+        chartSections[k] = box;
         box->installEventFilter(this);
-        Label14[2 * k] = label(box, QStringLiteral("Label14_%1").arg(2 * k));
-        Label14[2 * k + 1] = label(box, QStringLiteral("Label14_%1").arg(2 * k + 1));
-        Label2[k] = label(box, QStringLiteral("Label2_%1").arg(k), QStringLiteral("+"));
-        Label2[k]->setFont(QFont(QStringLiteral("Sans Serif"), 13));
-        Label2[k]->setGeometry(twipsRect(0, 0, 180, 375));
-        Label2[k]->hide();
+        sectionScaleLabels[2 * k] = label(box, QStringLiteral("Label14_%1").arg(2 * k));
+        sectionScaleLabels[2 * k + 1] = label(box, QStringLiteral("Label14_%1").arg(2 * k + 1));
+        cursorMarkers[k] = label(box, QStringLiteral("Label2_%1").arg(k), QStringLiteral("+"));
+        cursorMarkers[k]->setFont(QFont(QStringLiteral("Sans Serif"), 13));
+        cursorMarkers[k]->setGeometry(twipsRect(0, 0, 180, 375));
+        cursorMarkers[k]->hide();
     }
     // A trace beyond the graph range runs along the chart's edge; an arrow in its colour says
     // which way it left, so a cold or overheated channel is still seen to be alive.
     for (int i = 0; i < kTraceSlots; ++i) {
-        offRangeMarkers_[i] = label(Picture6, QStringLiteral("offRange_%1").arg(i));
+        offRangeMarkers_[i] = label(chartFrame, QStringLiteral("offRange_%1").arg(i));
         offRangeMarkers_[i]->setAlignment(Qt::AlignCenter);
         offRangeMarkers_[i]->hide();
     }
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    connect(Timer1, &QTimer::timeout, this, &VoviRezoZA::Timer1_Timer);
+    sampleTimer = new QTimer(this);
+    sampleTimer->setObjectName(QStringLiteral("Timer1"));
+    connect(sampleTimer, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
 
     // Holder of the captured image while the window prints; it stays outside the visible area.
-    Picture1 = new QLabel(central);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->hide();
+    printHolder = new QLabel(central);
+    printHolder->setObjectName(QStringLiteral("Picture1"));
+    printHolder->hide();
 
     central->onResize = [this] { layoutControls(); };
     layoutControls();
@@ -308,46 +308,46 @@ void VoviRezoZA::buildControls()
 // font makes a control as large as its text needs, never clipped. Extra width goes to the
 // strip chart and the reading list, extra height to the chart and to the panel and list above
 // it; the buttons keep their places.
-void VoviRezoZA::layoutControls()
+void MainWindow::layoutControls()
 {
     QWidget* client = centralWidget();
-    if (client == nullptr || Picture6 == nullptr)
+    if (client == nullptr || chartFrame == nullptr)
         return;
     const int margin = px(120);
     const int textHeight = fontMetrics().height();
     const int labelHeight = std::max(px(255), textHeight + 2);
 
     int buttonWidth = px(1455);
-    for (QPushButton* b : Command1)
+    for (QPushButton* b : recordButtons)
         buttonWidth = std::max(buttonWidth, b->sizeHint().width());
-    const int buttonHeight = std::max(px(420), Command1[0]->sizeHint().height());
+    const int buttonHeight = std::max(px(420), recordButtons[0]->sizeHint().height());
     const int buttonLeft = px(3840);
     int y = margin;
-    for (QPushButton* b : Command1) {
+    for (QPushButton* b : recordButtons) {
         b->setGeometry(buttonLeft, y, buttonWidth, buttonHeight);
         y += std::max(px(540), buttonHeight + px(120));
     }
-    Label1[0]->setGeometry(buttonLeft, y, buttonWidth, std::max(px(300), textHeight + 6));
-    y = Label1[0]->geometry().bottom() + 1 + px(160);
-    const int findWidth = std::max(px(800), Command2->sizeHint().width() + px(120));
+    timeReadout->setGeometry(buttonLeft, y, buttonWidth, std::max(px(300), textHeight + 6));
+    y = timeReadout->geometry().bottom() + 1 + px(160);
+    const int findWidth = std::max(px(800), findPortsButton->sizeHint().width() + px(120));
     const int findHeight =
-        std::max({px(375), Command2->sizeHint().height(), Combo1->sizeHint().height()});
-    Command2->setGeometry(buttonLeft, y, findWidth, findHeight);
-    Combo1->setGeometry(buttonLeft + findWidth + px(60), y,
-                        std::max(px(700), Combo1->sizeHint().width()), findHeight);
+        std::max({px(375), findPortsButton->sizeHint().height(), portList->sizeHint().height()});
+    findPortsButton->setGeometry(buttonLeft, y, findWidth, findHeight);
+    portList->setGeometry(buttonLeft + findWidth + px(60), y,
+                          std::max(px(700), portList->sizeHint().width()), findHeight);
     y += findHeight + px(125);
-    Command3->setGeometry(buttonLeft, y, std::max(px(1900), Command3->sizeHint().width()),
-                          buttonHeight);
+    exportButton->setGeometry(buttonLeft, y, std::max(px(1900), exportButton->sizeHint().width()),
+                              buttonHeight);
     y += buttonHeight + px(120);
-    const int fuelWidth = std::max(px(2800), Label1[4]->sizeHint().width());
-    Label1[4]->setGeometry(buttonLeft, y, fuelWidth, labelHeight);
+    const int fuelWidth = std::max(px(2800), fuelLabel->sizeHint().width());
+    fuelLabel->setGeometry(buttonLeft, y, fuelWidth, labelHeight);
     const int buttonsBottom = y + labelHeight;
-    const int columnRight = std::max({buttonLeft + buttonWidth, Combo1->geometry().right() + 1,
-                                      buttonLeft + Label1[4]->sizeHint().width()});
+    const int columnRight = std::max({buttonLeft + buttonWidth, portList->geometry().right() + 1,
+                                      buttonLeft + fuelLabel->sizeHint().width()});
 
     // The list shows a whole row of four-digit readings at times up to 99999.9 s.
     const int listLeft = std::max(px(6835), columnRight + margin);
-    const int listWidth = std::max(px(3500), List1->widthForRow(kWidestRowCharacters));
+    const int listWidth = std::max(px(3500), readingList->widthForRow(kWidestRowCharacters));
     const int headingHeight = std::max(px(240), textHeight + 2);
     const int topHeight = std::max(px(3720), buttonsBottom - margin);
     const int chartHeight = px(3375);
@@ -362,50 +362,52 @@ void VoviRezoZA::layoutControls()
     const int extraHeight = std::max(0, client->height() - smallest.height());
     const int topExtra = extraHeight * 2 / 5;
     const int top = topHeight + topExtra;
-    Picture5_1->setGeometry(margin, margin, px(3600), top);
-    Label3->setGeometry(listLeft, margin, listWidth + extraWidth, headingHeight);
-    List1->setGeometry(listLeft, margin + headingHeight, listWidth + extraWidth,
-                       top - headingHeight);
+    temperaturePanel->setGeometry(margin, margin, px(3600), top);
+    readingListHeading->setGeometry(listLeft, margin, listWidth + extraWidth, headingHeight);
+    readingList->setGeometry(listLeft, margin + headingHeight, listWidth + extraWidth,
+                             top - headingHeight);
     const int statusTop = margin + top + statusGap;
-    Label1[3]->setGeometry(margin, statusTop, client->width() - 2 * margin, labelHeight);
-    Picture6->setGeometry(margin, statusTop + labelHeight + chartGap, client->width() - 2 * margin,
-                          chartHeight + extraHeight - topExtra);
+    statusLine->setGeometry(margin, statusTop, client->width() - 2 * margin, labelHeight);
+    chartFrame->setGeometry(margin, statusTop + labelHeight + chartGap,
+                            client->width() - 2 * margin, chartHeight + extraHeight - topExtra);
     layoutChart();
     Form_Resize();
 }
 
-void VoviRezoZA::layoutChart()
+void MainWindow::layoutChart()
 {
     if (!chart_)
         return; // the window is still being built
     const int textHeight = fontMetrics().height();
     const int legendHeight = std::max(px(240), textHeight + 2);
     const int scaleLabelHeight = std::max(px(255), textHeight + 2);
-    const int frame = Picture6->width();
-    Label15[0]->setGeometry(px(30), 0, std::max(px(2175), Label15[0]->sizeHint().width()),
-                            legendHeight);
-    Label15[1]->setGeometry(px(2400), 0, px(2175), legendHeight);
-    Label15[2]->setGeometry(std::max(px(4920), Label15[0]->geometry().right() + px(120)), 0,
-                            std::max(px(2655), Label15[2]->sizeHint().width()), legendHeight);
-    const int boxHeight = std::max(1, Picture6->height() - legendHeight);
+    const int frame = chartFrame->width();
+    chartLegends[0]->setGeometry(px(30), 0, std::max(px(2175), chartLegends[0]->sizeHint().width()),
+                                 legendHeight);
+    chartLegends[1]->setGeometry(px(2400), 0, px(2175), legendHeight);
+    chartLegends[2]->setGeometry(std::max(px(4920), chartLegends[0]->geometry().right() + px(120)),
+                                 0, std::max(px(2655), chartLegends[2]->sizeHint().width()),
+                                 legendHeight);
+    const int boxHeight = std::max(1, chartFrame->height() - legendHeight);
     for (int k = 0; k < 3; ++k) {
-        SectionBox* box = Picture3[k];
+        SectionBox* box = chartSections[k];
         const QSize before = box->size();
         box->setGeometry(chart_->sectionLeft(k, frame), legendHeight, chart_->sectionWidth(frame),
                          boxHeight);
-        Label14[2 * k]->setGeometry(
-            px(30), 0, std::max(px(975), Label14[2 * k]->sizeHint().width()), scaleLabelHeight);
-        Label14[2 * k + 1]->setGeometry(px(30), boxHeight - scaleLabelHeight,
-                                        std::max(px(975), Label14[2 * k + 1]->sizeHint().width()),
-                                        scaleLabelHeight);
+        sectionScaleLabels[2 * k]->setGeometry(
+            px(30), 0, std::max(px(975), sectionScaleLabels[2 * k]->sizeHint().width()),
+            scaleLabelHeight);
+        sectionScaleLabels[2 * k + 1]->setGeometry(
+            px(30), boxHeight - scaleLabelHeight,
+            std::max(px(975), sectionScaleLabels[2 * k + 1]->sizeHint().width()), scaleLabelHeight);
         if (box->size() != before)
-            Label2[k]->hide(); // its place was worked out for the old size
+            cursorMarkers[k]->hide(); // its place was worked out for the old size
     }
     for (int i = 0; i < kTraceSlots; ++i)
         placeOffRangeMarker(i);
 }
 
-void VoviRezoZA::placeOffRangeMarker(int channel)
+void MainWindow::placeOffRangeMarker(int channel)
 {
     QLabel* marker = offRangeMarkers_[channel];
     const auto& state = chart_->offRange(channel);
@@ -414,7 +416,7 @@ void VoviRezoZA::placeOffRangeMarker(int channel)
         return;
     }
     const int size = std::max(px(180), fontMetrics().height());
-    SectionBox* box = Picture3[state.section];
+    SectionBox* box = chartSections[state.section];
     const QPointF at = box->toPixel(state.x, state.direction > 0 ? 1.0 : 0.0);
     // Side by side, channel 1 nearest the trace's newest point; inside the box's edge.
     const int x = box->x() + std::clamp(MarkerPixel(at).x() - (channel + 1) * size / 2, 0,
@@ -432,24 +434,24 @@ void VoviRezoZA::placeOffRangeMarker(int channel)
     }
 }
 
-QAction* VoviRezoZA::action(const QString& name) const
+QAction* MainWindow::action(const QString& name) const
 {
     return findChild<QAction*>(name);
 }
 
-QMenu* VoviRezoZA::menu(const QString& name) const
+QMenu* MainWindow::menu(const QString& name) const
 {
     return findChild<QMenu*>(name);
 }
 
-QString VoviRezoZA::label6Caption(int i) const
+QString MainWindow::label6Caption(int i) const
 {
-    return Picture5_1->face().Label6[i].caption;
+    return temperaturePanel->face().Label6[i].caption;
 }
 
 // ---------------------------------------------------------------- start-up and shutdown
 
-void VoviRezoZA::Form_Load()
+void MainWindow::Form_Load()
 {
     // A missing or unreadable settings file leaves every setting at its initial value.
     ConfigFile(0, m, s.programFolder);
@@ -462,14 +464,14 @@ void VoviRezoZA::Form_Load()
     m.FilePath = s.programFolder + m.DataFolder + QLatin1Char('/') + m.FileName;
     setWindowCaptionForFile();
     m.DoingStripChart = 2;
-    Label15[1]->hide();
+    chartLegends[1]->hide();
     qint16 StartOverFlag = 0;
     UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 0);
     StopFlag = 1;
     CommBuffer.clear();
 }
 
-void VoviRezoZA::afterShown(const QString& dataFile)
+void MainWindow::afterShown(const QString& dataFile)
 {
     // The desktop shows a window a little after show(): the measurement below keeps the event
     // queue busy, so it waits until the window is on screen and painted.
@@ -492,13 +494,13 @@ void VoviRezoZA::afterShown(const QString& dataFile)
     CommBuffer.clear();
 }
 
-void VoviRezoZA::setWindowCaptionForFile()
+void MainWindow::setWindowCaptionForFile()
 {
     setWindowTitle(kModeWord);
     setWindowTitle(windowTitle() + kTitleMiddle + m.FileName + QStringLiteral(" ]"));
 }
 
-void VoviRezoZA::measurePollBudget()
+void MainWindow::measurePollBudget()
 {
     const PollBudget budget = MeasurePollBudget(*s.clock, *s.port, CommBuffer, CommText, LineBreak,
                                                 s.yieldWaiting, s.elapsedMs);
@@ -506,12 +508,12 @@ void VoviRezoZA::measurePollBudget()
     readBudget = budget.timeBudget;
 }
 
-void VoviRezoZA::Form_Activate()
+void MainWindow::Form_Activate()
 {
     SwitchToTC();
 }
 
-void VoviRezoZA::Form_KeyDown(int KeyCode)
+void MainWindow::Form_KeyDown(int KeyCode)
 {
     if (KeyCode == kF1)
         Command1_Click(0);
@@ -519,45 +521,45 @@ void VoviRezoZA::Form_KeyDown(int KeyCode)
         Command1_Click(1);
 }
 
-bool VoviRezoZA::Form_QueryUnload()
+bool MainWindow::Form_QueryUnload()
 {
     m.CancelExit = 0;
     mnuExit_Click();
     return m.CancelExit != 1;
 }
 
-void VoviRezoZA::Form_Unload()
+void MainWindow::Form_Unload()
 {
     saveWindowPlacement();
     ConfigFile(1, m, s.programFolder);
 }
 
-QString VoviRezoZA::placementFilePath() const
+QString MainWindow::placementFilePath() const
 {
     return s.programFolder + QLatin1Char('/') + kWindowPlacementFile;
 }
 
 // The window's size and place live in a file of their own: the settings file's layout is
 // fixed, and a damaged placement file only costs the default size.
-void VoviRezoZA::restoreWindowPlacement()
+void MainWindow::restoreWindowPlacement()
 {
     const QSettings placement(placementFilePath(), QSettings::IniFormat);
     restoreGeometry(placement.value(QStringLiteral("window/geometry")).toByteArray());
 }
 
-void VoviRezoZA::saveWindowPlacement()
+void MainWindow::saveWindowPlacement()
 {
     QSettings placement(placementFilePath(), QSettings::IniFormat);
     placement.setValue(QStringLiteral("window/geometry"), saveGeometry());
     placement.sync();
 }
 
-void VoviRezoZA::Form_Resize()
+void MainWindow::Form_Resize()
 {
-    Picture1->move(px(width() * kTwipsPerPixel + 500), Picture1->y());
+    printHolder->move(px(width() * kTwipsPerPixel + 500), printHolder->y());
 }
 
-void VoviRezoZA::mnuExit_Click()
+void MainWindow::mnuExit_Click()
 {
     if (m.DataNotSaved == 1) {
         MessageRequest ask{QStringLiteral("Save this recorded data?"), QStringLiteral("Save Data?"),
@@ -577,20 +579,20 @@ void VoviRezoZA::mnuExit_Click()
     endProgram();
 }
 
-void VoviRezoZA::endProgram()
+void MainWindow::endProgram()
 {
     saveWindowPlacement();
     ending_ = true;
     StopFlag = 1;
     s.port->interruptWait(); // a tick waiting for its frame returns at once
     journal_->close();
-    Timer1->stop();
+    sampleTimer->stop();
     hide();
     if (s.endProgram)
         s.endProgram();
 }
 
-void VoviRezoZA::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (ending_ || Form_QueryUnload())
         event->accept();
@@ -598,7 +600,7 @@ void VoviRezoZA::closeEvent(QCloseEvent* event)
         event->ignore();
 }
 
-void VoviRezoZA::changeEvent(QEvent* event)
+void MainWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::FontChange)
@@ -607,7 +609,7 @@ void VoviRezoZA::changeEvent(QEvent* event)
         Form_Activate();
 }
 
-void VoviRezoZA::resizeEvent(QResizeEvent* event)
+void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     Form_Resize();
@@ -615,19 +617,19 @@ void VoviRezoZA::resizeEvent(QResizeEvent* event)
 
 // ---------------------------------------------------------------- screen mode and captions
 
-void VoviRezoZA::SwitchToTC()
+void MainWindow::SwitchToTC()
 {
     DeriveThermocoupleValues(m);
     menu(QStringLiteral("mnuTempUnits"))->menuAction()->setVisible(true);
     menu(QStringLiteral("mnuScales"))->menuAction()->setVisible(true);
-    Label3->setText(QStringLiteral("Time     Temperatures Deg ") + m.TempUnitLetter);
+    readingListHeading->setText(QStringLiteral("Time     Temperatures Deg ") + m.TempUnitLetter);
     action(QStringLiteral("mnuAbout"))->setText(QStringLiteral("About ") + m.ProgramTitle);
-    Picture5_1->setVisible(true);
-    Command3->setVisible(false);
+    temperaturePanel->setVisible(true);
+    exportButton->setVisible(false);
     UpdateForm();
 }
 
-void VoviRezoZA::UpdateForm()
+void MainWindow::UpdateForm()
 {
     m.RunningStatusText = QStringLiteral("Click on 'Stop' or press <F2> to stop recording.");
     m.IdleStatusText = QStringLiteral("Click on 'Start' or press <F1> to ") +
@@ -638,7 +640,7 @@ void VoviRezoZA::UpdateForm()
     action(QStringLiteral("mnuThick"))->setChecked(m.LineThickness == 1);
     action(QStringLiteral("mnuThickest"))->setChecked(m.LineThickness == 2);
 
-    Label1[4]->setText(QStringLiteral("Fuel: Gasoline"));
+    fuelLabel->setText(QStringLiteral("Fuel: Gasoline"));
 
     action(QStringLiteral("mnuScalesEGT"))->setChecked(m.ScaleType == 0);
     action(QStringLiteral("mnuScalesFluid"))->setChecked(m.ScaleType == 1);
@@ -656,17 +658,17 @@ void VoviRezoZA::UpdateForm()
     RedrawGauge(0);
 }
 
-void VoviRezoZA::RedrawGauge(int)
+void MainWindow::RedrawGauge(int)
 {
-    Picture5_1->redraw(m);
+    temperaturePanel->redraw(m);
 }
 
-void VoviRezoZA::DrawGaugeNeedle(int, float&)
+void MainWindow::DrawGaugeNeedle(int, float&)
 {
-    Picture5_1->drawNeedle(m, ChannelText);
+    temperaturePanel->drawNeedle(m, ChannelText);
 }
 
-void VoviRezoZA::UpdateScreen(qint16& StartOverFlag, qint16& DoingStripChart, double& RecordTime,
+void MainWindow::UpdateScreen(qint16& StartOverFlag, qint16& DoingStripChart, double& RecordTime,
                               QString& LastText1, qint16 UseRecordedTime)
 {
     ::UpdateScreen(m, *chart_, ChannelText, StartOverFlag, DoingStripChart, RecordTime, LastText1,

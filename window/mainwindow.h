@@ -52,12 +52,12 @@ struct WindowServices {
     ElapsedMs elapsedMs;
 };
 
-class VoviRezoZA : public QMainWindow
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    VoviRezoZA(Module1& shared, WindowServices services, QWidget* parent = nullptr);
-    ~VoviRezoZA() override;
+    MainWindow(Module1& shared, WindowServices services, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Start-up: settings, mode, panel, title, empty chart, polling budget.
     void Form_Load();
@@ -142,24 +142,27 @@ public slots:
     void mnuWeb_Click();
 
 public:
-    // Controls, by the names the rest of the program uses.
+    // Controls. Their object names ("List1", "Command1_0", "Picture3_2" ...) stay as scripts and
+    // accessibility tools know them.
     QAction* action(const QString& name) const;
     QMenu* menu(const QString& name) const;
-    std::array<QPushButton*, 3> Command1{};
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command3 = nullptr;
-    GaugePanel* Picture5_1 = nullptr;
-    QFrame* Picture6 = nullptr;
-    std::array<SectionBox*, 3> Picture3{};
-    std::array<QLabel*, 6> Label14{};
-    std::array<QLabel*, 3> Label2{};
-    std::array<QLabel*, 3> Label15{};
-    ReadingListView* List1 = nullptr;
-    QLabel* Label3 = nullptr;
-    std::array<QLabel*, 5> Label1{}; // elements 0, 3 and 4 exist
-    QComboBox* Combo1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QLabel* Picture1 = nullptr;
+    std::array<QPushButton*, 3> recordButtons{};
+    QPushButton* findPortsButton = nullptr;
+    QPushButton* exportButton = nullptr;
+    GaugePanel* temperaturePanel = nullptr;
+    QFrame* chartFrame = nullptr;
+    std::array<SectionBox*, 3> chartSections{};
+    std::array<QLabel*, 6> sectionScaleLabels{};
+    std::array<QLabel*, 3> cursorMarkers{};
+    std::array<QLabel*, 3> chartLegends{};
+    ReadingListView* readingList = nullptr;
+    QLabel* readingListHeading = nullptr;
+    QLabel* timeReadout = nullptr; // run time of the newest or the selected reading
+    QLabel* statusLine = nullptr;
+    QLabel* fuelLabel = nullptr;
+    QComboBox* portList = nullptr;
+    QTimer* sampleTimer = nullptr;
+    QLabel* printHolder = nullptr;
 
     // Private fields of the window, open to tests.
     QString LineBreak;

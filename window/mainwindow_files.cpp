@@ -75,12 +75,12 @@ public:
 
 // ---------------------------------------------------------------- data files
 
-QString VoviRezoZA::dataFolderPath() const
+QString MainWindow::dataFolderPath() const
 {
     return s.programFolder + m.DataFolder;
 }
 
-void VoviRezoZA::SaveAFFile(qint16 ReadFlag)
+void MainWindow::SaveAFFile(qint16 ReadFlag)
 {
     if (ReadFlag == 0) {
         const int error = WriteDataFile(
@@ -115,7 +115,7 @@ void VoviRezoZA::SaveAFFile(qint16 ReadFlag)
 }
 
 // What was read before a failure stays, as it would have been read in place.
-void VoviRezoZA::takeLoadedRun(const DataFileRead& file)
+void MainWindow::takeLoadedRun(const DataFileRead& file)
 {
     if (file.channelsRead)
         m.NumChannels = file.channels;
@@ -127,7 +127,7 @@ void VoviRezoZA::takeLoadedRun(const DataFileRead& file)
     }
 }
 
-void VoviRezoZA::switchToFileUnit(qint16 unit)
+void MainWindow::switchToFileUnit(qint16 unit)
 {
     runDegCFlag = unit;
     showStatus();
@@ -141,14 +141,14 @@ void VoviRezoZA::switchToFileUnit(qint16 unit)
 
 // ---------------------------------------------------------------- recording journal
 
-void VoviRezoZA::discardJournal()
+void MainWindow::discardJournal()
 {
     journal_->close();
     RecordingJournal::discard(dataFolderPath());
     journalProblem_.clear();
 }
 
-void VoviRezoZA::noteJournalProblem(bool ok)
+void MainWindow::noteJournalProblem(bool ok)
 {
     // Never a message box: one would hold up the recording until it is answered.
     const QString problem =
@@ -159,7 +159,7 @@ void VoviRezoZA::noteJournalProblem(bool ok)
     }
 }
 
-void VoviRezoZA::offerJournaledRun()
+void MainWindow::offerJournaledRun()
 {
     const QString folder = dataFolderPath();
     const std::optional<JournalInfo> info = RecordingJournal::find(folder);
@@ -195,7 +195,7 @@ void VoviRezoZA::offerJournaledRun()
 }
 
 // After a save or a load: the file becomes the current one and the run counts as saved.
-void VoviRezoZA::finishFileUse()
+void MainWindow::finishFileUse()
 {
     m.FilePath = m.TargetFilePath;
     m.FileName = DataFileName(m.FilePath, dataFolderPath());
@@ -205,7 +205,7 @@ void VoviRezoZA::finishFileUse()
     s.yieldNow();
 }
 
-void VoviRezoZA::mnuOpen_Click()
+void MainWindow::mnuOpen_Click()
 {
     askToSaveNewData();
     const std::optional<QString> chosen = s.prompts->openFile(OpenDialogRequest(dataFolderPath()));
@@ -216,7 +216,7 @@ void VoviRezoZA::mnuOpen_Click()
     AnalyzeData();
 }
 
-void VoviRezoZA::askToSaveNewData()
+void MainWindow::askToSaveNewData()
 {
     if (m.DataNotSaved != 1)
         return;
@@ -228,7 +228,7 @@ void VoviRezoZA::askToSaveNewData()
 }
 
 // A file named on the command line, opened as Open opens the one chosen in its dialog.
-void VoviRezoZA::openDataFile(const QString& path)
+void MainWindow::openDataFile(const QString& path)
 {
     askToSaveNewData();
     m.TargetFilePath = path;
@@ -236,7 +236,7 @@ void VoviRezoZA::openDataFile(const QString& path)
     AnalyzeData();
 }
 
-void VoviRezoZA::mnuSave_Click()
+void MainWindow::mnuSave_Click()
 {
     if (m.FileName == QLatin1String("Untitled"))
         mnuSaveAs_Click();
@@ -246,7 +246,7 @@ void VoviRezoZA::mnuSave_Click()
     SaveAFFile(0);
 }
 
-void VoviRezoZA::mnuSaveAs_Click()
+void MainWindow::mnuSaveAs_Click()
 {
     const std::optional<QString> chosen =
         s.prompts->saveFile(SaveAsDialogRequest(dataFolderPath(), m.FilePath));
@@ -256,28 +256,28 @@ void VoviRezoZA::mnuSaveAs_Click()
     SaveAFFile(0);
 }
 
-void VoviRezoZA::appendRunLine(const QString& line)
+void MainWindow::appendRunLine(const QString& line)
 {
     run_.append(line);
     if (!chart_->replaying) // the replay shows its rows in slices
-        List1->linesChanged();
+        readingList->linesChanged();
 }
 
-void VoviRezoZA::clearRun()
+void MainWindow::clearRun()
 {
     run_.clear();
-    List1->linesChanged();
+    readingList->linesChanged();
     showStatus();
 }
 
-void VoviRezoZA::AnalyzeData()
+void MainWindow::AnalyzeData()
 {
     // Without a load that read sample lines, the run itself is replayed again.
     QString source = loadedSamples_ ? *std::exchange(loadedSamples_, std::nullopt) : runText();
     AnalyzeData(source);
 }
 
-void VoviRezoZA::AnalyzeData(const QString& source)
+void MainWindow::AnalyzeData(const QString& source)
 {
     QElapsedTimer elapsed;
     elapsed.start();
@@ -316,9 +316,9 @@ void VoviRezoZA::AnalyzeData(const QString& source)
     qint64 nextSlice = kReplaySliceMs;
     // The panel, the read-outs and the list show where the replay has got to.
     const auto showReplayState = [this] {
-        List1->linesChanged();
+        readingList->linesChanged();
         for (int i = 0; i < channelCount(); ++i)
-            Picture5_1->setChannelCaption(i, ChannelText[i]);
+            temperaturePanel->setChannelCaption(i, ChannelText[i]);
         if (std::exchange(chart_->gaugeDue, false)) {
             float scratch = 0;
             DrawGaugeNeedle(0, scratch);
@@ -357,7 +357,7 @@ void VoviRezoZA::AnalyzeData(const QString& source)
         }
         if (progress)
             progress->setValue(static_cast<int>(i));
-        Label1[0]->setText(timeText);
+        timeReadout->setText(timeText);
         showReplayState();
         // Repaints and timers only: a command given now waits until the run is complete.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -365,19 +365,19 @@ void VoviRezoZA::AnalyzeData(const QString& source)
     chart_->replaying = false;
     chart_->skipTraces = false;
     if (!lines.empty())
-        Label1[0]->setText(timeText);
+        timeReadout->setText(timeText);
     showReplayState();
     showStatus();
 }
 
 // ---------------------------------------------------------------- export
 
-void VoviRezoZA::mnuExport_Click()
+void MainWindow::mnuExport_Click()
 {
     Command3_Click();
 }
 
-void VoviRezoZA::Command3_Click()
+void MainWindow::Command3_Click()
 {
     if (StopFlag != 1) {
         Command1_Click(1);
@@ -394,7 +394,7 @@ void VoviRezoZA::Command3_Click()
 
 // The whole run in the unit it was recorded in. A recording goes on meanwhile, as it does
 // during Save As: the file holds the readings taken until it is written.
-void VoviRezoZA::mnuExportCsv_Click()
+void MainWindow::mnuExportCsv_Click()
 {
     const std::optional<QString> chosen =
         s.prompts->saveFile(CsvDialogRequest(dataFolderPath(), m.FileName));
@@ -405,4 +405,4 @@ void VoviRezoZA::mnuExportCsv_Click()
 }
 
 // "New" has no handler of its own: choosing it does nothing.
-void VoviRezoZA::mnuNew_Click() {}
+void MainWindow::mnuNew_Click() {}

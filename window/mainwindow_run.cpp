@@ -49,7 +49,7 @@ using namespace mainwindow_detail;
 
 // ---------------------------------------------------------------- graph cursor
 
-void VoviRezoZA::DrawGraphCursor(float& MousX, int& Index)
+void MainWindow::DrawGraphCursor(float& MousX, int& Index)
 {
     hideCursorMarkers();
     const int section = std::clamp(Index, 0, 2);
@@ -57,16 +57,16 @@ void VoviRezoZA::DrawGraphCursor(float& MousX, int& Index)
     const int best = static_cast<int>(run_.nearestRow(target, kNoRowDistance));
     if (best < 0)
         return; // an empty list has no row to show
-    if (List1->currentRow() != best)
-        List1->setCurrentRow(best); // runs List1_Click first, as a user's click would
+    if (readingList->currentRow() != best)
+        readingList->setCurrentRow(best); // runs List1_Click first, as a user's click would
     const QString row = run_.line(best);
     const float t = RowTime(row);
-    Label1[0]->setText(CursorTimeText(t));
+    timeReadout->setText(CursorTimeText(t));
     const double v = FirstChannelValue(row);
     const QPointF at =
         CursorMarkerPosition(t, m.SectionStartTime[section], v, m.GraphMin, m.GraphFactor);
-    QLabel* marker = Label2[section];
-    marker->move(MarkerPixel(Picture3[section]->toPixel(at.x(), at.y())));
+    QLabel* marker = cursorMarkers[section];
+    marker->move(MarkerPixel(chartSections[section]->toPixel(at.x(), at.y())));
     marker->show();
     QString copy = row;
     BreakoutTempData(copy);
@@ -74,9 +74,9 @@ void VoviRezoZA::DrawGraphCursor(float& MousX, int& Index)
     DrawGaugeNeedle(0, reading);
 }
 
-void VoviRezoZA::List1_Click()
+void MainWindow::List1_Click()
 {
-    const int r = List1->currentRow();
+    const int r = readingList->currentRow();
     if (r < 0)
         return;
     const float t = run_.time(r);
@@ -85,30 +85,30 @@ void VoviRezoZA::List1_Click()
     DrawGraphCursor(ChartMouseX, k);
 }
 
-void VoviRezoZA::Picture3_MouseDown(int, Qt::MouseButton, Qt::KeyboardModifiers, float X, float)
+void MainWindow::Picture3_MouseDown(int, Qt::MouseButton, Qt::KeyboardModifiers, float X, float)
 {
     ChartMouseX = X;
 }
 
-void VoviRezoZA::Picture3_Click(int Index)
+void MainWindow::Picture3_Click(int Index)
 {
     DrawGraphCursor(ChartMouseX, Index);
 }
 
-bool VoviRezoZA::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
         return QMainWindow::eventFilter(watched, event);
     for (int k = 0; k < 3; ++k) {
-        if (watched != Picture3[k])
+        if (watched != chartSections[k])
             continue;
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (type == QEvent::MouseButtonPress) {
-            const QPointF user = Picture3[k]->toUser(mouse->position());
+            const QPointF user = chartSections[k]->toUser(mouse->position());
             Picture3_MouseDown(k, mouse->button(), mouse->modifiers(), float(user.x()),
                                float(user.y()));
-        } else if (Picture3[k]->rect().contains(mouse->position().toPoint())) {
+        } else if (chartSections[k]->rect().contains(mouse->position().toPoint())) {
             Picture3_Click(k);
         }
     }
@@ -117,7 +117,7 @@ bool VoviRezoZA::eventFilter(QObject* watched, QEvent* event)
 
 // ---------------------------------------------------------------- acquisition
 
-void VoviRezoZA::StartComm()
+void MainWindow::StartComm()
 {
     // The port is opened afresh, so the text it holds begins somewhere inside a line.
     if (!sessionPortDevice_.isEmpty())
@@ -127,13 +127,13 @@ void VoviRezoZA::StartComm()
     frames.reset();
 }
 
-void VoviRezoZA::useSessionPort(qint16 comPort, const QString& device)
+void MainWindow::useSessionPort(qint16 comPort, const QString& device)
 {
     sessionComPort_ = comPort;
     sessionPortDevice_ = device;
 }
 
-bool VoviRezoZA::ReadComm()
+bool MainWindow::ReadComm()
 {
     const qint64 rejectedBefore = rejectedFrames;
     const ReadCommResult result = ::ReadComm(*s.port, frames, readBudget, StopFlag, CommText,
@@ -145,7 +145,7 @@ bool VoviRezoZA::ReadComm()
     return result == ReadCommResult::Frame;
 }
 
-void VoviRezoZA::showStatus()
+void MainWindow::showStatus()
 {
     QString text = StopFlag == 1 ? m.IdleStatusText : m.RunningStatusText;
     // The list keeps the unit its readings were taken in, whatever the unit setting says now.
@@ -158,31 +158,31 @@ void VoviRezoZA::showStatus()
                     .arg(rejectedFrames == 1 ? QString() : QStringLiteral("s"));
     if (!journalProblem_.isEmpty())
         text += QStringLiteral("   ") + journalProblem_;
-    Label1[3]->setText(text);
+    statusLine->setText(text);
 }
 
-void VoviRezoZA::BreakoutTempData(QString& Kxx)
+void MainWindow::BreakoutTempData(QString& Kxx)
 {
     if (!::BreakoutTempData(Kxx, m.TCReading, m.NumChannels, m.DegCFlag, ChannelText))
         return;
     for (int i = 0; i < channelCount(); ++i)
-        Picture5_1->setChannelCaption(i, ChannelText[i]);
+        temperaturePanel->setChannelCaption(i, ChannelText[i]);
 }
 
-int VoviRezoZA::channelCount() const
+int MainWindow::channelCount() const
 {
     return std::clamp<int>(m.NumChannels, 0, kMaxChannels);
 }
 
-void VoviRezoZA::Command2_Click()
+void MainWindow::Command2_Click()
 {
-    Combo1->clear();
-    Combo1->addItems(FindComPorts(s.comPortExists));
-    if (Combo1->count() > 0)
-        Combo1->setCurrentIndex(0);
+    portList->clear();
+    portList->addItems(FindComPorts(s.comPortExists));
+    if (portList->count() > 0)
+        portList->setCurrentIndex(0);
 }
 
-void VoviRezoZA::mnuComPort1_Click()
+void MainWindow::mnuComPort1_Click()
 {
     // The dialog offers the port this session uses; a number accepted there replaces a port
     // given on the command line and is saved like any other choice.
@@ -201,14 +201,14 @@ void VoviRezoZA::mnuComPort1_Click()
     }
 }
 
-void VoviRezoZA::mnuComPort2_Click()
+void MainWindow::mnuComPort2_Click()
 {
     s.prompts->say(QStringLiteral("Option not yet activated."));
 }
 
 // ---------------------------------------------------------------- recording
 
-void VoviRezoZA::Command1_Click(int Index)
+void MainWindow::Command1_Click(int Index)
 {
     if (Index != 0) {
         StopFlag = 1;
@@ -246,7 +246,7 @@ void VoviRezoZA::Command1_Click(int Index)
     hideCursorMarkers();
 }
 
-void VoviRezoZA::Timer1_Timer()
+void MainWindow::Timer1_Timer()
 {
     // A tick waits for its frame with the event queue running; a tick due meanwhile is dropped
     // rather than started inside the waiting one.
@@ -268,7 +268,7 @@ void VoviRezoZA::Timer1_Timer()
     inTick_ = false;
 }
 
-bool VoviRezoZA::takeSample()
+bool MainWindow::takeSample()
 {
     // A tick without a frame stores nothing: the last readings again under a new time would
     // be temperatures the instrument never sent.
@@ -277,75 +277,75 @@ bool VoviRezoZA::takeSample()
     RecordTime = RunTimeOfSample(s.clock->secondsSinceMidnight(), m.RecordStartTimer);
     if (RecordTime < 0)
         s.prompts->say(QStringLiteral("Fix. Negative time."));
-    Label1[0]->setText(num::Format(RecordTime, QStringLiteral("#########.0")));
+    timeReadout->setText(num::Format(RecordTime, QStringLiteral("#########.0")));
     BreakoutTempData(CommText);
     for (int i = 0; i < channelCount(); ++i)
-        Picture5_1->setChannelCaption(i, ChannelText[i]);
-    m.LastLine = SampleLine(Label1[0]->text(), ChannelText, m.NumChannels);
+        temperaturePanel->setChannelCaption(i, ChannelText[i]);
+    m.LastLine = SampleLine(timeReadout->text(), ChannelText, m.NumChannels);
     appendRunLine(m.LastLine);
     noteJournalProblem(journal_->append(m.LastLine));
     // Also after a save during the run: what came since is not in the file.
     m.DataNotSaved = 1;
-    List1->setCurrentRow(List1->count() - 1);
+    readingList->setCurrentRow(readingList->count() - 1);
     return true;
 }
 
-void VoviRezoZA::setTimer1Interval(int milliseconds)
+void MainWindow::setTimer1Interval(int milliseconds)
 {
     // An interval of 0 means no ticks at all.
     if (milliseconds <= 0) {
-        Timer1->stop();
+        sampleTimer->stop();
         return;
     }
-    Timer1->setInterval(milliseconds);
-    if (!Timer1->isActive())
-        Timer1->start();
+    sampleTimer->setInterval(milliseconds);
+    if (!sampleTimer->isActive())
+        sampleTimer->start();
 }
 
-void VoviRezoZA::hideCursorMarkers()
+void MainWindow::hideCursorMarkers()
 {
-    for (QLabel* marker : Label2)
+    for (QLabel* marker : cursorMarkers)
         marker->hide();
 }
 
 // ---------------------------------------------------------------- options
 
 // New settings apply to data recorded from now on; the screen follows them at once.
-void VoviRezoZA::afterUnitOrScaleChange()
+void MainWindow::afterUnitOrScaleChange()
 {
     SwitchToTC();
     RedrawGauge(0);
 }
 
-void VoviRezoZA::mnuDegC_Click()
+void MainWindow::mnuDegC_Click()
 {
     m.DegCFlag = 1;
     afterUnitOrScaleChange();
     s.prompts->say(options::UnitChangedMessage(m));
 }
 
-void VoviRezoZA::mnuDegF_Click()
+void MainWindow::mnuDegF_Click()
 {
     m.DegCFlag = 0;
     afterUnitOrScaleChange();
     s.prompts->say(options::UnitChangedMessage(m));
 }
 
-void VoviRezoZA::mnuScalesEGT_Click()
+void MainWindow::mnuScalesEGT_Click()
 {
     m.ScaleType = 0;
     afterUnitOrScaleChange();
     s.prompts->say(options::kNewScalesMessage);
 }
 
-void VoviRezoZA::mnuScalesFluid_Click()
+void MainWindow::mnuScalesFluid_Click()
 {
     m.ScaleType = 1;
     afterUnitOrScaleChange();
     s.prompts->say(options::kNewScalesMessage);
 }
 
-void VoviRezoZA::mnuScalesUser_Click()
+void MainWindow::mnuScalesUser_Click()
 {
     if (!AskUserGraphRange(*s.prompts, m))
         return;
@@ -353,23 +353,23 @@ void VoviRezoZA::mnuScalesUser_Click()
     s.prompts->say(options::kNewScalesMessage);
 }
 
-void VoviRezoZA::mnuStripChartTime_Click()
+void MainWindow::mnuStripChartTime_Click()
 {
     AskStripChartTime(*s.prompts, m);
 }
 
 // The thickness takes effect at the next chart pass; its check mark at the next refresh.
-void VoviRezoZA::mnuThin_Click()
+void MainWindow::mnuThin_Click()
 {
     m.LineThickness = 0;
 }
 
-void VoviRezoZA::mnuThick_Click()
+void MainWindow::mnuThick_Click()
 {
     m.LineThickness = 1;
 }
 
-void VoviRezoZA::mnuThickest_Click()
+void MainWindow::mnuThickest_Click()
 {
     m.LineThickness = 2;
 }
@@ -377,38 +377,38 @@ void VoviRezoZA::mnuThickest_Click()
 // ---------------------------------------------------------------- output and auxiliary
 
 // Without a printer, or when the user prefers, the page goes into a PDF file.
-void VoviRezoZA::mnuPrint_Click()
+void MainWindow::mnuPrint_Click()
 {
-    PrintFormToPrinterOrPdf(this, printer(), *s.prompts, s.printWait, Picture1,
+    PrintFormToPrinterOrPdf(this, printer(), *s.prompts, s.printWait, printHolder,
                             PdfDialogRequest(dataFolderPath(), m.FileName));
 }
 
-void VoviRezoZA::mnuPrintSetup_Click()
+void MainWindow::mnuPrintSetup_Click()
 {
     s.prompts->printerSetup(printer()); // Cancel keeps the printer as it was
 }
 
-QPrinter& VoviRezoZA::printer()
+QPrinter& MainWindow::printer()
 {
     if (!printer_)
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     return *printer_;
 }
 
-void VoviRezoZA::mnuComments_Click()
+void MainWindow::mnuComments_Click()
 {
     auto* editor = new frmComments(m, this);
     editor->show();
     editor->activateWindow();
 }
 
-void VoviRezoZA::mnuAbout_Click()
+void MainWindow::mnuAbout_Click()
 {
     auto* about = new frmAbout(m, printer(), *s.prompts, this);
     about->show();
 }
 
-void VoviRezoZA::mnuHelpHelp_Click()
+void MainWindow::mnuHelpHelp_Click()
 {
     s.yieldNow(); // files are open only inside single calls, so there is nothing to close
     QString error;
@@ -419,7 +419,7 @@ void VoviRezoZA::mnuHelpHelp_Click()
     ShowDocument(*s.prompts, *s.launcher, HelpCopyPath(s.programFolder, m.TextFolder), QString());
 }
 
-void VoviRezoZA::mnuWeb_Click()
+void MainWindow::mnuWeb_Click()
 {
     OpenWebSite(*s.prompts, *s.launcher, kMakerWebAddress, kMakerWebAddress,
                 [this](const QString& name) { return RunFileSeek(this, *s.prompts, name); });

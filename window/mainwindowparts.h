@@ -48,22 +48,22 @@ inline const QString kTitleMiddle = QStringLiteral(" Data Logger - Veltrona Inc.
 
 // The strip chart's view of the window: its section boxes and labels, the gauges it moves, the
 // clock it reads and the arrows of channels beyond the graph range.
-class VoviRezoZA::WindowChart final : public ChartSurface
+class MainWindow::WindowChart final : public ChartSurface
 {
 public:
-    explicit WindowChart(VoviRezoZA& w) : w_(w) {}
+    explicit WindowChart(MainWindow& w) : w_(w) {}
 
-    void clearSection(int k) override { w_.Picture3[k]->clear(); }
+    void clearSection(int k) override { w_.chartSections[k]->clear(); }
     void setSectionScale(int k, double scaleWidth) override
     {
-        w_.Picture3[k]->setScaleWidth(scaleWidth);
+        w_.chartSections[k]->setScaleWidth(scaleWidth);
     }
     void drawLine(int k, double x1, double y1, double x2, double y2, quint32 rgb, int width,
                   bool dotted) override
     {
         if (skipTraces && !dotted)
             return;
-        w_.Picture3[k]->drawLine(x1, y1, x2, y2, rgb, width, dotted);
+        w_.chartSections[k]->drawLine(x1, y1, x2, y2, rgb, width, dotted);
     }
     void placeSections(const std::array<double, 3>& leftFraction, double widthFraction) override
     {
@@ -74,22 +74,22 @@ public:
     // Where section box k stands in a chart frame `frame` pixels wide.
     int sectionLeft(int k, int frame) const { return qRound(lefts_[k] * frame); }
     int sectionWidth(int frame) const { return qRound(width_ * frame); }
-    bool sectionAtLeft(int k) const override { return w_.Picture3[k]->x() == 0; }
+    bool sectionAtLeft(int k) const override { return w_.chartSections[k]->x() == 0; }
     void setScaleLabels(int k, const QString& top, const QString& bottom) override
     {
-        w_.Label14[2 * k]->setText(top);
-        w_.Label14[2 * k + 1]->setText(bottom);
+        w_.sectionScaleLabels[2 * k]->setText(top);
+        w_.sectionScaleLabels[2 * k + 1]->setText(bottom);
     }
     void showScaleLabels(int k, bool visible) override
     {
-        w_.Label14[2 * k]->setVisible(visible);
-        w_.Label14[2 * k + 1]->setVisible(visible);
+        w_.sectionScaleLabels[2 * k]->setVisible(visible);
+        w_.sectionScaleLabels[2 * k + 1]->setVisible(visible);
     }
-    void setLegend(const QString& text) override { w_.Label15[0]->setText(text); }
-    void showChart() override { w_.Picture6->setVisible(true); }
+    void setLegend(const QString& text) override { w_.chartLegends[0]->setText(text); }
+    void showChart() override { w_.chartFrame->setVisible(true); }
     void showStartButtons() override
     {
-        for (QPushButton* button : w_.Command1)
+        for (QPushButton* button : w_.recordButtons)
             button->setVisible(true);
     }
     void letEventsRun() override
@@ -128,7 +128,7 @@ public:
     const OffRange& offRange(int channel) const { return offRange_[channel]; }
 
 private:
-    VoviRezoZA& w_;
+    MainWindow& w_;
     std::array<double, 3> lefts_{0.0, 0.333, 0.666};
     double width_ = 0.333;
     std::array<OffRange, kTraceSlots> offRange_{};

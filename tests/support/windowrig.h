@@ -8,9 +8,9 @@
 #include "fakeclock.h"
 #include "fakelauncher.h"
 #include "fakeseriallink.h"
+#include "mainwindow.h"
 #include "readinglistview.h"
 #include "scriptedprompts.h"
-#include "mainwindow.h"
 
 #include <QAction>
 #include <QFile>
@@ -20,15 +20,15 @@
 #include <vector>
 
 // A window whose Save As is only counted.
-class SaveAsCounted final : public VoviRezoZA
+class SaveAsCounted final : public MainWindow
 {
 public:
-    using VoviRezoZA::VoviRezoZA;
+    using MainWindow::MainWindow;
     void mnuSaveAs_Click() override { ++saveAs; }
     int saveAs = 0;
 };
 
-template <typename Window = VoviRezoZA> struct WindowRig {
+template <typename Window = MainWindow> struct WindowRig {
     QTemporaryDir dir;
     Module1 m;
     ScriptedPrompts prompts;
@@ -81,8 +81,8 @@ template <typename Window = VoviRezoZA> struct WindowRig {
     QStringList rows() const
     {
         QStringList r;
-        for (int i = 0; i < w->List1->count(); ++i)
-            r << w->List1->text(i);
+        for (int i = 0; i < w->readingList->count(); ++i)
+            r << w->readingList->text(i);
         return r;
     }
     void show()

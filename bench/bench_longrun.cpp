@@ -1,7 +1,7 @@
 // bench-longrun: what a whole day of recording costs the main window. Builds the real window
 // with scripted dialogs, a hand-set clock and a scripted serial port, shows it (offscreen) and
 // prints:
-//  - start-up: construction, Form_Load and show up to the first finished paint, and when the
+//  - start-up: construction, load and show up to the first finished paint, and when the
 //    polling-budget measurement ran (real clock and real yields here, as in the program);
 //  - recording: UI-thread time per sample (the tick plus the repaint it causes) in windows of
 //    1,000 samples from row 100 to row 800,000, and the process's memory, for a run of H hours
@@ -174,7 +174,7 @@ struct Rig {
         clock.secondsPerDateTimeRead = 1; // the budget measurement ends after a few passes
         port.onWait = [this](std::chrono::milliseconds t) { fakeMs += t.count(); };
     }
-    // Only the window: Form_Load and show are the caller's, so that they can be timed.
+    // Only the window: load and show are the caller's, so that they can be timed.
     void build()
     {
         WindowServices s;
@@ -204,7 +204,7 @@ struct Rig {
     void ready()
     {
         build();
-        w->Form_Load();
+        w->load();
         w->show();
         waitExposed();
         w->afterShown();
@@ -276,7 +276,7 @@ Startup measureStartup()
     r.w->installEventFilter(&paints);
     for (QWidget* child : r.w->findChildren<QWidget*>())
         child->installEventFilter(&paints);
-    r.w->Form_Load();
+    r.w->load();
     r.w->show();
     QTimer::singleShot(0, r.w.get(), [&] {
         out.measureStartS = t.nsecsElapsed() * 1e-9;
@@ -383,10 +383,10 @@ Recording record(int samples, const std::vector<int>& windowRows)
     // Start takes one frame to prove that data arrive; the text before the first CR LF of a
     // freshly opened port is never taken, hence the leading line end.
     r.port.queue(QByteArray("\r\n") + instrumentLine(0));
-    w.Command1_Click(0);
+    w.onRecordButton(0);
     // Ticks are driven by hand, one per sample, so that none arrives while the port is empty.
     w.sampleTimer->stop();
-    w.Timer1_Timer(); // sets the chart up
+    w.onSampleTick(); // sets the chart up
     QCoreApplication::processEvents();
 
     // One sample: the clock moves on by a tenth of a second, the instrument's line arrives, the
@@ -398,7 +398,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
         r.port.queue(instrumentLine(k));
         const double cpu0 = threadCpuSeconds();
         wall.start();
-        w.Timer1_Timer();
+        w.onSampleTick();
         QCoreApplication::processEvents();
         const double took = wall.nsecsElapsed() * 1e-9;
         return std::make_pair(took, threadCpuSeconds() - cpu0);
@@ -450,7 +450,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
             r.prompts.fileAnswers.push_back(path);
             QElapsedTimer t;
             t.start();
-            w.mnuSaveAs_Click();
+            w.onSaveAs();
             QCoreApplication::processEvents();
             out.saveAsS = t.nsecsElapsed() * 1e-9;
             out.saveAsBytes = fileSize(path);
@@ -464,7 +464,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
     out.hwmEndMb = statusMb("VmHWM");
     out.messages = r.prompts.messages.size();
     out.rejected = w.rejectedFrames;
-    w.Command1_Click(1);
+    w.onRecordButton(1);
     QCoreApplication::processEvents();
 
     // The same first rows again, in a new run of the same window after the long one. When these
@@ -477,9 +477,9 @@ Recording record(int samples, const std::vector<int>& windowRows)
         qint64 k = samples + 1;
         r.clock.seconds = static_cast<float>(startClock + 0.1 * static_cast<double>(k));
         r.port.queue(QByteArray("\r\n") + instrumentLine(k));
-        w.Command1_Click(0);
+        w.onRecordButton(0);
         w.sampleTimer->stop();
-        w.Timer1_Timer();
+        w.onSampleTick();
         QCoreApplication::processEvents();
         listPaints.paints = 0;
         chartPaints.paints = 0;
@@ -502,7 +502,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
         again.listPaints = listPaints.paints;
         again.chartPaints = chartPaints.paints;
         again.listScrollsSideways = w.readingList->horizontalScrollBar()->isVisible();
-        w.Command1_Click(1);
+        w.onRecordButton(1);
         QCoreApplication::processEvents();
     }
 
@@ -593,7 +593,7 @@ Open openFile(const QString& sourcePath, int rows, qint16 sectionTime, bool save
     ticker.start();
     clock.start();
     last = 0;
-    w.mnuOpen_Click();
+    w.onOpen();
     QCoreApplication::processEvents();
     out.openS = clock.nsecsElapsed() * 1e-9;
     gapEnds(clock.nsecsElapsed());
@@ -611,7 +611,7 @@ Open openFile(const QString& sourcePath, int rows, qint16 sectionTime, bool save
         r.prompts.fileAnswers.push_back(copy);
         QElapsedTimer t;
         t.start();
-        w.mnuSaveAs_Click();
+        w.onSaveAs();
         QCoreApplication::processEvents();
         out.saveAsS = t.nsecsElapsed() * 1e-9;
         out.saveAsBytes = fileSize(copy);
@@ -732,7 +732,7 @@ int main(int argc, char* argv[])
                                     : "during it (in its yields)";
         std::printf("START-UP (real clock and yields)                 figure        target\n");
         std::printf("  QApplication constructed (not counted)         %8.1f ms\n", ms(appS));
-        std::printf("  window built + Form_Load + show -> first paint %8.1f ms    <= %.0f ms  %s\n",
+        std::printf("  window built + load + show -> first paint %8.1f ms    <= %.0f ms  %s\n",
                     ms(st.firstPaintDoneS), ms(kTargetStartupS),
                     verdict(st.painted && st.firstPaintDoneS <= kTargetStartupS));
         std::printf("  polling-budget measurement (afterShown) began  %8.1f ms\n",
@@ -754,7 +754,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "recording %d samples...\n", samples);
         rec = record(samples, windowRows);
         std::printf(
-            "RECORDING (one sample = Timer1_Timer + processEvents; 1,000 samples a window)\n");
+            "RECORDING (one sample = onSampleTick + processEvents; 1,000 samples a window)\n");
         std::printf("  %-8s %8s %8s %8s %8s %8s %8s %8s %7s %6s %6s %5s\n", "rows", "wall", "wall",
                     "cpu", "max", "wall", "wall", "cpu", "RSS MB", "list", "chart", "list");
         std::printf("  %-8s %8s %8s %8s %8s %8s %8s %8s %7s %6s %6s %5s\n", "", "mean ms", "median",
@@ -856,7 +856,7 @@ int main(int argc, char* argv[])
             Rig probe; // the unit and channel count a window starts with, so no unit switch is
                        // asked
             probe.build();
-            probe.w->Form_Load();
+            probe.w->load();
             unit = probe.m.DegCFlag;
             channels = probe.m.NumChannels;
         }
@@ -891,7 +891,7 @@ int main(int argc, char* argv[])
                     verdict(opens[0].saveAsS >= 0 && opens[0].saveAsS <= kTargetSaveAsS),
                     static_cast<long long>(opens[0].saveAsBytes));
 
-        std::printf("OPEN + REPLAY (mnuOpen_Click from the chosen file to list and chart done)\n");
+        std::printf("OPEN + REPLAY (onOpen from the chosen file to list and chart done)\n");
         std::printf("  %-8s %8s %9s %8s %8s %12s %11s %11s %8s\n", "lines", "section", "time s",
                     "target", "verdict", "longest gap", "gap began", "later gaps", "RSS MB");
         for (const Open& o : opens) {

@@ -100,7 +100,7 @@ int main(int argc, char* argv[])
     services.endProgram = [] {};
 
     MainWindow window(shared, services);
-    window.Form_Load();
+    window.load();
     window.show();
     window.AnalyzeData(sampleRun(40, 0.0));
     window.readingList->setCurrentRow(window.readingList->count() - 1);

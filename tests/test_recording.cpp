@@ -74,7 +74,7 @@ private slots:
         QFETCH(bool, newRun);
         Rig rig;
         rig.tickAt(0.1f, kLine);
-        rig.w->Form_KeyDown(113); // F2 is Stop
+        rig.w->onFunctionKey(113); // F2 is Stop
         QVERIFY(rig.port.isOpen());
         rig.tickAt(0.2f, kLine);
         QCOMPARE(rig.rows().size(), 1);
@@ -83,7 +83,7 @@ private slots:
 
         rig.prompts.messageAnswers = {answer};
         rig.port.queue("\r\n" + kLine);
-        rig.w->Form_KeyDown(112); // F1 is Start
+        rig.w->onFunctionKey(112); // F1 is Start
         QCOMPARE(rig.prompts.messageTexts(), QStringList{"Save this recorded data?"});
         QCOMPARE(rig.w->saveAs, answer == MsgAnswer::Yes ? 1 : 0);
         QCOMPARE(rig.rows().size(), newRun ? 0 : 1);
@@ -95,7 +95,7 @@ private slots:
     void silenceEndsTheRun()
     {
         WindowRig<> idle;
-        idle.w->Command1_Click(0);
+        idle.w->onRecordButton(0);
         QCOMPARE(idle.prompts.messageTexts(), QStringList{"Not receiving data."});
         QCOMPARE(idle.w->StopFlag, qint16(1));
 
@@ -131,13 +131,13 @@ private slots:
         int nested = 0;
         rig.port.onRead = [&] {
             if (nested++ == 0)
-                rig.w->Timer1_Timer();
+                rig.w->onSampleTick();
         };
         rig.tickAt(0.1f, "\r\n0,700,700,700,700\r\n"); // inside the 500-950 scale
         QCOMPARE(rig.rows().size(), 1);
         const std::vector<float> lastY = rig.m.TraceLastY, lastX = rig.m.TraceLastX;
         QVERIFY(lastY[0] > 0);
-        rig.w->Form_Activate();
+        rig.w->onActivated();
         QCOMPARE(rig.m.TraceLastY, lastY);
         QCOMPARE(rig.m.TraceLastX, lastX);
     }

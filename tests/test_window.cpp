@@ -151,7 +151,7 @@ private slots:
         f.m.ScaleType = 2;
         f.m.UserGraphMax = QStringLiteral("400");
         f.m.UserGraphMin = QStringLiteral("100");
-        f.w->Form_Activate();
+        f.w->onActivated();
         QCOMPARE(checkMarks(f), QStringLiteral("Thickest ScalesUser DegF"));
         QCOMPARE(f.w->temperaturePanel->face().Label5[0].caption, QStringLiteral("100"));
     }
@@ -190,7 +190,7 @@ private slots:
     {
         Fixture f;
         QVERIFY(QDir(f.dir.path()).mkdir(kConfigFileName)); // the settings cannot be written
-        f.w->mnuExit_Click();
+        f.w->onExit();
         const QString text = f.prompts.messageTexts().join('|');
         QVERIFY2(QRegularExpression("^Exit Err = -?\\d+$").match(text).hasMatch(),
                  qPrintable(text));

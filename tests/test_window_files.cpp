@@ -52,11 +52,11 @@ private slots:
         rig.w->action("mnuSave")->trigger();
         QCOMPARE(rig.read(rig.data("run1")), saved);
 
-        rig.w->mnuOpen_Click();
+        rig.w->onOpen();
         QCOMPARE(rig.prompts.messageTexts().last(),
                  QStringLiteral("This is not a Thermocouple Recorder file and can not be used."));
         QCOMPARE(rig.w->runText(), kRun);
-        rig.w->mnuOpen_Click();
+        rig.w->onOpen();
         QVERIFY(rig.prompts.messageTexts().last().endsWith("units of Deg C."));
         QCOMPARE(rig.m.DegCFlag, qint16(1));
         QCOMPARE(rig.w->readingList->text(0), QStringLiteral("7.3   451   461   472   483"));
@@ -68,14 +68,14 @@ private slots:
     {
         Rig rig;
         rig.prompts.fileAnswers = {QString()};
-        rig.w->mnuSave_Click();
+        rig.w->onSave();
         QVERIFY(rig.read(rig.data("Untitled")).contains("1.5   990   846   791   66\r\n"));
 
         rig.m.DataNotSaved = 1;
         const QString forty = QStringLiteral("0123456789").repeated(4);
         rig.prompts.messageAnswers = {MsgAnswer::Yes};
         rig.prompts.fileAnswers = {rig.data(forty + "cut")};
-        rig.w->mnuExit_Click();
+        rig.w->onExit();
         QVERIFY(rig.read(rig.data(forty)).contains(".5   850   845   790   65\r\n"));
         QCOMPARE(rig.ended, 1);
     }
@@ -93,7 +93,7 @@ private slots:
 
         QVERIFY(QDir(rig.dir.path()).mkpath("TC Text"));
         rig.write(rig.dir.path() + "/TC Text/AFHelp.txt", "help\r\n");
-        rig.w->mnuHelpHelp_Click();
+        rig.w->onHelp();
         const QString copy = rig.dir.path() + "/TC Text/AFHelpBKP.txt";
         QCOMPARE(rig.read(copy), QByteArray("help\r\n"));
         QCOMPARE(rig.launcher.started.back().second, QStringList{copy});

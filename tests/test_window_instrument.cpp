@@ -45,7 +45,7 @@ class TestWindowInstrument : public QObject
             s.port = port.get();
             s.endProgram = [] {};
             window = std::make_unique<MainWindow>(m, s);
-            window->Form_Load();
+            window->load();
             return true;
         }
     };
@@ -58,7 +58,7 @@ private slots:
             QSKIP(qPrintable(rig.sim.why()));
         MainWindow& w = *rig.window;
 
-        w.Command2_Click();
+        w.onFindPorts();
         QCOMPARE(w.portList->count(), 1);
         QCOMPARE(w.portList->currentText(), QString::number(kPort));
 
@@ -106,9 +106,9 @@ private slots:
         rig.m.ComPort[0] = kPort;
         rig.m.DegCFlag = 1;
         w.SwitchToTC();
-        w.Command1_Click(0);
+        w.onRecordButton(0);
         QTRY_VERIFY_WITH_TIMEOUT(w.readingList->count() >= 30, 20000);
-        w.Command1_Click(1);
+        w.onRecordButton(1);
         const int rows = w.readingList->count();
         QTest::qWait(300);
         QCOMPARE(w.readingList->count(), rows); // Stop ends the sampling

@@ -145,7 +145,7 @@ private slots:
             rig.w->resize(1100, 900);
             QCoreApplication::processEvents();
             before = rig.w->size();
-            rig.w->Form_Unload();
+            rig.w->unload();
             QVERIFY(!rig.configOnDisk().contains("1100")); // never in the settings file
         }
         {

@@ -78,8 +78,8 @@ private slots:
         const QStringList recorded = rig.rows();
         QCOMPARE(recorded.size(), 250);
 
-        rig.w->Command1_Click(1);
-        rig.w->mnuDegF_Click();
+        rig.w->onRecordButton(1);
+        rig.w->onDegreesF();
         rig.saveAs(rig.data("long run"));
         const QByteArray saved = rig.read(rig.data("long run"));
         QVERIFY(saved.startsWith("ZRB-TC-QLMR*1.10\r\n 1 \r\n"));
@@ -88,7 +88,7 @@ private slots:
         Rig again;
         again.m.StripChartTime = 5;
         again.prompts.fileAnswers = {rig.data("long run")};
-        again.w->mnuOpen_Click();
+        again.w->onOpen();
         QCOMPARE(again.rows(), recorded);
     }
 
@@ -165,13 +165,13 @@ private slots:
         record(rig, 20);
         QVERIFY(journalExists(rig));
         if (action != "save recording")
-            rig.w->Command1_Click(1);
+            rig.w->onRecordButton(1);
         if (action.startsWith("save"))
             rig.saveAs(rig.data("run"));
         if (action.startsWith("exit")) {
             rig.prompts.messageAnswers = {action.endsWith("no") ? MsgAnswer::No
                                                                 : MsgAnswer::Cancel};
-            rig.w->mnuExit_Click();
+            rig.w->onExit();
         }
         QCOMPARE(journalExists(rig), kept);
         if (action == "save recording") {

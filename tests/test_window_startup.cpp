@@ -99,7 +99,7 @@ private slots:
         rig.port.calls.clear();
         rig.w->StartComm();
         QCOMPARE(rig.port.calls, (QStringList{"close", opened, "setSettings 19200,N,8,1", "open"}));
-        rig.w->mnuExit_Click();
+        rig.w->onExit();
         QCOMPARE(rig.ended, 1);
         Module1 stored;
         ReadConfigText(rig.configOnDisk(), stored);

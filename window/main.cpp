@@ -51,7 +51,7 @@ int main(int argc, char* argv[])
 
     MainWindow window(shared, services);
     prompts.setParent(&window);
-    window.Form_Load();
+    window.load();
     window.useSessionPort(command.comPort, command.portDevice);
     window.show();
     // A name relative to the folder the program was started in, resolved before anything can

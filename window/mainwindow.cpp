@@ -90,14 +90,14 @@ MainWindow::MainWindow(Module1& shared, WindowServices services, QWidget* parent
 
     // F1 and F2 work wherever the focus is inside the window, as keys of the window itself.
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, [this] { Form_KeyDown(kF1); });
+    connect(f1, &QShortcut::activated, this, [this] { onFunctionKey(kF1); });
     auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), this);
-    connect(f2, &QShortcut::activated, this, [this] { Form_KeyDown(kF2); });
+    connect(f2, &QShortcut::activated, this, [this] { onFunctionKey(kF2); });
 
     // Any other way out of the event loop still keeps the settings.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (!ending_)
-            Form_Unload();
+            unload();
     });
 }
 
@@ -127,66 +127,64 @@ void MainWindow::buildMenus()
     };
 
     QMenu* file = addMenu(nullptr, QStringLiteral("File"), QStringLiteral("mnuFile"));
-    addItem(file, QStringLiteral("New"), QStringLiteral("mnuNew"), &MainWindow::mnuNew_Click);
-    addItem(file, QStringLiteral("Open"), QStringLiteral("mnuOpen"), &MainWindow::mnuOpen_Click);
-    addItem(file, QStringLiteral("Save"), QStringLiteral("mnuSave"), &MainWindow::mnuSave_Click);
-    addItem(file, QStringLiteral("Save As"), QStringLiteral("mnuSaveAs"),
-            &MainWindow::mnuSaveAs_Click);
+    addItem(file, QStringLiteral("New"), QStringLiteral("mnuNew"), &MainWindow::onNew);
+    addItem(file, QStringLiteral("Open"), QStringLiteral("mnuOpen"), &MainWindow::onOpen);
+    addItem(file, QStringLiteral("Save"), QStringLiteral("mnuSave"), &MainWindow::onSave);
+    addItem(file, QStringLiteral("Save As"), QStringLiteral("mnuSaveAs"), &MainWindow::onSaveAs);
     file->addSeparator();
     addItem(file, QStringLiteral("Export Data to Notepad"), QStringLiteral("mnuExport"),
-            &MainWindow::mnuExport_Click);
+            &MainWindow::onExportText);
     addItem(file, QStringLiteral("Export Data to CSV File"), QStringLiteral("mnuExportCsv"),
-            &MainWindow::mnuExportCsv_Click);
+            &MainWindow::onExportCsv);
     file->addSeparator();
-    addItem(file, QStringLiteral("Print"), QStringLiteral("mnuPrint"), &MainWindow::mnuPrint_Click);
+    addItem(file, QStringLiteral("Print"), QStringLiteral("mnuPrint"), &MainWindow::onPrint);
     addItem(file, QStringLiteral("Windows Printer Setup"), QStringLiteral("mnuPrintSetup"),
-            &MainWindow::mnuPrintSetup_Click);
+            &MainWindow::onPrintSetup);
     file->addSeparator();
-    addItem(file, QStringLiteral("Exit"), QStringLiteral("mnuExit"), &MainWindow::mnuExit_Click);
+    addItem(file, QStringLiteral("Exit"), QStringLiteral("mnuExit"), &MainWindow::onExit);
 
     QMenu* options = addMenu(nullptr, QStringLiteral("Options"), QStringLiteral("mnuOptions"));
     addItem(options, QStringLiteral("Strip Chart Recording Time"),
-            QStringLiteral("mnuStripChartTime"), &MainWindow::mnuStripChartTime_Click);
+            QStringLiteral("mnuStripChartTime"), &MainWindow::onChartTime);
     QMenu* thickness =
         addMenu(options, QStringLiteral("Graph Line Thickness"), QStringLiteral("mnuThickness"));
-    addItem(thickness, QStringLiteral("Thin"), QStringLiteral("mnuThin"),
-            &MainWindow::mnuThin_Click, true);
-    addItem(thickness, QStringLiteral("Thick"), QStringLiteral("mnuThick"),
-            &MainWindow::mnuThick_Click, true);
+    addItem(thickness, QStringLiteral("Thin"), QStringLiteral("mnuThin"), &MainWindow::onThin,
+            true);
+    addItem(thickness, QStringLiteral("Thick"), QStringLiteral("mnuThick"), &MainWindow::onThick,
+            true);
     addItem(thickness, QStringLiteral("Thickest"), QStringLiteral("mnuThickest"),
-            &MainWindow::mnuThickest_Click, true);
+            &MainWindow::onThickest, true);
     options->addSeparator();
     QMenu* scales =
         addMenu(options, QStringLiteral("Thermocouple Graph Scales"), QStringLiteral("mnuScales"));
     addItem(scales, QStringLiteral("Typical Exhaust Gas Temps (900-1700)"),
-            QStringLiteral("mnuScalesEGT"), &MainWindow::mnuScalesEGT_Click, true);
+            QStringLiteral("mnuScalesEGT"), &MainWindow::onExhaustGasScale, true);
     addItem(scales, QStringLiteral("Typical Fluid/Air Temps (50-300)"),
-            QStringLiteral("mnuScalesFluid"), &MainWindow::mnuScalesFluid_Click, true);
+            QStringLiteral("mnuScalesFluid"), &MainWindow::onFluidScale, true);
     addItem(scales, QStringLiteral("User Specified"), QStringLiteral("mnuScalesUser"),
-            &MainWindow::mnuScalesUser_Click, true);
+            &MainWindow::onUserScale, true);
     QMenu* units =
         addMenu(options, QStringLiteral("Temperature Units"), QStringLiteral("mnuTempUnits"));
-    addItem(units, QStringLiteral("Degrees F"), QStringLiteral("mnuDegF"),
-            &MainWindow::mnuDegF_Click, true);
-    addItem(units, QStringLiteral("Degrees C"), QStringLiteral("mnuDegC"),
-            &MainWindow::mnuDegC_Click, true);
+    addItem(units, QStringLiteral("Degrees F"), QStringLiteral("mnuDegF"), &MainWindow::onDegreesF,
+            true);
+    addItem(units, QStringLiteral("Degrees C"), QStringLiteral("mnuDegC"), &MainWindow::onDegreesC,
+            true);
     QMenu* ports = addMenu(options, QStringLiteral("Com Port(s)"), QStringLiteral("mnuComPorts"));
     addItem(ports, QStringLiteral("Com Port for 1st Logger"), QStringLiteral("mnuComPort1"),
-            &MainWindow::mnuComPort1_Click);
+            &MainWindow::onLoggerPort);
     addItem(ports, QStringLiteral("Com Port for 2nd Logger"), QStringLiteral("mnuComPort2"),
-            &MainWindow::mnuComPort2_Click);
+            &MainWindow::onSecondLoggerPort);
 
     QAction* comments = menuBar()->addAction(QStringLiteral("Record Comments"));
     comments->setObjectName(QStringLiteral("mnuComments"));
-    connect(comments, &QAction::triggered, this, &MainWindow::mnuComments_Click);
+    connect(comments, &QAction::triggered, this, &MainWindow::onComments);
 
     QMenu* help = addMenu(nullptr, QStringLiteral("Help"), QStringLiteral("mnuHelp"));
-    addItem(help, QStringLiteral("Help"), QStringLiteral("mnuHelpHelp"),
-            &MainWindow::mnuHelpHelp_Click);
+    addItem(help, QStringLiteral("Help"), QStringLiteral("mnuHelpHelp"), &MainWindow::onHelp);
     addItem(help, QStringLiteral("About Thermocouple Recorder"), QStringLiteral("mnuAbout"),
-            &MainWindow::mnuAbout_Click);
+            &MainWindow::onAbout);
     addItem(help, QStringLiteral("Veltrona on the Web"), QStringLiteral("mnuWeb"),
-            &MainWindow::mnuWeb_Click);
+            &MainWindow::onWebSite);
 
     // The keyboard reaches every menu the way desktop programs do, without an underlined
     // letter in the captions (their texts stay exactly as they are).
@@ -234,7 +232,7 @@ void MainWindow::buildControls()
         recordButtons[i] = new QPushButton(captions[i], central);
         recordButtons[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
         recordButtons[i]->setFocusPolicy(Qt::NoFocus);
-        connect(recordButtons[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+        connect(recordButtons[i], &QPushButton::clicked, this, [this, i] { onRecordButton(i); });
     }
 
     timeReadout = label(central, QStringLiteral("Label1_0"));
@@ -244,13 +242,13 @@ void MainWindow::buildControls()
 
     findPortsButton = new QPushButton(QStringLiteral("FindCom"), central);
     findPortsButton->setObjectName(QStringLiteral("Command2"));
-    connect(findPortsButton, &QPushButton::clicked, this, &MainWindow::Command2_Click);
+    connect(findPortsButton, &QPushButton::clicked, this, &MainWindow::onFindPorts);
     portList = new QComboBox(central);
     portList->setObjectName(QStringLiteral("Combo1"));
 
     exportButton = new QPushButton(QStringLiteral("Export Data To Notepad"), central);
     exportButton->setObjectName(QStringLiteral("Command3"));
-    connect(exportButton, &QPushButton::clicked, this, &MainWindow::Command3_Click);
+    connect(exportButton, &QPushButton::clicked, this, &MainWindow::onExportButton);
 
     fuelLabel = label(central, QStringLiteral("Label1_4"));
     statusLine = label(central, QStringLiteral("Label1_3"));
@@ -260,7 +258,8 @@ void MainWindow::buildControls()
     readingList->setObjectName(QStringLiteral("List1"));
     readingList->setFont(QFont(QStringLiteral("Monospace")));
     // A change of the current row, by the user or by code, is the list's click.
-    connect(readingList, &ReadingListView::currentRowChanged, this, [this] { List1_Click(); });
+    connect(readingList, &ReadingListView::currentRowChanged, this,
+            [this] { onReadingListRowChanged(); });
 
     chartFrame = new QFrame(central);
     chartFrame->setObjectName(QStringLiteral("Picture6"));
@@ -292,7 +291,7 @@ void MainWindow::buildControls()
 
     sampleTimer = new QTimer(this);
     sampleTimer->setObjectName(QStringLiteral("Timer1"));
-    connect(sampleTimer, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+    connect(sampleTimer, &QTimer::timeout, this, &MainWindow::onSampleTick);
 
     // Holder of the captured image while the window prints; it stays outside the visible area.
     printHolder = new QLabel(central);
@@ -371,7 +370,7 @@ void MainWindow::layoutControls()
     chartFrame->setGeometry(margin, statusTop + labelHeight + chartGap,
                             client->width() - 2 * margin, chartHeight + extraHeight - topExtra);
     layoutChart();
-    Form_Resize();
+    keepPrintHolderOutside();
 }
 
 void MainWindow::layoutChart()
@@ -451,7 +450,7 @@ QString MainWindow::label6Caption(int i) const
 
 // ---------------------------------------------------------------- start-up and shutdown
 
-void MainWindow::Form_Load()
+void MainWindow::load()
 {
     // A missing or unreadable settings file leaves every setting at its initial value.
     ConfigFile(0, m, s.programFolder);
@@ -508,27 +507,27 @@ void MainWindow::measurePollBudget()
     readBudget = budget.timeBudget;
 }
 
-void MainWindow::Form_Activate()
+void MainWindow::onActivated()
 {
     SwitchToTC();
 }
 
-void MainWindow::Form_KeyDown(int KeyCode)
+void MainWindow::onFunctionKey(int KeyCode)
 {
     if (KeyCode == kF1)
-        Command1_Click(0);
+        onRecordButton(0);
     else if (KeyCode == kF2)
-        Command1_Click(1);
+        onRecordButton(1);
 }
 
-bool MainWindow::Form_QueryUnload()
+bool MainWindow::queryClose()
 {
     m.CancelExit = 0;
-    mnuExit_Click();
+    onExit();
     return m.CancelExit != 1;
 }
 
-void MainWindow::Form_Unload()
+void MainWindow::unload()
 {
     saveWindowPlacement();
     ConfigFile(1, m, s.programFolder);
@@ -554,12 +553,12 @@ void MainWindow::saveWindowPlacement()
     placement.sync();
 }
 
-void MainWindow::Form_Resize()
+void MainWindow::keepPrintHolderOutside()
 {
     printHolder->move(px(width() * kTwipsPerPixel + 500), printHolder->y());
 }
 
-void MainWindow::mnuExit_Click()
+void MainWindow::onExit()
 {
     if (m.DataNotSaved == 1) {
         MessageRequest ask{QStringLiteral("Save this recorded data?"), QStringLiteral("Save Data?"),
@@ -572,7 +571,7 @@ void MainWindow::mnuExit_Click()
         if (answer == MsgAnswer::No)
             discardJournal();
         if (answer == MsgAnswer::Yes)
-            mnuSaveAs_Click();
+            onSaveAs();
     }
     if (const int error = ConfigFile(1, m, s.programFolder))
         s.prompts->say(QStringLiteral("Exit Err = ") + QString::number(error));
@@ -594,7 +593,7 @@ void MainWindow::endProgram()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (ending_ || Form_QueryUnload())
+    if (ending_ || queryClose())
         event->accept();
     else
         event->ignore();
@@ -606,13 +605,13 @@ void MainWindow::changeEvent(QEvent* event)
     if (event->type() == QEvent::FontChange)
         layoutControls();
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !ending_)
-        Form_Activate();
+        onActivated();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
-    Form_Resize();
+    keepPrintHolderOutside();
 }
 
 // ---------------------------------------------------------------- screen mode and captions

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the one window that stays open. Every command reaches the program through
-// its menu, its buttons or F1/F2. The handlers carry the names the rest of the team uses
-// (Command1_Click, mnuExit_Click ...); their work is done by the subsystem libraries.
+// its menu, its buttons or F1/F2; each has one handler (onRecordButton, onOpen, onExit ...) and
+// the work itself is done by the subsystem libraries.
 
 #include "framereader.h"
 #include "module1.h"
@@ -60,7 +60,7 @@ public:
     ~MainWindow() override;
 
     // Start-up: settings, mode, panel, title, empty chart, polling budget.
-    void Form_Load();
+    void load();
     // Work that must not keep the window from showing: the frame reader's budget is measured
     // with the window already on screen and answering. `dataFile`, when given, is opened after
     // a run left by a crash was offered back.
@@ -68,12 +68,12 @@ public:
     // The logger's port named on the command line (a COM number, or a device path when not
     // empty). It holds until the user chooses a port through the menu and is never saved.
     void useSessionPort(qint16 comPort, const QString& device);
-    void Form_Activate();
-    void Form_KeyDown(int KeyCode);
+    void onActivated();
+    void onFunctionKey(int KeyCode);
     // Returns true when the window may close.
-    bool Form_QueryUnload();
-    void Form_Unload();
-    void Form_Resize();
+    bool queryClose();
+    void unload();
+    void keepPrintHolderOutside();
 
     // Screen mode and captions.
     void SwitchToTC();
@@ -99,10 +99,10 @@ public:
 
     // Graph cursor.
     void DrawGraphCursor(float& MousX, int& Index);
-    void List1_Click();
-    void Picture3_MouseDown(int Index, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, float X,
-                            float Y);
-    void Picture3_Click(int Index);
+    void onReadingListRowChanged();
+    void onChartSectionPressed(int Index, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
+                               float X, float Y);
+    void onChartSectionClicked(int Index);
 
     // Acquisition.
     void StartComm();
@@ -111,35 +111,35 @@ public:
 
 public slots:
     // Virtual so that tests can see which command another command runs.
-    virtual void Command1_Click(int Index);
-    void Command2_Click();
-    void Command3_Click();
-    void Timer1_Timer();
+    virtual void onRecordButton(int Index);
+    void onFindPorts();
+    void onExportButton();
+    void onSampleTick();
 
-    void mnuNew_Click();
-    void mnuOpen_Click();
-    void mnuSave_Click();
-    virtual void mnuSaveAs_Click();
-    void mnuExport_Click();
-    void mnuExportCsv_Click();
-    void mnuPrint_Click();
-    void mnuPrintSetup_Click();
-    void mnuExit_Click();
-    void mnuStripChartTime_Click();
-    void mnuThin_Click();
-    void mnuThick_Click();
-    void mnuThickest_Click();
-    void mnuScalesEGT_Click();
-    void mnuScalesFluid_Click();
-    void mnuScalesUser_Click();
-    void mnuDegF_Click();
-    void mnuDegC_Click();
-    void mnuComPort1_Click();
-    void mnuComPort2_Click();
-    void mnuComments_Click();
-    void mnuHelpHelp_Click();
-    void mnuAbout_Click();
-    void mnuWeb_Click();
+    void onNew();
+    void onOpen();
+    void onSave();
+    virtual void onSaveAs();
+    void onExportText();
+    void onExportCsv();
+    void onPrint();
+    void onPrintSetup();
+    void onExit();
+    void onChartTime();
+    void onThin();
+    void onThick();
+    void onThickest();
+    void onExhaustGasScale();
+    void onFluidScale();
+    void onUserScale();
+    void onDegreesF();
+    void onDegreesC();
+    void onLoggerPort();
+    void onSecondLoggerPort();
+    void onComments();
+    void onHelp();
+    void onAbout();
+    void onWebSite();
 
 public:
     // Controls. Their object names ("List1", "Command1_0", "Picture3_2" ...) stay as scripts and

@@ -205,7 +205,7 @@ void MainWindow::finishFileUse()
     s.yieldNow();
 }
 
-void MainWindow::mnuOpen_Click()
+void MainWindow::onOpen()
 {
     askToSaveNewData();
     const std::optional<QString> chosen = s.prompts->openFile(OpenDialogRequest(dataFolderPath()));
@@ -224,7 +224,7 @@ void MainWindow::askToSaveNewData()
         {QStringLiteral("Save any new data recorded?"), QStringLiteral("Save New Data?"),
          MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::Yes});
     if (answer == MsgAnswer::Yes)
-        mnuSaveAs_Click();
+        onSaveAs();
 }
 
 // A file named on the command line, opened as Open opens the one chosen in its dialog.
@@ -236,17 +236,17 @@ void MainWindow::openDataFile(const QString& path)
     AnalyzeData();
 }
 
-void MainWindow::mnuSave_Click()
+void MainWindow::onSave()
 {
     if (m.FileName == QLatin1String("Untitled"))
-        mnuSaveAs_Click();
+        onSaveAs();
     // After a cancelled Save As the run still goes to the data folder's "Untitled", so a
     // Save never ends with the run unsaved.
     m.TargetFilePath = m.FilePath;
     SaveAFFile(0);
 }
 
-void MainWindow::mnuSaveAs_Click()
+void MainWindow::onSaveAs()
 {
     const std::optional<QString> chosen =
         s.prompts->saveFile(SaveAsDialogRequest(dataFolderPath(), m.FilePath));
@@ -372,15 +372,15 @@ void MainWindow::AnalyzeData(const QString& source)
 
 // ---------------------------------------------------------------- export
 
-void MainWindow::mnuExport_Click()
+void MainWindow::onExportText()
 {
-    Command3_Click();
+    onExportButton();
 }
 
-void MainWindow::Command3_Click()
+void MainWindow::onExportButton()
 {
     if (StopFlag != 1) {
-        Command1_Click(1);
+        onRecordButton(1);
         s.yieldNow();
     }
     const QString path = s.programFolder + QStringLiteral("/Export.txt");
@@ -394,7 +394,7 @@ void MainWindow::Command3_Click()
 
 // The whole run in the unit it was recorded in. A recording goes on meanwhile, as it does
 // during Save As: the file holds the readings taken until it is written.
-void MainWindow::mnuExportCsv_Click()
+void MainWindow::onExportCsv()
 {
     const std::optional<QString> chosen =
         s.prompts->saveFile(CsvDialogRequest(dataFolderPath(), m.FileName));
@@ -405,4 +405,4 @@ void MainWindow::mnuExportCsv_Click()
 }
 
 // "New" has no handler of its own: choosing it does nothing.
-void MainWindow::mnuNew_Click() {}
+void MainWindow::onNew() {}

@@ -58,7 +58,8 @@ void MainWindow::DrawGraphCursor(float& MousX, int& Index)
     if (best < 0)
         return; // an empty list has no row to show
     if (readingList->currentRow() != best)
-        readingList->setCurrentRow(best); // runs List1_Click first, as a user's click would
+        readingList->setCurrentRow(
+            best); // runs onReadingListRowChanged first, as a user's click would
     const QString row = run_.line(best);
     const float t = RowTime(row);
     timeReadout->setText(CursorTimeText(t));
@@ -74,7 +75,7 @@ void MainWindow::DrawGraphCursor(float& MousX, int& Index)
     DrawGaugeNeedle(0, reading);
 }
 
-void MainWindow::List1_Click()
+void MainWindow::onReadingListRowChanged()
 {
     const int r = readingList->currentRow();
     if (r < 0)
@@ -85,12 +86,12 @@ void MainWindow::List1_Click()
     DrawGraphCursor(ChartMouseX, k);
 }
 
-void MainWindow::Picture3_MouseDown(int, Qt::MouseButton, Qt::KeyboardModifiers, float X, float)
+void MainWindow::onChartSectionPressed(int, Qt::MouseButton, Qt::KeyboardModifiers, float X, float)
 {
     ChartMouseX = X;
 }
 
-void MainWindow::Picture3_Click(int Index)
+void MainWindow::onChartSectionClicked(int Index)
 {
     DrawGraphCursor(ChartMouseX, Index);
 }
@@ -106,10 +107,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (type == QEvent::MouseButtonPress) {
             const QPointF user = chartSections[k]->toUser(mouse->position());
-            Picture3_MouseDown(k, mouse->button(), mouse->modifiers(), float(user.x()),
-                               float(user.y()));
+            onChartSectionPressed(k, mouse->button(), mouse->modifiers(), float(user.x()),
+                                  float(user.y()));
         } else if (chartSections[k]->rect().contains(mouse->position().toPoint())) {
-            Picture3_Click(k);
+            onChartSectionClicked(k);
         }
     }
     return QMainWindow::eventFilter(watched, event);
@@ -174,7 +175,7 @@ int MainWindow::channelCount() const
     return std::clamp<int>(m.NumChannels, 0, kMaxChannels);
 }
 
-void MainWindow::Command2_Click()
+void MainWindow::onFindPorts()
 {
     portList->clear();
     portList->addItems(FindComPorts(s.comPortExists));
@@ -182,7 +183,7 @@ void MainWindow::Command2_Click()
         portList->setCurrentIndex(0);
 }
 
-void MainWindow::mnuComPort1_Click()
+void MainWindow::onLoggerPort()
 {
     // The dialog offers the port this session uses; a number accepted there replaces a port
     // given on the command line and is saved like any other choice.
@@ -201,14 +202,14 @@ void MainWindow::mnuComPort1_Click()
     }
 }
 
-void MainWindow::mnuComPort2_Click()
+void MainWindow::onSecondLoggerPort()
 {
     s.prompts->say(QStringLiteral("Option not yet activated."));
 }
 
 // ---------------------------------------------------------------- recording
 
-void MainWindow::Command1_Click(int Index)
+void MainWindow::onRecordButton(int Index)
 {
     if (Index != 0) {
         StopFlag = 1;
@@ -225,7 +226,7 @@ void MainWindow::Command1_Click(int Index)
             return;
         if (answer == MsgAnswer::Yes) {
             // The user presses Start again once the run is safe.
-            mnuSaveAs_Click();
+            onSaveAs();
             StopFlag = 1;
             return;
         }
@@ -246,7 +247,7 @@ void MainWindow::Command1_Click(int Index)
     hideCursorMarkers();
 }
 
-void MainWindow::Timer1_Timer()
+void MainWindow::onSampleTick()
 {
     // A tick waits for its frame with the event queue running; a tick due meanwhile is dropped
     // rather than started inside the waiting one.
@@ -317,35 +318,35 @@ void MainWindow::afterUnitOrScaleChange()
     RedrawGauge(0);
 }
 
-void MainWindow::mnuDegC_Click()
+void MainWindow::onDegreesC()
 {
     m.DegCFlag = 1;
     afterUnitOrScaleChange();
     s.prompts->say(options::UnitChangedMessage(m));
 }
 
-void MainWindow::mnuDegF_Click()
+void MainWindow::onDegreesF()
 {
     m.DegCFlag = 0;
     afterUnitOrScaleChange();
     s.prompts->say(options::UnitChangedMessage(m));
 }
 
-void MainWindow::mnuScalesEGT_Click()
+void MainWindow::onExhaustGasScale()
 {
     m.ScaleType = 0;
     afterUnitOrScaleChange();
     s.prompts->say(options::kNewScalesMessage);
 }
 
-void MainWindow::mnuScalesFluid_Click()
+void MainWindow::onFluidScale()
 {
     m.ScaleType = 1;
     afterUnitOrScaleChange();
     s.prompts->say(options::kNewScalesMessage);
 }
 
-void MainWindow::mnuScalesUser_Click()
+void MainWindow::onUserScale()
 {
     if (!AskUserGraphRange(*s.prompts, m))
         return;
@@ -353,23 +354,23 @@ void MainWindow::mnuScalesUser_Click()
     s.prompts->say(options::kNewScalesMessage);
 }
 
-void MainWindow::mnuStripChartTime_Click()
+void MainWindow::onChartTime()
 {
     AskStripChartTime(*s.prompts, m);
 }
 
 // The thickness takes effect at the next chart pass; its check mark at the next refresh.
-void MainWindow::mnuThin_Click()
+void MainWindow::onThin()
 {
     m.LineThickness = 0;
 }
 
-void MainWindow::mnuThick_Click()
+void MainWindow::onThick()
 {
     m.LineThickness = 1;
 }
 
-void MainWindow::mnuThickest_Click()
+void MainWindow::onThickest()
 {
     m.LineThickness = 2;
 }
@@ -377,13 +378,13 @@ void MainWindow::mnuThickest_Click()
 // ---------------------------------------------------------------- output and auxiliary
 
 // Without a printer, or when the user prefers, the page goes into a PDF file.
-void MainWindow::mnuPrint_Click()
+void MainWindow::onPrint()
 {
     PrintFormToPrinterOrPdf(this, printer(), *s.prompts, s.printWait, printHolder,
                             PdfDialogRequest(dataFolderPath(), m.FileName));
 }
 
-void MainWindow::mnuPrintSetup_Click()
+void MainWindow::onPrintSetup()
 {
     s.prompts->printerSetup(printer()); // Cancel keeps the printer as it was
 }
@@ -395,20 +396,20 @@ QPrinter& MainWindow::printer()
     return *printer_;
 }
 
-void MainWindow::mnuComments_Click()
+void MainWindow::onComments()
 {
     auto* editor = new frmComments(m, this);
     editor->show();
     editor->activateWindow();
 }
 
-void MainWindow::mnuAbout_Click()
+void MainWindow::onAbout()
 {
     auto* about = new frmAbout(m, printer(), *s.prompts, this);
     about->show();
 }
 
-void MainWindow::mnuHelpHelp_Click()
+void MainWindow::onHelp()
 {
     s.yieldNow(); // files are open only inside single calls, so there is nothing to close
     QString error;
@@ -419,7 +420,7 @@ void MainWindow::mnuHelpHelp_Click()
     ShowDocument(*s.prompts, *s.launcher, HelpCopyPath(s.programFolder, m.TextFolder), QString());
 }
 
-void MainWindow::mnuWeb_Click()
+void MainWindow::onWebSite()
 {
     OpenWebSite(*s.prompts, *s.launcher, kMakerWebAddress, kMakerWebAddress,
                 [this](const QString& name) { return RunFileSeek(this, *s.prompts, name); });

@@ -24,7 +24,7 @@ class SaveAsCounted final : public MainWindow
 {
 public:
     using MainWindow::MainWindow;
-    void mnuSaveAs_Click() override { ++saveAs; }
+    void onSaveAs() override { ++saveAs; }
     int saveAs = 0;
 };
 
@@ -63,7 +63,7 @@ template <typename Window = MainWindow> struct WindowRig {
         port.onWait = [this](std::chrono::milliseconds t) { elapsedMs += t.count(); };
         s.elapsedMs = [this] { return elapsedMs; };
         w = std::make_unique<Window>(m, s);
-        w->Form_Load();
+        w->load();
     }
     QByteArray read(const QString& path) const
     {
@@ -101,8 +101,8 @@ template <typename Window = MainWindow> struct WindowRig {
         m.DegCFlag = 1;
         w->SwitchToTC();
         port.queue(firstFrame);
-        w->Command1_Click(0);
-        w->Timer1_Timer();
+        w->onRecordButton(0);
+        w->onSampleTick();
     }
     // The tick `seconds` into the run, with `received` arriving first (empty: nothing).
     void tickAt(float seconds, const QByteArray& received)
@@ -110,6 +110,6 @@ template <typename Window = MainWindow> struct WindowRig {
         clock.seconds = m.RecordStartTimer + seconds;
         if (!received.isEmpty())
             port.queue(received);
-        w->Timer1_Timer();
+        w->onSampleTick();
     }
 };

@@ -11,7 +11,38 @@
 
 namespace
 {
+
 constexpr qint64 kReadBufferBytes = 64 * 1024;
+
+// The letters and numbers of the settings text, each with the serial port's value.
+template <typename T> struct Named {
+    const char* text;
+    T value;
+};
+constexpr Named<QSerialPort::Parity> kParities[] = {{"N", QSerialPort::NoParity},
+                                                    {"E", QSerialPort::EvenParity},
+                                                    {"O", QSerialPort::OddParity},
+                                                    {"M", QSerialPort::MarkParity},
+                                                    {"S", QSerialPort::SpaceParity}};
+constexpr Named<QSerialPort::DataBits> kDataBits[] = {{"5", QSerialPort::Data5},
+                                                      {"6", QSerialPort::Data6},
+                                                      {"7", QSerialPort::Data7},
+                                                      {"8", QSerialPort::Data8}};
+constexpr Named<QSerialPort::StopBits> kStopBits[] = {
+    {"1", QSerialPort::OneStop}, {"1.5", QSerialPort::OneAndHalfStop}, {"2", QSerialPort::TwoStop}};
+
+template <typename T, size_t N>
+bool lookUp(const Named<T> (&table)[N], const QString& text, T& value)
+{
+    for (const Named<T>& entry : table) {
+        if (text == QLatin1String(entry.text)) {
+            value = entry.value;
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 bool ParseLineSettings(const QString& text, LineSettings& out)
@@ -26,43 +57,10 @@ bool ParseLineSettings(const QString& text, LineSettings& out)
     if (!ok || baud <= 0 || baud > std::numeric_limits<qint32>::max())
         return false;
     s.baudRate = static_cast<qint32>(baud);
-
-    const QString parity = fields[1].trimmed().toUpper();
-    if (parity == QLatin1String("N"))
-        s.parity = QSerialPort::NoParity;
-    else if (parity == QLatin1String("E"))
-        s.parity = QSerialPort::EvenParity;
-    else if (parity == QLatin1String("O"))
-        s.parity = QSerialPort::OddParity;
-    else if (parity == QLatin1String("M"))
-        s.parity = QSerialPort::MarkParity;
-    else if (parity == QLatin1String("S"))
-        s.parity = QSerialPort::SpaceParity;
-    else
+    if (!lookUp(kParities, fields[1].trimmed().toUpper(), s.parity) ||
+        !lookUp(kDataBits, fields[2].trimmed(), s.dataBits) ||
+        !lookUp(kStopBits, fields[3].trimmed(), s.stopBits))
         return false;
-
-    const QString bits = fields[2].trimmed();
-    if (bits == QLatin1String("5"))
-        s.dataBits = QSerialPort::Data5;
-    else if (bits == QLatin1String("6"))
-        s.dataBits = QSerialPort::Data6;
-    else if (bits == QLatin1String("7"))
-        s.dataBits = QSerialPort::Data7;
-    else if (bits == QLatin1String("8"))
-        s.dataBits = QSerialPort::Data8;
-    else
-        return false;
-
-    const QString stop = fields[3].trimmed();
-    if (stop == QLatin1String("1"))
-        s.stopBits = QSerialPort::OneStop;
-    else if (stop == QLatin1String("1.5"))
-        s.stopBits = QSerialPort::OneAndHalfStop;
-    else if (stop == QLatin1String("2"))
-        s.stopBits = QSerialPort::TwoStop;
-    else
-        return false;
-
     out = s;
     return true;
 }

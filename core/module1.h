@@ -12,6 +12,11 @@
 constexpr int kMaxChannels = 13; // ChannelText, TCReading, ChannelColor: elements 0..12
 constexpr int kTraceSlots = 7;   // strip-chart trace arrays: elements 0..6
 constexpr int kComPortSlots = 5; // ComPort(0..4); element 4 is never stored
+// Seconds of one strip-chart section: the dialog takes 5 up to the longest; a section time
+// outside 1..longest (a damaged settings file) gives way to the default when the chart is set up.
+constexpr int kShortestChartSection = 5;
+constexpr int kLongestChartSection = 1500;
+constexpr int kDefaultChartSection = 15;
 
 struct Module1 {
     // Settings (AFConfig.zrb)

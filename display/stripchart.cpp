@@ -10,9 +10,8 @@ namespace
 constexpr quint32 kGridColor = 0x808080;
 constexpr double kSectionWidthFraction = 0.333; // not a third: the same factors serve every wrap
 constexpr std::array<double, kChartSections> kBoxLefts{0.0, 0.333, 0.666}; // left to right
-constexpr int kDefaultStripChartTime = 15;
+// A damaged settings file may hold any section time; below one second nothing could be drawn.
 constexpr int kMinStripChartTime = 1;
-constexpr int kMaxStripChartTime = 1500;
 // The vertical grid, in tenths of a second: from 0.1 in steps of 4.9 up to 0.5 s short of the
 // right edge. Counting in tenths keeps a line that lands exactly on the limit (29.5 for 30 s).
 constexpr int kGridFirstTenths = 1;
@@ -103,8 +102,8 @@ void SetUpChart(Module1& m, ChartSurface& surface)
     surface.placeSections(kBoxLefts, kSectionWidthFraction);
     surface.showStartButtons();
     for (int k = 0; k < kChartSections; ++k) {
-        if (m.StripChartTime < kMinStripChartTime || m.StripChartTime > kMaxStripChartTime)
-            m.StripChartTime = kDefaultStripChartTime;
+        if (m.StripChartTime < kMinStripChartTime || m.StripChartTime > kLongestChartSection)
+            m.StripChartTime = kDefaultChartSection;
         surface.clearSection(k);
         surface.setSectionScale(k, m.StripChartTime);
         surface.setScaleLabels(k, num::CStr(m.GraphMax), num::CStr(m.GraphMin));

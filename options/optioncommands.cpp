@@ -96,7 +96,7 @@ bool AskUserGraphRange(Prompts& prompts, Module1& m)
 void AskStripChartTime(Prompts& prompts, Module1& m)
 {
     if (m.StripChartTime == 0)
-        m.StripChartTime = options::kDefaultChartTime;
+        m.StripChartTime = kDefaultChartSection;
     for (;;) {
         const QString cur = num::CStr(m.StripChartTime);
         const QString answer = prompts.input(
@@ -110,7 +110,7 @@ void AskStripChartTime(Prompts& prompts, Module1& m)
             return;
         // The range is checked on the typed value, before rounding: 1500.5 is refused.
         const double v = num::Val(answer);
-        if (v >= options::kChartTimeLow && v <= options::kChartTimeHigh) {
+        if (v >= kShortestChartSection && v <= kLongestChartSection) {
             m.StripChartTime = *num::ToInteger(v);
             return;
         }

@@ -21,9 +21,6 @@ inline const QString kChartTimeMessage =
 constexpr int kGraphLimitLow = 50;
 constexpr int kGraphLimitHigh = 2000;
 constexpr int kMinimumGraphSpan = 50;
-constexpr int kChartTimeLow = 5;
-constexpr int kChartTimeHigh = 1500;
-constexpr int kDefaultChartTime = 15;
 
 // Message after a unit change: "New data recorded will be in Deg " and the unit letter.
 QString UnitChangedMessage(const Module1& m);

@@ -260,12 +260,18 @@ Startup measureStartup()
     Rig r;
     SystemClock systemClock;
     r.clockInstead = &systemClock;
+    QElapsedTimer t;
+    // The measurement is what its first waiting pass says: the window may put it off until
+    // the desktop has shown it.
     r.yieldWaiting = [&] {
-        ++out.passes;
+        if (out.passes++ == 0) {
+            out.measureStartS = t.nsecsElapsed() * 1e-9;
+            out.exposedAtMeasureStart = r.exposed();
+        }
         YieldWaiting();
+        out.measureEndS = t.nsecsElapsed() * 1e-9;
     };
     PaintCounter paints;
-    QElapsedTimer t;
     FirstPaintWatch watch(paints, t);
     paints.onFirstPaint = [&] { out.passesBeforePaint = out.passes; };
     qApp->installEventFilter(&watch);
@@ -278,14 +284,15 @@ Startup measureStartup()
         child->installEventFilter(&paints);
     r.w->load();
     r.w->show();
-    QTimer::singleShot(0, r.w.get(), [&] {
-        out.measureStartS = t.nsecsElapsed() * 1e-9;
-        out.exposedAtMeasureStart = r.exposed();
-        r.w->afterShown();
-        out.measureEndS = t.nsecsElapsed() * 1e-9;
-    });
-    while ((watch.doneNs < 0 || out.measureEndS < 0) && t.elapsed() < 10000)
+    const qint32 unmeasured = r.w->PollLimit;
+    bool measured = false;
+    QTimer::singleShot(0, r.w.get(), [&] { r.w->afterShown(); });
+    while ((watch.doneNs < 0 || !measured) && t.elapsed() < 10000) {
         QCoreApplication::processEvents();
+        // The budget is set when the measurement ends (the smallest budget stands until then).
+        measured = out.passes > 0 && (r.w->PollLimit != unmeasured ||
+                                      t.nsecsElapsed() * 1e-9 - out.measureEndS > 2.0);
+    }
 
     out.painted = watch.doneNs >= 0;
     out.firstPaintDoneS = watch.doneNs * 1e-9;

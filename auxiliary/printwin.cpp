@@ -121,14 +121,8 @@ bool HasPrinter(const QPrinter& printer)
 
 FileDialogRequest PdfDialogRequest(const QString& folder, const QString& dataFileName)
 {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Save the Page as PDF");
-    request.filter = QStringLiteral("PDF Files (*.pdf);;All Files (*.*)");
-    request.initialDir = folder;
-    request.initialName = QFileInfo(dataFileName).fileName() + QStringLiteral(".pdf");
-    request.confirmOverwrite = true;
-    request.defaultSuffix = QStringLiteral("pdf");
-    return request;
+    return CopyDialogRequest(QStringLiteral("Save the Page as PDF"), QStringLiteral("PDF Files"),
+                             QStringLiteral("pdf"), folder, dataFileName);
 }
 
 bool PrintFormToPrinterOrPdf(QWidget* window, QPrinter& printer, Prompts& prompts,

@@ -1,5 +1,6 @@
 #include "seams.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QTime>
 
@@ -18,4 +19,18 @@ QDateTime SystemClock::now()
 bool ProcessLauncher::startDetached(const QString& program, const QStringList& arguments)
 {
     return QProcess::startDetached(program, arguments);
+}
+
+FileDialogRequest CopyDialogRequest(const QString& title, const QString& kind,
+                                    const QString& suffix, const QString& folder,
+                                    const QString& dataFileName)
+{
+    FileDialogRequest request;
+    request.title = title;
+    request.filter = kind + QStringLiteral(" (*.") + suffix + QStringLiteral(");;All Files (*.*)");
+    request.initialDir = folder;
+    request.initialName = QFileInfo(dataFileName).fileName() + QLatin1Char('.') + suffix;
+    request.confirmOverwrite = true;
+    request.defaultSuffix = suffix;
+    return request;
 }

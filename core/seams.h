@@ -36,6 +36,12 @@ struct FileDialogRequest {
     QString defaultSuffix;         // added to a name typed without one ("csv")
 };
 
+// A Save As dialog for a copy of the run in another form: starts in `folder` with the data
+// file's name plus ".suffix", shows files of that kind or all, asks before replacing a file.
+FileDialogRequest CopyDialogRequest(const QString& title, const QString& kind,
+                                    const QString& suffix, const QString& folder,
+                                    const QString& dataFileName);
+
 class Prompts
 {
 public:

@@ -51,14 +51,8 @@ QByteArray RunAsCsv(const RunLines& run, int channels, qint16 degCFlag)
 
 FileDialogRequest CsvDialogRequest(const QString& folder, const QString& dataFileName)
 {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Export Data to CSV File");
-    request.filter = QStringLiteral("CSV Files (*.csv);;All Files (*.*)");
-    request.initialDir = folder;
-    request.initialName = QFileInfo(dataFileName).fileName() + QStringLiteral(".csv");
-    request.confirmOverwrite = true;
-    request.defaultSuffix = QStringLiteral("csv");
-    return request;
+    return CopyDialogRequest(QStringLiteral("Export Data to CSV File"), QStringLiteral("CSV Files"),
+                             QStringLiteral("csv"), folder, dataFileName);
 }
 
 int WriteCsvFile(const QString& path, const RunLines& run, int channels, qint16 degCFlag)

@@ -138,10 +138,10 @@ QString FormatChannelReading(float value)
 }
 
 bool BreakoutTempData(QString& Kxx, std::array<float, kMaxChannels>& TCGaugeReadingArray,
-                      qint16 NumChannels, qint16 DegCFlag,
+                      qint16 channelCount, qint16 degreesCelsius,
                       std::array<QString, kMaxChannels>& ChannelText)
 {
-    const int shown = std::clamp<int>(NumChannels, 0, kMaxChannels);
+    const int shown = std::clamp<int>(channelCount, 0, kMaxChannels);
     if (isAllBlank(Kxx)) {
         for (int i = 0; i < shown; ++i)
             TCGaugeReadingArray[i] = 0.0f;
@@ -153,14 +153,14 @@ bool BreakoutTempData(QString& Kxx, std::array<float, kMaxChannels>& TCGaugeRead
     // A stored line has three blanks between fields; the extra skip eats the second one, the
     // trimming the third.
     const qsizetype skip = frame ? 0 : 1;
-    const double factor = (frame && DegCFlag != 1) ? 9.0 / 5.0 : 1.0;
-    const double offset = (frame && DegCFlag != 1) ? 32.0 : 0.0;
+    const double factor = (frame && degreesCelsius != 1) ? 9.0 / 5.0 : 1.0;
+    const double offset = (frame && degreesCelsius != 1) ? 32.0 : 0.0;
 
     Rest rest{Kxx.constData(), 0, Kxx.size()}; // not trimmed before the first field is dropped
     const qsizetype first = rest.find(sep);
     rest.dropLeft(first + skip);
 
-    for (int i = 0; i < NumChannels; ++i) {
+    for (int i = 0; i < channelCount; ++i) {
         const qsizetype p = rest.find(sep);
         if (i < kMaxChannels) {
             const QStringView field = p == 0 ? QStringView(rest.data + rest.begin, rest.length())

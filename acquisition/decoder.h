@@ -1,7 +1,7 @@
 #pragma once
 // Splitting an instrument frame or a stored run line into channel temperatures.
 
-#include "module1.h"
+#include "programstate.h"
 
 #include <QString>
 #include <array>
@@ -9,10 +9,10 @@
 // Text pattern of a channel reading: whole degrees.
 inline const QString kChannelPattern = QStringLiteral("#####0");
 
-// Splits `Kxx` into the temperatures of channels 0..NumChannels-1 of TCGaugeReadingArray and
+// Splits `Kxx` into the temperatures of channels 0..channelCount-1 of TCGaugeReadingArray and
 // sets ChannelText(i) to each formatted "#####0" (the caller shows the same text on Label6(i)).
 //  - Text with a comma is an instrument frame: the first field is dropped, the next ones are
-//    degrees C, converted to F (x 9/5 + 32) unless DegCFlag is 1; a frame with fewer fields
+//    degrees C, converted to F (x 9/5 + 32) unless degreesCelsius is 1; a frame with fewer fields
 //    than channels repeats its last field.
 //  - Text without a comma is a stored run line (time, then "   " before each reading), already
 //    in the display unit.
@@ -22,7 +22,7 @@ inline const QString kChannelPattern = QStringLiteral("#####0");
 // too large for a Single (1e400, or past the Single range after conversion) leaves its element
 // as it was, and channels beyond the arrays' 13 elements are not touched.
 bool BreakoutTempData(QString& Kxx, std::array<float, kMaxChannels>& TCGaugeReadingArray,
-                      qint16 NumChannels, qint16 DegCFlag,
+                      qint16 channelCount, qint16 degreesCelsius,
                       std::array<QString, kMaxChannels>& ChannelText);
 
 // A channel reading as its text: FormatSingle(value, "#####0"), computed without the general

@@ -10,10 +10,10 @@ double RunTimeOfSample(float clock, float start)
 }
 
 QString SampleLine(const QString& timeText, const std::array<QString, kMaxChannels>& ChannelText,
-                   int NumChannels)
+                   int channelCount)
 {
     QString line = timeText;
-    const int channels = std::clamp(NumChannels, 0, kMaxChannels);
+    const int channels = std::clamp(channelCount, 0, kMaxChannels);
     for (int i = 0; i < channels; ++i)
         line += QStringLiteral("   ") + ChannelText[i];
     return line;

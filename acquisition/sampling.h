@@ -1,7 +1,7 @@
 #pragma once
 // The arithmetic of one recorded sample: its run time and its line in the run.
 
-#include "module1.h"
+#include "programstate.h"
 
 #include <QString>
 #include <array>
@@ -13,4 +13,4 @@ double RunTimeOfSample(float clock, float start);
 
 // A run line: the time text, then for each channel three spaces and its reading text.
 QString SampleLine(const QString& timeText, const std::array<QString, kMaxChannels>& ChannelText,
-                   int NumChannels);
+                   int channelCount);

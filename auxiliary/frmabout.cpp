@@ -24,8 +24,9 @@ bool onBackground(const QWidget* window, const QMouseEvent* event)
 
 } // namespace
 
-frmAbout::frmAbout(const Module1& shared, QPrinter& printer, Prompts& prompts, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_(shared), printer_(printer), prompts_(prompts)
+frmAbout::frmAbout(const DerivedSettings& derived, QPrinter& printer, Prompts& prompts,
+                   QWidget* parent)
+    : QWidget(parent, Qt::Window), derived_(derived), printer_(printer), prompts_(prompts)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmAbout"));
@@ -77,8 +78,8 @@ frmAbout::frmAbout(const Module1& shared, QPrinter& printer, Prompts& prompts, Q
 
 void frmAbout::Form_Load()
 {
-    setWindowTitle(QStringLiteral("About ") + m_.ProgramTitle);
-    Label2->setText(m_.ProgramTitle + QStringLiteral(" v1.1  A.005"));
+    setWindowTitle(QStringLiteral("About ") + derived_.programTitle);
+    Label2->setText(derived_.programTitle + QStringLiteral(" v1.1  A.005"));
 }
 
 void frmAbout::cmdOK_Click()

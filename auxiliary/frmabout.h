@@ -2,7 +2,7 @@
 // The About box: program name and version, the maker, and a Print button that prints the box
 // the way the main window's Print command prints the main window.
 
-#include "module1.h"
+#include "programstate.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -17,9 +17,10 @@ class frmAbout : public QWidget
 public:
     // A separate, non-modal window over `parent`; it deletes itself when closed, so each showing
     // is a fresh load. `shared`, `printer` and `prompts` must outlive it.
-    frmAbout(const Module1& shared, QPrinter& printer, Prompts& prompts, QWidget* parent = nullptr);
+    frmAbout(const DerivedSettings& derived, QPrinter& printer, Prompts& prompts,
+             QWidget* parent = nullptr);
 
-    // Label2 = ProgramTitle + " v1.1  A.005".
+    // Label2 = programTitle + " v1.1  A.005".
     void Form_Load();
     void cmdOK_Click();
     // A click on the background (not on a label or the picture): the same as OK.
@@ -43,7 +44,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    const Module1& m_;
+    const DerivedSettings& derived_;
     QPrinter& printer_;
     Prompts& prompts_;
     bool pressedOnBackground_ = false;

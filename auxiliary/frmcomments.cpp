@@ -15,7 +15,7 @@ const QString kLf = QStringLiteral("\n");
 
 } // namespace
 
-frmComments::frmComments(Module1& shared, QWidget* parent) : QWidget(parent, Qt::Window), m_(shared)
+frmComments::frmComments(RunState& run, QWidget* parent) : QWidget(parent, Qt::Window), run_(run)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmComments"));
@@ -50,7 +50,7 @@ frmComments::frmComments(Module1& shared, QWidget* parent) : QWidget(parent, Qt:
 
 void frmComments::Form_Load()
 {
-    QString text = m_.CommentsText;
+    QString text = run_.comments;
     // The box knows only one line break; a lone CR would show as a stray glyph, so it counts as
     // a line break as well.
     text.replace(kCrLf, kLf).replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -62,7 +62,7 @@ void frmComments::Command1_Click(int Index)
     if (Index == 0) {
         QString text = Text1->toPlainText();
         // The data file keeps the comment's lines with CR LF ends.
-        m_.CommentsText = text.replace(kLf, kCrLf);
+        run_.comments = text.replace(kLf, kCrLf);
     }
     close();
 }

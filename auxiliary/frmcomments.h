@@ -1,9 +1,9 @@
 #pragma once
-// The run's comments editor. It works on a copy of CommentsText and takes the text over only
+// The run's comments editor. It works on a copy of the run's comments and takes the text over only
 // on OK; Cancel, closing or leaving the window (clicking the main window, for one) discard it,
 // so a run loaded meanwhile can never receive comments typed for the previous one.
 
-#include "module1.h"
+#include "programstate.h"
 
 #include <QWidget>
 #include <array>
@@ -16,10 +16,10 @@ class frmComments : public QWidget
 {
 public:
     // A separate, non-modal window over `parent`; it deletes itself when closed. `shared` must
-    // outlive it. Loads CommentsText at once.
-    explicit frmComments(Module1& shared, QWidget* parent = nullptr);
+    // outlive it. Loads the comments at once.
+    explicit frmComments(RunState& run, QWidget* parent = nullptr);
 
-    // Text1 = CommentsText, its CR LF pairs shown as line breaks.
+    // Text1 = comments, its CR LF pairs shown as line breaks.
     void Form_Load();
     // 0 (OK) stores Text1 with its line breaks as CR LF; 0 and 1 (Cancel) close the window.
     void Command1_Click(int Index);
@@ -35,5 +35,5 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    Module1& m_;
+    RunState& run_;
 };

@@ -68,15 +68,15 @@ void OpenWebSite(Prompts& prompts, Launcher& launcher, const QString& address,
                                "Veltrona products."));
 }
 
-QString HelpCopyPath(const QString& programFolder, const QString& TextFolder)
+QString HelpCopyPath(const QString& programFolder, const QString& textFolder)
 {
-    return programFolder + TextFolder + QStringLiteral("AFHelpBKP.txt");
+    return programFolder + textFolder + QStringLiteral("AFHelpBKP.txt");
 }
 
-bool CopyHelpText(const QString& programFolder, const QString& TextFolder, QString* error)
+bool CopyHelpText(const QString& programFolder, const QString& textFolder, QString* error)
 {
-    const QString source = programFolder + TextFolder + QStringLiteral("AFHelp.txt");
-    const QString copy = HelpCopyPath(programFolder, TextFolder);
+    const QString source = programFolder + textFolder + QStringLiteral("AFHelp.txt");
+    const QString copy = HelpCopyPath(programFolder, textFolder);
     auto fail = [error](const QString& text) {
         if (error)
             *error = text;

@@ -27,10 +27,10 @@ void OpenWebSite(Prompts& prompts, Launcher& launcher, const QString& address,
 // since the desktop's opener would take it for a file name.
 QString BrowserArgument(const QString& address);
 
-// Copies programFolder + TextFolder + "AFHelp.txt" to "AFHelpBKP.txt" beside it, replacing an
+// Copies programFolder + textFolder + "AFHelp.txt" to "AFHelpBKP.txt" beside it, replacing an
 // older copy, so that the user reads and edits only the copy. False, with a message naming
 // the file in *error, when the help text is missing or cannot be copied.
-bool CopyHelpText(const QString& programFolder, const QString& TextFolder, QString* error);
+bool CopyHelpText(const QString& programFolder, const QString& textFolder, QString* error);
 
 // The path CopyHelpText writes, for the viewer.
-QString HelpCopyPath(const QString& programFolder, const QString& TextFolder);
+QString HelpCopyPath(const QString& programFolder, const QString& textFolder);

@@ -157,7 +157,7 @@ protected:
 // The window with every contact point scripted, as the window tests build it.
 struct Rig {
     QTemporaryDir dir;
-    Module1 m;
+    ProgramState state;
     ScriptedPrompts prompts;
     FakeClock clock;
     FakeSerialLink port;
@@ -189,7 +189,7 @@ struct Rig {
         s.launcher = &launcher;
         s.printWait = [] {};
         s.elapsedMs = [this] { return fakeMs; };
-        w = std::make_unique<MainWindow>(m, s);
+        w = std::make_unique<MainWindow>(state, s);
     }
     bool exposed() const { return w->windowHandle() && w->windowHandle()->isExposed(); }
     void waitExposed()
@@ -517,14 +517,14 @@ Recording record(int samples, const std::vector<int>& windowRows)
     for (SectionBox* box : w.chartSections)
         box->removeEventFilter(&chartPaints);
     // The run is not saved: closing must not ask.
-    r.m.DataNotSaved = 0;
+    r.state.run.dataNotSaved = 0;
     return out;
 }
 
 // ---------------------------------------------------------------- data files
 
 // A data file of `rows` sample lines 0.1 s apart, as the program writes them.
-bool writeDataFile(const QString& path, int rows, qint16 DegCFlag, qint16 NumChannels)
+bool writeDataFile(const QString& path, int rows, qint16 degreesCelsius, qint16 channelCount)
 {
     std::array<QString, kMaxChannels> channels;
     QString text;
@@ -535,11 +535,11 @@ bool writeDataFile(const QString& path, int rows, qint16 DegCFlag, qint16 NumCha
         channels[1] = FormatChannelReading(static_cast<float>(461 + 20 * std::sin(t / 450 + 1)));
         channels[2] = FormatChannelReading(static_cast<float>(472 + 15 * std::cos(t / 800)));
         channels[3] = FormatChannelReading(static_cast<float>(483 + 10 * std::sin(t / 300 + 2)));
-        text += SampleLine(num::Format(t, QStringLiteral("#########.0")), channels, NumChannels);
+        text += SampleLine(num::Format(t, QStringLiteral("#########.0")), channels, channelCount);
         text += QLatin1String("\r\n");
     }
-    return WriteDataFile(path, WriteDataFileText(QStringLiteral("Long-run figures"), text, DegCFlag,
-                                                 NumChannels, 0)) == 0;
+    return WriteDataFile(path, WriteDataFileText(QStringLiteral("Long-run figures"), text,
+                                                 degreesCelsius, channelCount, 0)) == 0;
 }
 
 struct Open {
@@ -569,7 +569,7 @@ Open openFile(const QString& sourcePath, int rows, qint16 sectionTime, bool save
     const QString path = r.dir.filePath(QStringLiteral("Run%1.zrb").arg(rows));
     if (!QFile::copy(sourcePath, path))
         return out;
-    w.m.StripChartTime = sectionTime;
+    w.state.settings.chartSectionSeconds = sectionTime;
     r.prompts.fileAnswers.push_back(path);
 
     // The longest stretch without a turn of the event loop: a 10 ms timer and the gaps
@@ -623,7 +623,7 @@ Open openFile(const QString& sourcePath, int rows, qint16 sectionTime, bool save
         out.saveAsS = t.nsecsElapsed() * 1e-9;
         out.saveAsBytes = fileSize(copy);
     }
-    r.m.DataNotSaved = 0;
+    r.state.run.dataNotSaved = 0;
     return out;
 }
 
@@ -864,8 +864,8 @@ int main(int argc, char* argv[])
                        // asked
             probe.build();
             probe.w->load();
-            unit = probe.m.DegCFlag;
-            channels = probe.m.NumChannels;
+            unit = probe.state.settings.degreesCelsius;
+            channels = probe.state.derived.channelCount;
         }
         if (!writeDataFile(shortPath, kShortFileRows, unit, channels) ||
             !writeDataFile(dayPath, kDayFileRows, unit, channels)) {

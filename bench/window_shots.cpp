@@ -86,7 +86,7 @@ int main(int argc, char* argv[])
     QDir().mkpath(out);
 
     QTemporaryDir folder;
-    Module1 shared;
+    ProgramState state;
     SystemClock clock;
     QuietPrompts prompts;
     QtSerialLink port(folder.path());
@@ -99,7 +99,7 @@ int main(int argc, char* argv[])
     services.launcher = &launcher;
     services.endProgram = [] {};
 
-    MainWindow window(shared, services);
+    MainWindow window(state, services);
     window.load();
     window.show();
     window.AnalyzeData(sampleRun(40, 0.0));

@@ -69,26 +69,26 @@ QStringList splitLines(const QByteArray& data)
 
 } // namespace
 
-QByteArray WriteConfigText(const Module1& m)
+QByteArray SettingsFileText(const StoredSettings& settings)
 {
     QByteArray out;
     auto line = [&out](const QByteArray& text) { out += text + kLineEnd; };
-    line(numberLine(m.StripChartTime));
+    line(numberLine(settings.chartSectionSeconds));
     line({}); // reserved lines keep the positions of the later fields
     line({});
     line({});
     line({});
-    line(numberLine(m.LineThickness));
-    line(numberLine(m.ScaleType));
-    line(m.UserGraphMax.toLatin1());
-    line(m.UserGraphMin.toLatin1());
-    line(numberLine(m.DegCFlag));
+    line(numberLine(settings.lineThickness));
+    line(numberLine(settings.scaleType));
+    line(settings.userGraphMax.toLatin1());
+    line(settings.userGraphMin.toLatin1());
+    line(numberLine(settings.degreesCelsius));
     for (int i = 0; i <= 3; ++i)
-        line(numberLine(m.ComPort[i]));
+        line(numberLine(settings.comPorts[i]));
     return out;
 }
 
-void ReadConfigText(const QByteArray& data, Module1& m)
+void ReadSettingsText(const QByteArray& data, StoredSettings& settings)
 {
     const QStringList lines = splitLines(data);
 
@@ -96,31 +96,35 @@ void ReadConfigText(const QByteArray& data, Module1& m)
         return lineNo <= lines.size() ? &lines[lineNo - 1] : nullptr;
     };
     if (auto l = at(1))
-        readNumberField(*l, m.StripChartTime);
+        readNumberField(*l, settings.chartSectionSeconds);
     // Lines 2 to 5 are reserved: read past, never used.
     if (auto l = at(6))
-        readNumberField(*l, m.LineThickness);
+        readNumberField(*l, settings.lineThickness);
     if (auto l = at(7))
-        readNumberField(*l, m.ScaleType);
+        readNumberField(*l, settings.scaleType);
     if (auto l = at(8))
-        m.UserGraphMax = readTextField(*l);
+        settings.userGraphMax = readTextField(*l);
     if (auto l = at(9))
-        m.UserGraphMin = readTextField(*l);
+        settings.userGraphMin = readTextField(*l);
     if (auto l = at(10))
-        readNumberField(*l, m.DegCFlag);
+        readNumberField(*l, settings.degreesCelsius);
     for (int i = 0; i <= 3; ++i)
         if (auto l = at(11 + i))
-            readNumberField(*l, m.ComPort[i]);
+            readNumberField(*l, settings.comPorts[i]);
 }
 
-int ConfigFile(qint16 SaveFlag, Module1& m, const QString& programFolder)
+int SaveSettingsFile(const StoredSettings& settings, const QString& programFolder)
+{
+    return WriteFileReplacing(programFolder + QLatin1Char('/') + kConfigFileName,
+                              SettingsFileText(settings));
+}
+
+int LoadSettingsFile(StoredSettings& settings, const QString& programFolder)
 {
     const QString path = programFolder + QLatin1Char('/') + kConfigFileName;
-    if (SaveFlag == 1)
-        return WriteFileReplacing(path, WriteConfigText(m));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return OpenForReadingErrorNumber(path);
-    ReadConfigText(file.readAll(), m);
+    ReadSettingsText(file.readAll(), settings);
     return 0;
 }

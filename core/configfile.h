@@ -1,8 +1,8 @@
 #pragma once
 // AFConfig.zrb: the settings that persist from one run of the program to the next, one field a
-// line with CR LF line ends, always in the same order (see WriteConfigText for the layout).
+// line with CR LF line ends, always in the same order (see SettingsFileText for the layout).
 
-#include "module1.h"
+#include "programstate.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,16 +10,17 @@
 inline const QString kConfigFileName = QStringLiteral("AFConfig.zrb");
 
 // The file's bytes for the current settings.
-QByteArray WriteConfigText(const Module1& m);
+QByteArray SettingsFileText(const StoredSettings& settings);
 
 // Takes the settings from a file's bytes; lines may end CR LF, LF or LF CR. A file that ends
 // early leaves the later settings as they were. A number field that is not a number, or does not
 // fit a 16-bit Integer, leaves its setting as it was: a damaged file must never stop the program
 // from starting.
-void ReadConfigText(const QByteArray& data, Module1& m);
+void ReadSettingsText(const QByteArray& data, StoredSettings& settings);
 
-// Reads (SaveFlag other than 1) or writes (SaveFlag 1) <programFolder>/AFConfig.zrb.
-// Returns 0 on success, else a run-time error number (errornumbers.h). A missing file on reading
-// leaves every setting as it was. Writing goes through a temporary file renamed over the old one,
-// so a failed write never leaves a damaged or empty settings file behind.
-int ConfigFile(qint16 SaveFlag, Module1& m, const QString& programFolder);
+// Reading and writing <programFolder>/AFConfig.zrb. Both return 0 on success, else a run-time
+// error number (errornumbers.h). A missing file on loading leaves every setting as it was.
+// Saving goes through a temporary file renamed over the old one, so a failed write never leaves
+// a damaged or empty settings file behind.
+int LoadSettingsFile(StoredSettings& settings, const QString& programFolder);
+int SaveSettingsFile(const StoredSettings& settings, const QString& programFolder);

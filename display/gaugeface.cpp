@@ -17,11 +17,11 @@ int GaugeDivisions(double span)
     return 5;
 }
 
-void RedrawGauge(GaugeFace& face, const Module1& m, double panelWidth)
+void RedrawGauge(GaugeFace& face, const DerivedSettings& derived, double panelWidth)
 {
     // Damaged settings must not leave the panel with an empty or inverted scale.
-    const double graphMin = std::isfinite(m.GraphMin) ? m.GraphMin : 0.0;
-    double graphMax = std::isfinite(m.GraphMax) ? m.GraphMax : graphMin + 1.0;
+    const double graphMin = std::isfinite(derived.graphMin) ? derived.graphMin : 0.0;
+    double graphMax = std::isfinite(derived.graphMax) ? derived.graphMax : graphMin + 1.0;
     if (!(graphMax > graphMin))
         graphMax = graphMin + 1.0;
     const double span = graphMax - graphMin;
@@ -51,7 +51,7 @@ void RedrawGauge(GaugeFace& face, const Module1& m, double panelWidth)
     // placeholder then stands empty on the minimum instead of getting a negative height.
     const double placeholderTop = std::max(0.9 * graphMax, graphMin);
     const double W = face.PanelWidth;
-    const int channels = std::clamp<int>(m.NumChannels, 0, kBarSlots);
+    const int channels = std::clamp<int>(derived.channelCount, 0, kBarSlots);
     for (int ch = 0; ch < kBarSlots; ++ch) {
         Bar& bar = face.Shape1[ch];
         ChannelLabel& label = face.Label6[ch];
@@ -67,11 +67,11 @@ void RedrawGauge(GaugeFace& face, const Module1& m, double panelWidth)
     }
 }
 
-void DrawGaugeNeedle(GaugeFace& face, const Module1& m,
+void DrawGaugeNeedle(GaugeFace& face, const DerivedSettings& derived,
                      const std::array<QString, kMaxChannels>& ChannelText)
 {
-    const int channels = std::clamp<int>(m.NumChannels, 0, kBarSlots);
-    const float graphMin = static_cast<float>(m.GraphMin);
+    const int channels = std::clamp<int>(derived.channelCount, 0, kBarSlots);
+    const float graphMin = static_cast<float>(derived.graphMin);
     for (int i = 0; i < channels; ++i) {
         float v = static_cast<float>(num::Val(ChannelText[i]));
         if (!(v >= graphMin)) // NaN cannot come from Val, but must not make a bar either

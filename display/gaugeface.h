@@ -4,7 +4,7 @@
 // widget that shows it (GaugePanel) only paints what this model says, so the arithmetic is
 // testable without a display.
 
-#include "module1.h"
+#include "programstate.h"
 
 #include <QString>
 #include <array>
@@ -64,15 +64,15 @@ struct GaugeFace {
 // not finite) also gives 5, never an error.
 int GaugeDivisions(double span);
 
-// Lays out the grid, labels and placeholder bars for m.GraphMin..m.GraphMax on a panel
+// Lays out the grid, labels and placeholder bars for graphMin..graphMax on a panel
 // `panelWidth` wide. The strip chart's trace points are left alone: the panel is redrawn at
 // every activation of the window, and starting the traces again from zero in the middle of a
 // run would draw a false line down to the chart's corner (Start and a replay reset them).
 // A span that is zero, negative or not finite (damaged settings) is drawn as a span of 1
-// degree above GraphMin, so no scale is ever empty.
-void RedrawGauge(GaugeFace& face, const Module1& m, double panelWidth);
+// degree above graphMin, so no scale is ever empty.
+void RedrawGauge(GaugeFace& face, const DerivedSettings& derived, double panelWidth);
 
-// Sets every channel bar from the reading texts: Val of the text, raised to GraphMin when
+// Sets every channel bar from the reading texts: Val of the text, raised to graphMin when
 // lower (empty and non-numeric text reads 0); no upper limit, the panel edge cuts the bar.
-void DrawGaugeNeedle(GaugeFace& face, const Module1& m,
+void DrawGaugeNeedle(GaugeFace& face, const DerivedSettings& derived,
                      const std::array<QString, kMaxChannels>& ChannelText);

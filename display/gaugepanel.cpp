@@ -33,15 +33,16 @@ void GaugePanel::setFace(const GaugeFace& face)
     invalidate();
 }
 
-void GaugePanel::redraw(const Module1& m)
+void GaugePanel::redraw(const DerivedSettings& derived)
 {
-    RedrawGauge(face_, m, width());
+    RedrawGauge(face_, derived, width());
     invalidate();
 }
 
-void GaugePanel::drawNeedle(const Module1& m, const std::array<QString, kMaxChannels>& ChannelText)
+void GaugePanel::drawNeedle(const DerivedSettings& derived,
+                            const std::array<QString, kMaxChannels>& ChannelText)
 {
-    DrawGaugeNeedle(face_, m, ChannelText);
+    DrawGaugeNeedle(face_, derived, ChannelText);
     invalidate();
 }
 

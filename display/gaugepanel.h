@@ -18,9 +18,10 @@ public:
     void setFace(const GaugeFace& face);
 
     // RedrawGauge on this panel's width, then re-render.
-    void redraw(const Module1& m);
+    void redraw(const DerivedSettings& derived);
     // DrawGaugeNeedle on this panel's face, then re-render.
-    void drawNeedle(const Module1& m, const std::array<QString, kMaxChannels>& ChannelText);
+    void drawNeedle(const DerivedSettings& derived,
+                    const std::array<QString, kMaxChannels>& ChannelText);
     // Label6(ch).Caption; out-of-range channels are ignored.
     void setChannelCaption(int ch, const QString& caption);
 

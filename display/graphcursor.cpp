@@ -37,22 +37,22 @@ double FirstChannelValue(const QString& row)
     return num::Val(field.trimmed());
 }
 
-int SectionOfTime(float t, const std::array<float, 4>& SectionStartTime)
+int SectionOfTime(float t, const std::array<float, 4>& sectionStartTimes)
 {
     for (int k = 0; k < 3; ++k) {
-        const float start = SectionStartTime[k];
-        const float next = SectionStartTime[(k + 1) % 3];
+        const float start = sectionStartTimes[k];
+        const float next = sectionStartTimes[(k + 1) % 3];
         if (t > start && (t < next || next == 0.0f || next < start))
             return k;
     }
     return 0;
 }
 
-QPointF CursorMarkerPosition(float rowTime, float sectionStart, double firstValue, double GraphMin,
-                             double GraphFactor)
+QPointF CursorMarkerPosition(float rowTime, float sectionStart, double firstValue, double graphMin,
+                             double graphFactor)
 {
     const float x = rowTime - sectionStart;
-    const double y = (firstValue - GraphMin) * GraphFactor;
+    const double y = (firstValue - graphMin) * graphFactor;
     return {x - kMarkerLeftOffset, y + kMarkerTopOffset};
 }
 

@@ -18,42 +18,43 @@ constexpr int kGridFirstTenths = 1;
 constexpr int kGridStepTenths = 49;
 constexpr int kGridEndMarginTenths = 5;
 
-int tracedChannels(const Module1& m)
+int tracedChannels(const DerivedSettings& derived)
 {
-    return std::clamp<int>(m.NumChannels, 0, kTraceSlots);
+    return std::clamp<int>(derived.channelCount, 0, kTraceSlots);
 }
 
-int readChannels(const Module1& m)
+int readChannels(const DerivedSettings& derived)
 {
-    return std::clamp<int>(m.NumChannels, 0, kMaxChannels);
+    return std::clamp<int>(derived.channelCount, 0, kMaxChannels);
 }
 
 // The trace arrays are plain vectors that other code recreates; never index past one that
 // came back short.
-void ensureTraceSlots(Module1& m)
+void ensureTraceSlots(ChartState& chart)
 {
-    for (std::vector<float>* v : {&m.TraceLastX, &m.TraceLastY, &m.TraceNewY}) {
+    for (std::vector<float>* v : {&chart.traceLastX, &chart.traceLastY, &chart.traceNewY}) {
         if (v->size() < static_cast<size_t>(kTraceSlots))
             v->resize(kTraceSlots, 0.0f);
     }
 }
 
-void freshTraceArrays(Module1& m)
+void freshTraceArrays(ChartState& chart)
 {
-    m.TraceLastX.assign(kTraceSlots, 0.0f);
-    m.TraceLastY.assign(kTraceSlots, 0.0f);
-    m.TraceNewY.assign(kTraceSlots, 0.0f);
-    std::fill(m.SectionStartTime.begin(), m.SectionStartTime.begin() + kChartSections, 0.0f);
-    m.ChartStarted = 0;
+    chart.traceLastX.assign(kTraceSlots, 0.0f);
+    chart.traceLastY.assign(kTraceSlots, 0.0f);
+    chart.traceNewY.assign(kTraceSlots, 0.0f);
+    std::fill(chart.sectionStartTimes.begin(), chart.sectionStartTimes.begin() + kChartSections,
+              0.0f);
+    chart.started = 0;
 }
 
-float normalised(const Module1& m, double value)
+float normalised(const DerivedSettings& derived, double value)
 {
-    if (value <= m.GraphMin)
+    if (value <= derived.graphMin)
         return 0.0f;
-    if (value > m.GraphMax)
+    if (value > derived.graphMax)
         return 1.0f;
-    return static_cast<float>((value - m.GraphMin) * m.GraphFactor);
+    return static_cast<float>((value - derived.graphMin) * derived.graphFactor);
 }
 
 int traceWidth(qint16 lineThickness)
@@ -68,69 +69,72 @@ int traceWidth(qint16 lineThickness)
     }
 }
 
-void drawGrid(const Module1& m, ChartSurface& surface, int c)
+void drawGrid(int sectionSeconds, ChartSurface& surface, int c)
 {
-    const double right = m.StripChartTime;
+    const double right = sectionSeconds;
     for (double y : {0.0, 1.0})
         surface.drawLine(c, 0, y, right, y, kGridColor, 1, true);
-    const int lastTenths = m.StripChartTime * 10 - kGridEndMarginTenths;
+    const int lastTenths = sectionSeconds * 10 - kGridEndMarginTenths;
     for (int tenths = kGridFirstTenths; tenths <= lastTenths; tenths += kGridStepTenths) {
         const double x = tenths / 10.0;
         surface.drawLine(c, x, 0, x, 1, kGridColor, 1, true);
     }
 }
 
-// Begins section m.CurrentSection: its grid, and the scale labels on the leftmost box. A wrap
+// Begins section chart.currentSection: its grid, and the scale labels on the leftmost box. A wrap
 // only reuses the oldest box: the run itself keeps every sample, whatever the chart shows.
-void StartSection(Module1& m, ChartSurface& surface)
+void StartSection(ChartState& chart, int sectionSeconds, ChartSurface& surface)
 {
-    const int c = m.CurrentSection;
+    const int c = chart.currentSection;
     surface.showChart();
     for (int k = 0; k < kChartSections; ++k) {
         if (k == c)
-            drawGrid(m, surface, k);
+            drawGrid(sectionSeconds, surface, k);
         surface.showScaleLabels(k, surface.sectionAtLeft(k));
     }
-    m.SectionFirstLinePending = 1;
+    chart.sectionFirstLinePending = 1;
 }
 
 // Lays the three sections out afresh and starts the run clock.
-void SetUpChart(Module1& m, ChartSurface& surface)
+void SetUpChart(ChartState& chart, StoredSettings& settings, const DerivedSettings& derived,
+                ChartSurface& surface)
 {
-    m.ChartWrapped = 0;
+    chart.wrapped = 0;
     surface.showChart();
     surface.placeSections(kBoxLefts, kSectionWidthFraction);
     surface.showStartButtons();
     for (int k = 0; k < kChartSections; ++k) {
-        if (m.StripChartTime < kMinStripChartTime || m.StripChartTime > kLongestChartSection)
-            m.StripChartTime = kDefaultChartSection;
+        if (settings.chartSectionSeconds < kMinStripChartTime ||
+            settings.chartSectionSeconds > kLongestChartSection)
+            settings.chartSectionSeconds = kDefaultChartSection;
         surface.clearSection(k);
-        surface.setSectionScale(k, m.StripChartTime);
-        surface.setScaleLabels(k, num::CStr(m.GraphMax), num::CStr(m.GraphMin));
-        m.CurrentSection = static_cast<qint16>(k);
-        StartSection(m, surface);
+        surface.setSectionScale(k, settings.chartSectionSeconds);
+        surface.setScaleLabels(k, num::CStr(derived.graphMax), num::CStr(derived.graphMin));
+        chart.currentSection = static_cast<qint16>(k);
+        StartSection(chart, settings.chartSectionSeconds, surface);
     }
-    surface.setLegend(QStringLiteral("Temperature Deg ") + m.TempUnitLetter);
+    surface.setLegend(QStringLiteral("Temperature Deg ") + derived.unitLetter);
     for (int i = 0; i < kTraceSlots; ++i)
         surface.markOffRange(0, i, 0, 0);
-    m.CurrentSection = 0;
-    StartSection(m, surface);
-    m.SectionStartTimer = surface.clock();
-    m.RecordStartTimer = m.SectionStartTimer;
+    chart.currentSection = 0;
+    StartSection(chart, settings.chartSectionSeconds, surface);
+    chart.sectionStartClock = surface.clock();
+    chart.runStartClock = chart.sectionStartClock;
 }
 
 // Moves on to the next section; from the first wrap on the boxes are shuffled so that the new
 // section sits at the right with the older two in time order before it.
-void ChangeSection(Module1& m, ChartSurface& surface, qint16 UseRecordedTime)
+void ChangeSection(ChartState& chart, int sectionSeconds, ChartSurface& surface,
+                   qint16 useRecordedTime)
 {
-    m.CurrentSection = static_cast<qint16>(m.CurrentSection + 1);
-    if (m.CurrentSection >= kChartSections) {
-        m.CurrentSection = 0;
-        m.ChartWrapped = 1;
+    chart.currentSection = static_cast<qint16>(chart.currentSection + 1);
+    if (chart.currentSection >= kChartSections) {
+        chart.currentSection = 0;
+        chart.wrapped = 1;
     }
-    const int c = m.CurrentSection;
+    const int c = chart.currentSection;
     surface.clearSection(c);
-    if (m.ChartWrapped == 1) {
+    if (chart.wrapped == 1) {
         std::array<double, kChartSections> lefts{};
         lefts[c] = kBoxLefts[2];
         lefts[(c + 1) % kChartSections] = kBoxLefts[0];
@@ -138,90 +142,94 @@ void ChangeSection(Module1& m, ChartSurface& surface, qint16 UseRecordedTime)
         surface.placeSections(lefts, kSectionWidthFraction);
     }
     surface.letEventsRun();
-    StartSection(m, surface);
-    m.SectionStartTimer = surface.clock();
-    if (UseRecordedTime != 1) {
-        m.SectionStartTime[c] = m.SectionStartTimer - m.RecordStartTimer;
+    StartSection(chart, sectionSeconds, surface);
+    chart.sectionStartClock = surface.clock();
+    if (useRecordedTime != 1) {
+        chart.sectionStartTimes[c] = chart.sectionStartClock - chart.runStartClock;
     } else {
-        m.RecordedTimeOffset += m.StripChartTime;
-        m.SectionStartTime[c] = m.RecordedTimeOffset;
+        chart.replaySectionStart += sectionSeconds;
+        chart.sectionStartTimes[c] = chart.replaySectionStart;
     }
     // The next segment starts at the left edge at the previous height, so traces run on; every
     // slot, so that a seventh channel does not draw back from the old section's right edge.
-    std::fill(m.TraceLastX.begin(), m.TraceLastX.end(), 0.0f);
+    std::fill(chart.traceLastX.begin(), chart.traceLastX.end(), 0.0f);
 }
 
 } // namespace
 
-void UpdateScreen(Module1& m, ChartSurface& surface,
-                  const std::array<QString, kMaxChannels>& ChannelText, qint16& StartOverFlag,
-                  qint16& DoingStripChart, double RecordTime, const QString& LastText1,
-                  qint16 UseRecordedTime)
+void PlotSample(ChartState& chart, StoredSettings& settings, const DerivedSettings& derived,
+                ChartSurface& surface, const std::array<QString, kMaxChannels>& channelTexts,
+                qint16& startOver, qint16& chartPlotMode, double sampleTime,
+                const QString& sampleLine, qint16 useRecordedTime)
 {
-    ensureTraceSlots(m);
-    const bool setUpNow = m.ChartStarted == 0;
+    ensureTraceSlots(chart);
+    const bool setUpNow = chart.started == 0;
     if (setUpNow) {
-        SetUpChart(m, surface);
-        m.ChartStarted = 1;
+        SetUpChart(chart, settings, derived, surface);
+        chart.started = 1;
     }
-    if (m.SectionFirstLinePending == 1) {
-        m.SectionFirstLine[m.CurrentSection] = LastText1;
-        m.SectionFirstLinePending = 0;
+    if (chart.sectionFirstLinePending == 1) {
+        chart.sectionFirstLines[chart.currentSection] = sampleLine;
+        chart.sectionFirstLinePending = 0;
     }
-    for (int i = 0; i < readChannels(m); ++i)
-        m.TCReading[i] = static_cast<float>(num::Val(ChannelText[i]));
+    for (int i = 0; i < readChannels(derived); ++i)
+        chart.readings[i] = static_cast<float>(num::Val(channelTexts[i]));
     surface.drawGaugeNeedle();
-    const int traces = tracedChannels(m);
+    const int traces = tracedChannels(derived);
     for (int i = 0; i < traces; ++i)
-        m.TraceNewY[i] = normalised(m, num::Val(ChannelText[i]));
-    if (DoingStripChart == 2) {
-        DoingStripChart = 1;
-        StartOverFlag = 1;
+        chart.traceNewY[i] = normalised(derived, num::Val(channelTexts[i]));
+    if (chartPlotMode == 2) {
+        chartPlotMode = 1;
+        startOver = 1;
         return;
     }
 
-    if (UseRecordedTime == 1) {
-        m.ChartX = static_cast<float>(RecordTime - m.RecordedTimeOffset);
-    } else if (m.ChartTimeMode == 1) {
-        m.ChartX = surface.clock() - m.SectionStartTimer;
-    } else if (m.ChartTimeMode == 2) {
-        m.SectionStartTimer = surface.clock() - m.TraceLastX[0];
-        m.ChartTimeMode = 1;
+    if (useRecordedTime == 1) {
+        chart.sampleX = static_cast<float>(sampleTime - chart.replaySectionStart);
+    } else if (chart.timeBaseMode == 1) {
+        chart.sampleX = surface.clock() - chart.sectionStartClock;
+    } else if (chart.timeBaseMode == 2) {
+        chart.sectionStartClock = surface.clock() - chart.traceLastX[0];
+        chart.timeBaseMode = 1;
     }
     surface.letEventsRun();
 
-    const int width = traceWidth(m.LineThickness);
-    const int c = m.CurrentSection;
+    const int width = traceWidth(settings.lineThickness);
+    const int c = chart.currentSection;
     for (int i = 0; i < traces; ++i) {
-        const quint32 rgb = m.ChannelColor[i];
+        const quint32 rgb = derived.channelColors[i];
         if (setUpNow) // no previous point yet
-            surface.drawLine(c, m.ChartX, m.TraceNewY[i], m.ChartX, m.TraceNewY[i], rgb, width,
-                             false);
+            surface.drawLine(c, chart.sampleX, chart.traceNewY[i], chart.sampleX,
+                             chart.traceNewY[i], rgb, width, false);
         else
-            surface.drawLine(c, m.TraceLastX[i], m.TraceLastY[i], m.ChartX, m.TraceNewY[i], rgb,
-                             width, false);
-        m.TraceLastY[i] = m.TraceNewY[i];
-        m.TraceLastX[i] = m.ChartX;
-        const double value = num::Val(ChannelText[i]);
-        surface.markOffRange(c, i, value > m.GraphMax ? 1 : value < m.GraphMin ? -1 : 0, m.ChartX);
+            surface.drawLine(c, chart.traceLastX[i], chart.traceLastY[i], chart.sampleX,
+                             chart.traceNewY[i], rgb, width, false);
+        chart.traceLastY[i] = chart.traceNewY[i];
+        chart.traceLastX[i] = chart.sampleX;
+        const double value = num::Val(channelTexts[i]);
+        surface.markOffRange(c, i,
+                             value > derived.graphMax   ? 1
+                             : value < derived.graphMin ? -1
+                                                        : 0,
+                             chart.sampleX);
     }
 
     // A point just past the right edge is drawn into the old section, cut off by its edge;
     // the new section takes the trace up from its left edge at the next sample.
-    if (m.ChartX <= static_cast<float>(m.StripChartTime))
+    if (chart.sampleX <= static_cast<float>(settings.chartSectionSeconds))
         return;
-    ChangeSection(m, surface, UseRecordedTime);
+    ChangeSection(chart, settings.chartSectionSeconds, surface, useRecordedTime);
 }
 
-void ResetChartForRecording(Module1& m)
+void ResetChartForRecording(ChartState& chart)
 {
-    freshTraceArrays(m);
-    m.ChartX = 0;
-    m.ChartTimeMode = 2;
+    freshTraceArrays(chart);
+    chart.sampleX = 0;
+    chart.timeBaseMode = 2;
 }
 
-void ResetChartForReplay(Module1& m)
+void ResetChartForReplay(ChartState& chart)
 {
-    freshTraceArrays(m);
-    m.RecordedTimeOffset = 0;
+    freshTraceArrays(chart);
+    chart.replaySectionStart = 0;
 }

@@ -131,20 +131,20 @@ private:
 
 } // namespace
 
-QByteArray WriteDataFileText(const QString& CommentsText, const QString& Text1, qint16 DegCFlag,
-                             qint16 NumChannels, qint16 FuelType)
+QByteArray WriteDataFileText(const QString& comments, const QString& Text1, qint16 degreesCelsius,
+                             qint16 channelCount, qint16 fuelType)
 {
     QString out;
     out += kDataFileTypeLine + kLineEnd;
-    out += num::PrintForm(DegCFlag) + kLineEnd;
-    out += num::PrintForm(NumChannels) + kLineEnd;
-    out += num::Str(FuelType).trimmed() + kLineEnd;
+    out += num::PrintForm(degreesCelsius) + kLineEnd;
+    out += num::PrintForm(channelCount) + kLineEnd;
+    out += num::Str(fuelType).trimmed() + kLineEnd;
     for (int i = 0; i < kPlaceholderLines; ++i)
         out += kPlaceholder + kLineEnd;
     // Comments read from a file end in a line break already; another one would add an empty
     // comment line at every save and load.
-    out += CommentsText;
-    if (!CommentsText.endsWith(kLineEnd))
+    out += comments;
+    if (!comments.endsWith(kLineEnd))
         out += kLineEnd;
     out += kSectionTerminator + kLineEnd;
     out += Text1 + kLineEnd + kSectionTerminator + kLineEnd;
@@ -214,9 +214,9 @@ QString SaveAFFileErrorText(int errorNumber, int lineNumber)
            num::Str(lineNumber);
 }
 
-QString DataFileName(const QString& FilePath, const QString& dataFolder)
+QString DataFileName(const QString& filePath, const QString& dataFolder)
 {
-    const QString path = QDir::fromNativeSeparators(FilePath);
+    const QString path = QDir::fromNativeSeparators(filePath);
     QString folder = QDir::fromNativeSeparators(dataFolder);
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
@@ -238,10 +238,10 @@ QString UnitSwitchMessage(qint16 fileUnit)
            QStringLiteral(".");
 }
 
-MessageRequest BadFileMessage(const QString& ProgramTitle)
+MessageRequest BadFileMessage(const QString& programTitle)
 {
     MessageRequest request;
-    request.text = QStringLiteral("This is not a ") + ProgramTitle +
+    request.text = QStringLiteral("This is not a ") + programTitle +
                    QStringLiteral(" file and can not be used.");
     request.caption = QStringLiteral("Bad File");
     return request;

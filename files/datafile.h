@@ -14,10 +14,10 @@ inline const QString kDataFileTypeLine = QStringLiteral("ZRB-TC-QLMR*1.10");
 // Line that closes the comments and the sample lines.
 inline const QString kSectionTerminator = QStringLiteral("-9999");
 
-// The file's bytes for a run. CommentsText and Text1 are written as held (a character outside
+// The file's bytes for a run. comments and Text1 are written as held (a character outside
 // Latin-1 becomes '?'), each followed by CR LF and the terminator line.
-QByteArray WriteDataFileText(const QString& CommentsText, const QString& Text1, qint16 DegCFlag,
-                             qint16 NumChannels, qint16 FuelType);
+QByteArray WriteDataFileText(const QString& comments, const QString& Text1, qint16 degreesCelsius,
+                             qint16 channelCount, qint16 fuelType);
 
 // Writes the bytes to `path`, replacing an existing file only once the new one is complete: a
 // failed save leaves the previous file intact. Returns 0 or a run-time error number (52 bad
@@ -35,7 +35,7 @@ struct DataFileRead {
     Outcome outcome = Outcome::Error;
     int errorNumber = 0; // 0 unless Error
 
-    qint16 unit = 0;     // the file's DegCFlag; meaningful when Ok
+    qint16 unit = 0;     // the file's degreesCelsius; meaningful when Ok
     qint16 channels = 0; // meaningful when channelsRead
     bool channelsRead = false;
     qint16 fuel = 0; // read and rounded, never applied
@@ -64,14 +64,14 @@ DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine);
 // There are no line numbers in this code, so callers pass 0.
 QString SaveAFFileErrorText(int errorNumber, int lineNumber = 0);
 
-// Display name of the data file at FilePath: the path below `dataFolder` (full path, letters
+// Display name of the data file at filePath: the path below `dataFolder` (full path, letters
 // compared without regard to case) without the separator, so it may name sub-folders;
 // otherwise the text after the last separator.
-QString DataFileName(const QString& FilePath, const QString& dataFolder);
+QString DataFileName(const QString& filePath, const QString& dataFolder);
 
 // The message shown before the program switches to the unit a loaded file was saved in.
 // fileUnit 1 means degrees C, any other value degrees F.
 QString UnitSwitchMessage(qint16 fileUnit);
 
 // Refusal of a file whose type line is not this program's: caption "Bad File", OK only.
-MessageRequest BadFileMessage(const QString& ProgramTitle);
+MessageRequest BadFileMessage(const QString& programTitle);

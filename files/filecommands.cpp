@@ -37,13 +37,13 @@ QString DataFileToOpenProblem(const QString& path)
     return {};
 }
 
-FileDialogRequest SaveAsDialogRequest(const QString& dataFolderPath, const QString& FilePath)
+FileDialogRequest SaveAsDialogRequest(const QString& dataFolderPath, const QString& filePath)
 {
     FileDialogRequest request;
     request.title = QStringLiteral("Save a File");
     request.filter = kAllFilesFilter;
     request.initialDir = dataFolderPath;
-    request.initialName = FilePath.mid(FilePath.lastIndexOf(QLatin1Char('/')) + 1);
+    request.initialName = filePath.mid(filePath.lastIndexOf(QLatin1Char('/')) + 1);
     request.confirmOverwrite = true;
     return request;
 }

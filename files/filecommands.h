@@ -19,8 +19,8 @@ FileDialogRequest OpenDialogRequest(const QString& dataFolderPath);
 QString DataFileToOpenProblem(const QString& path);
 
 // The Save As dialog: title "Save a File", every file shown, starting in the data folder with
-// the current file's name (the last component of FilePath), asking before replacing a file.
-FileDialogRequest SaveAsDialogRequest(const QString& dataFolderPath, const QString& FilePath);
+// the current file's name (the last component of filePath), asking before replacing a file.
+FileDialogRequest SaveAsDialogRequest(const QString& dataFolderPath, const QString& filePath);
 
 // The chosen path with its file name cut to its first 40 characters (an extension may be cut
 // off). When it cuts, it first tells the user the shortened name (OK box). A path without a

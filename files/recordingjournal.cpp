@@ -87,8 +87,8 @@ QString RecordingJournal::pathIn(const QString& dataFolder)
     return dataFolder + QLatin1Char('/') + kJournalFileName;
 }
 
-bool RecordingJournal::begin(const QString& dataFolder, qint16 DegCFlag, qint16 NumChannels,
-                             qint16 FuelType, const QString& comments, QString* error)
+bool RecordingJournal::begin(const QString& dataFolder, qint16 degreesCelsius, qint16 channelCount,
+                             qint16 fuelType, const QString& comments, QString* error)
 {
     close();
     folder_ = dataFolder;
@@ -96,7 +96,7 @@ bool RecordingJournal::begin(const QString& dataFolder, qint16 DegCFlag, qint16 
     // The data file of a run without samples ends in an empty sample section: an empty line
     // and the terminator. Cut off, it is the journal's header.
     const QByteArray emptyRun =
-        WriteDataFileText(comments, QString(), DegCFlag, NumChannels, FuelType);
+        WriteDataFileText(comments, QString(), degreesCelsius, channelCount, fuelType);
     const QByteArray emptySection = (kLineEnd + kSectionTerminator + kLineEnd).toLatin1();
     header_ = emptyRun.left(emptyRun.size() - emptySection.size());
     active_ = true;

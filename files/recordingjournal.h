@@ -46,8 +46,8 @@ public:
     // journal there, with the data file's lines up to and including the comments terminator,
     // and forces them to the disk. False, with the reason in lastError() and *error, when it
     // cannot be written; appends then keep trying to start it.
-    bool begin(const QString& dataFolder, qint16 DegCFlag, qint16 NumChannels, qint16 FuelType,
-               const QString& comments, QString* error = nullptr);
+    bool begin(const QString& dataFolder, qint16 degreesCelsius, qint16 channelCount,
+               qint16 fuelType, const QString& comments, QString* error = nullptr);
     // Hands `sampleLine` and CR LF to the system in one write, so a killed program loses no
     // line it appended; forces the journal to the disk when kSyncInterval has passed since it
     // last was. False when the line could not be stored (full disk, folder gone, journal file

@@ -35,15 +35,15 @@ std::optional<QString> AskGraphLimit(Prompts& prompts, const QString& prompt, co
 
 } // namespace
 
-QString options::UnitChangedMessage(const Module1& m)
+QString options::UnitChangedMessage(const DerivedSettings& derived)
 {
-    return QStringLiteral("New data recorded will be in Deg ") + m.TempUnitLetter;
+    return QStringLiteral("New data recorded will be in Deg ") + derived.unitLetter;
 }
 
-bool AskUserGraphRange(Prompts& prompts, Module1& m)
+bool AskUserGraphRange(Prompts& prompts, StoredSettings& settings)
 {
-    QString newMax = m.UserGraphMax;
-    QString newMin = m.UserGraphMin;
+    QString newMax = settings.userGraphMax;
+    QString newMin = settings.userGraphMin;
     for (;;) {
         const auto max = AskGraphLimit(
             prompts,
@@ -74,8 +74,8 @@ bool AskUserGraphRange(Prompts& prompts, Module1& m)
 
     MessageRequest confirm;
     confirm.text = QStringLiteral("Do you want to change the range on the graph from:") + kCR +
-                   kCR + QStringLiteral("  Max = ") + m.UserGraphMax +
-                   QStringLiteral("    Min = ") + m.UserGraphMin + kCR + kCR +
+                   kCR + QStringLiteral("  Max = ") + settings.userGraphMax +
+                   QStringLiteral("    Min = ") + settings.userGraphMin + kCR + kCR +
                    QStringLiteral("To:") + kCR + kCR + QStringLiteral("  Max = ") + newMax +
                    QStringLiteral("    Min = ") + newMin + kCR + kCR +
                    QStringLiteral("Click on 'Yes' to accept this change, 'No' to abandon "
@@ -87,18 +87,18 @@ bool AskUserGraphRange(Prompts& prompts, Module1& m)
     if (prompts.message(confirm) != MsgAnswer::Yes)
         return false;
 
-    m.UserGraphMax = newMax;
-    m.UserGraphMin = newMin;
-    m.ScaleType = 2;
+    settings.userGraphMax = newMax;
+    settings.userGraphMin = newMin;
+    settings.scaleType = 2;
     return true;
 }
 
-void AskStripChartTime(Prompts& prompts, Module1& m)
+void AskStripChartTime(Prompts& prompts, StoredSettings& settings)
 {
-    if (m.StripChartTime == 0)
-        m.StripChartTime = kDefaultChartSection;
+    if (settings.chartSectionSeconds == 0)
+        settings.chartSectionSeconds = kDefaultChartSection;
     for (;;) {
-        const QString cur = num::CStr(m.StripChartTime);
+        const QString cur = num::CStr(settings.chartSectionSeconds);
         const QString answer = prompts.input(
             QStringLiteral("Enter the number seconds for 1 section of the Strip Chart graph.  "
                            "There are 3 sections in the strip chart, so whatever you enter "
@@ -111,7 +111,7 @@ void AskStripChartTime(Prompts& prompts, Module1& m)
         // The range is checked on the typed value, before rounding: 1500.5 is refused.
         const double v = num::Val(answer);
         if (v >= kShortestChartSection && v <= kLongestChartSection) {
-            m.StripChartTime = *num::ToInteger(v);
+            settings.chartSectionSeconds = *num::ToInteger(v);
             return;
         }
         prompts.say(options::kChartTimeMessage);

@@ -3,7 +3,7 @@
 // range and the strip-chart time. They store settings only; redrawing the screen is left
 // to the main window.
 
-#include "module1.h"
+#include "programstate.h"
 #include "seams.h"
 
 #include <QString>
@@ -23,16 +23,16 @@ constexpr int kGraphLimitHigh = 2000;
 constexpr int kMinimumGraphSpan = 50;
 
 // Message after a unit change: "New data recorded will be in Deg " and the unit letter.
-QString UnitChangedMessage(const Module1& m);
+QString UnitChangedMessage(const DerivedSettings& derived);
 
 } // namespace options
 
 // Asks for a new user graph range (maximum, minimum, then a Yes/No confirmation), asking again
-// after out-of-range or too-narrow answers. On Yes stores UserGraphMax, UserGraphMin and
-// ScaleType = 2 and returns true; an empty answer (Cancel) or No returns false with nothing
+// after out-of-range or too-narrow answers. On Yes stores userGraphMax, userGraphMin and
+// scaleType = 2 and returns true; an empty answer (Cancel) or No returns false with nothing
 // changed. Numbers that do not fit a 16-bit whole number count as out of range.
-bool AskUserGraphRange(Prompts& prompts, Module1& m);
+bool AskUserGraphRange(Prompts& prompts, StoredSettings& settings);
 
 // Asks for the seconds of one strip-chart section (5 to 1500, rounded halves to even) until
 // a valid or empty answer. An unset time (0) becomes 15 first, and stays so on Cancel.
-void AskStripChartTime(Prompts& prompts, Module1& m);
+void AskStripChartTime(Prompts& prompts, StoredSettings& settings);

@@ -14,7 +14,7 @@ class TestAuxWindows : public QObject
 {
     Q_OBJECT
     const QString old_ = QStringLiteral("Run 1\r\nhot day\r\n");
-    Module1 m_;
+    ProgramState m_;
 private slots:
     void fitsPictureToPage_data()
     {
@@ -132,28 +132,28 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(int, index);
-        m_.CommentsText = old_;
+        m_.run.comments = old_;
         QWidget main;
         main.show();
-        QPointer<frmComments> f = new frmComments(m_, &main);
+        QPointer<frmComments> f = new frmComments(m_.run, &main);
         f->show();
         QVERIFY(QTest::qWaitForWindowActive(f));
         f->Text1->moveCursor(QTextCursor::End);
         f->Text1->insertPlainText(typed);
         index < 0 ? main.activateWindow() : QTest::mouseClick(f->Command1[index], Qt::LeftButton);
         QTRY_VERIFY(f.isNull()); // a closed window deletes itself from the event queue
-        QTEST(m_.CommentsText, "stored");
+        QTEST(m_.run.comments, "stored");
     }
 
     // The About box prints straight to the printer, and says so when there is none; a click on
     // a control or its text keeps it open, one on the box closes it.
     void aboutBoxPrintsAndCloses()
     {
-        DeriveThermocoupleValues(m_);
+        m_.derived = DeriveSettings(m_.settings);
         QPrinter printer;
         printer.setOutputFormat(QPrinter::PdfFormat); // without a file: what Qt gives then
         ScriptedPrompts prompts;
-        QPointer<frmAbout> about = new frmAbout(m_, printer, prompts);
+        QPointer<frmAbout> about = new frmAbout(m_.derived, printer, prompts);
         about->show();
         QVERIFY(QTest::qWaitForWindowExposed(about));
         QTest::mouseClick(about->Command3D1, Qt::LeftButton);

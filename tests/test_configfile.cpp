@@ -10,16 +10,16 @@
 namespace
 {
 
-Module1 sampleSettings()
+StoredSettings sampleSettings()
 {
-    Module1 m;
-    m.StripChartTime = 15;
-    m.LineThickness = 2;
-    m.ScaleType = 2;
-    m.UserGraphMax = QStringLiteral("1200");
-    m.UserGraphMin = QStringLiteral("600");
-    m.DegCFlag = 1;
-    m.ComPort = {3, 7, 0, 16, 9};
+    StoredSettings m;
+    m.chartSectionSeconds = 15;
+    m.lineThickness = 2;
+    m.scaleType = 2;
+    m.userGraphMax = QStringLiteral("1200");
+    m.userGraphMin = QStringLiteral("600");
+    m.degreesCelsius = 1;
+    m.comPorts = {3, 7, 0, 16, 9};
     return m;
 }
 
@@ -34,7 +34,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QByteArray>("expected");
-        const QByteArray sample = WriteConfigText(sampleSettings());
+        const QByteArray sample = SettingsFileText(sampleSettings());
         const QByteArray seven = " 30 \r\n\r\n\r\n\r\n\r\n 2 \r\n 1 \r\n",
                          later = sample.mid(sample.indexOf("1200"));
         QTest::newRow("LF line ends, none after the last line")
@@ -49,9 +49,9 @@ private slots:
     void shortFilesLeaveLaterSettings()
     {
         QFETCH(QByteArray, file);
-        Module1 m = sampleSettings();
-        ReadConfigText(file, m);
-        QTEST(WriteConfigText(m), "expected");
+        StoredSettings m = sampleSettings();
+        ReadSettingsText(file, m);
+        QTEST(SettingsFileText(m), "expected");
     }
 
     // The same line read as a number field (was 7) and as a text field (was "old"), after
@@ -72,34 +72,34 @@ private slots:
     void fields()
     {
         QFETCH(QString, line);
-        Module1 m;
-        m.LineThickness = 7;
-        m.UserGraphMax = QStringLiteral("old");
+        StoredSettings m;
+        m.lineThickness = 7;
+        m.userGraphMax = QStringLiteral("old");
         const QByteArray l = line.toLatin1();
-        ReadConfigText("1\r\n\"a,b\"\r\nx,y,z\r\n1,2\r\nfoo\r\n" + l + "\r\n 1 \r\n" + l + "\r\n",
-                       m);
-        QTEST(int(m.LineThickness), "number");
-        QTEST(m.UserGraphMax, "text");
-        QVERIFY(m.StripChartTime == 1 && m.ScaleType == 1); // the other fields are still read
+        ReadSettingsText("1\r\n\"a,b\"\r\nx,y,z\r\n1,2\r\nfoo\r\n" + l + "\r\n 1 \r\n" + l + "\r\n",
+                         m);
+        QTEST(int(m.lineThickness), "number");
+        QTEST(m.userGraphMax, "text");
+        QVERIFY(m.chartSectionSeconds == 1 && m.scaleType == 1); // the other fields are still read
     }
 
     void layoutAndFile()
     {
-        Module1 m = sampleSettings();
-        QCOMPARE(WriteConfigText(m),
+        StoredSettings m = sampleSettings();
+        QCOMPARE(SettingsFileText(m),
                  QByteArray(" 15 \r\n\r\n\r\n\r\n\r\n 2 \r\n 2 \r\n1200\r\n600\r\n"
                             " 1 \r\n 3 \r\n 7 \r\n 0 \r\n 16 \r\n"));
-        m.StripChartTime = -5; // negative numbers keep their sign in the blank's place
-        QVERIFY(WriteConfigText(m).startsWith("-5 \r\n"));
+        m.chartSectionSeconds = -5; // negative numbers keep their sign in the blank's place
+        QVERIFY(SettingsFileText(m).startsWith("-5 \r\n"));
         QTemporaryDir dir;
-        Module1 read = sampleSettings();
-        QCOMPARE(ConfigFile(0, read, dir.path()), 53);
-        QCOMPARE(WriteConfigText(read), WriteConfigText(sampleSettings())); // nothing changed
-        QCOMPARE(ConfigFile(1, m, dir.path()), 0);
-        read.ComPort[4] = 12; // never stored, so reading must not touch it
-        QCOMPARE(ConfigFile(0, read, dir.path()), 0);
-        QCOMPARE(WriteConfigText(read), WriteConfigText(m));
-        QCOMPARE(read.ComPort[4], qint16(12));
+        StoredSettings read = sampleSettings();
+        QCOMPARE(LoadSettingsFile(read, dir.path()), 53);
+        QCOMPARE(SettingsFileText(read), SettingsFileText(sampleSettings())); // nothing changed
+        QCOMPARE(SaveSettingsFile(m, dir.path()), 0);
+        read.comPorts[4] = 12; // never stored, so reading must not touch it
+        QCOMPARE(LoadSettingsFile(read, dir.path()), 0);
+        QCOMPARE(SettingsFileText(read), SettingsFileText(m));
+        QCOMPARE(read.comPorts[4], qint16(12));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{kConfigFileName});
     }
 };

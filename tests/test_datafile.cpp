@@ -129,8 +129,8 @@ private slots:
         const QString path = dir.filePath(name);
         const QByteArray old = QByteArray("old run\r\n").repeated(30);
         QVERIFY(putFile(path, old));
-        Module1 m;
-        m.UserGraphMax = QString(size, QLatin1Char('9'));
+        StoredSettings stored;
+        stored.userGraphMax = QString(size, QLatin1Char('9'));
 
         rlimit saved{};
         getrlimit(RLIMIT_FSIZE, &saved);
@@ -138,8 +138,8 @@ private slots:
         // Without the signal the kernel ends the process; ignored, the write fails with EFBIG.
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &small);
-        const int result =
-            settings ? ConfigFile(1, m, dir.path()) : WriteDataFile(path, QByteArray(size, 'n'));
+        const int result = settings ? SaveSettingsFile(stored, dir.path())
+                                    : WriteDataFile(path, QByteArray(size, 'n'));
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
 

@@ -3,11 +3,10 @@
 #include <QTest>
 #include <cmath>
 
-Module1 rangeOf(double min, double max)
+DerivedSettings rangeOf(double min, double max)
 {
-    Module1 m;
-    DeriveThermocoupleValues(m);
-    m.GraphMin = min, m.GraphMax = max, m.GraphFactor = 1.0 / (max - min);
+    DerivedSettings m = DeriveSettings(StoredSettings{});
+    m.graphMin = min, m.graphMax = max, m.graphFactor = 1.0 / (max - min);
     return m;
 }
 
@@ -17,7 +16,7 @@ class TestGaugeFace : public QObject
 private slots:
     void grid_data()
     {
-        QTest::addColumn<QList<double>>("lines"); // from GraphMin up to GraphMax
+        QTest::addColumn<QList<double>>("lines"); // from graphMin up to graphMax
         QTest::addColumn<double>("placeholderTop");
         QTest::newRow("900-1700") << QList<double>{900, 1060, 1220, 1380, 1540, 1700} << 1530.0;
         QTest::newRow("500-950") << QList<double>{500, 590, 680, 770, 860, 950} << 855.0;
@@ -36,7 +35,7 @@ private slots:
         QFETCH(QList<double>, lines);
         QFETCH(double, placeholderTop);
         GaugeFace face;
-        Module1 wide = rangeOf(900, 1700), m = rangeOf(lines.first(), lines.last());
+        DerivedSettings wide = rangeOf(900, 1700), m = rangeOf(lines.first(), lines.last());
         RedrawGauge(face, wide, 150);
         DrawGaugeNeedle(face, wide, {"1650", "950", "", "1200"});
         RedrawGauge(face, m, 150);
@@ -64,7 +63,7 @@ private slots:
     {
         QFETCH(double, min);
         QFETCH(double, max);
-        Module1 m = rangeOf(min, max);
+        DerivedSettings m = rangeOf(min, max);
         GaugeFace face;
         RedrawGauge(face, m, 150);
         const double bottom = face.ScaleTop + face.ScaleHeight;
@@ -74,10 +73,10 @@ private slots:
             QVERIFY(bar.height >= 0);
     }
 
-    // Each bar stands on GraphMin up to its own reading, not clamped above GraphMax.
+    // Each bar stands on graphMin up to its own reading, not clamped above graphMax.
     void barHeights()
     {
-        Module1 m = rangeOf(900, 1700);
+        DerivedSettings m = rangeOf(900, 1700);
         GaugeFace face;
         RedrawGauge(face, m, 150);
         DrawGaugeNeedle(face, m, {"1234", "Err", "2100", ""});
@@ -86,7 +85,7 @@ private slots:
             tops << bar.top, heights << bar.height;
         QCOMPARE(tops, (QList<double>{1234, 900, 2100, 900}));
         QCOMPARE(heights, (QList<double>{334, 0, 1200, 0}));
-        DrawGaugeNeedle(face, m, {"450"}); // below GraphMin: an empty bar on it
+        DrawGaugeNeedle(face, m, {"450"}); // below graphMin: an empty bar on it
         QCOMPARE(face.Shape1[0].top, 900.0);
         QCOMPARE(face.Shape1[0].height, 0.0);
     }

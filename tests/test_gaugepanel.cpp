@@ -11,8 +11,8 @@ private slots:
     {
         GaugePanel panel;
         panel.resize(200, 460);
-        Module1 m;
-        DeriveThermocoupleValues(m); // degrees F, exhaust gas: 900..1700
+        const DerivedSettings m =
+            DeriveSettings(StoredSettings{}); // degrees F, exhaust gas: 900..1700
         panel.redraw(m);
         panel.drawNeedle(m, {"1300"});
         const QImage image = panel.image();

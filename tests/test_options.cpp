@@ -36,10 +36,10 @@ private slots:
     {
         QFETCH(QString, answers);
         QFETCH(int, confirm);
-        Module1 m;
-        m.UserGraphMax = "900";
-        m.UserGraphMin = "300";
-        m.ScaleType = 1;
+        StoredSettings m;
+        m.userGraphMax = "900";
+        m.userGraphMin = "300";
+        m.scaleType = 1;
         ScriptedPrompts p;
         const QStringList typed = answers.split('|');
         p.inputAnswers.assign(typed.cbegin(), typed.cend());
@@ -49,8 +49,8 @@ private slots:
         const bool accepted = AskUserGraphRange(p, m);
         QCOMPARE(accepted, confirm == int(MsgAnswer::Yes));
         QVERIFY(p.unexpected == 0 && p.inputAnswers.empty() && p.messageAnswers.empty());
-        QTEST(m.UserGraphMax + '|' + m.UserGraphMin, "stored");
-        QCOMPARE(m.ScaleType, qint16(accepted ? 2 : 1));
+        QTEST(m.userGraphMax + '|' + m.userGraphMin, "stored");
+        QCOMPARE(m.scaleType, qint16(accepted ? 2 : 1));
         QStringList boxes;
         for (const auto& in : p.inputs) {
             const bool max = in.title == QStringLiteral("Max Graph Temperature");
@@ -71,7 +71,7 @@ private slots:
                      QStringLiteral("Do you want to change the range on the graph from:\r\r  Max = "
                                     "900    Min = 300\r\rTo:\r\r  Max = %1    Min = %2\r\rClick on "
                                     "'Yes' to accept this change, 'No' to abandon these changes.")
-                         .arg(m.UserGraphMax, m.UserGraphMin));
+                         .arg(m.userGraphMax, m.userGraphMin));
         }
         QTEST(shown.join('|'), "refusal");
     }
@@ -95,15 +95,15 @@ private slots:
     {
         QFETCH(int, current);
         QFETCH(QString, answers);
-        Module1 m;
-        m.StripChartTime = qint16(current);
+        StoredSettings m;
+        m.chartSectionSeconds = qint16(current);
         ScriptedPrompts p;
         const QStringList typed = answers.split('|');
         p.inputAnswers.assign(typed.cbegin(), typed.cend());
 
         AskStripChartTime(p, m);
         QVERIFY(p.unexpected == 0 && p.inputAnswers.empty()); // every answer used, no other box
-        QTEST(int(m.StripChartTime), "stored");
+        QTEST(int(m.chartSectionSeconds), "stored");
         QCOMPARE(p.messageTexts(), // every answer but the last is refused
                  QStringList(answers.count('|'), "Enter a value between 5 and 1500.  Try again."));
         // Every box, also after a refusal, offers the time as it was when the dialog opened.

@@ -54,7 +54,7 @@ private slots:
         QCOMPARE(rig.rows(), QStringList{line});
         QCOMPARE(rig.w->runText(), line + "\r\n");
         QCOMPARE(rig.w->statusLine->text(), status);
-        QCOMPARE(rig.m.DataNotSaved, qint16(1));
+        QCOMPARE(rig.state.run.dataNotSaved, qint16(1));
         QCOMPARE(rig.prompts.messageTexts(),
                  elapsed < 0 ? QStringList{"Fix. Negative time."} : QStringList{});
     }
@@ -135,11 +135,12 @@ private slots:
         };
         rig.tickAt(0.1f, "\r\n0,700,700,700,700\r\n"); // inside the 500-950 scale
         QCOMPARE(rig.rows().size(), 1);
-        const std::vector<float> lastY = rig.m.TraceLastY, lastX = rig.m.TraceLastX;
+        const std::vector<float> lastY = rig.state.chart.traceLastY,
+                                 lastX = rig.state.chart.traceLastX;
         QVERIFY(lastY[0] > 0);
         rig.w->onActivated();
-        QCOMPARE(rig.m.TraceLastY, lastY);
-        QCOMPARE(rig.m.TraceLastX, lastX);
+        QCOMPARE(rig.state.chart.traceLastY, lastY);
+        QCOMPARE(rig.state.chart.traceLastX, lastX);
     }
 };
 

@@ -41,24 +41,25 @@ public:
     void markOffRange(int, int, int, double) override {}
 };
 
-Module1 chartModule(qint16 stripChartTime)
+ProgramState chartModule(qint16 stripChartTime)
 {
-    Module1 m;
-    DeriveThermocoupleValues(m); // degrees F, exhaust-gas range 900..1700
-    m.StripChartTime = stripChartTime;
-    ResetChartForRecording(m);
+    ProgramState m;
+    m.derived = DeriveSettings(m.settings); // degrees F, exhaust-gas range 900..1700
+    m.settings.chartSectionSeconds = stripChartTime;
+    ResetChartForRecording(m.chart);
     return m;
 }
 
 // One plotting call, `dt` seconds after the last, with every channel reading `reading`.
-void plot(Module1& m, FakeSurface& s, float dt, const QString& reading, double recordTime = 0,
+void plot(ProgramState& m, FakeSurface& s, float dt, const QString& reading, double recordTime = 0,
           const QString& line = {}, qint16 useRecordedTime = 0)
 {
     std::array<QString, kMaxChannels> text;
     text.fill(reading);
     qint16 startOver = 0, doing = 1;
     s.now += dt;
-    UpdateScreen(m, s, text, startOver, doing, recordTime, line, useRecordedTime);
+    PlotSample(m.chart, m.settings, m.derived, s, text, startOver, doing, recordTime, line,
+               useRecordedTime);
     QCOMPARE(startOver, qint16(0));
 }
 
@@ -82,17 +83,17 @@ private slots:
         QFETCH(double, y);
         QFETCH(int, thickness);
         QFETCH(int, width);
-        Module1 m = chartModule(15);
-        m.LineThickness = static_cast<qint16>(thickness), m.NumChannels = 13;
-        m.TraceLastY.clear(); // as if recreated short elsewhere
+        ProgramState m = chartModule(15);
+        m.settings.lineThickness = static_cast<qint16>(thickness), m.derived.channelCount = 13;
+        m.chart.traceLastY.clear(); // as if recreated short elsewhere
         FakeSurface s;
         plot(m, s, 0, reading);
         plot(m, s, 2, "1300");
-        QCOMPARE(m.TCReading[12], 1300.0f); // all channels are read, at most kTraceSlots drawn
+        QCOMPARE(m.chart.readings[12], 1300.0f); // all channels are read, at most kTraceSlots drawn
         const std::vector<Line>& t = s.traces[0];
         QCOMPARE(t.size(), size_t(2 * kTraceSlots));
         for (int i = 0; i < kTraceSlots; ++i) {
-            QVERIFY(t[i].at == QLineF(0, y, 0, y) && t[i].rgb == m.ChannelColor[i]);
+            QVERIFY(t[i].at == QLineF(0, y, 0, y) && t[i].rgb == m.derived.channelColors[i]);
             QVERIFY(t[kTraceSlots + i].at == QLineF(0, y, 2, 0.5) &&
                     t[kTraceSlots + i].width == width);
         }
@@ -100,14 +101,14 @@ private slots:
 
     void sectionEdge() // on the edge a point stays; past it the next section takes the trace up
     {
-        Module1 m = chartModule(15);
+        ProgramState m = chartModule(15);
         FakeSurface s;
         plot(m, s, 0, "900");
         s.log.clear();
         plot(m, s, 15, "1300");
-        QVERIFY(m.CurrentSection == 0 && s.log.isEmpty() && s.traces[0].back().at.x2() == 15);
+        QVERIFY(m.chart.currentSection == 0 && s.log.isEmpty() && s.traces[0].back().at.x2() == 15);
         plot(m, s, 0.25f, "1300");
-        QVERIFY(m.CurrentSection == 1 && s.log.contains("clear 1"));
+        QVERIFY(m.chart.currentSection == 1 && s.log.contains("clear 1"));
         QCOMPARE(s.traces[0].back().at.x2(), 15.25);
         plot(m, s, 1, "1700");
         QCOMPARE(s.traces[1].back().at.p1(), QPointF(0, 0.5));
@@ -126,13 +127,14 @@ private slots:
         QFETCH(int, time);
         QFETCH(int, shown);
         QFETCH(QList<double>, xs);
-        Module1 m = chartModule(static_cast<qint16>(time));
+        ProgramState m = chartModule(static_cast<qint16>(time));
         FakeSurface s;
         qint16 startOver = 0, doing = 2;
-        UpdateScreen(m, s, {}, startOver, doing, 0, QString(), 0);
-        QVERIFY(startOver == 1 && doing == 1 && m.ChartStarted == 1 && s.traces[0].empty());
+        PlotSample(m.chart, m.settings, m.derived, s, {}, startOver, doing, 0, QString(), 0);
+        QVERIFY(startOver == 1 && doing == 1 && m.chart.started == 1 && s.traces[0].empty());
         QVERIFY(s.log.contains("Temperature Deg F") && s.log.contains("1700 900"));
-        QVERIFY(m.StripChartTime == shown && s.log.contains(QStringLiteral("scale %1").arg(shown)));
+        QVERIFY(m.settings.chartSectionSeconds == shown &&
+                s.log.contains(QStringLiteral("scale %1").arg(shown)));
         QList<QLineF> drawn, expected{{0, 0, double(shown), 0}, {0, 1, double(shown), 1}};
         for (double x : xs)
             expected << QLineF(x, 0, x, 1);
@@ -144,16 +146,16 @@ private slots:
     // Sections follow recorded time; the first wrap moves the boxes and relabels them.
     void replayWraps()
     {
-        Module1 m = chartModule(15);
-        ResetChartForReplay(m);
+        ProgramState m = chartModule(15);
+        ResetChartForReplay(m.chart);
         FakeSurface s;
         for (int t = 0; t <= 46; ++t) {
-            if (m.CurrentSection == 2)
+            if (m.chart.currentSection == 2)
                 s.log.clear(), s.grid = {};
             plot(m, s, 1000, "1300", t, QString::number(t), 1);
         }
-        QCOMPARE(m.SectionStartTime, (std::array<float, 4>{45, 15, 30, 0}));
-        QVERIFY(m.CurrentSection == 0 && m.ChartWrapped == 1 && !s.grid[0].empty());
+        QCOMPARE(m.chart.sectionStartTimes, (std::array<float, 4>{45, 15, 30, 0}));
+        QVERIFY(m.chart.currentSection == 0 && m.chart.wrapped == 1 && !s.grid[0].empty());
         QCOMPARE(s.log, QStringList({"clear 0", "place 0.666 0 0.333", "shown 0 0", "shown 1 1",
                                      "shown 2 0"}));
     }

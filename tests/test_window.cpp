@@ -85,17 +85,17 @@ private slots:
     {
         QFETCH(Start, row);
         Fixture f(row.file.contains('|') ? settingsFile(row.file) : row.file);
-        QCOMPARE(f.m.GraphMax, row.max);
-        QCOMPARE(f.m.GraphMin, row.min);
-        QCOMPARE(f.m.GraphFactor, 1.0 / (row.max - row.min));
+        QCOMPARE(f.state.derived.graphMax, row.max);
+        QCOMPARE(f.state.derived.graphMin, row.min);
+        QCOMPARE(f.state.derived.graphFactor, 1.0 / (row.max - row.min));
         QCOMPARE(checkMarks(f), row.marks);
         const bool degC = row.marks.endsWith("C");
         QCOMPARE(f.w->readingListHeading->text(),
                  QStringLiteral("Time     Temperatures Deg ") + (degC ? "C" : "F"));
         QCOMPARE(f.w->action("mnuScalesEGT")->text(),
                  "Typical Exhaust Gas Temps (" + QString(degC ? "500-950)" : "900-1700)"));
-        QCOMPARE(f.m.StripChartTime, qint16(15)); // an unset chart time too
-        QCOMPARE(f.m.FilePath, f.data("Untitled"));
+        QCOMPARE(f.state.settings.chartSectionSeconds, qint16(15)); // an unset chart time too
+        QCOMPARE(f.state.run.filePath, f.data("Untitled"));
         QCOMPARE(f.w->StopFlag, qint16(1));
         QCOMPARE(f.w->statusLine->text(), // even before the window is first activated
                  QStringLiteral("Click on 'Start' or press <F1> to start recording data."));
@@ -134,8 +134,8 @@ private slots:
         f.prompts.messageAnswers = {MsgAnswer::Yes};
         f.w->action(row.name)->trigger();
         QCOMPARE(f.prompts.messageTexts().last(), row.message);
-        QCOMPARE(f.m.GraphMax, row.max);
-        QCOMPARE(f.m.GraphMin, row.min);
+        QCOMPARE(f.state.derived.graphMax, row.max);
+        QCOMPARE(f.state.derived.graphMin, row.min);
         QVERIFY(f.checked(qPrintable(row.name)));
         QCOMPARE(f.w->temperaturePanel->face().Label5[0].caption, QString::number(row.min));
     }
@@ -146,11 +146,11 @@ private slots:
     {
         Fixture f;
         f.w->action("mnuThickest")->trigger();
-        QCOMPARE(f.m.LineThickness, qint16(2));
+        QCOMPARE(f.state.settings.lineThickness, qint16(2));
         QVERIFY(f.checked("mnuThin"));
-        f.m.ScaleType = 2;
-        f.m.UserGraphMax = QStringLiteral("400");
-        f.m.UserGraphMin = QStringLiteral("100");
+        f.state.settings.scaleType = 2;
+        f.state.settings.userGraphMax = QStringLiteral("400");
+        f.state.settings.userGraphMin = QStringLiteral("100");
         f.w->onActivated();
         QCOMPARE(checkMarks(f), QStringLiteral("Thickest ScalesUser DegF"));
         QCOMPARE(f.w->temperaturePanel->face().Label5[0].caption, QStringLiteral("100"));
@@ -174,7 +174,7 @@ private slots:
         QFETCH(MsgAnswer, answer);
         QFETCH(bool, ends);
         Fixture f;
-        f.m.DataNotSaved = qint16(unsaved);
+        f.state.run.dataNotSaved = qint16(unsaved);
         f.w->appendRunLine(QStringLiteral("   .4   450   462   471   480"));
         f.prompts.messageAnswers = {answer};
         f.w->show();
@@ -183,7 +183,7 @@ private slots:
                  unsaved ? QStringList{"Save this recorded data?"} : QStringList{});
         QCOMPARE(f.w->saveAs, unsaved && answer == MsgAnswer::Yes ? 1 : 0);
         QCOMPARE(f.ended, ends ? 1 : 0);
-        QCOMPARE(f.configOnDisk(), ends ? WriteConfigText(f.m) : QByteArray());
+        QCOMPARE(f.configOnDisk(), ends ? SettingsFileText(f.state.settings) : QByteArray());
         QCOMPARE(f.w->readingList->count(), 1); // the run is never cleared on the way out
     }
     void exitErrorIsReportedAndShutdownGoesOn()

@@ -18,7 +18,7 @@ struct Rig : WindowRig<> {
     Rig()
     {
         w->AnalyzeData(kRun);
-        m.DataNotSaved = 1;
+        state.run.dataNotSaved = 1;
     }
 };
 
@@ -34,7 +34,7 @@ private slots:
     void saveAsThenOpen()
     {
         Rig rig;
-        rig.m.CommentsText = QStringLiteral("Run 1");
+        rig.state.run.comments = QStringLiteral("Run 1");
         rig.saveAs(rig.data("run1"));
         QCOMPARE(rig.w->windowTitle(), "Thermocouple Data Logger - Veltrona Inc.   [ run1 ]");
         const QByteArray saved = rig.read(rig.data("run1"));
@@ -48,7 +48,7 @@ private slots:
         rig.w->clearRun();
         rig.w->action("mnuOpen")->trigger();
         QCOMPARE(rig.w->runText(), kRun);
-        QCOMPARE(rig.m.CommentsText, QStringLiteral("Run 1\r\n"));
+        QCOMPARE(rig.state.run.comments, QStringLiteral("Run 1\r\n"));
         rig.w->action("mnuSave")->trigger();
         QCOMPARE(rig.read(rig.data("run1")), saved);
 
@@ -58,7 +58,7 @@ private slots:
         QCOMPARE(rig.w->runText(), kRun);
         rig.w->onOpen();
         QVERIFY(rig.prompts.messageTexts().last().endsWith("units of Deg C."));
-        QCOMPARE(rig.m.DegCFlag, qint16(1));
+        QCOMPARE(rig.state.settings.degreesCelsius, qint16(1));
         QCOMPARE(rig.w->readingList->text(0), QStringLiteral("7.3   451   461   472   483"));
     }
 
@@ -71,7 +71,7 @@ private slots:
         rig.w->onSave();
         QVERIFY(rig.read(rig.data("Untitled")).contains("1.5   990   846   791   66\r\n"));
 
-        rig.m.DataNotSaved = 1;
+        rig.state.run.dataNotSaved = 1;
         const QString forty = QStringLiteral("0123456789").repeated(4);
         rig.prompts.messageAnswers = {MsgAnswer::Yes};
         rig.prompts.fileAnswers = {rig.data(forty + "cut")};
@@ -129,7 +129,7 @@ private slots:
         QFETCH(QString, message);
         Rig rig;
         rig.w->runDegCFlag = static_cast<qint16>(runDegC);
-        rig.m.DegCFlag = static_cast<qint16>(!runDegC);
+        rig.state.settings.degreesCelsius = static_cast<qint16>(!runDegC);
         const QString path = answer.isNull() ? QString() : rig.data(answer);
         rig.prompts.fileAnswers = {path};
         rig.w->action("mnuExportCsv")->trigger();
@@ -141,7 +141,7 @@ private slots:
         QCOMPARE(rig.read(path), unit.isEmpty() ? QByteArray() : file);
         QCOMPARE(rig.prompts.messageTexts().size(), message.isEmpty() ? 0 : 1);
         QVERIFY(message.isEmpty() || rig.prompts.messageTexts().join('|').endsWith(message));
-        QCOMPARE(rig.m.DataNotSaved, qint16(1)); // an export is no save
+        QCOMPARE(rig.state.run.dataNotSaved, qint16(1)); // an export is no save
         QVERIFY(!QFile::exists(rig.dir.path() + "/Export.txt"));
     }
 

@@ -21,7 +21,7 @@ class TestWindowInstrument : public QObject
 
     struct Rig {
         QTemporaryDir dir;
-        Module1 m;
+        ProgramState state;
         ScriptedPrompts prompts;
         SystemClock clock;
         std::unique_ptr<QtSerialLink> port;
@@ -44,7 +44,7 @@ class TestWindowInstrument : public QObject
             s.clock = &clock;
             s.port = port.get();
             s.endProgram = [] {};
-            window = std::make_unique<MainWindow>(m, s);
+            window = std::make_unique<MainWindow>(state, s);
             window->load();
             return true;
         }
@@ -65,7 +65,7 @@ private slots:
         rig.prompts.inputAnswers = {QString::number(kPort)};
         w.action(QStringLiteral("mnuComPort1"))->trigger();
         QVERIFY(rig.prompts.inputs.at(0).prompt.endsWith(QStringLiteral("\r\r   3")));
-        QCOMPARE(rig.m.ComPort[0], qint16(kPort));
+        QCOMPARE(rig.state.settings.comPorts[0], qint16(kPort));
 
         w.StartComm();
         // The frames arrive in turn and each read takes whichever is complete first; its readings
@@ -103,8 +103,8 @@ private slots:
         if (!rig.start({"--rate", "10", "--fault", fault}, lines))
             QSKIP(qPrintable(rig.sim.why()));
         MainWindow& w = *rig.window;
-        rig.m.ComPort[0] = kPort;
-        rig.m.DegCFlag = 1;
+        rig.state.settings.comPorts[0] = kPort;
+        rig.state.settings.degreesCelsius = 1;
         w.SwitchToTC();
         w.onRecordButton(0);
         QTRY_VERIFY_WITH_TIMEOUT(w.readingList->count() >= 30, 20000);
@@ -142,7 +142,7 @@ private slots:
         if (!rig.start({"--fault", "disconnect", "--fault-after", "1"}))
             QSKIP(qPrintable(rig.sim.why()));
         MainWindow& w = *rig.window;
-        rig.m.ComPort[0] = kPort;
+        rig.state.settings.comPorts[0] = kPort;
         w.StartComm();
         QVERIFY(w.ReadComm());
         bool gaveUp = false;

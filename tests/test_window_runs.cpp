@@ -71,10 +71,10 @@ private slots:
     void aRunLongerThanTheChartIsKeptWhole()
     {
         Rig rig;
-        rig.m.StripChartTime = 5;
+        rig.state.settings.chartSectionSeconds = 5;
         rig.startInC();
         record(rig, 250);
-        QCOMPARE(rig.m.ChartWrapped, qint16(1));
+        QCOMPARE(rig.state.chart.wrapped, qint16(1));
         const QStringList recorded = rig.rows();
         QCOMPARE(recorded.size(), 250);
 
@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(savedSamples(saved), recorded);
 
         Rig again;
-        again.m.StripChartTime = 5;
+        again.state.settings.chartSectionSeconds = 5;
         again.prompts.fileAnswers = {rig.data("long run")};
         again.w->onOpen();
         QCOMPARE(again.rows(), recorded);
@@ -115,28 +115,28 @@ private slots:
         }
         Rig fast, full;
         for (Rig* r : {&fast, &full}) {
-            r->m.StripChartTime = 5;
+            r->state.settings.chartSectionSeconds = 5;
             r->w->show();
         }
         fast.w->AnalyzeData(source);
 
         // The same lines, each drawn, through the window's own routines.
-        ResetChartForReplay(full.m);
-        full.m.DoingStripChart = 1;
+        ResetChartForReplay(full.state.chart);
+        full.state.run.chartPlotMode = 1;
         for (const QString& line : ReplayLines(source)) {
             QString copy = line;
             full.w->RecordTime = ReplayLineTime(line);
             full.w->BreakoutTempData(copy);
             for (int i = 0; i < 4; ++i)
-                full.w->ChannelText[i] = FormatChannelReading(full.m.TCReading[i]);
+                full.w->ChannelText[i] = FormatChannelReading(full.state.chart.readings[i]);
             qint16 startOver = 0;
-            full.w->UpdateScreen(startOver, full.m.DoingStripChart, full.w->RecordTime, copy = line,
-                                 1);
+            full.w->UpdateScreen(startOver, full.state.run.chartPlotMode, full.w->RecordTime,
+                                 copy = line, 1);
         }
 
         QCOMPARE(fast.w->runText(), source);
-        QCOMPARE(fast.m.SectionStartTime, full.m.SectionStartTime);
-        QCOMPARE(fast.m.CurrentSection, full.m.CurrentSection);
+        QCOMPARE(fast.state.chart.sectionStartTimes, full.state.chart.sectionStartTimes);
+        QCOMPARE(fast.state.chart.currentSection, full.state.chart.currentSection);
         for (int k = 0; k < 3; ++k) {
             QCOMPARE(fast.w->chartSections[k]->x(), full.w->chartSections[k]->x());
             QVERIFY2(fast.w->chartSections[k]->image() == full.w->chartSections[k]->image(),
@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(journalExists(rig), kept);
         if (action == "save recording") {
             record(rig, 1, 21);
-            QCOMPARE(rig.m.DataNotSaved, qint16(1));
+            QCOMPARE(rig.state.run.dataNotSaved, qint16(1));
         }
     }
 
@@ -219,7 +219,7 @@ private slots:
             QVERIFY(rows.size() >= stored);
             for (int i = 0; i < rows.size(); ++i) // consecutive from the first, none torn
                 QCOMPARE(rows[i].split(QStringLiteral("   "))[1].toInt(), 450 + (i + 1) % 37);
-            QCOMPARE(rig.m.DataNotSaved, qint16(1));
+            QCOMPARE(rig.state.run.dataNotSaved, qint16(1));
             QVERIFY(journalExists(rig)); // until the run is saved
             return;
         }

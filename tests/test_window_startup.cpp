@@ -57,7 +57,7 @@ private slots:
             QVERIFY2(oks[0].endsWith(said), qPrintable(oks[0]));
         QVERIFY(rig.w->windowTitle().endsWith(said.isEmpty() ? "[ run1 ]" : "[ Untitled ]"));
         QCOMPARE(rig.w->runText(), said.isEmpty() ? kFileRun : QString());
-        QCOMPARE(rig.m.DataNotSaved, qint16(0));
+        QCOMPARE(rig.state.run.dataNotSaved, qint16(0));
     }
 
     // A port given on the command line is used, offered by the Com Port menu and never saved;
@@ -91,7 +91,7 @@ private slots:
         QFETCH(QString, opened);
         QFETCH(int, saved);
         WindowRig<> rig;
-        rig.m.ComPort[0] = 5;
+        rig.state.settings.comPorts[0] = 5;
         rig.w->useSessionPort(static_cast<qint16>(comPort), device);
         rig.prompts.inputAnswers = {menu};
         rig.w->action("mnuComPort1")->trigger();
@@ -101,9 +101,9 @@ private slots:
         QCOMPARE(rig.port.calls, (QStringList{"close", opened, "setSettings 19200,N,8,1", "open"}));
         rig.w->onExit();
         QCOMPARE(rig.ended, 1);
-        Module1 stored;
-        ReadConfigText(rig.configOnDisk(), stored);
-        QCOMPARE(stored.ComPort[0], qint16(saved));
+        StoredSettings stored;
+        ReadSettingsText(rig.configOnDisk(), stored);
+        QCOMPARE(stored.comPorts[0], qint16(saved));
         QCOMPARE(rig.prompts.unexpected, 0);
     }
 };

@@ -35,7 +35,7 @@ int main(int argc, char* argv[])
     QApplication::setDesktopFileName(QStringLiteral("com.veltrona.ThermocoupleRecorder"));
     QuitOnTerminationSignals();
     const QString folder = ResolveProgramFolder();
-    Module1 shared;
+    ProgramState state;
     SystemClock clock;
     QtPrompts prompts;
     QtSerialLink port(folder);
@@ -49,7 +49,7 @@ int main(int argc, char* argv[])
     services.launcher = &launcher;
     services.endProgram = [] { QCoreApplication::exit(0); };
 
-    MainWindow window(shared, services);
+    MainWindow window(state, services);
     prompts.setParent(&window);
     window.load();
     window.useSessionPort(command.comPort, command.portDevice);

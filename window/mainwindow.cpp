@@ -68,8 +68,8 @@ protected:
 
 } // namespace
 
-MainWindow::MainWindow(Module1& shared, WindowServices services, QWidget* parent)
-    : QMainWindow(parent), m(shared), s(std::move(services))
+MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWidget* parent)
+    : QMainWindow(parent), state(programState), s(std::move(services))
 {
     setObjectName(QStringLiteral("VoviRezoZA"));
     if (!s.comPortExists) {
@@ -409,21 +409,22 @@ void MainWindow::layoutChart()
 void MainWindow::placeOffRangeMarker(int channel)
 {
     QLabel* marker = offRangeMarkers_[channel];
-    const auto& state = chart_->offRange(channel);
-    if (state.direction == 0 || channel >= channelCount()) {
+    const auto& offRange = chart_->offRange(channel);
+    if (offRange.direction == 0 || channel >= channelCount()) {
         marker->hide();
         return;
     }
     const int size = std::max(px(180), fontMetrics().height());
-    SectionBox* box = chartSections[state.section];
-    const QPointF at = box->toPixel(state.x, state.direction > 0 ? 1.0 : 0.0);
+    SectionBox* box = chartSections[offRange.section];
+    const QPointF at = box->toPixel(offRange.x, offRange.direction > 0 ? 1.0 : 0.0);
     // Side by side, channel 1 nearest the trace's newest point; inside the box's edge.
     const int x = box->x() + std::clamp(MarkerPixel(at).x() - (channel + 1) * size / 2, 0,
                                         std::max(0, box->width() - size));
-    const int y = box->y() + (state.direction > 0 ? 0 : box->height() - size);
-    marker->setText(state.direction > 0 ? QStringLiteral("\u25B2") : QStringLiteral("\u25BC"));
-    const QString colour = QStringLiteral("color: #%1;")
-                               .arg(m.ChannelColor[channel] & 0xFFFFFFu, 6, 16, QLatin1Char('0'));
+    const int y = box->y() + (offRange.direction > 0 ? 0 : box->height() - size);
+    marker->setText(offRange.direction > 0 ? QStringLiteral("\u25B2") : QStringLiteral("\u25BC"));
+    const QString colour =
+        QStringLiteral("color: #%1;")
+            .arg(state.derived.channelColors[channel] & 0xFFFFFFu, 6, 16, QLatin1Char('0'));
     if (marker->styleSheet() != colour) // a style sheet change restyles the whole label
         marker->setStyleSheet(colour);
     marker->setGeometry(x, y, size, size);
@@ -453,19 +454,20 @@ QString MainWindow::label6Caption(int i) const
 void MainWindow::load()
 {
     // A missing or unreadable settings file leaves every setting at its initial value.
-    ConfigFile(0, m, s.programFolder);
+    LoadSettingsFile(state.settings, s.programFolder);
     SwitchToTC();
     RedrawGauge(0);
-    runDegCFlag = m.DegCFlag;
+    runDegCFlag = state.settings.degreesCelsius;
     restoreWindowPlacement();
-    m.FileName = QStringLiteral("Untitled");
+    state.run.fileName = QStringLiteral("Untitled");
     QDir().mkpath(dataFolderPath()); // the file dialogs start there and Save may write there
-    m.FilePath = s.programFolder + m.DataFolder + QLatin1Char('/') + m.FileName;
+    state.run.filePath =
+        s.programFolder + state.derived.dataFolder + QLatin1Char('/') + state.run.fileName;
     setWindowCaptionForFile();
-    m.DoingStripChart = 2;
+    state.run.chartPlotMode = 2;
     chartLegends[1]->hide();
     qint16 StartOverFlag = 0;
-    UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 0);
+    UpdateScreen(StartOverFlag, state.run.chartPlotMode, RecordTime, state.run.lastLine, 0);
     StopFlag = 1;
     CommBuffer.clear();
 }
@@ -496,7 +498,7 @@ void MainWindow::afterShown(const QString& dataFile)
 void MainWindow::setWindowCaptionForFile()
 {
     setWindowTitle(kModeWord);
-    setWindowTitle(windowTitle() + kTitleMiddle + m.FileName + QStringLiteral(" ]"));
+    setWindowTitle(windowTitle() + kTitleMiddle + state.run.fileName + QStringLiteral(" ]"));
 }
 
 void MainWindow::measurePollBudget()
@@ -522,15 +524,15 @@ void MainWindow::onFunctionKey(int KeyCode)
 
 bool MainWindow::queryClose()
 {
-    m.CancelExit = 0;
+    state.run.exitCancelled = 0;
     onExit();
-    return m.CancelExit != 1;
+    return state.run.exitCancelled != 1;
 }
 
 void MainWindow::unload()
 {
     saveWindowPlacement();
-    ConfigFile(1, m, s.programFolder);
+    SaveSettingsFile(state.settings, s.programFolder);
 }
 
 QString MainWindow::placementFilePath() const
@@ -560,12 +562,12 @@ void MainWindow::keepPrintHolderOutside()
 
 void MainWindow::onExit()
 {
-    if (m.DataNotSaved == 1) {
+    if (state.run.dataNotSaved == 1) {
         MessageRequest ask{QStringLiteral("Save this recorded data?"), QStringLiteral("Save Data?"),
                            MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Yes};
         const MsgAnswer answer = s.prompts->message(ask);
         if (answer == MsgAnswer::Cancel) {
-            m.CancelExit = 1;
+            state.run.exitCancelled = 1;
             return;
         }
         if (answer == MsgAnswer::No)
@@ -573,7 +575,7 @@ void MainWindow::onExit()
         if (answer == MsgAnswer::Yes)
             onSaveAs();
     }
-    if (const int error = ConfigFile(1, m, s.programFolder))
+    if (const int error = SaveSettingsFile(state.settings, s.programFolder))
         s.prompts->say(QStringLiteral("Exit Err = ") + QString::number(error));
     endProgram();
 }
@@ -618,11 +620,13 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 
 void MainWindow::SwitchToTC()
 {
-    DeriveThermocoupleValues(m);
+    state.derived = DeriveSettings(state.settings);
     menu(QStringLiteral("mnuTempUnits"))->menuAction()->setVisible(true);
     menu(QStringLiteral("mnuScales"))->menuAction()->setVisible(true);
-    readingListHeading->setText(QStringLiteral("Time     Temperatures Deg ") + m.TempUnitLetter);
-    action(QStringLiteral("mnuAbout"))->setText(QStringLiteral("About ") + m.ProgramTitle);
+    readingListHeading->setText(QStringLiteral("Time     Temperatures Deg ") +
+                                state.derived.unitLetter);
+    action(QStringLiteral("mnuAbout"))
+        ->setText(QStringLiteral("About ") + state.derived.programTitle);
     temperaturePanel->setVisible(true);
     exportButton->setVisible(false);
     UpdateForm();
@@ -630,22 +634,25 @@ void MainWindow::SwitchToTC()
 
 void MainWindow::UpdateForm()
 {
-    m.RunningStatusText = QStringLiteral("Click on 'Stop' or press <F2> to stop recording.");
-    m.IdleStatusText = QStringLiteral("Click on 'Start' or press <F1> to ") +
-                       QStringLiteral("start recording data.");
+    state.run.recordingStatusText =
+        QStringLiteral("Click on 'Stop' or press <F2> to stop recording.");
+    state.run.idleStatusText = QStringLiteral("Click on 'Start' or press <F1> to ") +
+                               QStringLiteral("start recording data.");
     showStatus();
 
-    action(QStringLiteral("mnuThin"))->setChecked(m.LineThickness != 1 && m.LineThickness != 2);
-    action(QStringLiteral("mnuThick"))->setChecked(m.LineThickness == 1);
-    action(QStringLiteral("mnuThickest"))->setChecked(m.LineThickness == 2);
+    action(QStringLiteral("mnuThin"))
+        ->setChecked(state.settings.lineThickness != 1 && state.settings.lineThickness != 2);
+    action(QStringLiteral("mnuThick"))->setChecked(state.settings.lineThickness == 1);
+    action(QStringLiteral("mnuThickest"))->setChecked(state.settings.lineThickness == 2);
 
     fuelLabel->setText(QStringLiteral("Fuel: Gasoline"));
 
-    action(QStringLiteral("mnuScalesEGT"))->setChecked(m.ScaleType == 0);
-    action(QStringLiteral("mnuScalesFluid"))->setChecked(m.ScaleType == 1);
-    action(QStringLiteral("mnuScalesUser"))->setChecked(m.ScaleType != 0 && m.ScaleType != 1);
+    action(QStringLiteral("mnuScalesEGT"))->setChecked(state.settings.scaleType == 0);
+    action(QStringLiteral("mnuScalesFluid"))->setChecked(state.settings.scaleType == 1);
+    action(QStringLiteral("mnuScalesUser"))
+        ->setChecked(state.settings.scaleType != 0 && state.settings.scaleType != 1);
 
-    const bool degC = m.DegCFlag == 1;
+    const bool degC = state.settings.degreesCelsius == 1;
     action(QStringLiteral("mnuDegC"))->setChecked(degC);
     action(QStringLiteral("mnuDegF"))->setChecked(!degC);
     action(QStringLiteral("mnuScalesEGT"))
@@ -659,17 +666,17 @@ void MainWindow::UpdateForm()
 
 void MainWindow::RedrawGauge(int)
 {
-    temperaturePanel->redraw(m);
+    temperaturePanel->redraw(state.derived);
 }
 
 void MainWindow::DrawGaugeNeedle(int, float&)
 {
-    temperaturePanel->drawNeedle(m, ChannelText);
+    temperaturePanel->drawNeedle(state.derived, ChannelText);
 }
 
-void MainWindow::UpdateScreen(qint16& StartOverFlag, qint16& DoingStripChart, double& RecordTime,
+void MainWindow::UpdateScreen(qint16& StartOverFlag, qint16& chartPlotMode, double& RecordTime,
                               QString& LastText1, qint16 UseRecordedTime)
 {
-    ::UpdateScreen(m, *chart_, ChannelText, StartOverFlag, DoingStripChart, RecordTime, LastText1,
-                   UseRecordedTime);
+    ::PlotSample(state.chart, state.settings, state.derived, *chart_, ChannelText, StartOverFlag,
+                 chartPlotMode, RecordTime, LastText1, UseRecordedTime);
 }

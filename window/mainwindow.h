@@ -4,7 +4,7 @@
 // the work itself is done by the subsystem libraries.
 
 #include "framereader.h"
-#include "module1.h"
+#include "programstate.h"
 #include "runlines.h"
 #include "seams.h"
 
@@ -56,7 +56,7 @@ class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    MainWindow(Module1& shared, WindowServices services, QWidget* parent = nullptr);
+    MainWindow(ProgramState& programState, WindowServices services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Start-up: settings, mode, panel, title, empty chart, polling budget.
@@ -80,10 +80,10 @@ public:
     void UpdateForm();
     void RedrawGauge(int WhichOne = 0);
     void DrawGaugeNeedle(int WhichOne, float& GaugeReading);
-    void UpdateScreen(qint16& StartOverFlag, qint16& DoingStripChart, double& RecordTime,
+    void UpdateScreen(qint16& StartOverFlag, qint16& chartPlotMode, double& RecordTime,
                       QString& LastText1, qint16 UseRecordedTime);
 
-    // Data files: ReadFlag 0 writes the run to TargetFilePath, anything else reads it.
+    // Data files: ReadFlag 0 writes the run to targetFilePath, anything else reads it.
     void SaveAFFile(qint16 ReadFlag);
     // Replays the sample lines a load just read (or, without a load, the run itself) onto the
     // reading list and the chart.
@@ -184,7 +184,7 @@ public:
     QString CommBuffer;
     float ChartMouseX = 0;
 
-    Module1& m;
+    ProgramState& state;
 
     // The printer of Print, Print Setup and the About box's Print (the default printer until
     // Print Setup changes it).
@@ -214,7 +214,7 @@ private:
     void endProgram();
     void finishFileUse();
     QString dataFolderPath() const;
-    // NumChannels as far as the per-channel arrays reach (a data file may claim any count).
+    // channelCount as far as the per-channel arrays reach (a data file may claim any count).
     int channelCount() const;
     // Reads, stamps and stores one sample; false when no frame came.
     bool takeSample();

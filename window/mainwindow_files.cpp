@@ -77,15 +77,16 @@ public:
 
 QString MainWindow::dataFolderPath() const
 {
-    return s.programFolder + m.DataFolder;
+    return s.programFolder + state.derived.dataFolder;
 }
 
 void MainWindow::SaveAFFile(qint16 ReadFlag)
 {
     if (ReadFlag == 0) {
-        const int error = WriteDataFile(
-            m.TargetFilePath,
-            WriteDataFileText(m.CommentsText, runText(), runDegCFlag, m.NumChannels, m.FuelType));
+        const int error =
+            WriteDataFile(state.run.targetFilePath,
+                          WriteDataFileText(state.run.comments, runText(), runDegCFlag,
+                                            state.derived.channelCount, state.run.fuelType));
         if (error != 0) {
             s.prompts->say(SaveAFFileErrorText(error));
             return;
@@ -97,9 +98,9 @@ void MainWindow::SaveAFFile(qint16 ReadFlag)
         return;
     }
 
-    const DataFileRead file = ReadDataFile(m.TargetFilePath, kDataFileTypeLine);
+    const DataFileRead file = ReadDataFile(state.run.targetFilePath, kDataFileTypeLine);
     if (file.outcome == DataFileRead::Outcome::WrongType) {
-        s.prompts->message(BadFileMessage(m.ProgramTitle));
+        s.prompts->message(BadFileMessage(state.derived.programTitle));
         return;
     }
     takeLoadedRun(file);
@@ -118,9 +119,9 @@ void MainWindow::SaveAFFile(qint16 ReadFlag)
 void MainWindow::takeLoadedRun(const DataFileRead& file)
 {
     if (file.channelsRead)
-        m.NumChannels = file.channels;
+        state.derived.channelCount = file.channels;
     if (file.commentsStarted)
-        m.CommentsText = file.comments;
+        state.run.comments = file.comments;
     if (file.samplesStarted) {
         loadedSamples_ = file.samples;
         clearRun();
@@ -131,10 +132,10 @@ void MainWindow::switchToFileUnit(qint16 unit)
 {
     runDegCFlag = unit;
     showStatus();
-    if (unit == m.DegCFlag)
+    if (unit == state.settings.degreesCelsius)
         return;
     s.prompts->say(UnitSwitchMessage(unit));
-    m.DegCFlag = unit;
+    state.settings.degreesCelsius = unit;
     SwitchToTC();
     RedrawGauge(0);
 }
@@ -190,17 +191,17 @@ void MainWindow::offerJournaledRun()
     // Shown as if it had been opened, and still unsaved: the journal stays until it is saved.
     takeLoadedRun(*file);
     AnalyzeData();
-    m.DataNotSaved = 1;
+    state.run.dataNotSaved = 1;
     switchToFileUnit(file->unit);
 }
 
 // After a save or a load: the file becomes the current one and the run counts as saved.
 void MainWindow::finishFileUse()
 {
-    m.FilePath = m.TargetFilePath;
-    m.FileName = DataFileName(m.FilePath, dataFolderPath());
+    state.run.filePath = state.run.targetFilePath;
+    state.run.fileName = DataFileName(state.run.filePath, dataFolderPath());
     setWindowCaptionForFile();
-    m.DataNotSaved = 0;
+    state.run.dataNotSaved = 0;
     update();
     s.yieldNow();
 }
@@ -211,14 +212,14 @@ void MainWindow::onOpen()
     const std::optional<QString> chosen = s.prompts->openFile(OpenDialogRequest(dataFolderPath()));
     if (!chosen || chosen->isEmpty())
         return;
-    m.TargetFilePath = *chosen;
+    state.run.targetFilePath = *chosen;
     SaveAFFile(1);
     AnalyzeData();
 }
 
 void MainWindow::askToSaveNewData()
 {
-    if (m.DataNotSaved != 1)
+    if (state.run.dataNotSaved != 1)
         return;
     const MsgAnswer answer = s.prompts->message(
         {QStringLiteral("Save any new data recorded?"), QStringLiteral("Save New Data?"),
@@ -231,28 +232,28 @@ void MainWindow::askToSaveNewData()
 void MainWindow::openDataFile(const QString& path)
 {
     askToSaveNewData();
-    m.TargetFilePath = path;
+    state.run.targetFilePath = path;
     SaveAFFile(1);
     AnalyzeData();
 }
 
 void MainWindow::onSave()
 {
-    if (m.FileName == QLatin1String("Untitled"))
+    if (state.run.fileName == QLatin1String("Untitled"))
         onSaveAs();
     // After a cancelled Save As the run still goes to the data folder's "Untitled", so a
     // Save never ends with the run unsaved.
-    m.TargetFilePath = m.FilePath;
+    state.run.targetFilePath = state.run.filePath;
     SaveAFFile(0);
 }
 
 void MainWindow::onSaveAs()
 {
     const std::optional<QString> chosen =
-        s.prompts->saveFile(SaveAsDialogRequest(dataFolderPath(), m.FilePath));
+        s.prompts->saveFile(SaveAsDialogRequest(dataFolderPath(), state.run.filePath));
     if (!chosen || chosen->isEmpty())
         return;
-    m.TargetFilePath = ShortenToFortyCharacters(*s.prompts, *chosen);
+    state.run.targetFilePath = ShortenToFortyCharacters(*s.prompts, *chosen);
     SaveAFFile(0);
 }
 
@@ -281,18 +282,19 @@ void MainWindow::AnalyzeData(const QString& source)
 {
     QElapsedTimer elapsed;
     elapsed.start();
-    m.DoingStripChart = 1;
+    state.run.chartPlotMode = 1;
     LineBreak = kLineBreak;
     const std::vector<std::pair<qsizetype, qsizetype>> lines = ReplayLineSpans(source);
     clearRun();
-    ResetChartForReplay(m);
+    ResetChartForReplay(state.chart);
 
     // A first pass through the chart's bookkeeping alone tells which lines fall into sections
     // that later wraps clear again: their traces are never seen, so they are not drawn.
     std::vector<double> times(lines.size());
     size_t firstDrawn = 0;
     {
-        Module1 plan = m;
+        ChartState plannedChart = state.chart;
+        StoredSettings plannedSettings = state.settings;
         CountingSurface counting;
         const std::array<QString, kMaxChannels> noReadings{};
         std::vector<int> changesBefore(lines.size());
@@ -300,17 +302,18 @@ void MainWindow::AnalyzeData(const QString& source)
         for (size_t i = 0; i < lines.size(); ++i) {
             times[i] = ReplayLineTime(source.mid(lines[i].first, lines[i].second));
             changesBefore[i] = changes;
-            const qint16 section = i == 0 ? 0 : plan.CurrentSection;
+            const qint16 section = i == 0 ? 0 : plannedChart.currentSection;
             qint16 startOver = 0;
             qint16 doing = 1;
-            ::UpdateScreen(plan, counting, noReadings, startOver, doing, times[i], QString(), 1);
-            if (plan.CurrentSection != section)
+            ::PlotSample(plannedChart, plannedSettings, state.derived, counting, noReadings,
+                         startOver, doing, times[i], QString(), 1);
+            if (plannedChart.currentSection != section)
                 ++changes;
         }
         while (firstDrawn < lines.size() && changesBefore[firstDrawn] < changes - 2)
             ++firstDrawn;
     }
-    const qint16 plannedSectionTime = m.StripChartTime;
+    const qint16 plannedSectionTime = state.settings.chartSectionSeconds;
 
     std::unique_ptr<QProgressDialog> progress;
     qint64 nextSlice = kReplaySliceMs;
@@ -333,15 +336,17 @@ void MainWindow::AnalyzeData(const QString& source)
         RecordTime = times[i];
         timeText = num::Format(RecordTime, QStringLiteral("#########.0"));
         QString copy = source.mid(lines[i].first, lines[i].second);
-        ::BreakoutTempData(copy, m.TCReading, m.NumChannels, m.DegCFlag, ChannelText);
+        ::BreakoutTempData(copy, state.chart.readings, state.derived.channelCount,
+                           state.settings.degreesCelsius, ChannelText);
         for (int c = 0; c < channelCount(); ++c)
-            ChannelText[c] = FormatChannelReading(m.TCReading[c]);
-        m.LastLine = SampleLine(timeText, ChannelText, m.NumChannels);
-        appendRunLine(m.LastLine);
+            ChannelText[c] = FormatChannelReading(state.chart.readings[c]);
+        state.run.lastLine = SampleLine(timeText, ChannelText, state.derived.channelCount);
+        appendRunLine(state.run.lastLine);
         // Should the section time change while the replay lets events run, every line is drawn.
-        chart_->skipTraces = i < firstDrawn && m.StripChartTime == plannedSectionTime;
+        chart_->skipTraces =
+            i < firstDrawn && state.settings.chartSectionSeconds == plannedSectionTime;
         qint16 StartOverFlag = 0;
-        UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 1);
+        UpdateScreen(StartOverFlag, state.run.chartPlotMode, RecordTime, state.run.lastLine, 1);
         if (StartOverFlag == 1)
             s.prompts->say(QStringLiteral("Should not happen #44"));
 
@@ -397,7 +402,7 @@ void MainWindow::onExportButton()
 void MainWindow::onExportCsv()
 {
     const std::optional<QString> chosen =
-        s.prompts->saveFile(CsvDialogRequest(dataFolderPath(), m.FileName));
+        s.prompts->saveFile(CsvDialogRequest(dataFolderPath(), state.run.fileName));
     if (!chosen || chosen->isEmpty())
         return;
     if (const int error = WriteCsvFile(*chosen, run_, channelCount(), runDegCFlag))

@@ -53,7 +53,7 @@ void MainWindow::DrawGraphCursor(float& MousX, int& Index)
 {
     hideCursorMarkers();
     const int section = std::clamp(Index, 0, 2);
-    const float target = m.SectionStartTime[section] + MousX;
+    const float target = state.chart.sectionStartTimes[section] + MousX;
     const int best = static_cast<int>(run_.nearestRow(target, kNoRowDistance));
     if (best < 0)
         return; // an empty list has no row to show
@@ -64,8 +64,8 @@ void MainWindow::DrawGraphCursor(float& MousX, int& Index)
     const float t = RowTime(row);
     timeReadout->setText(CursorTimeText(t));
     const double v = FirstChannelValue(row);
-    const QPointF at =
-        CursorMarkerPosition(t, m.SectionStartTime[section], v, m.GraphMin, m.GraphFactor);
+    const QPointF at = CursorMarkerPosition(t, state.chart.sectionStartTimes[section], v,
+                                            state.derived.graphMin, state.derived.graphFactor);
     QLabel* marker = cursorMarkers[section];
     marker->move(MarkerPixel(chartSections[section]->toPixel(at.x(), at.y())));
     marker->show();
@@ -81,8 +81,8 @@ void MainWindow::onReadingListRowChanged()
     if (r < 0)
         return;
     const float t = run_.time(r);
-    int k = SectionOfTime(t, m.SectionStartTime);
-    ChartMouseX = t - m.SectionStartTime[k];
+    int k = SectionOfTime(t, state.chart.sectionStartTimes);
+    ChartMouseX = t - state.chart.sectionStartTimes[k];
     DrawGraphCursor(ChartMouseX, k);
 }
 
@@ -124,7 +124,7 @@ void MainWindow::StartComm()
     if (!sessionPortDevice_.isEmpty())
         ::StartCommOnDevice(*s.port, sessionPortDevice_);
     else
-        ::StartComm(*s.port, sessionComPort_ != 0 ? sessionComPort_ : m.ComPort[0]);
+        ::StartComm(*s.port, sessionComPort_ != 0 ? sessionComPort_ : state.settings.comPorts[0]);
     frames.reset();
 }
 
@@ -148,7 +148,7 @@ bool MainWindow::ReadComm()
 
 void MainWindow::showStatus()
 {
-    QString text = StopFlag == 1 ? m.IdleStatusText : m.RunningStatusText;
+    QString text = StopFlag == 1 ? state.run.idleStatusText : state.run.recordingStatusText;
     // The list keeps the unit its readings were taken in, whatever the unit setting says now.
     if (!run_.isEmpty())
         text += QStringLiteral("   Readings in Deg ") +
@@ -164,7 +164,8 @@ void MainWindow::showStatus()
 
 void MainWindow::BreakoutTempData(QString& Kxx)
 {
-    if (!::BreakoutTempData(Kxx, m.TCReading, m.NumChannels, m.DegCFlag, ChannelText))
+    if (!::BreakoutTempData(Kxx, state.chart.readings, state.derived.channelCount,
+                            state.settings.degreesCelsius, ChannelText))
         return;
     for (int i = 0; i < channelCount(); ++i)
         temperaturePanel->setChannelCaption(i, ChannelText[i]);
@@ -172,7 +173,7 @@ void MainWindow::BreakoutTempData(QString& Kxx)
 
 int MainWindow::channelCount() const
 {
-    return std::clamp<int>(m.NumChannels, 0, kMaxChannels);
+    return std::clamp<int>(state.derived.channelCount, 0, kMaxChannels);
 }
 
 void MainWindow::onFindPorts()
@@ -188,8 +189,8 @@ void MainWindow::onLoggerPort()
     // The dialog offers the port this session uses; a number accepted there replaces a port
     // given on the command line and is saved like any other choice.
     const bool session = sessionComPort_ != 0 || !sessionPortDevice_.isEmpty();
-    qint16 offered = sessionComPort_ != 0 ? sessionComPort_ : m.ComPort[0];
-    qint16& target = session ? offered : m.ComPort[0];
+    qint16 offered = sessionComPort_ != 0 ? sessionComPort_ : state.settings.comPorts[0];
+    qint16& target = session ? offered : state.settings.comPorts[0];
     const bool chosen = ChooseLoggerPort(*s.prompts, *s.port, target, s.yieldNow, [](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -197,7 +198,7 @@ void MainWindow::onLoggerPort()
             QApplication::restoreOverrideCursor();
     });
     if (chosen && session) {
-        m.ComPort[0] = offered;
+        state.settings.comPorts[0] = offered;
         useSessionPort(0, QString());
     }
 }
@@ -218,7 +219,7 @@ void MainWindow::onRecordButton(int Index)
             noteJournalProblem(journal_->sync());
         return;
     }
-    if (m.DataNotSaved == 1) {
+    if (state.run.dataNotSaved == 1) {
         const MsgAnswer answer = s.prompts->message(
             {QStringLiteral("Save this recorded data?"), QStringLiteral("Save Data?"),
              MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Yes});
@@ -231,17 +232,18 @@ void MainWindow::onRecordButton(int Index)
             return;
         }
     }
-    m.DataNotSaved = 1;
+    state.run.dataNotSaved = 1;
     StopFlag = 0;
     RecordTime = 0;
     rejectedFrames = 0;
     clearRun();
-    noteJournalProblem(
-        journal_->begin(dataFolderPath(), m.DegCFlag, m.NumChannels, m.FuelType, m.CommentsText));
-    runDegCFlag = m.DegCFlag;
+    noteJournalProblem(journal_->begin(dataFolderPath(), state.settings.degreesCelsius,
+                                       state.derived.channelCount, state.run.fuelType,
+                                       state.run.comments));
+    runDegCFlag = state.settings.degreesCelsius;
     setTimer1Interval(kTickMilliseconds);
     LineBreak = kLineBreak;
-    ResetChartForRecording(m);
+    ResetChartForRecording(state.chart);
     StartComm();
     ReadComm();
     hideCursorMarkers();
@@ -254,7 +256,7 @@ void MainWindow::onSampleTick()
     if (inTick_ || chart_->replaying)
         return;
     inTick_ = true;
-    m.DoingStripChart = 1;
+    state.run.chartPlotMode = 1;
     if (StopFlag == 1) {
         showStatus();
         inTick_ = false;
@@ -262,9 +264,9 @@ void MainWindow::onSampleTick()
     }
     showStatus();
     // The first tick after Start sets the chart up; later ticks plot only what they stored.
-    if (m.ChartStarted != 1 || takeSample()) {
+    if (state.chart.started != 1 || takeSample()) {
         qint16 StartOverFlag = 0;
-        UpdateScreen(StartOverFlag, m.DoingStripChart, RecordTime, m.LastLine, 0);
+        UpdateScreen(StartOverFlag, state.run.chartPlotMode, RecordTime, state.run.lastLine, 0);
     }
     inTick_ = false;
 }
@@ -275,18 +277,18 @@ bool MainWindow::takeSample()
     // be temperatures the instrument never sent.
     if (!ReadComm())
         return false;
-    RecordTime = RunTimeOfSample(s.clock->secondsSinceMidnight(), m.RecordStartTimer);
+    RecordTime = RunTimeOfSample(s.clock->secondsSinceMidnight(), state.chart.runStartClock);
     if (RecordTime < 0)
         s.prompts->say(QStringLiteral("Fix. Negative time."));
     timeReadout->setText(num::Format(RecordTime, QStringLiteral("#########.0")));
     BreakoutTempData(CommText);
     for (int i = 0; i < channelCount(); ++i)
         temperaturePanel->setChannelCaption(i, ChannelText[i]);
-    m.LastLine = SampleLine(timeReadout->text(), ChannelText, m.NumChannels);
-    appendRunLine(m.LastLine);
-    noteJournalProblem(journal_->append(m.LastLine));
+    state.run.lastLine = SampleLine(timeReadout->text(), ChannelText, state.derived.channelCount);
+    appendRunLine(state.run.lastLine);
+    noteJournalProblem(journal_->append(state.run.lastLine));
     // Also after a save during the run: what came since is not in the file.
-    m.DataNotSaved = 1;
+    state.run.dataNotSaved = 1;
     readingList->setCurrentRow(readingList->count() - 1);
     return true;
 }
@@ -320,35 +322,35 @@ void MainWindow::afterUnitOrScaleChange()
 
 void MainWindow::onDegreesC()
 {
-    m.DegCFlag = 1;
+    state.settings.degreesCelsius = 1;
     afterUnitOrScaleChange();
-    s.prompts->say(options::UnitChangedMessage(m));
+    s.prompts->say(options::UnitChangedMessage(state.derived));
 }
 
 void MainWindow::onDegreesF()
 {
-    m.DegCFlag = 0;
+    state.settings.degreesCelsius = 0;
     afterUnitOrScaleChange();
-    s.prompts->say(options::UnitChangedMessage(m));
+    s.prompts->say(options::UnitChangedMessage(state.derived));
 }
 
 void MainWindow::onExhaustGasScale()
 {
-    m.ScaleType = 0;
+    state.settings.scaleType = 0;
     afterUnitOrScaleChange();
     s.prompts->say(options::kNewScalesMessage);
 }
 
 void MainWindow::onFluidScale()
 {
-    m.ScaleType = 1;
+    state.settings.scaleType = 1;
     afterUnitOrScaleChange();
     s.prompts->say(options::kNewScalesMessage);
 }
 
 void MainWindow::onUserScale()
 {
-    if (!AskUserGraphRange(*s.prompts, m))
+    if (!AskUserGraphRange(*s.prompts, state.settings))
         return;
     afterUnitOrScaleChange();
     s.prompts->say(options::kNewScalesMessage);
@@ -356,23 +358,23 @@ void MainWindow::onUserScale()
 
 void MainWindow::onChartTime()
 {
-    AskStripChartTime(*s.prompts, m);
+    AskStripChartTime(*s.prompts, state.settings);
 }
 
 // The thickness takes effect at the next chart pass; its check mark at the next refresh.
 void MainWindow::onThin()
 {
-    m.LineThickness = 0;
+    state.settings.lineThickness = 0;
 }
 
 void MainWindow::onThick()
 {
-    m.LineThickness = 1;
+    state.settings.lineThickness = 1;
 }
 
 void MainWindow::onThickest()
 {
-    m.LineThickness = 2;
+    state.settings.lineThickness = 2;
 }
 
 // ---------------------------------------------------------------- output and auxiliary
@@ -381,7 +383,7 @@ void MainWindow::onThickest()
 void MainWindow::onPrint()
 {
     PrintFormToPrinterOrPdf(this, printer(), *s.prompts, s.printWait, printHolder,
-                            PdfDialogRequest(dataFolderPath(), m.FileName));
+                            PdfDialogRequest(dataFolderPath(), state.run.fileName));
 }
 
 void MainWindow::onPrintSetup()
@@ -398,14 +400,14 @@ QPrinter& MainWindow::printer()
 
 void MainWindow::onComments()
 {
-    auto* editor = new frmComments(m, this);
+    auto* editor = new frmComments(state.run, this);
     editor->show();
     editor->activateWindow();
 }
 
 void MainWindow::onAbout()
 {
-    auto* about = new frmAbout(m, printer(), *s.prompts, this);
+    auto* about = new frmAbout(state.derived, printer(), *s.prompts, this);
     about->show();
 }
 
@@ -413,11 +415,12 @@ void MainWindow::onHelp()
 {
     s.yieldNow(); // files are open only inside single calls, so there is nothing to close
     QString error;
-    if (!CopyHelpText(s.programFolder, m.TextFolder, &error)) {
+    if (!CopyHelpText(s.programFolder, state.derived.textFolder, &error)) {
         s.prompts->say(error);
         return;
     }
-    ShowDocument(*s.prompts, *s.launcher, HelpCopyPath(s.programFolder, m.TextFolder), QString());
+    ShowDocument(*s.prompts, *s.launcher, HelpCopyPath(s.programFolder, state.derived.textFolder),
+                 QString());
 }
 
 void MainWindow::onWebSite()

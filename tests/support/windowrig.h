@@ -30,7 +30,7 @@ public:
 
 template <typename Window = MainWindow> struct WindowRig {
     QTemporaryDir dir;
-    Module1 m;
+    ProgramState state;
     ScriptedPrompts prompts;
     FakeClock clock;
     FakeSerialLink port;
@@ -62,7 +62,7 @@ template <typename Window = MainWindow> struct WindowRig {
         // Waits for the port take no real time: the frame reader's clock moves by each wait.
         port.onWait = [this](std::chrono::milliseconds t) { elapsedMs += t.count(); };
         s.elapsedMs = [this] { return elapsedMs; };
-        w = std::make_unique<Window>(m, s);
+        w = std::make_unique<Window>(state, s);
         w->load();
     }
     QByteArray read(const QString& path) const
@@ -98,7 +98,7 @@ template <typename Window = MainWindow> struct WindowRig {
     // Start in degrees C, where readings are stored as they come; the first tick arms the chart.
     void startInC(const QByteArray& firstFrame = "\r\n0,450,461,472,483\r\n")
     {
-        m.DegCFlag = 1;
+        state.settings.degreesCelsius = 1;
         w->SwitchToTC();
         port.queue(firstFrame);
         w->onRecordButton(0);
@@ -107,7 +107,7 @@ template <typename Window = MainWindow> struct WindowRig {
     // The tick `seconds` into the run, with `received` arriving first (empty: nothing).
     void tickAt(float seconds, const QByteArray& received)
     {
-        clock.seconds = m.RecordStartTimer + seconds;
+        clock.seconds = state.chart.runStartClock + seconds;
         if (!received.isEmpty())
             port.queue(received);
         w->onSampleTick();

@@ -137,26 +137,25 @@ QString FormatChannelReading(float value)
     return QString::number(value < 0 ? -whole : whole);
 }
 
-bool BreakoutTempData(QString& Kxx, std::array<float, kMaxChannels>& TCGaugeReadingArray,
-                      qint16 channelCount, qint16 degreesCelsius,
-                      std::array<QString, kMaxChannels>& ChannelText)
+bool DecodeFrame(QString& text, std::array<float, kMaxChannels>& readings, qint16 channelCount,
+                 qint16 degreesCelsius, std::array<QString, kMaxChannels>& channelTexts)
 {
     const int shown = std::clamp<int>(channelCount, 0, kMaxChannels);
-    if (isAllBlank(Kxx)) {
+    if (isAllBlank(text)) {
         for (int i = 0; i < shown; ++i)
-            TCGaugeReadingArray[i] = 0.0f;
+            readings[i] = 0.0f;
         return false;
     }
 
-    const bool frame = Kxx.contains(QLatin1Char(','));
-    const char16_t sep = frame ? u',' : kBlank;
+    const bool isFrame = text.contains(QLatin1Char(','));
+    const char16_t sep = isFrame ? u',' : kBlank;
     // A stored line has three blanks between fields; the extra skip eats the second one, the
     // trimming the third.
-    const qsizetype skip = frame ? 0 : 1;
-    const double factor = (frame && degreesCelsius != 1) ? 9.0 / 5.0 : 1.0;
-    const double offset = (frame && degreesCelsius != 1) ? 32.0 : 0.0;
+    const qsizetype skip = isFrame ? 0 : 1;
+    const double factor = (isFrame && degreesCelsius != 1) ? 9.0 / 5.0 : 1.0;
+    const double offset = (isFrame && degreesCelsius != 1) ? 32.0 : 0.0;
 
-    Rest rest{Kxx.constData(), 0, Kxx.size()}; // not trimmed before the first field is dropped
+    Rest rest{text.constData(), 0, text.size()}; // not trimmed before the first field is dropped
     const qsizetype first = rest.find(sep);
     rest.dropLeft(first + skip);
 
@@ -169,17 +168,17 @@ bool BreakoutTempData(QString& Kxx, std::array<float, kMaxChannels>& TCGaugeRead
             const double value = readField(field, sep, overflow);
             const double reading = value * factor + offset;
             if (!overflow && std::fabs(reading) <= std::numeric_limits<float>::max())
-                TCGaugeReadingArray[i] = static_cast<float>(reading);
-            ChannelText[i] = FormatChannelReading(TCGaugeReadingArray[i]);
+                readings[i] = static_cast<float>(reading);
+            channelTexts[i] = FormatChannelReading(readings[i]);
         }
         const Rest before = rest;
         // The last field of a frame stays, so the remaining channels repeat it.
-        if (!(frame && p == 0))
+        if (!(isFrame && p == 0))
             rest.dropLeft(p + skip);
         if (i >= kMaxChannels && rest.begin == before.begin && rest.end == before.end)
             break; // nothing more can change
     }
 
-    Kxx = Kxx.mid(rest.begin, rest.length());
+    text = text.mid(rest.begin, rest.length());
     return true;
 }

@@ -153,50 +153,50 @@ bool IsInstrumentFrame(const QString& frame, int numChannels)
     return true;
 }
 
-ReadCommResult ReadComm(SerialLink& port, FrameAssembler& assembler,
-                        std::chrono::milliseconds budget, qint16& StopFlag, QString& CommText,
-                        int numChannels, qint64& rejectedFrames, const bool* abort,
-                        const ElapsedMs& elapsedMs)
+ReadFrameResult ReadFrame(SerialLink& port, FrameAssembler& assembler,
+                          std::chrono::milliseconds budget, qint16& notSampling, QString& frameText,
+                          int numChannels, qint64& rejectedFrames, const bool* abort,
+                          const ElapsedMs& elapsedMs)
 {
-    CommText.clear();
-    StopFlag = 0;
+    frameText.clear();
+    notSampling = 0;
     const ElapsedMs now = monotonicOr(elapsedMs);
     const qint64 start = now();
     bool stoppedFromOutside = false;
 
     for (;;) {
         if (abort != nullptr && *abort) {
-            StopFlag = 1;
-            return ReadCommResult::Stopped;
+            notSampling = 1;
+            return ReadFrameResult::Stopped;
         }
         assembler.append(port.readAll());
         QString frame;
         while (assembler.takeFrame(frame)) {
             if (IsInstrumentFrame(frame, numChannels)) {
-                CommText = frame;
-                return ReadCommResult::Frame;
+                frameText = frame;
+                return ReadFrameResult::Frame;
             }
             ++rejectedFrames;
         }
 
         const qint64 left = budget.count() - (now() - start);
         if (left <= 0) {
-            StopFlag = 1;
-            return stoppedFromOutside ? ReadCommResult::Stopped : ReadCommResult::GaveUp;
+            notSampling = 1;
+            return stoppedFromOutside ? ReadFrameResult::Stopped : ReadFrameResult::GaveUp;
         }
         port.waitForBytes(std::chrono::milliseconds(left));
         // A handler that ran during the wait may have stopped sampling.
-        if (StopFlag != 0)
+        if (notSampling != 0)
             stoppedFromOutside = true;
     }
 }
 
-PollBudget MeasurePollBudget(Clock& clock, SerialLink& port, QString& CommBuffer, QString& CommText,
-                             const QString& LineBreak, const std::function<void()>& yieldWaiting,
-                             const ElapsedMs& elapsedMs)
+PollBudget MeasurePollBudget(Clock& clock, SerialLink& port, QString& measureBuffer,
+                             QString& frameText, const QString& lineBreak,
+                             const std::function<void()>& yieldWaiting, const ElapsedMs& elapsedMs)
 {
     const ElapsedMs elapsed = monotonicOr(elapsedMs);
-    CommBuffer = QStringLiteral("fdj,afdas,adfs,asdfsa,dsfa,sdfa");
+    measureBuffer = QStringLiteral("fdj,afdas,adfs,asdfsa,dsfa,sdfa");
     QDateTime last = clock.now();
     QDateTime deadline = last.addMSecs(kMeasureMilliseconds);
 
@@ -211,19 +211,19 @@ PollBudget MeasurePollBudget(Clock& clock, SerialLink& port, QString& CommBuffer
             break;
 
         // The same string work as one pass of the frame reader.
-        CommBuffer += DecodePortText(port.readAll());
-        const qsizetype comma = CommBuffer.indexOf(QLatin1Char(','));
-        if (comma >= 0 && CommBuffer.indexOf(LineBreak, comma + 1) >= 0)
-            CommText = CommBuffer.mid(2, 3);
+        measureBuffer += DecodePortText(port.readAll());
+        const qsizetype comma = measureBuffer.indexOf(QLatin1Char(','));
+        if (comma >= 0 && measureBuffer.indexOf(lineBreak, comma + 1) >= 0)
+            frameText = measureBuffer.mid(2, 3);
         yieldWaiting();
         ++count;
     }
     const qint64 took = std::max<qint64>(0, elapsed() - started);
 
     PollBudget budget;
-    budget.PollLimit = static_cast<qint32>(std::max<qint64>(count * 4, kMinPollLimit));
+    budget.pollPasses = static_cast<qint32>(std::max<qint64>(count * 4, kMinPollPasses));
     // With no pass counted there is no time per pass; the floor stands in for it.
-    const qint64 ms = count > 0 ? budget.PollLimit * took / count : 0;
+    const qint64 ms = count > 0 ? budget.pollPasses * took / count : 0;
     budget.timeBudget = std::clamp(std::chrono::milliseconds(ms), kMinReadBudget, kMaxReadBudget);
     return budget;
 }

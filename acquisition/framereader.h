@@ -15,13 +15,13 @@
 class Clock;
 
 // How a frame read ended.
-enum class ReadCommResult {
-    Frame,   // CommText holds the oldest complete frame of the instrument's shape (StopFlag may
+enum class ReadFrameResult {
+    Frame,   // frameText holds the oldest complete frame of the instrument's shape (notSampling may
              // still have been set by a Stop during the wait: the frame is taken all the same)
-    GaveUp,  // the time budget ran out with nobody stopping: StopFlag is 1 and the caller shows
+    GaveUp,  // the time budget ran out with nobody stopping: notSampling is 1 and the caller shows
              // "Not receiving data."
-    Stopped, // the budget ran out after StopFlag was set from outside during the wait (Stop,
-             // or a nested read that already reported), or `abort` was raised: StopFlag is 1,
+    Stopped, // the budget ran out after notSampling was set from outside during the wait (Stop,
+             // or a nested read that already reported), or `abort` was raised: notSampling is 1,
              // no message
 };
 
@@ -90,25 +90,25 @@ constexpr double kHighestFrameTemperature = 3000.0;
 // and which ran into the next one has too many fields or a number out of range.
 bool IsInstrumentFrame(const QString& frame, int numChannels);
 
-// Takes the oldest waiting frame of the instrument's shape into CommText, waiting for one when
+// Takes the oldest waiting frame of the instrument's shape into frameText, waiting for one when
 // none is waiting yet.
-//  - Clears CommText and StopFlag first. Frames of another shape are skipped and added to
+//  - Clears frameText and notSampling first. Frames of another shape are skipped and added to
 //    rejectedFrames; the read goes on waiting for a good one within the same budget.
 //  - Waits with port.waitForBytes(), never longer than what is left of `budget`, measured by
 //    `elapsedMs` (a QElapsedTimer when empty).
-//  - A Stop during the wait (StopFlag set to 1 from outside) does not end it early: the tick
+//  - A Stop during the wait (notSampling set to 1 from outside) does not end it early: the tick
 //    that is waiting still stores its sample. Only `abort` does, checked before every look at
 //    the port and after every wake-up, for a program that is closing.
-ReadCommResult ReadComm(SerialLink& port, FrameAssembler& assembler,
-                        std::chrono::milliseconds budget, qint16& StopFlag, QString& CommText,
-                        int numChannels, qint64& rejectedFrames, const bool* abort = nullptr,
-                        const ElapsedMs& elapsedMs = {});
+ReadFrameResult ReadFrame(SerialLink& port, FrameAssembler& assembler,
+                          std::chrono::milliseconds budget, qint16& notSampling, QString& frameText,
+                          int numChannels, qint64& rejectedFrames, const bool* abort = nullptr,
+                          const ElapsedMs& elapsedMs = {});
 
 // Smallest budget MeasurePollBudget returns: about two seconds of waiting passes. The
 // whole-second clock can end a measurement after a few passes (started just before the second
 // turned, or the clock set forward), and a budget that small would report a working
 // instrument as silent.
-constexpr qint32 kMinPollLimit = 2000;
+constexpr qint32 kMinPollPasses = 2000;
 // Bounds of the time a frame read may wait. Below a second a working instrument that pauses
 // briefly would be reported as silent; above a minute the window would seem hung to a user
 // whose instrument is unplugged.
@@ -117,20 +117,21 @@ constexpr std::chrono::milliseconds kMaxReadBudget{60000};
 
 // The frame reader's budget in polling passes and as the time those passes take.
 struct PollBudget {
-    qint32 PollLimit = kMinPollLimit;
-    // PollLimit x the measured time of one pass, within kMinReadBudget..kMaxReadBudget.
+    qint32 pollPasses = kMinPollPasses;
+    // pollPasses x the measured time of one pass, within kMinReadBudget..kMaxReadBudget.
     std::chrono::milliseconds timeBudget = kMinReadBudget;
 };
 
 // Measures the frame reader's budget: counts passes that do the reader's string work and yield
 // once (with yieldWaiting) until the whole-second date-time of `clock` is later than its first
-// reading + 0.5 s. PollLimit is 4 x count, at least kMinPollLimit and at most what a Long
+// reading + 0.5 s. pollPasses is 4 x count, at least kMinPollPasses and at most what a Long
 // holds; the time the counted passes took, by `elapsedMs` (a QElapsedTimer when empty), gives
-// timeBudget. CommBuffer is left holding the dummy text of the measurement (the caller empties
+// timeBudget. measureBuffer is left holding the dummy text of the measurement (the caller empties
 // it). A clock set back during the measurement moves the deadline with it instead of
 // stretching the measurement by the size of the jump.
-PollBudget MeasurePollBudget(Clock& clock, SerialLink& port, QString& CommBuffer, QString& CommText,
-                             const QString& LineBreak, const std::function<void()>& yieldWaiting,
+PollBudget MeasurePollBudget(Clock& clock, SerialLink& port, QString& measureBuffer,
+                             QString& frameText, const QString& lineBreak,
+                             const std::function<void()>& yieldWaiting,
                              const ElapsedMs& elapsedMs = {});
 
 // Lets every pending event run, without waiting.

@@ -30,17 +30,17 @@ QString askPrompt(const QString& listText)
 
 } // namespace
 
-void StartComm(SerialLink& port, qint16& ComPort0)
+void OpenLoggerPort(SerialLink& port, qint16& loggerPort)
 {
     port.close();
-    if (!isLoggerPort(ComPort0))
-        ComPort0 = 1;
-    port.setPort(ComPort0);
+    if (!isLoggerPort(loggerPort))
+        loggerPort = 1;
+    port.setPort(loggerPort);
     port.setSettings(kLoggerSettings);
     port.open();
 }
 
-void StartCommOnDevice(SerialLink& port, const QString& device)
+void OpenLoggerPortOnDevice(SerialLink& port, const QString& device)
 {
     port.close();
     port.setDevice(device);
@@ -57,7 +57,7 @@ QStringList FindComPorts(const std::function<bool(int)>& exists)
     return found;
 }
 
-bool ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& ComPort0,
+bool ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& loggerPort,
                       const std::function<void()>& yieldNow,
                       const std::function<void(bool busy)>& setBusyCursor)
 {
@@ -80,11 +80,11 @@ bool ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& ComPort0,
         listText = kNoPorts;
     setBusyCursor(false);
 
-    if (!isLoggerPort(ComPort0))
-        ComPort0 = 1;
+    if (!isLoggerPort(loggerPort))
+        loggerPort = 1;
 
     for (;;) {
-        const QString answer = prompts.input(askPrompt(listText), kAskTitle, num::CStr(ComPort0));
+        const QString answer = prompts.input(askPrompt(listText), kAskTitle, num::CStr(loggerPort));
         if (answer.isEmpty())
             return false;
         // The number is checked as typed (16.4 is refused) and rounded only when stored.
@@ -93,8 +93,8 @@ bool ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& ComPort0,
             prompts.say(kRefused);
             continue;
         }
-        ComPort0 = *num::ToInteger(v);
-        prompts.say(QStringLiteral("Com Port now set to ") + num::CStr(ComPort0) +
+        loggerPort = *num::ToInteger(v);
+        prompts.say(QStringLiteral("Com Port now set to ") + num::CStr(loggerPort) +
                     QStringLiteral(" ."));
         return true;
     }

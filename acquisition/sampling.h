@@ -12,5 +12,5 @@
 double RunTimeOfSample(float clock, float start);
 
 // A run line: the time text, then for each channel three spaces and its reading text.
-QString SampleLine(const QString& timeText, const std::array<QString, kMaxChannels>& ChannelText,
+QString SampleLine(const QString& timeText, const std::array<QString, kMaxChannels>& channelTexts,
                    int channelCount);

@@ -94,7 +94,7 @@ void frmAbout::Form_Click()
 
 void frmAbout::Command3D1_Click()
 {
-    PrintFormFitted(this, printer_, prompts_, {});
+    PrintWindowFitted(this, printer_, prompts_, {});
 }
 
 QPixmap frmAbout::Logo()

@@ -54,7 +54,7 @@ QPageLayout::Orientation PictureOrientation(const QSize& picture)
     return picture.height() < picture.width() ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
-QSizeF FitPictureToPage(const QSizeF& picture, const QSizeF& printable)
+QSizeF FitImageToPage(const QSizeF& picture, const QSizeF& printable)
 {
     if (picture.isEmpty() || printable.isEmpty())
         return {};
@@ -65,7 +65,7 @@ QSizeF FitPictureToPage(const QSizeF& picture, const QSizeF& printable)
     return {printable.height() * pictureRatio, printable.height()};
 }
 
-bool PrintPictureFitted(QPrinter& printer, const QImage& picture, QString* error)
+bool PrintImageFitted(QPrinter& printer, const QImage& picture, QString* error)
 {
     if (picture.isNull() || picture.size().isEmpty()) {
         setError(error, QStringLiteral("There is no picture to print."));
@@ -90,7 +90,7 @@ bool PrintPictureFitted(QPrinter& printer, const QImage& picture, QString* error
         return false;
     }
     const QSizeF printable(painter.device()->width(), painter.device()->height());
-    const QSizeF size = FitPictureToPage(picture.size(), printable);
+    const QSizeF size = FitImageToPage(picture.size(), printable);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRectF(QPointF(0, 0), size), picture);
     if (!painter.end() || printer.printerState() == QPrinter::Error) {
@@ -100,7 +100,7 @@ bool PrintPictureFitted(QPrinter& printer, const QImage& picture, QString* error
     return true;
 }
 
-QImage CaptureFormImage(QWidget* window)
+QImage CaptureWindowImage(QWidget* window)
 {
     if (!window)
         return {};
@@ -125,9 +125,9 @@ FileDialogRequest PdfDialogRequest(const QString& folder, const QString& dataFil
                              QStringLiteral("pdf"), folder, dataFileName);
 }
 
-bool PrintFormToPrinterOrPdf(QWidget* window, QPrinter& printer, Prompts& prompts,
-                             const std::function<void()>& wait, QLabel* holder,
-                             const FileDialogRequest& pdfDialog)
+bool PrintWindowToPrinterOrPdf(QWidget* window, QPrinter& printer, Prompts& prompts,
+                               const std::function<void()>& wait, QLabel* holder,
+                               const FileDialogRequest& pdfDialog)
 {
     if (HasPrinter(printer)) {
         const QString name = printer.outputFormat() == QPrinter::PdfFormat
@@ -135,7 +135,7 @@ bool PrintFormToPrinterOrPdf(QWidget* window, QPrinter& printer, Prompts& prompt
                                  : printer.printerName();
         switch (prompts.choosePrintOutput(name)) {
         case PrintOutput::Printer:
-            return PrintFormFitted(window, printer, prompts, wait, holder);
+            return PrintWindowFitted(window, printer, prompts, wait, holder);
         case PrintOutput::Cancel:
             return false;
         case PrintOutput::PdfFile:
@@ -151,11 +151,11 @@ bool PrintFormToPrinterOrPdf(QWidget* window, QPrinter& printer, Prompts& prompt
     pdf.setPageLayout(printer.pageLayout());
     pdf.setCreator(kAppTitle);
     pdf.setDocName(QFileInfo(*chosen).completeBaseName());
-    return PrintFormFitted(window, pdf, prompts, wait, holder);
+    return PrintWindowFitted(window, pdf, prompts, wait, holder);
 }
 
-bool PrintFormFitted(QWidget* window, QPrinter& printer, Prompts& prompts,
-                     const std::function<void()>& wait, QLabel* holder)
+bool PrintWindowFitted(QWidget* window, QPrinter& printer, Prompts& prompts,
+                       const std::function<void()>& wait, QLabel* holder)
 {
     QString error;
     bool printed = false;
@@ -166,13 +166,13 @@ bool PrintFormFitted(QWidget* window, QPrinter& printer, Prompts& prompts,
             holder->move((parent ? parent->width() : 0) + kHolderOffsetPixels, holder->y());
             holder->show();
         }
-        const QImage picture = CaptureFormImage(window);
+        const QImage picture = CaptureWindowImage(window);
         if (holder)
             holder->setPixmap(QPixmap::fromImage(picture));
         // Commands run during the wait may close the window: only the picture is used after it.
         if (wait)
             wait();
-        printed = PrintPictureFitted(printer, picture, &error);
+        printed = PrintImageFitted(printer, picture, &error);
     }
     if (!printed)
         prompts.say(QStringLiteral("The window could not be printed: ") + error);

@@ -24,16 +24,16 @@ QPageLayout::Orientation PictureOrientation(const QSize& picture);
 // The printed size of `picture` on a printable area of `printable` (any one unit): the full
 // width when the picture is proportionally as wide as the area or wider, otherwise the full
 // height, keeping the picture's proportions. Empty when either size is empty.
-QSizeF FitPictureToPage(const QSizeF& picture, const QSizeF& printable);
+QSizeF FitImageToPage(const QSizeF& picture, const QSizeF& printable);
 
 // Sets the orientation, paints `picture` fitted at the top-left of one page and ends the
 // document. False, with a text for the user in *error (may be null), when there is nothing to
 // print, no printer is installed, the printer or output file cannot be opened, or the job fails.
-bool PrintPictureFitted(QPrinter& printer, const QImage& picture, QString* error);
+bool PrintImageFitted(QPrinter& printer, const QImage& picture, QString* error);
 
 // The whole window as it is on screen, menu bar included (not the frame the window manager
 // draws). A null window gives a null image.
-QImage CaptureFormImage(QWidget* window);
+QImage CaptureWindowImage(QWidget* window);
 
 // Runs the event queue for `duration` without spinning, so the window repaints and other
 // commands can arrive meanwhile.
@@ -43,8 +43,8 @@ void WaitWithEvents(std::chrono::milliseconds duration);
 // given, out of the captured area; it keeps the capture), calls `wait` (may be empty), prints
 // the capture fitted to one page and restores the pointer. A failure is reported through
 // `prompts` with a message naming the error, after the pointer is back; returns false then.
-bool PrintFormFitted(QWidget* window, QPrinter& printer, Prompts& prompts,
-                     const std::function<void()>& wait, QLabel* holder = nullptr);
+bool PrintWindowFitted(QWidget* window, QPrinter& printer, Prompts& prompts,
+                       const std::function<void()>& wait, QLabel* holder = nullptr);
 
 // False when Qt has put a PDF device without a file in place of `printer`, as it does when no
 // printer is installed.
@@ -57,8 +57,8 @@ FileDialogRequest PdfDialogRequest(const QString& folder, const QString& dataFil
 // the PDF file named in the save dialog `pdfDialog`; with one, the user first chooses the
 // printer or a PDF file. The PDF page has the printer's size and margins, so it is the page the
 // printer would print, fitted the same way. A Cancel in either question ends the command
-// silently before anything is captured; failures are reported as PrintFormFitted does.
+// silently before anything is captured; failures are reported as PrintWindowFitted does.
 // True when a page was printed or written.
-bool PrintFormToPrinterOrPdf(QWidget* window, QPrinter& printer, Prompts& prompts,
-                             const std::function<void()>& wait, QLabel* holder,
-                             const FileDialogRequest& pdfDialog);
+bool PrintWindowToPrinterOrPdf(QWidget* window, QPrinter& printer, Prompts& prompts,
+                               const std::function<void()>& wait, QLabel* holder,
+                               const FileDialogRequest& pdfDialog);

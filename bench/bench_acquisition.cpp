@@ -122,7 +122,7 @@ bool record(const QString& simulator, const QString& fault, double seconds,
 
     QtSerialLink link(dir.path());
     qint16 comPort = 1;
-    StartComm(link, comPort);
+    OpenLoggerPort(link, comPort);
     FrameAssembler assembler;
     assembler.reset();
     qint16 stopFlag = 0;
@@ -143,8 +143,8 @@ bool record(const QString& simulator, const QString& fault, double seconds,
         lastLine = line;
     };
 
-    out.startFound = ReadComm(link, assembler, budget, stopFlag, commText, kChannels,
-                              out.rejected) == ReadCommResult::Frame;
+    out.startFound = ReadFrame(link, assembler, budget, stopFlag, commText, kChannels,
+                               out.rejected) == ReadFrameResult::Frame;
     if (out.startFound)
         store(commText);
 
@@ -156,8 +156,8 @@ bool record(const QString& simulator, const QString& fault, double seconds,
         if (inTick)
             return;
         inTick = true;
-        if (ReadComm(link, assembler, budget, stopFlag, commText, kChannels, out.rejected) ==
-            ReadCommResult::Frame)
+        if (ReadFrame(link, assembler, budget, stopFlag, commText, kChannels, out.rejected) ==
+            ReadFrameResult::Frame)
             store(commText);
         else
             ++out.gaveUp;
@@ -229,11 +229,11 @@ void benchSilentPort(const QString& folder, std::chrono::milliseconds budget)
     QElapsedTimer wall;
     wall.start();
     const Usage before = processUsage();
-    const ReadCommResult r =
-        ReadComm(closed, assembler, budget, stopFlag, commText, kChannels, rejected);
+    const ReadFrameResult r =
+        ReadFrame(closed, assembler, budget, stopFlag, commText, kChannels, rejected);
     const Usage after = processUsage();
     std::printf("(f) silent port: %s after %.2f s (budget %.2f s), %.4f CPU s, %ld wake-ups\n",
-                r == ReadCommResult::GaveUp ? "gave up" : "unexpected result",
+                r == ReadFrameResult::GaveUp ? "gave up" : "unexpected result",
                 static_cast<double>(wall.nsecsElapsed()) * 1e-9,
                 static_cast<double>(budget.count()) / 1000.0, after.cpuSeconds - before.cpuSeconds,
                 after.wakeUps - before.wakeUps);
@@ -267,11 +267,11 @@ void benchDecoder()
         double checksum = 0;
         for (int i = 0; i < kRounds; ++i) {
             QString kxx = input[static_cast<std::size_t>(i) % input.size()];
-            BreakoutTempData(kxx, readings, 4, degC, texts);
+            DecodeFrame(kxx, readings, 4, degC, texts);
             checksum += readings[3];
         }
         const double s = static_cast<double>(t.nsecsElapsed()) * 1e-9;
-        std::printf("(d) BreakoutTempData, %s: %.0f per second (target >= 1,000,000) "
+        std::printf("(d) DecodeFrame, %s: %.0f per second (target >= 1,000,000) "
                     "[checksum %.1f]\n",
                     what, kRounds / s, checksum);
     };
@@ -298,8 +298,8 @@ int main(int argc, char** argv)
     QElapsedTimer t;
     t.start();
     const PollBudget budget = measureBudget(scratch.path());
-    std::printf("start-up measurement: PollLimit %d, a read waits at most %.2f s; took %.2f s\n",
-                budget.PollLimit, static_cast<double>(budget.timeBudget.count()) / 1000.0,
+    std::printf("start-up measurement: pollPasses %d, a read waits at most %.2f s; took %.2f s\n",
+                budget.pollPasses, static_cast<double>(budget.timeBudget.count()) / 1000.0,
                 static_cast<double>(t.nsecsElapsed()) * 1e-9);
 
     benchRecording(simulator, seconds > 0 ? seconds : 5.0, budget.timeBudget);

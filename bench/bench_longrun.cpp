@@ -284,13 +284,13 @@ Startup measureStartup()
         child->installEventFilter(&paints);
     r.w->load();
     r.w->show();
-    const qint32 unmeasured = r.w->PollLimit;
+    const qint32 unmeasured = r.w->pollPasses;
     bool measured = false;
     QTimer::singleShot(0, r.w.get(), [&] { r.w->afterShown(); });
     while ((watch.doneNs < 0 || !measured) && t.elapsed() < 10000) {
         QCoreApplication::processEvents();
         // The budget is set when the measurement ends (the smallest budget stands until then).
-        measured = out.passes > 0 && (r.w->PollLimit != unmeasured ||
+        measured = out.passes > 0 && (r.w->pollPasses != unmeasured ||
                                       t.nsecsElapsed() * 1e-9 - out.measureEndS > 2.0);
     }
 

@@ -102,7 +102,7 @@ int main(int argc, char* argv[])
     MainWindow window(state, services);
     window.load();
     window.show();
-    window.AnalyzeData(sampleRun(40, 0.0));
+    window.replayRun(sampleRun(40, 0.0));
     window.readingList->setCurrentRow(window.readingList->count() - 1);
 
     bool ok = true;

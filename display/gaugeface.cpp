@@ -17,7 +17,7 @@ int GaugeDivisions(double span)
     return 5;
 }
 
-void RedrawGauge(GaugeFace& face, const DerivedSettings& derived, double panelWidth)
+void LayOutGaugeFace(GaugeFace& face, const DerivedSettings& derived, double panelWidth)
 {
     // Damaged settings must not leave the panel with an empty or inverted scale.
     const double graphMin = std::isfinite(derived.graphMin) ? derived.graphMin : 0.0;
@@ -31,52 +31,52 @@ void RedrawGauge(GaugeFace& face, const DerivedSettings& derived, double panelWi
     // The grid steps by the whole-number span; a span beyond 16 bits steps by the span itself.
     const double step = (r && *r > 0 ? double(*r) : span) / n;
 
-    face.ScaleHeight = -1.15 * span;
-    face.ScaleTop = graphMax + 0.1 * span;
-    face.PanelWidth = panelWidth > 0 ? panelWidth : 1.0;
-    face.LabelHeight = kLabelHeightFraction * -face.ScaleHeight;
+    face.scaleHeight = -1.15 * span;
+    face.scaleTop = graphMax + 0.1 * span;
+    face.panelWidth = panelWidth > 0 ? panelWidth : 1.0;
+    face.labelHeight = kLabelHeightFraction * -face.scaleHeight;
 
     for (int i = 0; i < kGridSlots; ++i) {
-        GridLine& line = face.Line2[i];
-        GridLabel& label = face.Label5[i];
+        GridLine& line = face.gridLines[i];
+        GridLabel& label = face.gridLabels[i];
         line.visible = label.visible = i <= n;
         if (i > n)
             continue;
         line.y = graphMin + i * step;
-        label.top = line.y + face.LabelHeight;
+        label.top = line.y + face.labelHeight;
         label.caption = num::Format(line.y, QStringLiteral("####0"));
     }
 
     // A narrow user range high up the scale puts 90 % of the maximum below the minimum; the
     // placeholder then stands empty on the minimum instead of getting a negative height.
     const double placeholderTop = std::max(0.9 * graphMax, graphMin);
-    const double W = face.PanelWidth;
+    const double W = face.panelWidth;
     const int channels = std::clamp<int>(derived.channelCount, 0, kBarSlots);
     for (int ch = 0; ch < kBarSlots; ++ch) {
-        Bar& bar = face.Shape1[ch];
-        ChannelLabel& label = face.Label6[ch];
+        Bar& bar = face.bars[ch];
+        ChannelLabel& label = face.channelLabels[ch];
         bar.fillColor = kChannelBarColors[ch];
         bar.top = placeholderTop;
         bar.height = placeholderTop - graphMin;
         label.visible = ch < channels;
         label.left = 0.2 * ch * W + 0.25 * W;
         bar.left = label.left;
-        label.top = face.Line2[0].y + 0.003 * face.ScaleHeight;
+        label.top = face.gridLines[0].y + 0.003 * face.scaleHeight;
         label.caption = QStringLiteral("Temp ") + QString::number(ch + 1);
         label.foreColor = bar.fillColor;
     }
 }
 
-void DrawGaugeNeedle(GaugeFace& face, const DerivedSettings& derived,
-                     const std::array<QString, kMaxChannels>& ChannelText)
+void SetGaugeBars(GaugeFace& face, const DerivedSettings& derived,
+                  const std::array<QString, kMaxChannels>& channelTexts)
 {
     const int channels = std::clamp<int>(derived.channelCount, 0, kBarSlots);
     const float graphMin = static_cast<float>(derived.graphMin);
     for (int i = 0; i < channels; ++i) {
-        float v = static_cast<float>(num::Val(ChannelText[i]));
+        float v = static_cast<float>(num::Val(channelTexts[i]));
         if (!(v >= graphMin)) // NaN cannot come from Val, but must not make a bar either
             v = graphMin;
-        face.Shape1[i].top = v;
-        face.Shape1[i].height = double(v) - double(graphMin);
+        face.bars[i].top = v;
+        face.bars[i].height = double(v) - double(graphMin);
     }
 }

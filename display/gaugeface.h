@@ -1,5 +1,5 @@
 #pragma once
-// The temperature panel Picture5(1) as plain data: the grid, its labels, the channel bars and
+// The temperature panel as plain data: the grid, its labels, the channel bars and
 // the channel labels, all placed in the panel's user scale (degrees, growing upward). The
 // widget that shows it (GaugePanel) only paints what this model says, so the arithmetic is
 // testable without a display.
@@ -9,8 +9,8 @@
 #include <QString>
 #include <array>
 
-constexpr int kGridSlots = 7; // Line2(0..6), Label5(0..6)
-constexpr int kBarSlots = 4;  // Shape1(0..3), Label6(0..3)
+constexpr int kGridSlots = 7; // grid lines, each with its label
+constexpr int kBarSlots = 4;  // channel bars, each with its reading label
 
 // Height of a grid or channel label as a fraction of the visible height of the panel. The
 // label boxes are design-time properties of the window; keeping them proportional lets the
@@ -24,17 +24,17 @@ constexpr int kBarWidthPixels = kBarWidthTwips / kTwipsPerPixel;
 
 struct GridLine {
     bool visible = false;
-    double y = 0; // Y1 = Y2, degrees; the line spans the whole panel width
+    double y = 0; // degrees; the line spans the whole panel width
 };
 
 struct GridLabel {
     bool visible = false;
-    double top = 0; // degrees; the label hangs LabelHeight below this, so it sits on its line
+    double top = 0; // degrees; the label hangs labelHeight below this, so it sits on its line
     QString caption;
 };
 
 struct Bar {
-    double left = 0;       // same unit as GaugeFace::PanelWidth
+    double left = 0;       // same unit as GaugeFace::panelWidth
     double top = 0;        // degrees
     double height = 0;     // degrees, downward from top
     quint32 fillColor = 0; // 0xRRGGBB
@@ -42,21 +42,21 @@ struct Bar {
 
 struct ChannelLabel {
     bool visible = false;
-    double left = 0;       // same unit as GaugeFace::PanelWidth
+    double left = 0;       // same unit as GaugeFace::panelWidth
     double top = 0;        // degrees
     QString caption;       // "Temp n" after a redraw; the frame decoder writes readings here
     quint32 foreColor = 0; // 0xRRGGBB
 };
 
 struct GaugeFace {
-    double ScaleTop = 1;     // value at the top edge of the panel
-    double ScaleHeight = -1; // negative: values grow upward
-    double PanelWidth = 1;   // horizontal extent the lefts were computed for
-    double LabelHeight = 0;  // degrees, positive; height of Label5 and Label6 boxes
-    std::array<GridLine, kGridSlots> Line2{};
-    std::array<GridLabel, kGridSlots> Label5{};
-    std::array<Bar, kBarSlots> Shape1{};
-    std::array<ChannelLabel, kBarSlots> Label6{};
+    double scaleTop = 1;     // value at the top edge of the panel
+    double scaleHeight = -1; // negative: values grow upward
+    double panelWidth = 1;   // horizontal extent the lefts were computed for
+    double labelHeight = 0;  // degrees, positive; height of the grid and channel labels
+    std::array<GridLine, kGridSlots> gridLines{};
+    std::array<GridLabel, kGridSlots> gridLabels{};
+    std::array<Bar, kBarSlots> bars{};
+    std::array<ChannelLabel, kBarSlots> channelLabels{};
 };
 
 // Number of grid divisions for a span: the span rounded to a 16-bit whole number R, then the
@@ -70,9 +70,9 @@ int GaugeDivisions(double span);
 // run would draw a false line down to the chart's corner (Start and a replay reset them).
 // A span that is zero, negative or not finite (damaged settings) is drawn as a span of 1
 // degree above graphMin, so no scale is ever empty.
-void RedrawGauge(GaugeFace& face, const DerivedSettings& derived, double panelWidth);
+void LayOutGaugeFace(GaugeFace& face, const DerivedSettings& derived, double panelWidth);
 
 // Sets every channel bar from the reading texts: Val of the text, raised to graphMin when
 // lower (empty and non-numeric text reads 0); no upper limit, the panel edge cuts the bar.
-void DrawGaugeNeedle(GaugeFace& face, const DerivedSettings& derived,
-                     const std::array<QString, kMaxChannels>& ChannelText);
+void SetGaugeBars(GaugeFace& face, const DerivedSettings& derived,
+                  const std::array<QString, kMaxChannels>& channelTexts);

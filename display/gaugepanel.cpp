@@ -13,17 +13,11 @@ constexpr QRgb kPanelBackground = qRgb(0, 0, 0); // the window-text colour
 constexpr QRgb kGridColor = qRgb(255, 255, 255);
 constexpr int kGridLabelLeft = 2;
 
-QColor fromRgb(quint32 rgb)
-{
-    return QColor(QRgb(0xFF000000u | (rgb & 0xFFFFFFu)));
-}
-
 } // namespace
 
-GaugePanel::GaugePanel(QWidget* parent) : QWidget(parent)
+GaugePanel::GaugePanel(QWidget* parent) : ImageWidget(parent)
 {
     setObjectName(QStringLiteral("Picture5_1"));
-    setAttribute(Qt::WA_OpaquePaintEvent);
     invalidate();
 }
 
@@ -35,22 +29,22 @@ void GaugePanel::setFace(const GaugeFace& face)
 
 void GaugePanel::redraw(const DerivedSettings& derived)
 {
-    RedrawGauge(face_, derived, width());
+    LayOutGaugeFace(face_, derived, width());
     invalidate();
 }
 
 void GaugePanel::drawNeedle(const DerivedSettings& derived,
-                            const std::array<QString, kMaxChannels>& ChannelText)
+                            const std::array<QString, kMaxChannels>& channelTexts)
 {
-    DrawGaugeNeedle(face_, derived, ChannelText);
+    SetGaugeBars(face_, derived, channelTexts);
     invalidate();
 }
 
 void GaugePanel::setChannelCaption(int ch, const QString& caption)
 {
-    if (ch < 0 || ch >= kBarSlots || face_.Label6[ch].caption == caption)
+    if (ch < 0 || ch >= kBarSlots || face_.channelLabels[ch].caption == caption)
         return;
-    face_.Label6[ch].caption = caption;
+    face_.channelLabels[ch].caption = caption;
     invalidate();
 }
 
@@ -59,8 +53,8 @@ int GaugePanel::scaleHeight() const
     // The strip under the bottom grid line is a fixed share of the scale: the part of the
     // scale below its lowest visible line.
     const double below =
-        face_.ScaleHeight != 0
-            ? (face_.Line2[0].y - (face_.ScaleTop + face_.ScaleHeight)) / -face_.ScaleHeight
+        face_.scaleHeight != 0
+            ? (face_.gridLines[0].y - (face_.scaleTop + face_.scaleHeight)) / -face_.scaleHeight
             : 0.0;
     const int need = kMinChannelLabelPixels + 2;
     const int h = height();
@@ -73,14 +67,14 @@ int GaugePanel::scaleHeight() const
 
 int GaugePanel::channelLabelPixels() const
 {
-    const int top = rowForValue(face_.Label6[0].top);
+    const int top = rowForValue(face_.channelLabels[0].top);
     return std::max(kMinChannelLabelPixels, height() - top - 2);
 }
 
 QRect GaugePanel::channelLabelRect(int ch) const
 {
-    const ChannelLabel& label = face_.Label6[std::clamp(ch, 0, kBarSlots - 1)];
-    const int width = std::max(1, columnForX(0.2 * face_.PanelWidth));
+    const ChannelLabel& label = face_.channelLabels[std::clamp(ch, 0, kBarSlots - 1)];
+    const int width = std::max(1, columnForX(0.2 * face_.panelWidth));
     const int centre = columnForX(label.left) + kBarWidthPixels / 2;
     const int left = std::clamp(centre - width / 2, 0, std::max(0, this->width() - width));
     const int top = rowForValue(label.top);
@@ -90,7 +84,7 @@ QRect GaugePanel::channelLabelRect(int ch) const
 int GaugePanel::rowForValue(double value) const
 {
     const double h = scaleHeight();
-    double row = face_.ScaleHeight != 0 ? (value - face_.ScaleTop) / face_.ScaleHeight * h : 0;
+    double row = face_.scaleHeight != 0 ? (value - face_.scaleTop) / face_.scaleHeight * h : 0;
     if (std::isnan(row))
         row = 0;
     return static_cast<int>(std::floor(std::clamp(row, -2.0, h + 2.0)));
@@ -99,7 +93,7 @@ int GaugePanel::rowForValue(double value) const
 int GaugePanel::columnForX(double x) const
 {
     const double w = width();
-    double col = face_.PanelWidth > 0 ? x / face_.PanelWidth * w : 0;
+    double col = face_.panelWidth > 0 ? x / face_.panelWidth * w : 0;
     if (std::isnan(col))
         col = 0;
     return static_cast<int>(std::floor(std::clamp(col, -2.0, w + 2.0)));
@@ -113,44 +107,43 @@ void GaugePanel::invalidate()
     update();
 }
 
-void GaugePanel::renderIfDirty() const
+void GaugePanel::refreshImage()
 {
-    if (dirty_ || image_.size() != size().expandedTo(QSize(1, 1)))
-        const_cast<GaugePanel*>(this)->render();
+    if (dirty_ || image_.size() != imageSize())
+        render();
 }
 
 void GaugePanel::render()
 {
     dirty_ = false;
-    const QSize sz = size().expandedTo(QSize(1, 1));
-    if (image_.size() != sz)
-        image_ = QImage(sz, QImage::Format_RGB32);
+    if (image_.size() != imageSize())
+        image_ = QImage(imageSize(), QImage::Format_RGB32);
     image_.fill(kPanelBackground);
 
     QPainter p(&image_);
-    const int labelPx = std::max(1, rowForValue(face_.ScaleTop - face_.LabelHeight));
+    const int labelPx = std::max(1, rowForValue(face_.scaleTop - face_.labelHeight));
     QFont font = p.font();
     // Small panels still get legible labels; the text may then stand a little past its box.
     font.setPixelSize(std::max(10, labelPx - 1));
     p.setFont(font);
 
     // Bars first, so the grid stays readable across them.
-    for (const Bar& bar : face_.Shape1) {
+    for (const Bar& bar : face_.bars) {
         const int top = rowForValue(bar.top);
         const int bottom = rowForValue(bar.top - bar.height);
         if (bottom > top)
             p.fillRect(columnForX(bar.left), top, kBarWidthPixels, bottom - top,
-                       fromRgb(bar.fillColor));
+                       OpaqueColor(bar.fillColor));
     }
 
     p.setPen(QColor(kGridColor));
-    for (const GridLine& line : face_.Line2) {
+    for (const GridLine& line : face_.gridLines) {
         if (line.visible) {
             const int y = rowForValue(line.y);
             p.drawLine(0, y, width() - 1, y);
         }
     }
-    for (const GridLabel& label : face_.Label5) {
+    for (const GridLabel& label : face_.gridLabels) {
         if (label.visible)
             p.drawText(QRect(kGridLabelLeft, rowForValue(label.top), width(), labelPx),
                        Qt::AlignLeft | Qt::AlignVCenter, label.caption);
@@ -166,7 +159,7 @@ void GaugePanel::render()
         channelFont.setPixelSize(channelPixels);
         const QFontMetrics metrics(channelFont);
         bool fits = true;
-        for (const ChannelLabel& label : face_.Label6)
+        for (const ChannelLabel& label : face_.channelLabels)
             fits = fits && (!label.visible || metrics.horizontalAdvance(label.caption) <= column);
         if (fits)
             break;
@@ -174,20 +167,13 @@ void GaugePanel::render()
     channelFont.setPixelSize(channelPixels);
     p.setFont(channelFont);
     for (int ch = 0; ch < kBarSlots; ++ch) {
-        const ChannelLabel& label = face_.Label6[ch];
+        const ChannelLabel& label = face_.channelLabels[ch];
         if (!label.visible)
             continue;
-        p.setPen(fromRgb(label.foreColor));
+        p.setPen(OpaqueColor(label.foreColor));
         p.drawText(channelLabelRect(ch), Qt::AlignHCenter | Qt::AlignTop, label.caption);
     }
     p.end();
-}
-
-void GaugePanel::paintEvent(QPaintEvent* event)
-{
-    renderIfDirty();
-    QPainter p(this);
-    p.drawImage(event->rect(), image_, event->rect());
 }
 
 void GaugePanel::resizeEvent(QResizeEvent* event)

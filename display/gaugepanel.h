@@ -1,14 +1,11 @@
 #pragma once
-// The temperature panel Picture5(1): shows a GaugeFace. The face is rendered into a backing
-// image whenever it or the widget size changes; painting only copies that image, so an
-// uncovered panel repaints at once and a window capture sees the same pixels.
+// The temperature panel: shows a GaugeFace, rendered into the widget's image when the face or
+// the widget size has changed since the last render.
 
 #include "gaugeface.h"
+#include "imagewidget.h"
 
-#include <QImage>
-#include <QWidget>
-
-class GaugePanel : public QWidget
+class GaugePanel : public ImageWidget
 {
 public:
     explicit GaugePanel(QWidget* parent = nullptr);
@@ -17,20 +14,13 @@ public:
     // Replaces the face and re-renders.
     void setFace(const GaugeFace& face);
 
-    // RedrawGauge on this panel's width, then re-render.
+    // LayOutGaugeFace on this panel's width, then re-render.
     void redraw(const DerivedSettings& derived);
-    // DrawGaugeNeedle on this panel's face, then re-render.
+    // SetGaugeBars on this panel's face, then re-render.
     void drawNeedle(const DerivedSettings& derived,
-                    const std::array<QString, kMaxChannels>& ChannelText);
-    // Label6(ch).Caption; out-of-range channels are ignored.
+                    const std::array<QString, kMaxChannels>& channelTexts);
+    // The reading shown under bar ch; out-of-range channels are ignored.
     void setChannelCaption(int ch, const QString& caption);
-
-    // The rendered pixels, widget-sized.
-    QImage image() const
-    {
-        renderIfDirty();
-        return image_;
-    }
 
     // Pixel row of a value in the panel's user scale, for the current height. Values far
     // outside the panel come back just outside it, so drawing stays within integer range.
@@ -48,18 +38,16 @@ public:
     QSize sizeHint() const override { return {150, 300}; }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    void refreshImage() override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void invalidate();
-    void renderIfDirty() const;
     void render();
     // Height the scale is drawn over: the panel less the room the channel labels need beyond
     // the scale's own strip under the bottom grid line.
     int scaleHeight() const;
 
     GaugeFace face_;
-    QImage image_;
     bool dirty_ = true;
 };

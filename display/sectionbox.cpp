@@ -12,11 +12,6 @@ constexpr double kScaleTop = 1.05;
 constexpr double kScaleHeight = -1.1;
 constexpr QRgb kBackground = qRgb(255, 255, 255);
 
-QColor fromRgb(quint32 rgb)
-{
-    return QColor(QRgb(0xFF000000u | (rgb & 0xFFFFFFu)));
-}
-
 // Liang-Barsky: the part of the line inside `r`, or false when none is. Keeps coordinates
 // of samples far outside the section (long gaps in a replayed file) within what the raster
 // engine handles.
@@ -63,17 +58,16 @@ QImage fitted(const QImage& image, QSize size)
 
 } // namespace
 
-SectionBox::SectionBox(QWidget* parent) : QWidget(parent)
+SectionBox::SectionBox(QWidget* parent) : ImageWidget(parent)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    fitImage();
+    refreshImage();
 }
 
 void SectionBox::clear()
 {
     pending_.clear();
     pendingArea_ = {};
-    fitImage();
+    refreshImage();
     image_.fill(kBackground);
     update();
 }
@@ -87,7 +81,8 @@ void SectionBox::setScaleWidth(double scaleWidth)
 void SectionBox::drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width,
                           bool dotted)
 {
-    fitImage();
+    if (image_.size() != imageSize()) // lines wait to be painted together, at the box's size
+        refreshImage();
     QLineF line(toPixel(x1, y1), toPixel(x2, y2));
     if (!std::isfinite(line.x1()) || !std::isfinite(line.y1()) || !std::isfinite(line.x2()) ||
         !std::isfinite(line.y2()))
@@ -108,7 +103,7 @@ void SectionBox::drawLine(double x1, double y1, double x2, double y2, quint32 rg
                         .toAlignedRect();
 }
 
-void SectionBox::flushLines() const
+void SectionBox::flushLines()
 {
     if (pending_.empty())
         return;
@@ -117,7 +112,7 @@ void SectionBox::flushLines() const
         QPen pen;
         bool havePen = false;
         for (const PendingLine& p : pending_) {
-            const QColor colour = fromRgb(p.rgb);
+            const QColor colour = OpaqueColor(p.rgb);
             const Qt::PenStyle style = p.dotted ? Qt::DotLine : Qt::SolidLine;
             if (!havePen || pen.color() != colour || pen.width() != p.width ||
                 pen.style() != style) {
@@ -132,7 +127,7 @@ void SectionBox::flushLines() const
         }
     }
     pending_.clear();
-    const_cast<SectionBox*>(this)->update(pendingArea_);
+    update(pendingArea_);
     pendingArea_ = {};
 }
 
@@ -148,34 +143,15 @@ QPointF SectionBox::toUser(const QPointF& pixel) const
     return {pixel.x() / w * scaleWidth_, kScaleTop + pixel.y() / h * kScaleHeight};
 }
 
-void SectionBox::paintEvent(QPaintEvent* event)
-{
-    flushLines();
-    QPainter painter(this);
-    painter.drawImage(event->rect(), image_, event->rect());
-}
-
 void SectionBox::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    fitImage();
+    refreshImage();
 }
 
-QSize SectionBox::imageSize() const
-{
-    return size().expandedTo(QSize(1, 1));
-}
-
-QImage SectionBox::image() const
+void SectionBox::refreshImage()
 {
     flushLines();
-    return image_.size() == imageSize() ? image_ : fitted(image_, imageSize());
-}
-
-void SectionBox::fitImage()
-{
-    if (image_.size() == imageSize())
-        return;
-    flushLines(); // drawn at the size they were meant for, then scaled with the rest
-    image_ = fitted(image_, imageSize());
+    if (image_.size() != imageSize())
+        image_ = fitted(image_, imageSize());
 }

@@ -1,23 +1,23 @@
 #pragma once
-// One strip-chart section box Picture3(k). Lines are drawn into a retained backing image in a
-// user scale (x 0..scaleWidth left to right, y 1.05 at the top edge down to -0.05 at the
-// bottom), because the chart is never redrawn from data: a covered box repaints from the
-// image and a window capture prints the same pixels. Child labels paint over it as usual.
+// One strip-chart section box. Lines are drawn into the widget's retained image in a user scale
+// (x 0..scaleWidth left to right, y 1.05 at the top edge down to -0.05 at the bottom), because
+// the chart is never redrawn from data. Child labels paint over it as usual.
 
-#include <QImage>
+#include "imagewidget.h"
+
 #include <QLineF>
 #include <QPointF>
-#include <QWidget>
 #include <vector>
 
-class SectionBox : public QWidget
+class SectionBox : public ImageWidget
 {
 public:
     explicit SectionBox(QWidget* parent = nullptr);
 
-    // Picture3(k).Cls: all white again.
+    // All white again.
     void clear();
-    // ScaleWidth. A width that is not positive and finite is ignored, so the scale stays usable.
+    // Seconds across the box. A width that is not positive and finite is ignored, so the scale
+    // stays usable.
     void setScaleWidth(double scaleWidth);
     double scaleWidth() const { return scaleWidth_; }
 
@@ -27,9 +27,6 @@ public:
     // size: a replayed run draws hundreds of thousands of them.
     void drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, bool dotted);
 
-    // The drawing, box-sized, without child labels.
-    QImage image() const;
-
     // Pixel coordinates of a point in user units, and back; (0, 0) is the top-left pixel, and
     // drawing lights the pixel nearest to the coordinates.
     QPointF toPixel(double x, double y) const;
@@ -38,7 +35,9 @@ public:
     QSize sizeHint() const override { return {225, 209}; }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    // Paints the collected lines, at the size they were meant for, then fits the image to the
+    // box, scaling what is drawn rather than losing it.
+    void refreshImage() override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -49,14 +48,10 @@ private:
         bool dotted;
     };
 
-    // Keeps the image at the widget's size, scaling what is drawn rather than losing it.
-    void fitImage();
-    QSize imageSize() const;
     // Paints the collected lines into the image.
-    void flushLines() const;
+    void flushLines();
 
-    mutable QImage image_;
-    mutable std::vector<PendingLine> pending_;
-    mutable QRect pendingArea_;
+    std::vector<PendingLine> pending_;
+    QRect pendingArea_;
     double scaleWidth_ = 1;
 };

@@ -208,7 +208,7 @@ DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine)
     return r;
 }
 
-QString SaveAFFileErrorText(int errorNumber, int lineNumber)
+QString DataFileErrorText(int errorNumber, int lineNumber)
 {
     return QStringLiteral("SaveAFFileEr: ") + num::Str(errorNumber) + QStringLiteral("  ") +
            num::Str(lineNumber);

@@ -62,7 +62,7 @@ DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine);
 
 // Message for a failed read or write: "SaveAFFileEr: " + Str(error) + "  " + Str(line).
 // There are no line numbers in this code, so callers pass 0.
-QString SaveAFFileErrorText(int errorNumber, int lineNumber = 0);
+QString DataFileErrorText(int errorNumber, int lineNumber = 0);
 
 // Display name of the data file at filePath: the path below `dataFolder` (full path, letters
 // compared without regard to case) without the separator, so it may name sub-folders;

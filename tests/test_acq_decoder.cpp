@@ -76,7 +76,7 @@ private slots:
         std::array<QString, kMaxChannels> channelText;
         channelText.fill(kOldText);
         const bool blank = frame.trimmed().isEmpty();
-        QCOMPARE(BreakoutTempData(frame, arr, qint16(channels), qint16(degC), channelText), !blank);
+        QCOMPARE(DecodeFrame(frame, arr, qint16(channels), qint16(degC), channelText), !blank);
         for (int i = 0; i < kMaxChannels; ++i) {
             QCOMPARE(arr[i], expected[i]);
             QCOMPARE(channelText[i], i < shown.size() ? shown[i] : kOldText);

@@ -60,14 +60,14 @@ private slots:
         QTest::addColumn<Chunks>("chunks");     // one per look at the port
         QTest::addColumn<int>("stopAt");        // wait during which Stop is pressed (0: never)
         QTest::addColumn<int>("abortAt");       // wait during which the program starts closing
-        QTest::addColumn<QStringList>("texts"); // CommText of each read
-        QTest::addColumn<ReadCommResult>("lastResult"); // every earlier read takes a Frame
-        QTest::addColumn<QList<int>>("waits");          // timeouts asked for, in ms
+        QTest::addColumn<QStringList>("texts"); // frameText of each read
+        QTest::addColumn<ReadFrameResult>("lastResult"); // every earlier read takes a Frame
+        QTest::addColumn<QList<int>>("waits");           // timeouts asked for, in ms
         QTest::addColumn<int>("rejected");
         QTest::addColumn<int>("droppedByBacklog");
 
-        const auto frame = ReadCommResult::Frame;
-        const auto stopped = ReadCommResult::Stopped;
+        const auto frame = ReadFrameResult::Frame;
+        const auto stopped = ReadFrameResult::Stopped;
         const Chunks noise{"no", "is", "e", "!", "?"}, late{"", "x\r\n1,2,3,4,5\r\n"};
         const QByteArray longest(FrameAssembler::kMaxLineLength, '7');
         QStringList ten;
@@ -104,7 +104,7 @@ private slots:
             << 0 << 0 << QStringList{"16,450.0,460.9,470.2,480.8", "19,450.3,461.1,470.4,481.0"}
             << frame << QList<int>{2000, 1300} << 1 << 0;
         QTest::newRow("bytes without a frame do not stretch the deadline")
-            << noise << 0 << 0 << QStringList{""} << ReadCommResult::GaveUp
+            << noise << 0 << 0 << QStringList{""} << ReadFrameResult::GaveUp
             << QList<int>{2000, 1300, 600} << 0 << 0;
         QTest::newRow("Stop during the wait: no message")
             << noise << 2 << 0 << QStringList{""} << stopped << QList<int>{2000, 1300, 600} << 0
@@ -120,7 +120,7 @@ private slots:
         QFETCH(int, stopAt);
         QFETCH(int, abortAt);
         QFETCH(QStringList, texts);
-        QFETCH(ReadCommResult, lastResult);
+        QFETCH(ReadFrameResult, lastResult);
         FakeSerialLink port;
         port.opened = true;
         for (const QByteArray& c : chunks)
@@ -145,12 +145,12 @@ private slots:
         qint64 skipped = 0;
         for (int i = 0; i < texts.size(); ++i) {
             QString text = QStringLiteral("stale");
-            const ReadCommResult result =
-                ReadComm(port, assembler, milliseconds(2000), stopFlag, text, kChannels, skipped,
-                         &closing, [&] { return now; });
-            QCOMPARE(result, i + 1 < texts.size() ? ReadCommResult::Frame : lastResult);
+            const ReadFrameResult result =
+                ReadFrame(port, assembler, milliseconds(2000), stopFlag, text, kChannels, skipped,
+                          &closing, [&] { return now; });
+            QCOMPARE(result, i + 1 < texts.size() ? ReadFrameResult::Frame : lastResult);
             QCOMPARE(text, texts[i]);
-            QCOMPARE(stopFlag, qint16(result == ReadCommResult::Frame && stopAt == 0 ? 0 : 1));
+            QCOMPARE(stopFlag, qint16(result == ReadFrameResult::Frame && stopAt == 0 ? 0 : 1));
         }
         QTEST(asked, "waits");
         QTEST(int(skipped), "rejected");
@@ -164,7 +164,7 @@ private slots:
         QTest::addColumn<int>("pollLimit");
         QTest::addColumn<int>("budgetMs");
         QTest::newRow("1000 passes of 2 ms") << 1000 << 2 << 4000 << 8000;
-        QTest::newRow("too few passes give the floor") << 3 << 1 << kMinPollLimit << 2000;
+        QTest::newRow("too few passes give the floor") << 3 << 1 << kMinPollPasses << 2000;
         QTest::newRow("instant passes: a second at least") << 1000 << 0 << 4000 << 1000;
         QTest::newRow("slow passes: a minute at most") << 1000 << 20 << 4000 << 60000;
     }
@@ -186,7 +186,7 @@ private slots:
         };
         const PollBudget budget =
             MeasurePollBudget(clock, port, buffer, text, kLineBreak, waiting, [&] { return now; });
-        QTEST(int(budget.PollLimit), "pollLimit");
+        QTEST(int(budget.pollPasses), "pollLimit");
         QTEST(int(budget.timeBudget.count()), "budgetMs");
         QCOMPARE(port.readCalls, passes);
     }

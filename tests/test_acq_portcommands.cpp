@@ -43,7 +43,7 @@ void TestAcqPortCommands::startComm()
     FakeSerialLink port;
     port.openResult = false; // a failed open is not reported: the reader times out later
     qint16 comPort = qint16(stored);
-    StartComm(port, comPort);
+    OpenLoggerPort(port, comPort);
     QCOMPARE(comPort, qint16(opened));
     QCOMPARE(port.calls, (QStringList{"close", QStringLiteral("setPort %1").arg(opened),
                                       "setSettings 19200,N,8,1", "open"}));

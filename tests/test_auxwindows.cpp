@@ -35,7 +35,7 @@ private slots:
     {
         QFETCH(QSize, picture);
         QFETCH(QSizeF, printable);
-        QTEST(FitPictureToPage(picture, printable), "printed");
+        QTEST(FitImageToPage(picture, printable), "printed");
         QTEST(PictureOrientation(picture), "orientation");
     }
 
@@ -89,8 +89,8 @@ private slots:
         for (const QString& answer : dialog)
             prompts.fileAnswers.push_back(answer.isEmpty() ? QString() : dir.filePath(answer));
 
-        const bool printed = PrintFormToPrinterOrPdf(&window, device, prompts, {}, nullptr,
-                                                     PdfDialogRequest(dir.path(), "run1"));
+        const bool printed = PrintWindowToPrinterOrPdf(&window, device, prompts, {}, nullptr,
+                                                       PdfDialogRequest(dir.path(), "run1"));
 
         QCOMPARE(printed, !written.isEmpty());
         QCOMPARE(prompts.unexpected, 0);

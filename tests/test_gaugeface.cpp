@@ -36,18 +36,18 @@ private slots:
         QFETCH(double, placeholderTop);
         GaugeFace face;
         DerivedSettings wide = rangeOf(900, 1700), m = rangeOf(lines.first(), lines.last());
-        RedrawGauge(face, wide, 150);
-        DrawGaugeNeedle(face, wide, {"1650", "950", "", "1200"});
-        RedrawGauge(face, m, 150);
+        LayOutGaugeFace(face, wide, 150);
+        SetGaugeBars(face, wide, {"1650", "950", "", "1200"});
+        LayOutGaugeFace(face, m, 150);
         for (int i = 0; i < kGridSlots; ++i) {
             const bool shown = i < lines.size();
-            QVERIFY(face.Line2[i].visible == shown && face.Label5[i].visible == shown);
+            QVERIFY(face.gridLines[i].visible == shown && face.gridLabels[i].visible == shown);
             if (shown) { // labels show the line's value rounded to whole degrees
-                QVERIFY(qAbs(face.Line2[i].y - lines[i]) < 1e-9);
-                QCOMPARE(face.Label5[i].caption, QString::number(std::lround(lines[i])));
+                QVERIFY(qAbs(face.gridLines[i].y - lines[i]) < 1e-9);
+                QCOMPARE(face.gridLabels[i].caption, QString::number(std::lround(lines[i])));
             }
         }
-        for (const Bar& bar : face.Shape1)
+        for (const Bar& bar : face.bars)
             QVERIFY(qFuzzyCompare(bar.top, placeholderTop) &&
                     qFuzzyCompare(bar.top - bar.height, lines.first()));
     }
@@ -65,11 +65,11 @@ private slots:
         QFETCH(double, max);
         DerivedSettings m = rangeOf(min, max);
         GaugeFace face;
-        RedrawGauge(face, m, 150);
-        const double bottom = face.ScaleTop + face.ScaleHeight;
-        QVERIFY(std::isfinite(bottom) && face.ScaleHeight < 0 && face.Line2[5].visible);
-        QVERIFY(face.Line2[0].y >= bottom && face.Line2[5].y <= face.ScaleTop);
-        for (const Bar& bar : face.Shape1)
+        LayOutGaugeFace(face, m, 150);
+        const double bottom = face.scaleTop + face.scaleHeight;
+        QVERIFY(std::isfinite(bottom) && face.scaleHeight < 0 && face.gridLines[5].visible);
+        QVERIFY(face.gridLines[0].y >= bottom && face.gridLines[5].y <= face.scaleTop);
+        for (const Bar& bar : face.bars)
             QVERIFY(bar.height >= 0);
     }
 
@@ -78,16 +78,16 @@ private slots:
     {
         DerivedSettings m = rangeOf(900, 1700);
         GaugeFace face;
-        RedrawGauge(face, m, 150);
-        DrawGaugeNeedle(face, m, {"1234", "Err", "2100", ""});
+        LayOutGaugeFace(face, m, 150);
+        SetGaugeBars(face, m, {"1234", "Err", "2100", ""});
         QList<double> tops, heights;
-        for (const Bar& bar : face.Shape1)
+        for (const Bar& bar : face.bars)
             tops << bar.top, heights << bar.height;
         QCOMPARE(tops, (QList<double>{1234, 900, 2100, 900}));
         QCOMPARE(heights, (QList<double>{334, 0, 1200, 0}));
-        DrawGaugeNeedle(face, m, {"450"}); // below graphMin: an empty bar on it
-        QCOMPARE(face.Shape1[0].top, 900.0);
-        QCOMPARE(face.Shape1[0].height, 0.0);
+        SetGaugeBars(face, m, {"450"}); // below graphMin: an empty bar on it
+        QCOMPARE(face.bars[0].top, 900.0);
+        QCOMPARE(face.bars[0].height, 0.0);
     }
 };
 

@@ -16,7 +16,7 @@ private slots:
         panel.redraw(m);
         panel.drawNeedle(m, {"1300"});
         const QImage image = panel.image();
-        const int x = panel.columnForX(panel.face().Shape1[0].left) + kBarWidthPixels / 2;
+        const int x = panel.columnForX(panel.face().bars[0].left) + kBarWidthPixels / 2;
         QCOMPARE(image.pixel(x, panel.rowForValue(1290)), qRgb(255, 0, 0));
         QCOMPARE(image.pixel(x, panel.rowForValue(1310)), qRgb(0, 0, 0));
         QCOMPARE(image.pixel(x, panel.rowForValue(1220)), qRgb(255, 255, 255));

@@ -87,7 +87,7 @@ private slots:
         QCOMPARE(rig.prompts.messageTexts(), QStringList{"Save this recorded data?"});
         QCOMPARE(rig.w->saveAs, answer == MsgAnswer::Yes ? 1 : 0);
         QCOMPARE(rig.rows().size(), newRun ? 0 : 1);
-        QCOMPARE(rig.w->StopFlag, qint16(newRun ? 0 : 1));
+        QCOMPARE(rig.w->notSampling, qint16(newRun ? 0 : 1));
     }
 
     // Silence at Start or during a run ends it: the run so far stays, the window idles, and no
@@ -97,7 +97,7 @@ private slots:
         WindowRig<> idle;
         idle.w->onRecordButton(0);
         QCOMPARE(idle.prompts.messageTexts(), QStringList{"Not receiving data."});
-        QCOMPARE(idle.w->StopFlag, qint16(1));
+        QCOMPARE(idle.w->notSampling, qint16(1));
 
         Rig rig;
         rig.tickAt(0.1f, kLine);
@@ -105,7 +105,7 @@ private slots:
         rig.tickAt(0.5f, kLine);
         QCOMPARE(rig.prompts.messageTexts(), QStringList{"Not receiving data."});
         QCOMPARE(rig.rows(), QStringList{".1   450   461   472   483"});
-        QCOMPARE(rig.w->StopFlag, qint16(1));
+        QCOMPARE(rig.w->notSampling, qint16(1));
     }
 
     // A 10 Hz instrument feeds every tick: lines that arrive together are taken one a tick,

@@ -96,7 +96,7 @@ private slots:
                  "Typical Exhaust Gas Temps (" + QString(degC ? "500-950)" : "900-1700)"));
         QCOMPARE(f.state.settings.chartSectionSeconds, qint16(15)); // an unset chart time too
         QCOMPARE(f.state.run.filePath, f.data("Untitled"));
-        QCOMPARE(f.w->StopFlag, qint16(1));
+        QCOMPARE(f.w->notSampling, qint16(1));
         QCOMPARE(f.w->statusLine->text(), // even before the window is first activated
                  QStringLiteral("Click on 'Start' or press <F1> to start recording data."));
         QVERIFY(f.prompts.messages.empty());
@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(f.state.derived.graphMax, row.max);
         QCOMPARE(f.state.derived.graphMin, row.min);
         QVERIFY(f.checked(qPrintable(row.name)));
-        QCOMPARE(f.w->temperaturePanel->face().Label5[0].caption, QString::number(row.min));
+        QCOMPARE(f.w->temperaturePanel->face().gridLabels[0].caption, QString::number(row.min));
     }
 
     // The thickness is stored at once; its check mark moves at the next activation, which also
@@ -153,7 +153,7 @@ private slots:
         f.state.settings.userGraphMin = QStringLiteral("100");
         f.w->onActivated();
         QCOMPARE(checkMarks(f), QStringLiteral("Thickest ScalesUser DegF"));
-        QCOMPARE(f.w->temperaturePanel->face().Label5[0].caption, QStringLiteral("100"));
+        QCOMPARE(f.w->temperaturePanel->face().gridLabels[0].caption, QStringLiteral("100"));
     }
 
     // The close box and Exit take the same way out; Yes saves first. Settings that cannot be

@@ -17,7 +17,7 @@ struct Rig : WindowRig<> {
     // Starts with an unsaved run of three samples.
     Rig()
     {
-        w->AnalyzeData(kRun);
+        w->replayRun(kRun);
         state.run.dataNotSaved = 1;
     }
 };
@@ -99,10 +99,10 @@ private slots:
         QCOMPARE(rig.launcher.started.back().second, QStringList{copy});
 
         rig.w->readingList->setCurrentRow(2);
-        QCOMPARE(rig.w->label6Caption(0), QStringLiteral("990"));
+        QCOMPARE(rig.w->channelReadingCaption(0), QStringLiteral("990"));
         float x = 0.7f; // the row nearest in time
         int section = 0;
-        rig.w->DrawGraphCursor(x, section);
+        rig.w->moveGraphCursor(x, section);
         QCOMPARE(rig.w->readingList->currentRow(), 0);
         QCOMPARE(rig.w->timeReadout->text(), QStringLiteral(".5"));
     }
@@ -128,7 +128,7 @@ private slots:
         QFETCH(QByteArray, unit);
         QFETCH(QString, message);
         Rig rig;
-        rig.w->runDegCFlag = static_cast<qint16>(runDegC);
+        rig.w->runDegreesCelsius = static_cast<qint16>(runDegC);
         rig.state.settings.degreesCelsius = static_cast<qint16>(!runDegC);
         const QString path = answer.isNull() ? QString() : rig.data(answer);
         rig.prompts.fileAnswers = {path};

@@ -67,19 +67,20 @@ private slots:
         QVERIFY(rig.prompts.inputs.at(0).prompt.endsWith(QStringLiteral("\r\r   3")));
         QCOMPARE(rig.state.settings.comPorts[0], qint16(kPort));
 
-        w.StartComm();
+        w.openLoggerPort();
         // The frames arrive in turn and each read takes whichever is complete first; its readings
         // reach the labels in the display unit (degrees F here), a short frame repeating its
         // last temperature.
         for (int i = 0; i < 4; ++i) {
-            QVERIFY(w.ReadComm());
-            w.BreakoutTempData(w.CommText);
-            const QString shown = QStringList{w.label6Caption(0), w.label6Caption(1),
-                                              w.label6Caption(2), w.label6Caption(3)}
-                                      .join(' ');
+            QVERIFY(w.readFrame());
+            w.decodeFrame(w.frameText);
+            const QString shown =
+                QStringList{w.channelReadingCaption(0), w.channelReadingCaption(1),
+                            w.channelReadingCaption(2), w.channelReadingCaption(3)}
+                    .join(' ');
             QVERIFY2(shown == "842 862 882 901" || shown == "842 862 862 862", qPrintable(shown));
         }
-        QCOMPARE(w.StopFlag, qint16(0));
+        QCOMPARE(w.notSampling, qint16(0));
         QCOMPARE(rig.prompts.unexpected, 0);
     }
 
@@ -105,7 +106,7 @@ private slots:
         MainWindow& w = *rig.window;
         rig.state.settings.comPorts[0] = kPort;
         rig.state.settings.degreesCelsius = 1;
-        w.SwitchToTC();
+        w.applyThermocoupleMode();
         w.onRecordButton(0);
         QTRY_VERIFY_WITH_TIMEOUT(w.readingList->count() >= 30, 20000);
         w.onRecordButton(1);
@@ -143,14 +144,14 @@ private slots:
             QSKIP(qPrintable(rig.sim.why()));
         MainWindow& w = *rig.window;
         rig.state.settings.comPorts[0] = kPort;
-        w.StartComm();
-        QVERIFY(w.ReadComm());
+        w.openLoggerPort();
+        QVERIFY(w.readFrame());
         bool gaveUp = false;
         for (int i = 0; i < 40 && !gaveUp; ++i)
-            gaveUp = !w.ReadComm();
+            gaveUp = !w.readFrame();
         QVERIFY(gaveUp);
         QCOMPARE(rig.prompts.messageTexts(), QStringList{QStringLiteral("Not receiving data.")});
-        QCOMPARE(w.StopFlag, qint16(1));
+        QCOMPARE(w.notSampling, qint16(1));
         // The vanished device closed the port rather than leaving a dead descriptor behind.
         QVERIFY(!rig.port->isOpen());
     }

@@ -118,20 +118,20 @@ private slots:
             r->state.settings.chartSectionSeconds = 5;
             r->w->show();
         }
-        fast.w->AnalyzeData(source);
+        fast.w->replayRun(source);
 
         // The same lines, each drawn, through the window's own routines.
         ResetChartForReplay(full.state.chart);
         full.state.run.chartPlotMode = 1;
         for (const QString& line : ReplayLines(source)) {
             QString copy = line;
-            full.w->RecordTime = ReplayLineTime(line);
-            full.w->BreakoutTempData(copy);
+            full.w->sampleTime = ReplayLineTime(line);
+            full.w->decodeFrame(copy);
             for (int i = 0; i < 4; ++i)
-                full.w->ChannelText[i] = FormatChannelReading(full.state.chart.readings[i]);
+                full.w->channelTexts[i] = FormatChannelReading(full.state.chart.readings[i]);
             qint16 startOver = 0;
-            full.w->UpdateScreen(startOver, full.state.run.chartPlotMode, full.w->RecordTime,
-                                 copy = line, 1);
+            full.w->plotSample(startOver, full.state.run.chartPlotMode, full.w->sampleTime,
+                               copy = line, 1);
         }
 
         QCOMPARE(fast.w->runText(), source);

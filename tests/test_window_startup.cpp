@@ -97,7 +97,7 @@ private slots:
         rig.w->action("mnuComPort1")->trigger();
         QTEST(rig.prompts.inputs.at(0).defaultText, "offered");
         rig.port.calls.clear();
-        rig.w->StartComm();
+        rig.w->openLoggerPort();
         QCOMPARE(rig.port.calls, (QStringList{"close", opened, "setSettings 19200,N,8,1", "open"}));
         rig.w->onExit();
         QCOMPARE(rig.ended, 1);

@@ -444,9 +444,9 @@ QMenu* MainWindow::menu(const QString& name) const
     return findChild<QMenu*>(name);
 }
 
-QString MainWindow::label6Caption(int i) const
+QString MainWindow::channelReadingCaption(int i) const
 {
-    return temperaturePanel->face().Label6[i].caption;
+    return temperaturePanel->face().channelLabels[i].caption;
 }
 
 // ---------------------------------------------------------------- start-up and shutdown
@@ -455,9 +455,9 @@ void MainWindow::load()
 {
     // A missing or unreadable settings file leaves every setting at its initial value.
     LoadSettingsFile(state.settings, s.programFolder);
-    SwitchToTC();
-    RedrawGauge(0);
-    runDegCFlag = state.settings.degreesCelsius;
+    applyThermocoupleMode();
+    redrawTemperaturePanel();
+    runDegreesCelsius = state.settings.degreesCelsius;
     restoreWindowPlacement();
     state.run.fileName = QStringLiteral("Untitled");
     QDir().mkpath(dataFolderPath()); // the file dialogs start there and Save may write there
@@ -466,10 +466,10 @@ void MainWindow::load()
     setWindowCaptionForFile();
     state.run.chartPlotMode = 2;
     chartLegends[1]->hide();
-    qint16 StartOverFlag = 0;
-    UpdateScreen(StartOverFlag, state.run.chartPlotMode, RecordTime, state.run.lastLine, 0);
-    StopFlag = 1;
-    CommBuffer.clear();
+    qint16 startOver = 0;
+    plotSample(startOver, state.run.chartPlotMode, sampleTime, state.run.lastLine, 0);
+    notSampling = 1;
+    measureBuffer.clear();
 }
 
 void MainWindow::afterShown(const QString& dataFile)
@@ -492,7 +492,7 @@ void MainWindow::afterShown(const QString& dataFile)
     }
     // Until the measurement ends, a Start waits for its frame with the smallest budget.
     measurePollBudget();
-    CommBuffer.clear();
+    measureBuffer.clear();
 }
 
 void MainWindow::setWindowCaptionForFile()
@@ -503,22 +503,22 @@ void MainWindow::setWindowCaptionForFile()
 
 void MainWindow::measurePollBudget()
 {
-    const PollBudget budget = MeasurePollBudget(*s.clock, *s.port, CommBuffer, CommText, LineBreak,
-                                                s.yieldWaiting, s.elapsedMs);
-    PollLimit = budget.PollLimit;
+    const PollBudget budget = MeasurePollBudget(*s.clock, *s.port, measureBuffer, frameText,
+                                                lineBreak, s.yieldWaiting, s.elapsedMs);
+    pollPasses = budget.pollPasses;
     readBudget = budget.timeBudget;
 }
 
 void MainWindow::onActivated()
 {
-    SwitchToTC();
+    applyThermocoupleMode();
 }
 
-void MainWindow::onFunctionKey(int KeyCode)
+void MainWindow::onFunctionKey(int key)
 {
-    if (KeyCode == kF1)
+    if (key == kF1)
         onRecordButton(0);
-    else if (KeyCode == kF2)
+    else if (key == kF2)
         onRecordButton(1);
 }
 
@@ -584,7 +584,7 @@ void MainWindow::endProgram()
 {
     saveWindowPlacement();
     ending_ = true;
-    StopFlag = 1;
+    notSampling = 1;
     s.port->interruptWait(); // a tick waiting for its frame returns at once
     journal_->close();
     sampleTimer->stop();
@@ -618,7 +618,7 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 
 // ---------------------------------------------------------------- screen mode and captions
 
-void MainWindow::SwitchToTC()
+void MainWindow::applyThermocoupleMode()
 {
     state.derived = DeriveSettings(state.settings);
     menu(QStringLiteral("mnuTempUnits"))->menuAction()->setVisible(true);
@@ -629,10 +629,10 @@ void MainWindow::SwitchToTC()
         ->setText(QStringLiteral("About ") + state.derived.programTitle);
     temperaturePanel->setVisible(true);
     exportButton->setVisible(false);
-    UpdateForm();
+    updateCaptionsAndChecks();
 }
 
-void MainWindow::UpdateForm()
+void MainWindow::updateCaptionsAndChecks()
 {
     state.run.recordingStatusText =
         QStringLiteral("Click on 'Stop' or press <F2> to stop recording.");
@@ -661,22 +661,22 @@ void MainWindow::UpdateForm()
     action(QStringLiteral("mnuScalesFluid"))
         ->setText(QStringLiteral("Typical Fluid/Air Temps (50-300)"));
 
-    RedrawGauge(0);
+    redrawTemperaturePanel();
 }
 
-void MainWindow::RedrawGauge(int)
+void MainWindow::redrawTemperaturePanel()
 {
     temperaturePanel->redraw(state.derived);
 }
 
-void MainWindow::DrawGaugeNeedle(int, float&)
+void MainWindow::showReadingsOnPanel()
 {
-    temperaturePanel->drawNeedle(state.derived, ChannelText);
+    temperaturePanel->drawNeedle(state.derived, channelTexts);
 }
 
-void MainWindow::UpdateScreen(qint16& StartOverFlag, qint16& chartPlotMode, double& RecordTime,
-                              QString& LastText1, qint16 UseRecordedTime)
+void MainWindow::plotSample(qint16& startOver, qint16& chartPlotMode, double& sampleTime,
+                            QString& sampleLine, qint16 useRecordedTime)
 {
-    ::PlotSample(state.chart, state.settings, state.derived, *chart_, ChannelText, StartOverFlag,
-                 chartPlotMode, RecordTime, LastText1, UseRecordedTime);
+    ::PlotSample(state.chart, state.settings, state.derived, *chart_, channelTexts, startOver,
+                 chartPlotMode, sampleTime, sampleLine, useRecordedTime);
 }

@@ -69,26 +69,28 @@ public:
     // empty). It holds until the user chooses a port through the menu and is never saved.
     void useSessionPort(qint16 comPort, const QString& device);
     void onActivated();
-    void onFunctionKey(int KeyCode);
+    // F1 and F2, as Windows key codes (112, 113), press Start and Stop.
+    void onFunctionKey(int key);
     // Returns true when the window may close.
     bool queryClose();
     void unload();
     void keepPrintHolderOutside();
 
     // Screen mode and captions.
-    void SwitchToTC();
-    void UpdateForm();
-    void RedrawGauge(int WhichOne = 0);
-    void DrawGaugeNeedle(int WhichOne, float& GaugeReading);
-    void UpdateScreen(qint16& StartOverFlag, qint16& chartPlotMode, double& RecordTime,
-                      QString& LastText1, qint16 UseRecordedTime);
+    void applyThermocoupleMode();
+    void updateCaptionsAndChecks();
+    void redrawTemperaturePanel();
+    void showReadingsOnPanel();
+    void plotSample(qint16& startOver, qint16& chartPlotMode, double& sampleTime,
+                    QString& sampleLine, qint16 useRecordedTime);
 
-    // Data files: ReadFlag 0 writes the run to targetFilePath, anything else reads it.
-    void SaveAFFile(qint16 ReadFlag);
+    // The run to the data file at targetFilePath, and a run from it.
+    void writeDataFile();
+    void readDataFile();
     // Replays the sample lines a load just read (or, without a load, the run itself) onto the
     // reading list and the chart.
-    void AnalyzeData();
-    void AnalyzeData(const QString& source);
+    void replayRun();
+    void replayRun(const QString& source);
 
     // The run: every sample line, in the order recorded or loaded.
     const RunLines& run() const { return run_; }
@@ -97,21 +99,22 @@ public:
     void appendRunLine(const QString& line);
     void clearRun();
 
-    // Graph cursor.
-    void DrawGraphCursor(float& MousX, int& Index);
+    // Graph cursor: the reading nearest to x seconds into section box `section`.
+    void moveGraphCursor(float& x, int& section);
     void onReadingListRowChanged();
-    void onChartSectionPressed(int Index, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
-                               float X, float Y);
-    void onChartSectionClicked(int Index);
+    void onChartSectionPressed(int section, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+                               float x, float y);
+    void onChartSectionClicked(int section);
 
     // Acquisition.
-    void StartComm();
-    bool ReadComm();
-    void BreakoutTempData(QString& Kxx);
+    void openLoggerPort();
+    bool readFrame();
+    void decodeFrame(QString& frame);
 
 public slots:
     // Virtual so that tests can see which command another command runs.
-    virtual void onRecordButton(int Index);
+    // Button 0 is Start, 1 Stop; the third ("Off") stops as Stop does.
+    virtual void onRecordButton(int button);
     void onFindPorts();
     void onExportButton();
     void onSampleTick();
@@ -165,13 +168,13 @@ public:
     QLabel* printHolder = nullptr;
 
     // Private fields of the window, open to tests.
-    QString LineBreak;
-    qint16 StopFlag = 1; // not sampling, also while the window loads
-    QString CommText;
-    double RecordTime = 0;
-    std::array<QString, kMaxChannels> ChannelText;
-    qint32 PollLimit = kMinPollLimit;
-    // How long a frame read waits: PollLimit passes as measured on this machine.
+    QString lineBreak;
+    qint16 notSampling = 1; // not sampling, also while the window loads
+    QString frameText;
+    double sampleTime = 0;
+    std::array<QString, kMaxChannels> channelTexts;
+    qint32 pollPasses = kMinPollPasses;
+    // How long a frame read waits: pollPasses passes as measured on this machine.
     std::chrono::milliseconds readBudget = kMinReadBudget;
     // Received text not yet taken as a frame; it carries over from one tick to the next.
     FrameAssembler frames;
@@ -180,9 +183,10 @@ public:
     // The unit the run's readings are in: the unit when it was recorded or of the file it was
     // loaded from. A later change of the unit setting applies to new runs only, so a save
     // writes this, never a unit the readings were not taken in.
-    qint16 runDegCFlag = 0;
-    QString CommBuffer;
-    float ChartMouseX = 0;
+    qint16 runDegreesCelsius = 0;
+    // Scratch text of the start-up measurement of the polling budget.
+    QString measureBuffer;
+    float cursorX = 0; // seconds into the section box last pressed
 
     ProgramState& state;
 
@@ -190,8 +194,8 @@ public:
     // Print Setup changes it).
     QPrinter& printer();
 
-    // The caption of Label6(i), the channel reading under bar i.
-    QString label6Caption(int i) const;
+    // The channel reading shown under bar i.
+    QString channelReadingCaption(int i) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -218,7 +222,7 @@ private:
     int channelCount() const;
     // Reads, stamps and stores one sample; false when no frame came.
     bool takeSample();
-    void setTimer1Interval(int milliseconds);
+    void setSampleInterval(int milliseconds);
     void hideCursorMarkers();
     // The status line: idle or running, how many damaged lines this run ignored, and whether
     // the journal is being written.

@@ -80,24 +80,24 @@ QString MainWindow::dataFolderPath() const
     return s.programFolder + state.derived.dataFolder;
 }
 
-void MainWindow::SaveAFFile(qint16 ReadFlag)
+void MainWindow::writeDataFile()
 {
-    if (ReadFlag == 0) {
-        const int error =
-            WriteDataFile(state.run.targetFilePath,
-                          WriteDataFileText(state.run.comments, runText(), runDegCFlag,
-                                            state.derived.channelCount, state.run.fuelType));
-        if (error != 0) {
-            s.prompts->say(SaveAFFileErrorText(error));
-            return;
-        }
-        finishFileUse();
-        // The run is safe in the file; while it still grows, the journal goes on with it.
-        if (StopFlag == 1)
-            discardJournal();
+    const int error =
+        WriteDataFile(state.run.targetFilePath,
+                      WriteDataFileText(state.run.comments, runText(), runDegreesCelsius,
+                                        state.derived.channelCount, state.run.fuelType));
+    if (error != 0) {
+        s.prompts->say(DataFileErrorText(error));
         return;
     }
+    finishFileUse();
+    // The run is safe in the file; while it still grows, the journal goes on with it.
+    if (notSampling == 1)
+        discardJournal();
+}
 
+void MainWindow::readDataFile()
+{
     const DataFileRead file = ReadDataFile(state.run.targetFilePath, kDataFileTypeLine);
     if (file.outcome == DataFileRead::Outcome::WrongType) {
         s.prompts->message(BadFileMessage(state.derived.programTitle));
@@ -105,10 +105,10 @@ void MainWindow::SaveAFFile(qint16 ReadFlag)
     }
     takeLoadedRun(file);
     // The run the journal kept is replaced now; the user chose not to save it.
-    if (file.samplesStarted && StopFlag == 1)
+    if (file.samplesStarted && notSampling == 1)
         discardJournal();
     if (file.outcome == DataFileRead::Outcome::Error) {
-        s.prompts->say(SaveAFFileErrorText(file.errorNumber));
+        s.prompts->say(DataFileErrorText(file.errorNumber));
         return;
     }
     finishFileUse();
@@ -130,14 +130,14 @@ void MainWindow::takeLoadedRun(const DataFileRead& file)
 
 void MainWindow::switchToFileUnit(qint16 unit)
 {
-    runDegCFlag = unit;
+    runDegreesCelsius = unit;
     showStatus();
     if (unit == state.settings.degreesCelsius)
         return;
     s.prompts->say(UnitSwitchMessage(unit));
     state.settings.degreesCelsius = unit;
-    SwitchToTC();
-    RedrawGauge(0);
+    applyThermocoupleMode();
+    redrawTemperaturePanel();
 }
 
 // ---------------------------------------------------------------- recording journal
@@ -190,7 +190,7 @@ void MainWindow::offerJournaledRun()
     }
     // Shown as if it had been opened, and still unsaved: the journal stays until it is saved.
     takeLoadedRun(*file);
-    AnalyzeData();
+    replayRun();
     state.run.dataNotSaved = 1;
     switchToFileUnit(file->unit);
 }
@@ -213,8 +213,8 @@ void MainWindow::onOpen()
     if (!chosen || chosen->isEmpty())
         return;
     state.run.targetFilePath = *chosen;
-    SaveAFFile(1);
-    AnalyzeData();
+    readDataFile();
+    replayRun();
 }
 
 void MainWindow::askToSaveNewData()
@@ -233,8 +233,8 @@ void MainWindow::openDataFile(const QString& path)
 {
     askToSaveNewData();
     state.run.targetFilePath = path;
-    SaveAFFile(1);
-    AnalyzeData();
+    readDataFile();
+    replayRun();
 }
 
 void MainWindow::onSave()
@@ -244,7 +244,7 @@ void MainWindow::onSave()
     // After a cancelled Save As the run still goes to the data folder's "Untitled", so a
     // Save never ends with the run unsaved.
     state.run.targetFilePath = state.run.filePath;
-    SaveAFFile(0);
+    writeDataFile();
 }
 
 void MainWindow::onSaveAs()
@@ -254,7 +254,7 @@ void MainWindow::onSaveAs()
     if (!chosen || chosen->isEmpty())
         return;
     state.run.targetFilePath = ShortenToFortyCharacters(*s.prompts, *chosen);
-    SaveAFFile(0);
+    writeDataFile();
 }
 
 void MainWindow::appendRunLine(const QString& line)
@@ -271,19 +271,19 @@ void MainWindow::clearRun()
     showStatus();
 }
 
-void MainWindow::AnalyzeData()
+void MainWindow::replayRun()
 {
     // Without a load that read sample lines, the run itself is replayed again.
     QString source = loadedSamples_ ? *std::exchange(loadedSamples_, std::nullopt) : runText();
-    AnalyzeData(source);
+    replayRun(source);
 }
 
-void MainWindow::AnalyzeData(const QString& source)
+void MainWindow::replayRun(const QString& source)
 {
     QElapsedTimer elapsed;
     elapsed.start();
     state.run.chartPlotMode = 1;
-    LineBreak = kLineBreak;
+    lineBreak = kLineBreak;
     const std::vector<std::pair<qsizetype, qsizetype>> lines = ReplayLineSpans(source);
     clearRun();
     ResetChartForReplay(state.chart);
@@ -321,10 +321,9 @@ void MainWindow::AnalyzeData(const QString& source)
     const auto showReplayState = [this] {
         readingList->linesChanged();
         for (int i = 0; i < channelCount(); ++i)
-            temperaturePanel->setChannelCaption(i, ChannelText[i]);
+            temperaturePanel->setChannelCaption(i, channelTexts[i]);
         if (std::exchange(chart_->gaugeDue, false)) {
-            float scratch = 0;
-            DrawGaugeNeedle(0, scratch);
+            showReadingsOnPanel();
         }
         for (int i = 0; i < kTraceSlots; ++i)
             placeOffRangeMarker(i);
@@ -333,21 +332,21 @@ void MainWindow::AnalyzeData(const QString& source)
     chart_->replaying = true;
     QString timeText;
     for (size_t i = 0; i < lines.size(); ++i) {
-        RecordTime = times[i];
-        timeText = num::Format(RecordTime, QStringLiteral("#########.0"));
+        sampleTime = times[i];
+        timeText = num::Format(sampleTime, QStringLiteral("#########.0"));
         QString copy = source.mid(lines[i].first, lines[i].second);
-        ::BreakoutTempData(copy, state.chart.readings, state.derived.channelCount,
-                           state.settings.degreesCelsius, ChannelText);
+        ::DecodeFrame(copy, state.chart.readings, state.derived.channelCount,
+                      state.settings.degreesCelsius, channelTexts);
         for (int c = 0; c < channelCount(); ++c)
-            ChannelText[c] = FormatChannelReading(state.chart.readings[c]);
-        state.run.lastLine = SampleLine(timeText, ChannelText, state.derived.channelCount);
+            channelTexts[c] = FormatChannelReading(state.chart.readings[c]);
+        state.run.lastLine = SampleLine(timeText, channelTexts, state.derived.channelCount);
         appendRunLine(state.run.lastLine);
         // Should the section time change while the replay lets events run, every line is drawn.
         chart_->skipTraces =
             i < firstDrawn && state.settings.chartSectionSeconds == plannedSectionTime;
-        qint16 StartOverFlag = 0;
-        UpdateScreen(StartOverFlag, state.run.chartPlotMode, RecordTime, state.run.lastLine, 1);
-        if (StartOverFlag == 1)
+        qint16 startOver = 0;
+        plotSample(startOver, state.run.chartPlotMode, sampleTime, state.run.lastLine, 1);
+        if (startOver == 1)
             s.prompts->say(QStringLiteral("Should not happen #44"));
 
         if (elapsed.elapsed() < nextSlice)
@@ -384,7 +383,7 @@ void MainWindow::onExportText()
 
 void MainWindow::onExportButton()
 {
-    if (StopFlag != 1) {
+    if (notSampling != 1) {
         onRecordButton(1);
         s.yieldNow();
     }
@@ -405,7 +404,7 @@ void MainWindow::onExportCsv()
         s.prompts->saveFile(CsvDialogRequest(dataFolderPath(), state.run.fileName));
     if (!chosen || chosen->isEmpty())
         return;
-    if (const int error = WriteCsvFile(*chosen, run_, channelCount(), runDegCFlag))
+    if (const int error = WriteCsvFile(*chosen, run_, channelCount(), runDegreesCelsius))
         s.prompts->say(CsvErrorText(*chosen, error));
 }
 

@@ -49,11 +49,11 @@ using namespace mainwindow_detail;
 
 // ---------------------------------------------------------------- graph cursor
 
-void MainWindow::DrawGraphCursor(float& MousX, int& Index)
+void MainWindow::moveGraphCursor(float& x, int& sectionBox)
 {
     hideCursorMarkers();
-    const int section = std::clamp(Index, 0, 2);
-    const float target = state.chart.sectionStartTimes[section] + MousX;
+    const int section = std::clamp(sectionBox, 0, 2);
+    const float target = state.chart.sectionStartTimes[section] + x;
     const int best = static_cast<int>(run_.nearestRow(target, kNoRowDistance));
     if (best < 0)
         return; // an empty list has no row to show
@@ -70,9 +70,8 @@ void MainWindow::DrawGraphCursor(float& MousX, int& Index)
     marker->move(MarkerPixel(chartSections[section]->toPixel(at.x(), at.y())));
     marker->show();
     QString copy = row;
-    BreakoutTempData(copy);
-    float reading = static_cast<float>(v);
-    DrawGaugeNeedle(0, reading);
+    decodeFrame(copy);
+    showReadingsOnPanel();
 }
 
 void MainWindow::onReadingListRowChanged()
@@ -82,18 +81,18 @@ void MainWindow::onReadingListRowChanged()
         return;
     const float t = run_.time(r);
     int k = SectionOfTime(t, state.chart.sectionStartTimes);
-    ChartMouseX = t - state.chart.sectionStartTimes[k];
-    DrawGraphCursor(ChartMouseX, k);
+    cursorX = t - state.chart.sectionStartTimes[k];
+    moveGraphCursor(cursorX, k);
 }
 
-void MainWindow::onChartSectionPressed(int, Qt::MouseButton, Qt::KeyboardModifiers, float X, float)
+void MainWindow::onChartSectionPressed(int, Qt::MouseButton, Qt::KeyboardModifiers, float x, float)
 {
-    ChartMouseX = X;
+    cursorX = x;
 }
 
-void MainWindow::onChartSectionClicked(int Index)
+void MainWindow::onChartSectionClicked(int section)
 {
-    DrawGraphCursor(ChartMouseX, Index);
+    moveGraphCursor(cursorX, section);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -118,13 +117,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 // ---------------------------------------------------------------- acquisition
 
-void MainWindow::StartComm()
+void MainWindow::openLoggerPort()
 {
     // The port is opened afresh, so the text it holds begins somewhere inside a line.
     if (!sessionPortDevice_.isEmpty())
-        ::StartCommOnDevice(*s.port, sessionPortDevice_);
+        ::OpenLoggerPortOnDevice(*s.port, sessionPortDevice_);
     else
-        ::StartComm(*s.port, sessionComPort_ != 0 ? sessionComPort_ : state.settings.comPorts[0]);
+        ::OpenLoggerPort(*s.port,
+                         sessionComPort_ != 0 ? sessionComPort_ : state.settings.comPorts[0]);
     frames.reset();
 }
 
@@ -134,25 +134,26 @@ void MainWindow::useSessionPort(qint16 comPort, const QString& device)
     sessionPortDevice_ = device;
 }
 
-bool MainWindow::ReadComm()
+bool MainWindow::readFrame()
 {
     const qint64 rejectedBefore = rejectedFrames;
-    const ReadCommResult result = ::ReadComm(*s.port, frames, readBudget, StopFlag, CommText,
-                                             channelCount(), rejectedFrames, &ending_, s.elapsedMs);
+    const ReadFrameResult result =
+        ::ReadFrame(*s.port, frames, readBudget, notSampling, frameText, channelCount(),
+                    rejectedFrames, &ending_, s.elapsedMs);
     if (rejectedFrames != rejectedBefore)
         showStatus();
-    if (result == ReadCommResult::GaveUp)
+    if (result == ReadFrameResult::GaveUp)
         s.prompts->say(QStringLiteral("Not receiving data."));
-    return result == ReadCommResult::Frame;
+    return result == ReadFrameResult::Frame;
 }
 
 void MainWindow::showStatus()
 {
-    QString text = StopFlag == 1 ? state.run.idleStatusText : state.run.recordingStatusText;
+    QString text = notSampling == 1 ? state.run.idleStatusText : state.run.recordingStatusText;
     // The list keeps the unit its readings were taken in, whatever the unit setting says now.
     if (!run_.isEmpty())
         text += QStringLiteral("   Readings in Deg ") +
-                (runDegCFlag == 1 ? QLatin1Char('C') : QLatin1Char('F')) + QLatin1Char('.');
+                (runDegreesCelsius == 1 ? QLatin1Char('C') : QLatin1Char('F')) + QLatin1Char('.');
     if (rejectedFrames > 0)
         text += QStringLiteral("   (%1 damaged line%2 from the instrument ignored)")
                     .arg(rejectedFrames)
@@ -162,13 +163,13 @@ void MainWindow::showStatus()
     statusLine->setText(text);
 }
 
-void MainWindow::BreakoutTempData(QString& Kxx)
+void MainWindow::decodeFrame(QString& frame)
 {
-    if (!::BreakoutTempData(Kxx, state.chart.readings, state.derived.channelCount,
-                            state.settings.degreesCelsius, ChannelText))
+    if (!::DecodeFrame(frame, state.chart.readings, state.derived.channelCount,
+                       state.settings.degreesCelsius, channelTexts))
         return;
     for (int i = 0; i < channelCount(); ++i)
-        temperaturePanel->setChannelCaption(i, ChannelText[i]);
+        temperaturePanel->setChannelCaption(i, channelTexts[i]);
 }
 
 int MainWindow::channelCount() const
@@ -210,10 +211,10 @@ void MainWindow::onSecondLoggerPort()
 
 // ---------------------------------------------------------------- recording
 
-void MainWindow::onRecordButton(int Index)
+void MainWindow::onRecordButton(int button)
 {
-    if (Index != 0) {
-        StopFlag = 1;
+    if (button != 0) {
+        notSampling = 1;
         hideCursorMarkers();
         if (journal_->isActive())
             noteJournalProblem(journal_->sync());
@@ -228,24 +229,24 @@ void MainWindow::onRecordButton(int Index)
         if (answer == MsgAnswer::Yes) {
             // The user presses Start again once the run is safe.
             onSaveAs();
-            StopFlag = 1;
+            notSampling = 1;
             return;
         }
     }
     state.run.dataNotSaved = 1;
-    StopFlag = 0;
-    RecordTime = 0;
+    notSampling = 0;
+    sampleTime = 0;
     rejectedFrames = 0;
     clearRun();
     noteJournalProblem(journal_->begin(dataFolderPath(), state.settings.degreesCelsius,
                                        state.derived.channelCount, state.run.fuelType,
                                        state.run.comments));
-    runDegCFlag = state.settings.degreesCelsius;
-    setTimer1Interval(kTickMilliseconds);
-    LineBreak = kLineBreak;
+    runDegreesCelsius = state.settings.degreesCelsius;
+    setSampleInterval(kTickMilliseconds);
+    lineBreak = kLineBreak;
     ResetChartForRecording(state.chart);
-    StartComm();
-    ReadComm();
+    openLoggerPort();
+    readFrame();
     hideCursorMarkers();
 }
 
@@ -257,7 +258,7 @@ void MainWindow::onSampleTick()
         return;
     inTick_ = true;
     state.run.chartPlotMode = 1;
-    if (StopFlag == 1) {
+    if (notSampling == 1) {
         showStatus();
         inTick_ = false;
         return;
@@ -265,8 +266,8 @@ void MainWindow::onSampleTick()
     showStatus();
     // The first tick after Start sets the chart up; later ticks plot only what they stored.
     if (state.chart.started != 1 || takeSample()) {
-        qint16 StartOverFlag = 0;
-        UpdateScreen(StartOverFlag, state.run.chartPlotMode, RecordTime, state.run.lastLine, 0);
+        qint16 startOver = 0;
+        plotSample(startOver, state.run.chartPlotMode, sampleTime, state.run.lastLine, 0);
     }
     inTick_ = false;
 }
@@ -275,16 +276,16 @@ bool MainWindow::takeSample()
 {
     // A tick without a frame stores nothing: the last readings again under a new time would
     // be temperatures the instrument never sent.
-    if (!ReadComm())
+    if (!readFrame())
         return false;
-    RecordTime = RunTimeOfSample(s.clock->secondsSinceMidnight(), state.chart.runStartClock);
-    if (RecordTime < 0)
+    sampleTime = RunTimeOfSample(s.clock->secondsSinceMidnight(), state.chart.runStartClock);
+    if (sampleTime < 0)
         s.prompts->say(QStringLiteral("Fix. Negative time."));
-    timeReadout->setText(num::Format(RecordTime, QStringLiteral("#########.0")));
-    BreakoutTempData(CommText);
+    timeReadout->setText(num::Format(sampleTime, QStringLiteral("#########.0")));
+    decodeFrame(frameText);
     for (int i = 0; i < channelCount(); ++i)
-        temperaturePanel->setChannelCaption(i, ChannelText[i]);
-    state.run.lastLine = SampleLine(timeReadout->text(), ChannelText, state.derived.channelCount);
+        temperaturePanel->setChannelCaption(i, channelTexts[i]);
+    state.run.lastLine = SampleLine(timeReadout->text(), channelTexts, state.derived.channelCount);
     appendRunLine(state.run.lastLine);
     noteJournalProblem(journal_->append(state.run.lastLine));
     // Also after a save during the run: what came since is not in the file.
@@ -293,7 +294,7 @@ bool MainWindow::takeSample()
     return true;
 }
 
-void MainWindow::setTimer1Interval(int milliseconds)
+void MainWindow::setSampleInterval(int milliseconds)
 {
     // An interval of 0 means no ticks at all.
     if (milliseconds <= 0) {
@@ -316,8 +317,8 @@ void MainWindow::hideCursorMarkers()
 // New settings apply to data recorded from now on; the screen follows them at once.
 void MainWindow::afterUnitOrScaleChange()
 {
-    SwitchToTC();
-    RedrawGauge(0);
+    applyThermocoupleMode();
+    redrawTemperaturePanel();
 }
 
 void MainWindow::onDegreesC()
@@ -382,8 +383,8 @@ void MainWindow::onThickest()
 // Without a printer, or when the user prefers, the page goes into a PDF file.
 void MainWindow::onPrint()
 {
-    PrintFormToPrinterOrPdf(this, printer(), *s.prompts, s.printWait, printHolder,
-                            PdfDialogRequest(dataFolderPath(), state.run.fileName));
+    PrintWindowToPrinterOrPdf(this, printer(), *s.prompts, s.printWait, printHolder,
+                              PdfDialogRequest(dataFolderPath(), state.run.fileName));
 }
 
 void MainWindow::onPrintSetup()

@@ -104,8 +104,7 @@ public:
             gaugeDue = true;
             return;
         }
-        float scratch = 0;
-        w_.DrawGaugeNeedle(0, scratch);
+        w_.showReadingsOnPanel();
     }
 
     // During a replay the panel shows only where the replay has got to, and trace segments of

@@ -99,7 +99,7 @@ template <typename Window = MainWindow> struct WindowRig {
     void startInC(const QByteArray& firstFrame = "\r\n0,450,461,472,483\r\n")
     {
         state.settings.degreesCelsius = 1;
-        w->SwitchToTC();
+        w->applyThermocoupleMode();
         port.queue(firstFrame);
         w->onRecordButton(0);
         w->onSampleTick();

@@ -7,5 +7,5 @@ add_library(tr_aux_seekwalk STATIC
 target_include_directories(tr_aux_seekwalk PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tr_aux_seekwalk PUBLIC tr_core)
 
-add_library(tr_aux_seek STATIC frmseek.cpp frmseek.h)
+add_library(tr_aux_seek STATIC fileseekdialog.cpp fileseekdialog.h)
 target_link_libraries(tr_aux_seek PUBLIC tr_aux_seekwalk tr_core Qt6::Widgets)

@@ -1,5 +1,5 @@
-#include "frmabout.h"
-#include "frmcomments.h"
+#include "aboutbox.h"
+#include "commentseditor.h"
 #include "pdfpages.h"
 #include "printwin.h"
 #include "scriptedprompts.h"
@@ -122,7 +122,7 @@ private slots:
     void commentsEditor_data()
     {
         QTest::addColumn<QString>("typed"); // typed after the box's text
-        QTest::addColumn<int>("index");     // Command1 index; -1: the main window is activated
+        QTest::addColumn<int>("index"); // okCancelButtons index; -1: the main window is activated
         QTest::addColumn<QString>("stored");
         QTest::newRow("OK keeps the lines, CR LF ended") << "a\nb" << 0 << old_ + "a\r\nb";
         QTest::newRow("Cancel discards") << "a" << 1 << old_;
@@ -135,12 +135,13 @@ private slots:
         m_.run.comments = old_;
         QWidget main;
         main.show();
-        QPointer<frmComments> f = new frmComments(m_.run, &main);
+        QPointer<CommentsEditor> f = new CommentsEditor(m_.run, &main);
         f->show();
         QVERIFY(QTest::qWaitForWindowActive(f));
-        f->Text1->moveCursor(QTextCursor::End);
-        f->Text1->insertPlainText(typed);
-        index < 0 ? main.activateWindow() : QTest::mouseClick(f->Command1[index], Qt::LeftButton);
+        f->editor->moveCursor(QTextCursor::End);
+        f->editor->insertPlainText(typed);
+        index < 0 ? main.activateWindow()
+                  : QTest::mouseClick(f->okCancelButtons[index], Qt::LeftButton);
         QTRY_VERIFY(f.isNull()); // a closed window deletes itself from the event queue
         QTEST(m_.run.comments, "stored");
     }
@@ -153,14 +154,14 @@ private slots:
         QPrinter printer;
         printer.setOutputFormat(QPrinter::PdfFormat); // without a file: what Qt gives then
         ScriptedPrompts prompts;
-        QPointer<frmAbout> about = new frmAbout(m_.derived, printer, prompts);
+        QPointer<AboutBox> about = new AboutBox(m_.derived, printer, prompts);
         about->show();
         QVERIFY(QTest::qWaitForWindowExposed(about));
-        QTest::mouseClick(about->Command3D1, Qt::LeftButton);
+        QTest::mouseClick(about->printButton, Qt::LeftButton);
         QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(prompts.messageTexts(),
                  QStringList{"The window could not be printed: No printer is installed."});
-        QTest::mouseClick(about->Label2, Qt::LeftButton);
+        QTest::mouseClick(about->titleLabel, Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(about);
         QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(3, 3));

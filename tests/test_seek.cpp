@@ -1,4 +1,4 @@
-#include "frmseek.h"
+#include "fileseekdialog.h"
 #include "scriptedprompts.h"
 
 #include <QTemporaryDir>
@@ -64,30 +64,31 @@ private slots:
                     (f.contains('@') ? QFile::link(root, root + QString(f).remove('@'))
                                      : QFile(root + f).open(QIODevice::WriteOnly)));
         ScriptedPrompts prompts;
-        frmSeek seek(prompts, name);
+        FileSeekDialog seek(prompts, name);
         seek.setSearchRoot(root);
-        seek.MaxEntries = 3; // the first row fills the list exactly
-        connect(&seek, &frmSeek::folderSearched, this, [&](const QString& folder) {
+        seek.maxEntries = 3; // the first row fills the list exactly
+        connect(&seek, &FileSeekDialog::folderSearched, this, [&](const QString& folder) {
             if (!haltAt.isEmpty() && QFileInfo(folder).fileName() == haltAt) {
                 prompts.messageAnswers.push_back(MsgAnswer::Yes);
-                seek.Command1_Click(1);
+                seek.onButton(1);
                 QCOMPARE(prompts.messages.back().caption, QString(39, ' ').insert(19, "Halt ?"));
             }
         });
         seek.show();
-        seek.Command1_Click(0);
+        seek.onButton(0);
         QCOMPARE(prompts.messageTexts().join('|'), QString(messages).replace("%1", root));
         QStringList shown;
-        for (int i = 0; i < seek.List1->count(); ++i)
-            shown << seek.List1->item(i)->text().remove(0, root.size());
+        for (int i = 0; i < seek.findsList->count(); ++i)
+            shown << seek.findsList->item(i)->text().remove(0, root.size());
         QCOMPARE(shown.join('|'), listed);
-        QCOMPARE(seek.Label1->text(), QString(" %1 Occurances Found of ").arg(shown.size()) + name);
+        QCOMPARE(seek.countLabel->text(),
+                 QString(" %1 Occurances Found of ").arg(shown.size()) + name);
         QCOMPARE(seek.isVisible(), chosen.isEmpty());
-        QCOMPARE(seek.SeekFileName, chosen.isEmpty() ? name : root + chosen);
+        QCOMPARE(seek.chosenPath, chosen.isEmpty() ? name : root + chosen);
         if (!chosen.isEmpty())
             return;
-        seek.Command1_Click(1); // idle: closes at once (an unscripted Halt question would not)
-        QVERIFY(!seek.isVisible() && seek.SeekFileName.isEmpty());
+        seek.onButton(1); // idle: closes at once (an unscripted Halt question would not)
+        QVERIFY(!seek.isVisible() && seek.chosenPath.isEmpty());
     }
 };
 

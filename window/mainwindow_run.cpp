@@ -1,15 +1,15 @@
 #include "mainwindowparts.h"
 
+#include "aboutbox.h"
+#include "commentseditor.h"
 #include "configfile.h"
 #include "csvexport.h"
 #include "datafile.h"
 #include "decoder.h"
 #include "export.h"
 #include "filecommands.h"
+#include "fileseekdialog.h"
 #include "framereader.h"
-#include "frmabout.h"
-#include "frmcomments.h"
-#include "frmseek.h"
 #include "gaugeface.h"
 #include "gaugepanel.h"
 #include "graphcursor.h"
@@ -401,14 +401,14 @@ QPrinter& MainWindow::printer()
 
 void MainWindow::onComments()
 {
-    auto* editor = new frmComments(state.run, this);
+    auto* editor = new CommentsEditor(state.run, this);
     editor->show();
     editor->activateWindow();
 }
 
 void MainWindow::onAbout()
 {
-    auto* about = new frmAbout(state.derived, printer(), *s.prompts, this);
+    auto* about = new AboutBox(state.derived, printer(), *s.prompts, this);
     about->show();
 }
 

@@ -1,4 +1,4 @@
-#include "frmcomments.h"
+#include "commentseditor.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -15,71 +15,73 @@ const QString kLf = QStringLiteral("\n");
 
 } // namespace
 
-frmComments::frmComments(RunState& run, QWidget* parent) : QWidget(parent, Qt::Window), run_(run)
+CommentsEditor::CommentsEditor(RunState& run, QWidget* parent)
+    : QWidget(parent, Qt::Window), run_(run)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmComments"));
     setWindowTitle(QStringLiteral("Comments"));
 
-    Text1 = new QPlainTextEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setTabChangesFocus(true);
-    Label1 = new QLabel(QStringLiteral("Tip:  Enter comments to describe the specs in this file.  "
-                                       "These will be printed with reports and saved when you "
-                                       "save this file."),
-                        this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setWordWrap(true);
+    editor = new QPlainTextEdit(this);
+    editor->setObjectName(QStringLiteral("Text1"));
+    editor->setTabChangesFocus(true);
+    tipLabel =
+        new QLabel(QStringLiteral("Tip:  Enter comments to describe the specs in this file.  "
+                                  "These will be printed with reports and saved when you "
+                                  "save this file."),
+                   this);
+    tipLabel->setObjectName(QStringLiteral("Label1"));
+    tipLabel->setWordWrap(true);
     const std::array<QString, 2> captions{QStringLiteral("OK"), QStringLiteral("Cancel")};
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     for (int i = 0; i < 2; ++i) {
-        Command1[i] = new QPushButton(captions[i], this);
-        Command1[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
-        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
-        buttons->addWidget(Command1[i]);
+        okCancelButtons[i] = new QPushButton(captions[i], this);
+        okCancelButtons[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        connect(okCancelButtons[i], &QPushButton::clicked, this, [this, i] { onButton(i); });
+        buttons->addWidget(okCancelButtons[i]);
     }
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Text1, 1);
-    layout->addWidget(Label1);
+    layout->addWidget(editor, 1);
+    layout->addWidget(tipLabel);
     layout->addLayout(buttons);
     resize(420, 260);
 
-    Form_Load();
+    load();
 }
 
-void frmComments::Form_Load()
+void CommentsEditor::load()
 {
     QString text = run_.comments;
     // The box knows only one line break; a lone CR would show as a stray glyph, so it counts as
     // a line break as well.
     text.replace(kCrLf, kLf).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    Text1->setPlainText(text);
+    editor->setPlainText(text);
 }
 
-void frmComments::Command1_Click(int Index)
+void CommentsEditor::onButton(int button)
 {
-    if (Index == 0) {
-        QString text = Text1->toPlainText();
+    if (button == 0) {
+        QString text = editor->toPlainText();
         // The data file keeps the comment's lines with CR LF ends.
         run_.comments = text.replace(kLf, kCrLf);
     }
     close();
 }
 
-void frmComments::Form_Deactivate()
+void CommentsEditor::onDeactivated()
 {
     close();
 }
 
-bool frmComments::event(QEvent* event)
+bool CommentsEditor::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowDeactivate && isVisible())
-        Form_Deactivate();
+        onDeactivated();
     return QWidget::event(event);
 }
 
-void frmComments::showEvent(QShowEvent* event)
+void CommentsEditor::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // Only an active window learns that it was left, and leaving is what discards the typing.

@@ -1,4 +1,4 @@
-#include "frmabout.h"
+#include "aboutbox.h"
 
 #include "printwin.h"
 
@@ -24,80 +24,80 @@ bool onBackground(const QWidget* window, const QMouseEvent* event)
 
 } // namespace
 
-frmAbout::frmAbout(const DerivedSettings& derived, QPrinter& printer, Prompts& prompts,
+AboutBox::AboutBox(const DerivedSettings& derived, QPrinter& printer, Prompts& prompts,
                    QWidget* parent)
     : QWidget(parent, Qt::Window), derived_(derived), printer_(printer), prompts_(prompts)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmAbout"));
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(Logo());
-    Image1->setFixedSize(kLogoSize, kLogoSize);
+    logo = new QLabel(this);
+    logo->setObjectName(QStringLiteral("Image1"));
+    logo->setPixmap(Logo());
+    logo->setFixedSize(kLogoSize, kLogoSize);
     const auto label = [this](const QString& name, const QString& text) {
         auto* l = new QLabel(text, this);
         l->setObjectName(name);
         return l;
     };
-    Label1 = label(QStringLiteral("Label1"), QStringLiteral("Veltrona Inc."));
-    Label2 = label(QStringLiteral("Label2"), QString());
-    QFont title = Label2->font();
+    makerLabel = label(QStringLiteral("Label1"), QStringLiteral("Veltrona Inc."));
+    titleLabel = label(QStringLiteral("Label2"), QString());
+    QFont title = titleLabel->font();
     title.setBold(true);
     title.setPointSizeF(title.pointSizeF() * 1.3);
-    Label2->setFont(title);
-    Label3 =
+    titleLabel->setFont(title);
+    purposeLabel =
         label(QStringLiteral("Label3"), QStringLiteral("Temperature recording for engine testing"));
-    Label4 = label(QStringLiteral("Label4"),
-                   QStringLiteral("Copyright \u00A9 Veltrona Inc. All rights reserved."));
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    Command3D1 = new QPushButton(QStringLiteral("Print"), this);
-    Command3D1->setObjectName(QStringLiteral("Command3D1"));
-    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
-    connect(Command3D1, &QPushButton::clicked, this, &frmAbout::Command3D1_Click);
+    copyrightLabel = label(QStringLiteral("Label4"),
+                           QStringLiteral("Copyright \u00A9 Veltrona Inc. All rights reserved."));
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("cmdOK"));
+    okButton->setDefault(true);
+    printButton = new QPushButton(QStringLiteral("Print"), this);
+    printButton->setObjectName(QStringLiteral("Command3D1"));
+    connect(okButton, &QPushButton::clicked, this, &AboutBox::onOk);
+    connect(printButton, &QPushButton::clicked, this, &AboutBox::onPrint);
 
     auto* texts = new QVBoxLayout;
-    for (QLabel* l : {Label2, Label3, Label1, Label4})
+    for (QLabel* l : {titleLabel, purposeLabel, makerLabel, copyrightLabel})
         texts->addWidget(l);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Command3D1);
-    buttons->addWidget(cmdOK);
+    buttons->addWidget(printButton);
+    buttons->addWidget(okButton);
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
     layout->setHorizontalSpacing(16);
     layout->setVerticalSpacing(16);
-    layout->addWidget(Image1, 0, 0, Qt::AlignTop);
+    layout->addWidget(logo, 0, 0, Qt::AlignTop);
     layout->addLayout(texts, 0, 1);
     layout->addLayout(buttons, 1, 0, 1, 2);
 
-    Form_Load();
+    load();
 }
 
-void frmAbout::Form_Load()
+void AboutBox::load()
 {
     setWindowTitle(QStringLiteral("About ") + derived_.programTitle);
-    Label2->setText(derived_.programTitle + QStringLiteral(" v1.1  A.005"));
+    titleLabel->setText(derived_.programTitle + QStringLiteral(" v1.1  A.005"));
 }
 
-void frmAbout::cmdOK_Click()
+void AboutBox::onOk()
 {
     close();
 }
 
-void frmAbout::Form_Click()
+void AboutBox::onBackgroundClick()
 {
-    cmdOK_Click();
+    onOk();
 }
 
-void frmAbout::Command3D1_Click()
+void AboutBox::onPrint()
 {
     PrintWindowFitted(this, printer_, prompts_, {});
 }
 
-QPixmap frmAbout::Logo()
+QPixmap AboutBox::Logo()
 {
     QPixmap logo(kLogoSize, kLogoSize);
     logo.fill(Qt::transparent);
@@ -117,18 +117,18 @@ QPixmap frmAbout::Logo()
     return logo;
 }
 
-void frmAbout::mousePressEvent(QMouseEvent* event)
+void AboutBox::mousePressEvent(QMouseEvent* event)
 {
     pressedOnBackground_ = onBackground(this, event);
     QWidget::mousePressEvent(event);
 }
 
-void frmAbout::mouseReleaseEvent(QMouseEvent* event)
+void AboutBox::mouseReleaseEvent(QMouseEvent* event)
 {
     const bool click = pressedOnBackground_ && onBackground(this, event);
     pressedOnBackground_ = false;
     if (click)
-        Form_Click();
+        onBackgroundClick();
     else
         QWidget::mouseReleaseEvent(event);
 }

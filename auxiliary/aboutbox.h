@@ -12,29 +12,29 @@ class QPrinter;
 class QPushButton;
 class Prompts;
 
-class frmAbout : public QWidget
+class AboutBox : public QWidget
 {
 public:
     // A separate, non-modal window over `parent`; it deletes itself when closed, so each showing
-    // is a fresh load. `shared`, `printer` and `prompts` must outlive it.
-    frmAbout(const DerivedSettings& derived, QPrinter& printer, Prompts& prompts,
+    // is a fresh load. `derived`, `printer` and `prompts` must outlive it.
+    AboutBox(const DerivedSettings& derived, QPrinter& printer, Prompts& prompts,
              QWidget* parent = nullptr);
 
-    // Label2 = programTitle + " v1.1  A.005".
-    void Form_Load();
-    void cmdOK_Click();
+    // The title line: the program title and " v1.1  A.005".
+    void load();
+    void onOk();
     // A click on the background (not on a label or the picture): the same as OK.
-    void Form_Click();
+    void onBackgroundClick();
     // Prints an image of the box, fitted to one page; a failure is reported through Prompts.
-    void Command3D1_Click();
+    void onPrint();
 
-    QLabel* Label1 = nullptr; // maker
-    QLabel* Label2 = nullptr; // program and version
-    QLabel* Label3 = nullptr; // what the program is for
-    QLabel* Label4 = nullptr; // copyright
-    QLabel* Image1 = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* Command3D1 = nullptr;
+    QLabel* makerLabel = nullptr;
+    QLabel* titleLabel = nullptr;   // program and version
+    QLabel* purposeLabel = nullptr; // what the program is for
+    QLabel* copyrightLabel = nullptr;
+    QLabel* logo = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* printButton = nullptr;
 
     // The logo, drawn in code so the program needs no image file.
     static QPixmap Logo();

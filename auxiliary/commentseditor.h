@@ -12,23 +12,24 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-class frmComments : public QWidget
+class CommentsEditor : public QWidget
 {
 public:
-    // A separate, non-modal window over `parent`; it deletes itself when closed. `shared` must
+    // A separate, non-modal window over `parent`; it deletes itself when closed. `run` must
     // outlive it. Loads the comments at once.
-    explicit frmComments(RunState& run, QWidget* parent = nullptr);
+    explicit CommentsEditor(RunState& run, QWidget* parent = nullptr);
 
-    // Text1 = comments, its CR LF pairs shown as line breaks.
-    void Form_Load();
-    // 0 (OK) stores Text1 with its line breaks as CR LF; 0 and 1 (Cancel) close the window.
-    void Command1_Click(int Index);
+    // The run's comments into the editor, their CR LF pairs shown as line breaks.
+    void load();
+    // Button 0 (OK) stores the editor's text with its line breaks as CR LF; 0 and 1 (Cancel)
+    // close the window.
+    void onButton(int button);
     // The window stopped being the active one: close without storing.
-    void Form_Deactivate();
+    void onDeactivated();
 
-    QPlainTextEdit* Text1 = nullptr;
-    QLabel* Label1 = nullptr;
-    std::array<QPushButton*, 2> Command1{};
+    QPlainTextEdit* editor = nullptr;
+    QLabel* tipLabel = nullptr;
+    std::array<QPushButton*, 2> okCancelButtons{};
 
 protected:
     bool event(QEvent* event) override;

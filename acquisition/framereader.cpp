@@ -134,12 +134,12 @@ bool FrameAssembler::takeFrame(QString& frame)
     return true;
 }
 
-bool IsInstrumentFrame(const QString& frame, int numChannels)
+bool IsInstrumentFrame(const QString& frame, int channelCount)
 {
-    if (numChannels < 1)
+    if (channelCount < 1)
         return false;
     const QList<QStringView> fields = QStringView(frame).split(u',');
-    if (fields.size() != 1 + numChannels)
+    if (fields.size() != 1 + channelCount)
         return false;
     for (qsizetype i = 1; i < fields.size(); ++i) {
         const QStringView field = withoutBlanks(fields[i]);
@@ -155,7 +155,7 @@ bool IsInstrumentFrame(const QString& frame, int numChannels)
 
 ReadFrameResult ReadFrame(SerialLink& port, FrameAssembler& assembler,
                           std::chrono::milliseconds budget, qint16& notSampling, QString& frameText,
-                          int numChannels, qint64& rejectedFrames, const bool* abort,
+                          int channelCount, qint64& rejectedFrames, const bool* abort,
                           const ElapsedMs& elapsedMs)
 {
     frameText.clear();
@@ -172,7 +172,7 @@ ReadFrameResult ReadFrame(SerialLink& port, FrameAssembler& assembler,
         assembler.append(port.readAll());
         QString frame;
         while (assembler.takeFrame(frame)) {
-            if (IsInstrumentFrame(frame, numChannels)) {
+            if (IsInstrumentFrame(frame, channelCount)) {
                 frameText = frame;
                 return ReadFrameResult::Frame;
             }

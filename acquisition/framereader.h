@@ -84,11 +84,11 @@ constexpr double kLowestFrameTemperature = -300.0;
 constexpr double kHighestFrameTemperature = 3000.0;
 
 // True when `frame` has the instrument's shape: a first field (the instrument's counter, not
-// looked at) and exactly numChannels temperature fields, comma-separated, each a plain decimal
+// looked at) and exactly channelCount temperature fields, comma-separated, each a plain decimal
 // number (optional sign, digits, optionally a point and digits; blanks around it allowed)
 // between kLowestFrameTemperature and kHighestFrameTemperature. A line whose CR LF was lost
 // and which ran into the next one has too many fields or a number out of range.
-bool IsInstrumentFrame(const QString& frame, int numChannels);
+bool IsInstrumentFrame(const QString& frame, int channelCount);
 
 // Takes the oldest waiting frame of the instrument's shape into frameText, waiting for one when
 // none is waiting yet.
@@ -101,7 +101,7 @@ bool IsInstrumentFrame(const QString& frame, int numChannels);
 //    the port and after every wake-up, for a program that is closing.
 ReadFrameResult ReadFrame(SerialLink& port, FrameAssembler& assembler,
                           std::chrono::milliseconds budget, qint16& notSampling, QString& frameText,
-                          int numChannels, qint64& rejectedFrames, const bool* abort = nullptr,
+                          int channelCount, qint64& rejectedFrames, const bool* abort = nullptr,
                           const ElapsedMs& elapsedMs = {});
 
 // Smallest budget MeasurePollBudget returns: about two seconds of waiting passes. The

@@ -125,8 +125,8 @@ bool record(const QString& simulator, const QString& fault, double seconds,
     OpenLoggerPort(link, comPort);
     FrameAssembler assembler;
     assembler.reset();
-    qint16 stopFlag = 0;
-    QString commText;
+    qint16 notSampling = 0;
+    QString frameText;
     int lastLine = -1;
 
     const auto store = [&](const QString& frame) {
@@ -143,10 +143,10 @@ bool record(const QString& simulator, const QString& fault, double seconds,
         lastLine = line;
     };
 
-    out.startFound = ReadFrame(link, assembler, budget, stopFlag, commText, kChannels,
+    out.startFound = ReadFrame(link, assembler, budget, notSampling, frameText, kChannels,
                                out.rejected) == ReadFrameResult::Frame;
     if (out.startFound)
-        store(commText);
+        store(frameText);
 
     QTimer tick;
     tick.setInterval(kTick);
@@ -156,9 +156,9 @@ bool record(const QString& simulator, const QString& fault, double seconds,
         if (inTick)
             return;
         inTick = true;
-        if (ReadFrame(link, assembler, budget, stopFlag, commText, kChannels, out.rejected) ==
+        if (ReadFrame(link, assembler, budget, notSampling, frameText, kChannels, out.rejected) ==
             ReadFrameResult::Frame)
-            store(commText);
+            store(frameText);
         else
             ++out.gaveUp;
         inTick = false;
@@ -223,14 +223,14 @@ void benchSilentPort(const QString& folder, std::chrono::milliseconds budget)
 {
     QtSerialLink closed(folder); // never opened: nothing arrives
     FrameAssembler assembler;
-    qint16 stopFlag = 0;
+    qint16 notSampling = 0;
     qint64 rejected = 0;
-    QString commText;
+    QString frameText;
     QElapsedTimer wall;
     wall.start();
     const Usage before = processUsage();
     const ReadFrameResult r =
-        ReadFrame(closed, assembler, budget, stopFlag, commText, kChannels, rejected);
+        ReadFrame(closed, assembler, budget, notSampling, frameText, kChannels, rejected);
     const Usage after = processUsage();
     std::printf("(f) silent port: %s after %.2f s (budget %.2f s), %.4f CPU s, %ld wake-ups\n",
                 r == ReadFrameResult::GaveUp ? "gave up" : "unexpected result",
@@ -266,8 +266,8 @@ void benchDecoder()
         t.start();
         double checksum = 0;
         for (int i = 0; i < kRounds; ++i) {
-            QString kxx = input[static_cast<std::size_t>(i) % input.size()];
-            DecodeFrame(kxx, readings, 4, degC, texts);
+            QString frame = input[static_cast<std::size_t>(i) % input.size()];
+            DecodeFrame(frame, readings, 4, degC, texts);
             checksum += readings[3];
         }
         const double s = static_cast<double>(t.nsecsElapsed()) * 1e-9;

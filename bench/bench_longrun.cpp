@@ -19,17 +19,13 @@
 
 #include "datafile.h"
 #include "decoder.h"
-#include "fakeclock.h"
-#include "fakelauncher.h"
-#include "fakeseriallink.h"
 #include "framereader.h"
-#include "mainwindow.h"
 #include "numconv.h"
 #include "readinglistview.h"
 #include "replay.h"
 #include "sampling.h"
-#include "scriptedprompts.h"
 #include "sectionbox.h"
+#include "windowservices.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -155,40 +151,23 @@ protected:
 };
 
 // The window with every contact point scripted, as the window tests build it.
-struct Rig {
+struct Rig : ScriptedContacts {
     QTemporaryDir dir;
     ProgramState state;
-    ScriptedPrompts prompts;
-    FakeClock clock;
-    FakeSerialLink port;
-    FakeLauncher launcher;
-    qint64 fakeMs = 0;
     // When set, the window reads this clock and yields through this function instead of the
     // fakes (the start-up measurement then takes as long as it does in the program).
     Clock* clockInstead = nullptr;
     std::function<void()> yieldWaiting;
     std::unique_ptr<MainWindow> w;
 
-    Rig()
-    {
-        clock.secondsPerDateTimeRead = 1; // the budget measurement ends after a few passes
-        port.onWait = [this](std::chrono::milliseconds t) { fakeMs += t.count(); };
-    }
     // Only the window: load and show are the caller's, so that they can be timed.
     void build()
     {
-        WindowServices s;
-        s.programFolder = dir.path();
-        s.prompts = &prompts;
-        s.clock = clockInstead ? clockInstead : &clock;
-        s.port = &port;
-        s.endProgram = [] {};
-        s.comPortExists = [](int) { return false; };
-        s.yieldWaiting = yieldWaiting ? yieldWaiting : [] {};
-        s.yieldNow = [] {};
-        s.launcher = &launcher;
-        s.printWait = [] {};
-        s.elapsedMs = [this] { return fakeMs; };
+        WindowServices s = services(dir.path());
+        if (clockInstead)
+            s.clock = clockInstead;
+        if (yieldWaiting)
+            s.yieldWaiting = yieldWaiting;
         w = std::make_unique<MainWindow>(state, s);
     }
     bool exposed() const { return w->windowHandle() && w->windowHandle()->isExposed(); }

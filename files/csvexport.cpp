@@ -25,18 +25,18 @@ QString CsvField(const QString& text)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-QString CsvHeader(int channels, qint16 degCFlag)
+QString CsvHeader(int channels, qint16 degreesCelsius)
 {
-    const QString unit = degCFlag == 1 ? QStringLiteral("degC") : QStringLiteral("degF");
+    const QString unit = degreesCelsius == 1 ? QStringLiteral("degC") : QStringLiteral("degF");
     QStringList names{QStringLiteral("time_s")};
     for (int i = 1; i <= channels; ++i)
         names << QStringLiteral("ch%1_%2").arg(i).arg(unit);
     return names.join(QLatin1Char(','));
 }
 
-QByteArray RunAsCsv(const RunLines& run, int channels, qint16 degCFlag)
+QByteArray RunAsCsv(const RunLines& run, int channels, qint16 degreesCelsius)
 {
-    QString text = CsvHeader(channels, degCFlag) + kCrLf;
+    QString text = CsvHeader(channels, degreesCelsius) + kCrLf;
     QStringList fields;
     for (qsizetype row = 0; row < run.size(); ++row) {
         // A run line is the time, then per channel three blanks and the reading.
@@ -55,9 +55,9 @@ FileDialogRequest CsvDialogRequest(const QString& folder, const QString& dataFil
                              QStringLiteral("csv"), folder, dataFileName);
 }
 
-int WriteCsvFile(const QString& path, const RunLines& run, int channels, qint16 degCFlag)
+int WriteCsvFile(const QString& path, const RunLines& run, int channels, qint16 degreesCelsius)
 {
-    return WriteFileReplacing(path, RunAsCsv(run, channels, degCFlag));
+    return WriteFileReplacing(path, RunAsCsv(run, channels, degreesCelsius));
 }
 
 QString CsvErrorText(const QString& path, int errorNumber)

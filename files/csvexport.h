@@ -14,21 +14,21 @@ class RunLines;
 QString CsvField(const QString& text);
 
 // "time_s,ch1_degF,ch2_degF,...": a reading column per channel, in the unit the readings were
-// taken in (degCFlag 1 = degrees C, anything else degrees F).
-QString CsvHeader(int channels, qint16 degCFlag);
+// taken in (degreesCelsius 1 = degrees C, anything else degrees F).
+QString CsvHeader(int channels, qint16 degreesCelsius);
 
 // The whole file: the header and one row per run line, each ended by CR LF. The values are the
 // texts the run holds (times with one decimal, readings as whole numbers), never formatted
 // again, so the decimal separator stays the point whatever the locale. A line with fewer
 // readings than `channels` gets empty fields, so every row has as many fields as the header.
-QByteArray RunAsCsv(const RunLines& run, int channels, qint16 degCFlag);
+QByteArray RunAsCsv(const RunLines& run, int channels, qint16 degreesCelsius);
 
 // The save dialog of the CSV export: in `folder`, suggesting the data file's name with .csv.
 FileDialogRequest CsvDialogRequest(const QString& folder, const QString& dataFileName);
 
 // Writes RunAsCsv to `path`, replacing the file only once the new one is complete. Returns 0
 // or a run-time error number (safewrite.h).
-int WriteCsvFile(const QString& path, const RunLines& run, int channels, qint16 degCFlag);
+int WriteCsvFile(const QString& path, const RunLines& run, int channels, qint16 degreesCelsius);
 
 // The message for a CSV file that could not be written: the file and the error, in words and
 // by number.

@@ -131,7 +131,7 @@ private:
 
 } // namespace
 
-QByteArray WriteDataFileText(const QString& comments, const QString& Text1, qint16 degreesCelsius,
+QByteArray WriteDataFileText(const QString& comments, const QString& runText, qint16 degreesCelsius,
                              qint16 channelCount, qint16 fuelType)
 {
     QString out;
@@ -147,7 +147,7 @@ QByteArray WriteDataFileText(const QString& comments, const QString& Text1, qint
     if (!comments.endsWith(kLineEnd))
         out += kLineEnd;
     out += kSectionTerminator + kLineEnd;
-    out += Text1 + kLineEnd + kSectionTerminator + kLineEnd;
+    out += runText + kLineEnd + kSectionTerminator + kLineEnd;
     return out.toLatin1();
 }
 

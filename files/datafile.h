@@ -14,9 +14,9 @@ inline const QString kDataFileTypeLine = QStringLiteral("ZRB-TC-QLMR*1.10");
 // Line that closes the comments and the sample lines.
 inline const QString kSectionTerminator = QStringLiteral("-9999");
 
-// The file's bytes for a run. comments and Text1 are written as held (a character outside
+// The file's bytes for a run. comments and runText are written as held (a character outside
 // Latin-1 becomes '?'), each followed by CR LF and the terminator line.
-QByteArray WriteDataFileText(const QString& comments, const QString& Text1, qint16 degreesCelsius,
+QByteArray WriteDataFileText(const QString& comments, const QString& runText, qint16 degreesCelsius,
                              qint16 channelCount, qint16 fuelType);
 
 // Writes the bytes to `path`, replacing an existing file only once the new one is complete: a

@@ -125,15 +125,15 @@ private slots:
         port.opened = true;
         for (const QByteArray& c : chunks)
             port.queue(c);
-        qint64 now = 5000;   // the time source's zero is not the read's start
-        qint16 stopFlag = 1; // left from an earlier time-out: the read clears it
+        qint64 now = 5000;      // the time source's zero is not the read's start
+        qint16 notSampling = 1; // left from an earlier time-out: the read clears it
         bool closing = false;
         QList<int> asked;
         port.onWait = [&](milliseconds timeout) {
             asked << int(timeout.count());
             now += std::min<qint64>(timeout.count(), 700);
             if (asked.size() == stopAt)
-                stopFlag = 1;
+                notSampling = 1;
             closing = asked.size() == abortAt || asked.size() > 1000; // > 1000: hangs no more
         };
         // A session before the port was opened again: reset() forgets its frames, its count of
@@ -146,11 +146,11 @@ private slots:
         for (int i = 0; i < texts.size(); ++i) {
             QString text = QStringLiteral("stale");
             const ReadFrameResult result =
-                ReadFrame(port, assembler, milliseconds(2000), stopFlag, text, kChannels, skipped,
-                          &closing, [&] { return now; });
+                ReadFrame(port, assembler, milliseconds(2000), notSampling, text, kChannels,
+                          skipped, &closing, [&] { return now; });
             QCOMPARE(result, i + 1 < texts.size() ? ReadFrameResult::Frame : lastResult);
             QCOMPARE(text, texts[i]);
-            QCOMPARE(stopFlag, qint16(result == ReadFrameResult::Frame && stopAt == 0 ? 0 : 1));
+            QCOMPARE(notSampling, qint16(result == ReadFrameResult::Frame && stopAt == 0 ? 0 : 1));
         }
         QTEST(asked, "waits");
         QTEST(int(skipped), "rejected");
@@ -161,7 +161,7 @@ private slots:
     {
         QTest::addColumn<int>("passesBeforeTick"); // passes until the clock turns one second
         QTest::addColumn<int>("msPerPass");
-        QTest::addColumn<int>("pollLimit");
+        QTest::addColumn<int>("pollPasses");
         QTest::addColumn<int>("budgetMs");
         QTest::newRow("1000 passes of 2 ms") << 1000 << 2 << 4000 << 8000;
         QTest::newRow("too few passes give the floor") << 3 << 1 << kMinPollPasses << 2000;
@@ -186,7 +186,7 @@ private slots:
         };
         const PollBudget budget =
             MeasurePollBudget(clock, port, buffer, text, kLineBreak, waiting, [&] { return now; });
-        QTEST(int(budget.pollPasses), "pollLimit");
+        QTEST(int(budget.pollPasses), "pollPasses");
         QTEST(int(budget.timeBudget.count()), "budgetMs");
         QCOMPARE(port.readCalls, passes);
     }

@@ -4,11 +4,15 @@
 // of a read.
 
 #include "qtseriallink.h"
+#include "readinglistview.h"
 #include "simulatorprocess.h"
-#include "windowrig.h"
+#include "windowservices.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
 
 namespace
 {
@@ -38,13 +42,8 @@ class TestWindowInstrument : public QObject
             if (!sim.start(kPort, QStringList{"--frames", frames.fileName()} + simArgs))
                 return false;
             port = std::make_unique<QtSerialLink>(dir.path());
-            WindowServices s;
-            s.programFolder = dir.path();
-            s.prompts = &prompts;
-            s.clock = &clock;
-            s.port = port.get();
-            s.endProgram = [] {};
-            window = std::make_unique<MainWindow>(state, s);
+            window = std::make_unique<MainWindow>(state,
+                                                  BasicServices(dir.path(), prompts, clock, *port));
             window->load();
             return true;
         }

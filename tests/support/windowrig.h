@@ -1,16 +1,10 @@
 #pragma once
-// A main window with every contact point scripted: a scratch program folder (with an optional
-// settings file), scripted dialogs, a hand-set clock, a scripted serial port, recorded outside
-// programs, and an end of the program that is only counted. Yields do nothing, so waits for a
-// frame run through their passes at once. For tests that link tr_window.
+// A main window with every contact point scripted (ScriptedContacts) and a scratch program
+// folder with an optional settings file. For tests that link tr_window.
 
 #include "configfile.h"
-#include "fakeclock.h"
-#include "fakelauncher.h"
-#include "fakeseriallink.h"
-#include "mainwindow.h"
 #include "readinglistview.h"
-#include "scriptedprompts.h"
+#include "windowservices.h"
 
 #include <QAction>
 #include <QFile>
@@ -28,16 +22,9 @@ public:
     int saveAs = 0;
 };
 
-template <typename Window = MainWindow> struct WindowRig {
+template <typename Window = MainWindow> struct WindowRig : ScriptedContacts {
     QTemporaryDir dir;
     ProgramState state;
-    ScriptedPrompts prompts;
-    FakeClock clock;
-    FakeSerialLink port;
-    FakeLauncher launcher;
-    int ended = 0;
-    qint64 elapsedMs = 0;
-    std::vector<bool> existing = std::vector<bool>(17, false); // COM ports FindCom finds
     std::unique_ptr<Window> w;
 
     QString folder; // the program folder: the scratch one unless a test names another
@@ -47,22 +34,7 @@ template <typename Window = MainWindow> struct WindowRig {
     {
         if (!config.isNull())
             write(folder + QLatin1Char('/') + kConfigFileName, config);
-        clock.secondsPerDateTimeRead = 1; // the start-up measurement ends at once
-        WindowServices s;
-        s.programFolder = folder;
-        s.prompts = &prompts;
-        s.clock = &clock;
-        s.port = &port;
-        s.endProgram = [this] { ++ended; };
-        s.comPortExists = [this](int n) { return n >= 1 && n <= 16 && existing[n]; };
-        s.yieldWaiting = [] {};
-        s.yieldNow = [] {};
-        s.launcher = &launcher;
-        s.printWait = [] {};
-        // Waits for the port take no real time: the frame reader's clock moves by each wait.
-        port.onWait = [this](std::chrono::milliseconds t) { elapsedMs += t.count(); };
-        s.elapsedMs = [this] { return elapsedMs; };
-        w = std::make_unique<Window>(state, s);
+        w = std::make_unique<Window>(state, services(folder));
         w->load();
     }
     QByteArray read(const QString& path) const

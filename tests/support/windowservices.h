@@ -1,0 +1,60 @@
+#pragma once
+// The contact points a main window under test or measurement is given. For code that links
+// tr_window.
+
+#include "fakeclock.h"
+#include "fakelauncher.h"
+#include "fakeseriallink.h"
+#include "mainwindow.h"
+#include "scriptedprompts.h"
+
+#include <vector>
+
+// Program folder, dialogs, clock and port; ending the program does nothing. Yields and the
+// frame reader's clock are the program's own.
+inline WindowServices BasicServices(const QString& programFolder, Prompts& prompts, Clock& clock,
+                                    SerialLink& port)
+{
+    WindowServices s;
+    s.programFolder = programFolder;
+    s.prompts = &prompts;
+    s.clock = &clock;
+    s.port = &port;
+    s.endProgram = [] {};
+    return s;
+}
+
+// Every contact point scripted: dialogs answered by script, a hand-set clock, a scripted serial
+// port, recorded outside programs, and an end of the program that is only counted. Yields do
+// nothing and waits for the port take no real time (the frame reader's clock moves by each
+// wait), so a wait for a frame runs through at once.
+struct ScriptedContacts {
+    ScriptedPrompts prompts;
+    FakeClock clock;
+    FakeSerialLink port;
+    FakeLauncher launcher;
+    int ended = 0;
+    qint64 elapsedMs = 0;
+    std::vector<bool> existing = std::vector<bool>(17, false); // COM ports the search finds
+
+    ScriptedContacts()
+    {
+        clock.secondsPerDateTimeRead = 1; // the start-up measurement ends at once
+        port.onWait = [this](std::chrono::milliseconds t) { elapsedMs += t.count(); };
+    }
+    ScriptedContacts(const ScriptedContacts&) = delete;
+    ScriptedContacts& operator=(const ScriptedContacts&) = delete;
+
+    WindowServices services(const QString& programFolder)
+    {
+        WindowServices s = BasicServices(programFolder, prompts, clock, port);
+        s.endProgram = [this] { ++ended; };
+        s.comPortExists = [this](int n) { return n >= 1 && n <= 16 && existing[n]; };
+        s.yieldWaiting = [] {};
+        s.yieldNow = [] {};
+        s.launcher = &launcher;
+        s.printWait = [] {};
+        s.elapsedMs = [this] { return elapsedMs; };
+        return s;
+    }
+};

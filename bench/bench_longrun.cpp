@@ -20,12 +20,12 @@
 #include "datafile.h"
 #include "decoder.h"
 #include "framereader.h"
+#include "longrun.h"
 #include "numconv.h"
 #include "readinglistview.h"
 #include "replay.h"
 #include "sampling.h"
 #include "sectionbox.h"
-#include "windowservices.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -37,11 +37,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
-
-#if __has_include(<valgrind/callgrind.h>)
-#include <valgrind/callgrind.h>
-#define TR_CALLGRIND_MARKS 1
-#endif
 
 #include <algorithm>
 #include <array>
@@ -72,124 +67,6 @@ constexpr double kTargetSaveAsS = 0.2;
 constexpr double kTargetOpenShortS = 1.0;
 constexpr double kTargetOpenDayS = 15.0;
 constexpr double kTargetStartupS = 0.3;
-
-double threadCpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-// A field of /proc/self/status in MB ("VmRSS", "VmHWM").
-double statusMb(const char* field)
-{
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f)
-        return -1;
-    char line[256];
-    double mb = -1;
-    const size_t n = std::strlen(field);
-    while (std::fgets(line, sizeof line, f)) {
-        if (std::strncmp(line, field, n) == 0 && line[n] == ':') {
-            mb = std::atof(line + n + 1) / 1024.0; // kB
-            break;
-        }
-    }
-    std::fclose(f);
-    return mb;
-}
-
-double rssMb()
-{
-    return statusMb("VmRSS");
-}
-
-// Under valgrind --tool=callgrind --instr-atstart=no, each measured window becomes one dump
-// of its own ("rows N"), so the cost of a sample at row 100 and at row 800,000 can be compared
-// function by function. Without valgrind these do nothing.
-void profileWindowBegins()
-{
-#ifdef TR_CALLGRIND_MARKS
-    CALLGRIND_START_INSTRUMENTATION;
-    CALLGRIND_ZERO_STATS;
-#endif
-}
-
-void profileWindowEnds(int firstRow)
-{
-#ifdef TR_CALLGRIND_MARKS
-    char name[32];
-    std::snprintf(name, sizeof name, "rows %d", firstRow);
-    CALLGRIND_DUMP_STATS_AT(name);
-    CALLGRIND_STOP_INSTRUMENTATION;
-#else
-    Q_UNUSED(firstRow);
-#endif
-}
-
-const char* verdict(bool ok)
-{
-    return ok ? "ok" : "MISSED";
-}
-
-// Counts paint events of the widgets it watches, and notes what had happened at the first.
-class PaintCounter : public QObject
-{
-public:
-    int paints = 0;
-    std::function<void()> onFirstPaint;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            if (paints++ == 0 && onFirstPaint)
-                onFirstPaint();
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-// The window with every contact point scripted, as the window tests build it.
-struct Rig : ScriptedContacts {
-    QTemporaryDir dir;
-    ProgramState state;
-    // When set, the window reads this clock and yields through this function instead of the
-    // fakes (the start-up measurement then takes as long as it does in the program).
-    Clock* clockInstead = nullptr;
-    std::function<void()> yieldWaiting;
-    std::unique_ptr<MainWindow> w;
-
-    // Only the window: load and show are the caller's, so that they can be timed.
-    void build()
-    {
-        WindowServices s = services(dir.path());
-        if (clockInstead)
-            s.clock = clockInstead;
-        if (yieldWaiting)
-            s.yieldWaiting = yieldWaiting;
-        w = std::make_unique<MainWindow>(state, s);
-    }
-    bool exposed() const { return w->windowHandle() && w->windowHandle()->isExposed(); }
-    void waitExposed()
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!exposed() && t.elapsed() < 5000)
-            QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-    }
-    // Built, loaded, shown and past the start-up measurement, as a user finds it.
-    void ready()
-    {
-        build();
-        w->load();
-        w->show();
-        waitExposed();
-        w->afterShown();
-        QCoreApplication::processEvents();
-    }
-};
 
 // ---------------------------------------------------------------- start-up
 
@@ -331,12 +208,6 @@ struct Recording {
     int saveAsRows = 0;
     qint64 rejected = 0;
 };
-
-qint64 fileSize(const QString& path)
-{
-    QFile f(path);
-    return f.exists() ? f.size() : -1;
-}
 
 Recording record(int samples, const std::vector<int>& windowRows)
 {
@@ -498,167 +369,6 @@ Recording record(int samples, const std::vector<int>& windowRows)
     // The run is not saved: closing must not ask.
     r.state.run.dataNotSaved = 0;
     return out;
-}
-
-// ---------------------------------------------------------------- data files
-
-// A data file of `rows` sample lines 0.1 s apart, as the program writes them.
-bool writeDataFile(const QString& path, int rows, qint16 degreesCelsius, qint16 channelCount)
-{
-    std::array<QString, kMaxChannels> channels;
-    QString text;
-    text.reserve(static_cast<qsizetype>(rows) * 32);
-    for (int i = 0; i < rows; ++i) {
-        const double t = (i + 1) * 0.1;
-        channels[0] = FormatChannelReading(static_cast<float>(450 + 25 * std::sin(t / 600)));
-        channels[1] = FormatChannelReading(static_cast<float>(461 + 20 * std::sin(t / 450 + 1)));
-        channels[2] = FormatChannelReading(static_cast<float>(472 + 15 * std::cos(t / 800)));
-        channels[3] = FormatChannelReading(static_cast<float>(483 + 10 * std::sin(t / 300 + 2)));
-        text += SampleLine(num::Format(t, QStringLiteral("#########.0")), channels, channelCount);
-        text += QLatin1String("\r\n");
-    }
-    return WriteDataFile(path, WriteDataFileText(QStringLiteral("Long-run figures"), text,
-                                                 degreesCelsius, channelCount, 0)) == 0;
-}
-
-struct Open {
-    int rows = 0;
-    int sectionTime = 0;
-    double openS = -1;
-    qsizetype rowsShown = 0;
-    double longestGapMs = 0;
-    double longestGapAtMs = 0;    // when the longest gap began, from the start of the Open
-    double longestLaterGapMs = 0; // of the gaps after the event loop's first turn
-    int ticks = 0;
-    double rssMb = 0;
-    size_t messages = 0;
-    double saveAsS = -1; // of the opened run, to another file
-    qint64 saveAsBytes = 0;
-};
-
-// Opens the file in a window just started, with the chart's section time `sectionTime`.
-Open openFile(const QString& sourcePath, int rows, qint16 sectionTime, bool saveAfter)
-{
-    Open out;
-    out.rows = rows;
-    out.sectionTime = sectionTime;
-    Rig r;
-    r.ready();
-    MainWindow& w = *r.w;
-    const QString path = r.dir.filePath(QStringLiteral("Run%1.zrb").arg(rows));
-    if (!QFile::copy(sourcePath, path))
-        return out;
-    w.state.settings.chartSectionSeconds = sectionTime;
-    r.prompts.fileAnswers.push_back(path);
-
-    // The longest stretch without a turn of the event loop: a 10 ms timer and the gaps
-    // between its ticks.
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(10);
-    qint64 longestAt = 0;
-    qint64 longestLater = 0;
-    const auto gapEnds = [&](qint64 now) {
-        if (now - last > longest) {
-            longest = now - last;
-            longestAt = last;
-        }
-        if (last > 0)
-            longestLater = std::max(longestLater, now - last);
-    };
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        gapEnds(now);
-        last = now;
-        ++out.ticks;
-    });
-
-    ticker.start();
-    clock.start();
-    last = 0;
-    w.onOpen();
-    QCoreApplication::processEvents();
-    out.openS = clock.nsecsElapsed() * 1e-9;
-    gapEnds(clock.nsecsElapsed());
-    ticker.stop();
-
-    out.longestGapMs = static_cast<double>(longest) * 1e-6;
-    out.longestGapAtMs = static_cast<double>(longestAt) * 1e-6;
-    out.longestLaterGapMs = static_cast<double>(longestLater) * 1e-6;
-    out.rowsShown = w.readingList->count();
-    out.rssMb = rssMb();
-    out.messages = r.prompts.messages.size();
-
-    if (saveAfter) {
-        const QString copy = r.dir.filePath(QStringLiteral("Saved%1.zrb").arg(rows));
-        r.prompts.fileAnswers.push_back(copy);
-        QElapsedTimer t;
-        t.start();
-        w.onSaveAs();
-        QCoreApplication::processEvents();
-        out.saveAsS = t.nsecsElapsed() * 1e-9;
-        out.saveAsBytes = fileSize(copy);
-    }
-    r.state.run.dataNotSaved = 0;
-    return out;
-}
-
-// The steps of an Open that come before the replay's first turn of the event loop, timed one
-// by one outside the window (the replay's planning pass over the chart is not among them).
-struct ReadSteps {
-    double readS = 0;
-    double splitS = 0;
-    double timesS = 0;
-    qsizetype lines = 0;
-};
-
-ReadSteps timeReadSteps(const QString& path)
-{
-    ReadSteps out;
-    QElapsedTimer t;
-    t.start();
-    const DataFileRead file = ReadDataFile(path, kDataFileTypeLine);
-    out.readS = t.nsecsElapsed() * 1e-9;
-    t.restart();
-    const std::vector<std::pair<qsizetype, qsizetype>> spans = ReplayLineSpans(file.samples);
-    out.splitS = t.nsecsElapsed() * 1e-9;
-    t.restart();
-    double sum = 0;
-    for (const auto& span : spans)
-        sum += ReplayLineTime(file.samples.mid(span.first, span.second));
-    out.timesS = t.nsecsElapsed() * 1e-9;
-    volatile double keep = sum; // the times must really be computed
-    (void)keep;
-    out.lines = static_cast<qsizetype>(spans.size());
-    return out;
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
-
-// What went wrong with an Open, when anything did.
-QString notes(const Open& o)
-{
-    QString text;
-    if (o.rowsShown != o.rows)
-        text += QStringLiteral("  (only %1 rows shown)").arg(o.rowsShown);
-    if (o.messages > 0)
-        text += QStringLiteral("  (%1 message boxes)").arg(o.messages);
-    return text;
-}
-
-double ms(double seconds)
-{
-    return seconds * 1e3;
 }
 
 } // namespace

@@ -240,7 +240,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
     // Start takes one frame to prove that data arrive; the text before the first CR LF of a
     // freshly opened port is never taken, hence the leading line end.
     r.port.queue(QByteArray("\r\n") + instrumentLine(0));
-    w.onRecordButton(0);
+    w.onRecordButton(MainWindow::StartButton);
     // Ticks are driven by hand, one per sample, so that none arrives while the port is empty.
     w.sampleTimer->stop();
     w.onSampleTick(); // sets the chart up
@@ -321,7 +321,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
     out.hwmEndMb = statusMb("VmHWM");
     out.messages = r.prompts.messages.size();
     out.rejected = w.rejectedFrames;
-    w.onRecordButton(1);
+    w.onRecordButton(MainWindow::StopButton);
     QCoreApplication::processEvents();
 
     // The same first rows again, in a new run of the same window after the long one. When these
@@ -334,7 +334,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
         qint64 k = samples + 1;
         r.clock.seconds = static_cast<float>(startClock + 0.1 * static_cast<double>(k));
         r.port.queue(QByteArray("\r\n") + instrumentLine(k));
-        w.onRecordButton(0);
+        w.onRecordButton(MainWindow::StartButton);
         w.sampleTimer->stop();
         w.onSampleTick();
         QCoreApplication::processEvents();
@@ -359,7 +359,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
         again.listPaints = listPaints.paints;
         again.chartPaints = chartPaints.paints;
         again.listScrollsSideways = w.readingList->horizontalScrollBar()->isVisible();
-        w.onRecordButton(1);
+        w.onRecordButton(MainWindow::StopButton);
         QCoreApplication::processEvents();
     }
 

@@ -95,7 +95,7 @@ private slots:
     void silenceEndsTheRun()
     {
         WindowRig<> idle;
-        idle.w->onRecordButton(0);
+        idle.w->onRecordButton(MainWindow::StartButton);
         QCOMPARE(idle.prompts.messageTexts(), QStringList{"Not receiving data."});
         QCOMPARE(idle.w->notSampling, qint16(1));
 

@@ -106,9 +106,9 @@ private slots:
         rig.state.settings.comPorts[0] = kPort;
         rig.state.settings.degreesCelsius = 1;
         w.applyThermocoupleMode();
-        w.onRecordButton(0);
+        w.onRecordButton(MainWindow::StartButton);
         QTRY_VERIFY_WITH_TIMEOUT(w.readingList->count() >= 30, 20000);
-        w.onRecordButton(1);
+        w.onRecordButton(MainWindow::StopButton);
         const int rows = w.readingList->count();
         QTest::qWait(300);
         QCOMPARE(w.readingList->count(), rows); // Stop ends the sampling

@@ -51,7 +51,7 @@ private slots:
         QApplication::setFont(font);
         Shown rig;
         MainWindow& w = *rig.w;
-        const QRect startButton = w.recordButtons[0]->geometry();
+        const QRect startButton = w.recordButtons[MainWindow::StartButton]->geometry();
         const QRect chartBefore = w.chartFrame->geometry();
         const QRect panelBefore = w.temperaturePanel->geometry();
         const QSize windowBefore = w.size();
@@ -68,10 +68,18 @@ private slots:
         QVERIFY(!w.readingList->horizontalScrollBar()->isVisible());
         // Nothing stands outside the window or on another control.
         QWidget* client = w.centralWidget();
-        const QList<QWidget*> controls{w.temperaturePanel, w.recordButtons[0], w.recordButtons[1],
-                                       w.recordButtons[2], w.timeReadout,      w.findPortsButton,
-                                       w.portList,         w.fuelLabel,        w.readingListHeading,
-                                       w.readingList,      w.statusLine,       w.chartFrame};
+        const QList<QWidget*> controls{w.temperaturePanel,
+                                       w.recordButtons[MainWindow::StartButton],
+                                       w.recordButtons[MainWindow::StopButton],
+                                       w.recordButtons[MainWindow::OffButton],
+                                       w.timeReadout,
+                                       w.findPortsButton,
+                                       w.portList,
+                                       w.fuelLabel,
+                                       w.readingListHeading,
+                                       w.readingList,
+                                       w.statusLine,
+                                       w.chartFrame};
         for (QWidget* a : controls) {
             QVERIFY2(client->rect().contains(a->geometry()), qPrintable(a->objectName()));
             for (QWidget* b : controls)
@@ -79,7 +87,8 @@ private slots:
                          qPrintable(a->objectName() + " overlaps " + b->objectName()));
         }
         for (QPushButton* b :
-             {w.recordButtons[0], w.recordButtons[1], w.findPortsButton}) // captions not cut
+             {w.recordButtons[MainWindow::StartButton], w.recordButtons[MainWindow::StopButton],
+              w.findPortsButton}) // captions not cut
             QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->text()));
         // The channel labels under the bars are legible and none is cut at the panel's edge.
         const GaugePanel& panel = *w.temperaturePanel;
@@ -100,7 +109,7 @@ private slots:
             return;
         // A larger window grows the chart in both directions and the panel and list in
         // height; the buttons stay where they were.
-        QCOMPARE(w.recordButtons[0]->geometry(), startButton);
+        QCOMPARE(w.recordButtons[MainWindow::StartButton]->geometry(), startButton);
         const QSize grown = w.size() - windowBefore;
         QVERIFY(grown.width() > 300 && grown.height() > 300);
         QCOMPARE(w.chartFrame->width() - chartBefore.width(), grown.width());

@@ -78,7 +78,7 @@ private slots:
         const QStringList recorded = rig.rows();
         QCOMPARE(recorded.size(), 250);
 
-        rig.w->onRecordButton(1);
+        rig.w->onRecordButton(MainWindow::StopButton);
         rig.w->onDegreesF();
         rig.saveAs(rig.data("long run"));
         const QByteArray saved = rig.read(rig.data("long run"));
@@ -165,7 +165,7 @@ private slots:
         record(rig, 20);
         QVERIFY(journalExists(rig));
         if (action != "save recording")
-            rig.w->onRecordButton(1);
+            rig.w->onRecordButton(MainWindow::StopButton);
         if (action.startsWith("save"))
             rig.saveAs(rig.data("run"));
         if (action.startsWith("exit")) {

@@ -319,7 +319,7 @@ void MainWindow::layoutControls()
     int buttonWidth = px(1455);
     for (QPushButton* b : recordButtons)
         buttonWidth = std::max(buttonWidth, b->sizeHint().width());
-    const int buttonHeight = std::max(px(420), recordButtons[0]->sizeHint().height());
+    const int buttonHeight = std::max(px(420), recordButtons[StartButton]->sizeHint().height());
     const int buttonLeft = px(3840);
     int y = margin;
     for (QPushButton* b : recordButtons) {
@@ -517,9 +517,9 @@ void MainWindow::onActivated()
 void MainWindow::onFunctionKey(int key)
 {
     if (key == kF1)
-        onRecordButton(0);
+        onRecordButton(StartButton);
     else if (key == kF2)
-        onRecordButton(1);
+        onRecordButton(StopButton);
 }
 
 bool MainWindow::queryClose()

@@ -113,7 +113,7 @@ public:
 
 public slots:
     // Virtual so that tests can see which command another command runs.
-    // Button 0 is Start, 1 Stop; the third ("Off") stops as Stop does.
+    // Off stops as Stop does.
     virtual void onRecordButton(int button);
     void onFindPorts();
     void onExportButton();
@@ -149,7 +149,9 @@ public:
     // accessibility tools know them.
     QAction* action(const QString& name) const;
     QMenu* menu(const QString& name) const;
-    std::array<QPushButton*, 3> recordButtons{};
+    // The record buttons, in their order on screen.
+    enum RecordButton { StartButton, StopButton, OffButton };
+    std::array<QPushButton*, 3> recordButtons{}; // indexed by RecordButton
     QPushButton* findPortsButton = nullptr;
     QPushButton* exportButton = nullptr;
     GaugePanel* temperaturePanel = nullptr;

@@ -384,7 +384,7 @@ void MainWindow::onExportText()
 void MainWindow::onExportButton()
 {
     if (notSampling != 1) {
-        onRecordButton(1);
+        onRecordButton(StopButton);
         s.yieldNow();
     }
     const QString path = s.programFolder + QStringLiteral("/Export.txt");

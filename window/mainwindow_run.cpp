@@ -213,7 +213,7 @@ void MainWindow::onSecondLoggerPort()
 
 void MainWindow::onRecordButton(int button)
 {
-    if (button != 0) {
+    if (button != StartButton) {
         notSampling = 1;
         hideCursorMarkers();
         if (journal_->isActive())

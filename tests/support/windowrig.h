@@ -73,7 +73,7 @@ template <typename Window = MainWindow> struct WindowRig : ScriptedContacts {
         state.settings.degreesCelsius = 1;
         w->applyThermocoupleMode();
         port.queue(firstFrame);
-        w->onRecordButton(0);
+        w->onRecordButton(MainWindow::StartButton);
         w->onSampleTick();
     }
     // The tick `seconds` into the run, with `received` arriving first (empty: nothing).

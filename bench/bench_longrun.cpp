@@ -304,12 +304,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
         // Saving while the run goes on, as a user who wants the first part safe does.
         if (w.run().size() == kSaveAsRows && out.saveAsS < 0) {
             const QString path = r.dir.filePath(QStringLiteral("Recorded45000.zrb"));
-            r.prompts.fileAnswers.push_back(path);
-            QElapsedTimer t;
-            t.start();
-            w.onSaveAs();
-            QCoreApplication::processEvents();
-            out.saveAsS = t.nsecsElapsed() * 1e-9;
+            out.saveAsS = r.timedSaveAs(path);
             out.saveAsBytes = fileSize(path);
             out.saveAsRows = static_cast<int>(w.run().size());
         }

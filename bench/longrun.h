@@ -76,6 +76,16 @@ struct Rig : ScriptedContacts {
             QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
+    // Seconds a Save As to `path` takes, up to the next turn of the event loop.
+    double timedSaveAs(const QString& path)
+    {
+        prompts.fileAnswers.push_back(path);
+        QElapsedTimer t;
+        t.start();
+        w->onSaveAs();
+        QCoreApplication::processEvents();
+        return t.nsecsElapsed() * 1e-9;
+    }
     // Built, loaded, shown and past the start-up measurement, as a user finds it.
     void ready()
     {

@@ -87,12 +87,7 @@ Open openFile(const QString& sourcePath, int rows, qint16 sectionTime, bool save
 
     if (saveAfter) {
         const QString copy = r.dir.filePath(QStringLiteral("Saved%1.zrb").arg(rows));
-        r.prompts.fileAnswers.push_back(copy);
-        QElapsedTimer t;
-        t.start();
-        w.onSaveAs();
-        QCoreApplication::processEvents();
-        out.saveAsS = t.nsecsElapsed() * 1e-9;
+        out.saveAsS = r.timedSaveAs(copy);
         out.saveAsBytes = fileSize(copy);
     }
     r.state.run.dataNotSaved = 0;

@@ -158,9 +158,32 @@ QString FileErrorDescription(int errorNumber)
     }
 }
 
+QString FileErrorReason(int errorNumber)
+{
+    switch (errorNumber) {
+    case err::kBadFileName:
+        return QStringLiteral("The file name is not valid.");
+    case err::kFileNotFound:
+        return QStringLiteral("The file does not exist.");
+    case err::kDiskFull:
+        // A failed write never replaces the file, so what was there is still there.
+        return QStringLiteral("The disk is full; a file of that name was left as it was.");
+    case err::kPermissionDenied:
+        return QStringLiteral("Permission denied: this account may not use the file or its "
+                              "folder.");
+    case err::kPathNotFound:
+        return QStringLiteral("The folder does not exist.");
+    default:
+        return QStringLiteral("The file cannot be read or written (a path or file access "
+                              "error).");
+    }
+}
+
 int OpenForReadingErrorNumber(const QString& path)
 {
     const QFileInfo info(path);
+    if (info.isFile() && !info.isReadable())
+        return err::kPermissionDenied;
     if (info.exists())
         return err::kPathFileAccess;
     return info.absoluteDir().exists() ? err::kFileNotFound : err::kPathNotFound;

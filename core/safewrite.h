@@ -19,8 +19,12 @@ int WriteFileReplacing(const QString& path, const QByteArray& bytes);
 // number reads as a file access error.
 QString FileErrorDescription(int errorNumber);
 
+// The error numbers above as a sentence for the line under a message's number ("The disk is
+// full."); any other number reads as a file access error.
+QString FileErrorReason(int errorNumber);
+
 // The error number of a file that could not be opened for reading: 53 file not found, 76 path
-// not found, 75 when it exists but cannot be read.
+// not found, 70 when this account may not read it, 75 when it exists but cannot be read.
 int OpenForReadingErrorNumber(const QString& path);
 
 // Forces what was written to an open file onto the disk (its data and size, not necessarily

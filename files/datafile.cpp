@@ -29,8 +29,9 @@ public:
 
     bool atEnd() const { return pos_ >= data_.size(); }
 
-    // A whole line without its terminator; nothing at the end of the file.
-    std::optional<QString> line()
+    // A whole line without its terminator; nothing at the end of the file. *ended tells
+    // whether the line had its line end, that is, whether it was written to the end.
+    std::optional<QString> line(bool* ended = nullptr)
     {
         if (atEnd())
             return std::nullopt;
@@ -38,6 +39,8 @@ public:
         while (pos_ < data_.size() && !isLineEnd(data_[pos_]))
             ++pos_;
         const QString text = QString::fromLatin1(data_.mid(start, pos_ - start));
+        if (ended)
+            *ended = pos_ < data_.size();
         skipLineEnd();
         return text;
     }
@@ -98,21 +101,24 @@ public:
         return 0;
     }
 
-    // Lines up to the terminator line, joined with CR LF; a last line at the end of the file
-    // is taken without a line break. Returns 0 or the run-time error number.
+    // Lines up to the terminator line, each followed by CR LF. A file that ends without the
+    // terminator ends the section too; its last line keeps the line break only when the file
+    // has one after it, so a line cut short stays recognisable as such. Returns 0 or the
+    // run-time error number.
     int section(QString& out)
     {
         for (;;) {
-            const std::optional<QString> text = line();
+            bool ended = false;
+            const std::optional<QString> text = line(&ended);
             if (!text)
                 return err::kPastEndOfFile;
             if (*text == kSectionTerminator)
                 return 0;
-            if (atEnd()) {
-                out += *text;
+            out += *text;
+            if (ended)
+                out += kLineEnd;
+            if (atEnd())
                 return 0;
-            }
-            out += *text + kLineEnd;
         }
     }
 
@@ -210,8 +216,25 @@ DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine)
 
 QString DataFileErrorText(int errorNumber, int lineNumber)
 {
+    QString reason;
+    switch (errorNumber) {
+    case err::kOverflow:
+        reason = QStringLiteral("Not a data file of this program, or a damaged one: a number in "
+                                "it is too large.");
+        break;
+    case err::kTypeMismatch:
+        reason = QStringLiteral("Not a data file of this program, or a damaged one: it holds "
+                                "text where a number belongs.");
+        break;
+    case err::kPastEndOfFile:
+        reason = QStringLiteral("The file ends too early: it was cut short, or it is not a data "
+                                "file of this program.");
+        break;
+    default:
+        reason = FileErrorReason(errorNumber);
+    }
     return QStringLiteral("SaveAFFileEr: ") + num::Str(errorNumber) + QStringLiteral("  ") +
-           num::Str(lineNumber);
+           num::Str(lineNumber) + QLatin1Char('\n') + reason;
 }
 
 QString DataFileName(const QString& filePath, const QString& dataFolder)

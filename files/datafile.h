@@ -40,8 +40,9 @@ struct DataFileRead {
     bool channelsRead = false;
     qint16 fuel = 0; // read and rounded, never applied
 
-    // Comment text read so far: lines joined with CR LF, the terminator left out, a last line
-    // at the end of the file kept without a line break. Set once the comment section began.
+    // Comment text read so far: each line followed by CR LF, the terminator left out. A file
+    // that ends without the terminator ends the section; its last line has a CR LF only when
+    // the file has a line end after it. Set once the comment section began.
     QString comments;
     bool commentsStarted = false;
     // Sample lines read so far, by the same rule. Set once the sample section began.
@@ -60,8 +61,8 @@ struct DataFileRead {
 // number, 6 a number outside the 16-bit range.
 DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine);
 
-// Message for a failed read or write: "SaveAFFileEr: " + Str(error) + "  " + Str(line).
-// There are no line numbers in this code, so callers pass 0.
+// Message for a failed read or write: "SaveAFFileEr: " + Str(error) + "  " + Str(line), and on
+// the next line the reason in words. There are no line numbers in this code, so callers pass 0.
 QString DataFileErrorText(int errorNumber, int lineNumber = 0);
 
 // Display name of the data file at filePath: the path below `dataFolder` (full path, letters

@@ -68,6 +68,38 @@ bool fileEndsWithLineEnd(const QString& path)
            file.read(kLineEndBytes.size()) == kLineEndBytes;
 }
 
+// Whether `line` has the whole shape of a reading as the window journals it: a run time, the
+// gap, then one number per channel. A crash can leave a line cut short and, on some file
+// systems, a stretch of zeros or garbage where lines were still on their way to the disk;
+// taken back, such a line would show temperatures that were never measured.
+bool isWholeReading(QStringView line, int channels)
+{
+    const qsizetype gap = line.indexOf(QStringLiteral("  "));
+    if (gap <= 0 || !num::IsWholeNumberText(line.left(gap).toString()))
+        return false;
+    const QList<QStringView> readings = line.mid(gap).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (readings.size() != channels)
+        return false;
+    for (const QStringView reading : readings)
+        if (!num::IsWholeNumberText(reading.toString()))
+            return false;
+    return true;
+}
+
+// The whole readings of `samples`, each with its CR LF.
+QString wholeReadings(const QString& samples, int channels)
+{
+    QString kept;
+    qsizetype start = 0;
+    for (qsizetype end = samples.indexOf(kLineEnd); end >= 0;
+         start = end + kLineEnd.size(), end = samples.indexOf(kLineEnd, start)) {
+        const QStringView line = QStringView(samples).mid(start, end - start + kLineEnd.size());
+        if (isWholeReading(line.chopped(kLineEnd.size()), channels))
+            kept += line;
+    }
+    return kept;
+}
+
 } // namespace
 
 RecordingJournal::RecordingJournal()
@@ -232,15 +264,15 @@ std::optional<DataFileRead> RecordingJournal::load(const QString& dataFolder)
     DataFileRead r = ReadDataFile(path, kDataFileTypeLine);
     if (r.outcome != DataFileRead::Outcome::Ok)
         return std::nullopt; // no journal, a torn header, or no sample section begun
-    // The reader keeps the last line of a file without its line break, whether that line was
-    // complete or torn by a crash in the middle of its write: only the file's end tells.
-    if (!r.samples.endsWith(kLineEnd)) {
-        const qsizetype lastEnd = r.samples.lastIndexOf(kLineEnd);
-        if (fileEndsWithLineEnd(path))
-            r.samples += kLineEnd;
-        else
-            r.samples.truncate(lastEnd < 0 ? 0 : lastEnd + kLineEnd.size());
+    // Each line goes out with its CR LF in one write, so a journal that does not end in one was
+    // cut off in the middle of its last line, even where that line looks whole.
+    if (!fileEndsWithLineEnd(path)) {
+        const qsizetype lastEnd =
+            QStringView(r.samples).chopped(r.samples.endsWith(kLineEnd) ? 2 : 0).lastIndexOf(kLineEnd);
+        r.samples.truncate(lastEnd < 0 ? 0 : lastEnd + kLineEnd.size());
     }
+    // Damaged lines are skipped one by one: the readings after one are as good as before it.
+    r.samples = wholeReadings(r.samples, r.channels);
     if (r.samples.isEmpty())
         return std::nullopt;
     return r;

@@ -23,7 +23,7 @@ inline const QString kJournalFileName = QStringLiteral(".unsaved-run.journal");
 struct JournalInfo {
     QString path;
     QDateTime lastModified; // when the last reading was written
-    int lines = 0;          // complete sample lines; a torn last line does not count
+    int lines = 0;          // whole readings; torn or damaged lines do not count
     double firstTime = 0;   // run time of the first and of the last complete line
     double lastTime = 0;
 };
@@ -73,8 +73,9 @@ public:
     // program's runs; nothing when there is none or nothing in it can be taken back.
     static std::optional<JournalInfo> find(const QString& dataFolder);
     // The journal read as a data file, with exactly the lines find() counts, each ended by
-    // CR LF, as the run held them when the last one was recorded. Nothing when find() gives
-    // nothing.
+    // CR LF, as the run held them when the last one was recorded. A line cut short at the end
+    // or damaged anywhere (not a run time and one number per channel) is left out, the lines
+    // after it are kept. Nothing when find() gives nothing.
     static std::optional<DataFileRead> load(const QString& dataFolder);
 
 private:

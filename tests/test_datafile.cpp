@@ -67,7 +67,12 @@ private slots:
             << QByteArray(run).replace("TC-QLMR", "AF-UEGO") << -1 << -1 << none << none;
         QTest::newRow("ends after line 3") << head().left(26) << 62 << 4 << none << none;
         QTest::newRow("no terminator") << head() + "Run 1\r\n.5   850\r\n"
-                                       << 62 << 4 << run1 + ".5   850" << QString("");
+                                       << 62 << 4 << run1 + ".5   850\r\n" << QString("");
+        // Every line the file has whole is read, with its line break, also without the final
+        // "-9999"; only a last line cut short has none, so the replay can tell it apart.
+        QTest::newRow("no final -9999") << run << 0 << 4 << run1 << kRun;
+        QTest::newRow("last line cut short") << run + "1.5   85" << 0 << 4 << run1 << kRun + "1.5   85";
+        QTest::newRow("-9999 without line end") << run + "\r\n-9999" << 0 << 4 << run1 << kRun + crlf;
         QTest::newRow("not numeric") << head(" 0 ", "4x") << 13 << -1 << none << none;
         QTest::newRow("unit > 16 bits") << head(" 40000 ") << 6 << -1 << none << none;
     }
@@ -152,13 +157,36 @@ private slots:
 #endif
     }
 
+    // The number stays as users and old notes know it; the line under it says why.
+    void errorTextsGiveTheReason_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("reason"); // a part of the second line
+        QTest::newRow("disk full") << 61 << "disk is full";
+        QTest::newRow("permission") << 70 << "Permission denied";
+        QTest::newRow("text for a number") << 13 << "Not a data file";
+        QTest::newRow("number too large") << 6 << "Not a data file";
+        QTest::newRow("cut short") << 62 << "ends too early";
+        QTest::newRow("no folder") << 76 << "folder does not exist";
+        QTest::newRow("no file") << 53 << "file does not exist";
+        QTest::newRow("access") << 75 << "cannot be read or written";
+    }
+    void errorTextsGiveTheReason()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, reason);
+        const QStringList lines = DataFileErrorText(error, 0).split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0], QStringLiteral("SaveAFFileEr:  %1   0").arg(error));
+        QVERIFY2(lines[1].contains(reason), qPrintable(lines[1]));
+    }
+
     void namesMessagesAndReplayLines()
     {
         const QString folder = QStringLiteral("/p/TCFiles");
         QCOMPARE(DataFileName("/p/tcfiles/Run 7", folder), QStringLiteral("Run 7"));
         QCOMPARE(QDir::fromNativeSeparators(DataFileName("/p/TCFiles/d/Run 7", folder)), "d/Run 7");
         QCOMPARE(DataFileName("/p/TCFiles2/Run 7", folder), QStringLiteral("Run 7"));
-        QCOMPARE(DataFileErrorText(75, 0), QStringLiteral("SaveAFFileEr:  75   0"));
         QVERIFY(UnitSwitchMessage(2).endsWith("temperature units of Deg F."));
         const QString digits = QStringLiteral("0123456789").repeated(4);
         const QString forty = "/d/TC Files/" + digits;

@@ -3,6 +3,7 @@
 
 #include "numconv.h"
 #include "recordingjournal.h"
+#include "replay.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -80,35 +81,51 @@ class TestJournal : public QObject
     Q_OBJECT
 
 private slots:
-    // A journal of `lines` readings (-1: none begun), then `tail` as a crash may leave it.
+    // A journal of `lines` readings (-1: none begun) with `middle` before the second half and
+    // `tail` after them, as a crash may leave it. Only the readings are taken back, all of them.
     void takesBackCompleteLines_data()
     {
         QTest::addColumn<QString>("comments");
         QTest::addColumn<int>("lines");
+        QTest::addColumn<QByteArray>("middle");
         QTest::addColumn<QByteArray>("tail");
         QTest::addColumn<QString>("loadedComments");
         const QString run1 = QStringLiteral("Run 1\r\n"), twoLines = "Engine 2\r\nNew plugs\r\n";
-        QTest::newRow("comments of two lines") << twoLines << 2 << QByteArray() << twoLines;
-        QTest::newRow("torn last line") << "Run 1" << 3 << QByteArray("3.3   850   8") << run1;
+        const QByteArray none;
+        QTest::newRow("comments of two lines") << twoLines << 2 << none << none << twoLines;
+        QTest::newRow("torn last line") << "Run 1" << 3 << none << QByteArray("3.3   850   8") << run1;
         QTest::newRow("torn between CR and LF")
-            << "Run 1" << 3 << (sampleLine(3) + "\r").toLatin1() << run1;
-        QTest::newRow("no journal") << "" << -1 << QByteArray() << "";
-        QTest::newRow("no reading yet") << "Run 1" << 0 << QByteArray() << "";
-        QTest::newRow("torn first reading") << "Run 1" << 0 << QByteArray(".0   85") << "";
+            << "Run 1" << 3 << none << (sampleLine(3) + "\r").toLatin1() << run1;
+        QTest::newRow("no journal") << "" << -1 << none << none << "";
+        QTest::newRow("no reading yet") << "Run 1" << 0 << none << none << "";
+        QTest::newRow("torn first reading") << "Run 1" << 0 << none << QByteArray(".0   85") << "";
+        QTest::newRow("zeros in the middle")
+            << "Run 1" << 21 << QByteArray(24, '\0') + "\r\n" << none << run1;
+        QTest::newRow("short line in the middle")
+            << "Run 1" << 21 << QByteArray("1.0   850   8\r\n") << none << run1;
+        QTest::newRow("two lines run together")
+            << "Run 1" << 21 << QByteArray("1.0   850   845   790   61.1   850   845   790   65\r\n")
+            << none << run1;
+        QTest::newRow("letters for a reading")
+            << "Run 1" << 21 << QByteArray("1.0   850   8x5   790   65\r\n") << none << run1;
+        QTest::newRow("only damaged lines") << "Run 1" << 0 << QByteArray("\xff\r\n") << none << "";
     }
     void takesBackCompleteLines()
     {
         QFETCH(QString, comments);
         QFETCH(int, lines);
+        QFETCH(QByteArray, middle);
         QFETCH(QByteArray, tail);
         QTemporaryDir dir;
+        const QString path = RecordingJournal::pathIn(dir.path());
         if (lines >= 0) {
             RecordingJournal journal;
             QVERIFY(journal.begin(dir.path(), 1, 4, 0, comments));
-            for (int k = 0; k < lines; ++k)
+            for (int k = 0; k < lines / 2; ++k)
                 QVERIFY(journal.append(sampleLine(k)));
             journal.close();
-            QVERIFY(addToFile(RecordingJournal::pathIn(dir.path()), tail));
+            QVERIFY(addToFile(path, middle));
+            QVERIFY(addToFile(path, sampleText(lines / 2, lines - 1).toLatin1() + tail));
         }
         const std::optional<JournalInfo> info = RecordingJournal::find(dir.path());
         const std::optional<DataFileRead> run = RecordingJournal::load(dir.path());
@@ -117,6 +134,7 @@ private slots:
         if (lines <= 0)
             return;
         QCOMPARE(info->lines, lines);
+        QCOMPARE(ReplayLines(run->samples).size(), lines); // the count offered is the count shown
         QCOMPARE(info->firstTime + 1, 1.0);
         QCOMPARE(info->lastTime + 1, (lines - 1) / 10.0 + 1);
         QVERIFY(info->lastModified.isValid());

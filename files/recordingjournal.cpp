@@ -267,8 +267,9 @@ std::optional<DataFileRead> RecordingJournal::load(const QString& dataFolder)
     // Each line goes out with its CR LF in one write, so a journal that does not end in one was
     // cut off in the middle of its last line, even where that line looks whole.
     if (!fileEndsWithLineEnd(path)) {
-        const qsizetype lastEnd =
-            QStringView(r.samples).chopped(r.samples.endsWith(kLineEnd) ? 2 : 0).lastIndexOf(kLineEnd);
+        const qsizetype lastEnd = QStringView(r.samples)
+                                      .chopped(r.samples.endsWith(kLineEnd) ? 2 : 0)
+                                      .lastIndexOf(kLineEnd);
         r.samples.truncate(lastEnd < 0 ? 0 : lastEnd + kLineEnd.size());
     }
     // Damaged lines are skipped one by one: the readings after one are as good as before it.

@@ -67,12 +67,15 @@ private slots:
             << QByteArray(run).replace("TC-QLMR", "AF-UEGO") << -1 << -1 << none << none;
         QTest::newRow("ends after line 3") << head().left(26) << 62 << 4 << none << none;
         QTest::newRow("no terminator") << head() + "Run 1\r\n.5   850\r\n"
-                                       << 62 << 4 << run1 + ".5   850\r\n" << QString("");
+                                       << 62 << 4 << run1 + ".5   850\r\n"
+                                       << QString("");
         // Every line the file has whole is read, with its line break, also without the final
         // "-9999"; only a last line cut short has none, so the replay can tell it apart.
         QTest::newRow("no final -9999") << run << 0 << 4 << run1 << kRun;
-        QTest::newRow("last line cut short") << run + "1.5   85" << 0 << 4 << run1 << kRun + "1.5   85";
-        QTest::newRow("-9999 without line end") << run + "\r\n-9999" << 0 << 4 << run1 << kRun + crlf;
+        QTest::newRow("last line cut short")
+            << run + "1.5   85" << 0 << 4 << run1 << kRun + "1.5   85";
+        QTest::newRow("-9999 without line end")
+            << run + "\r\n-9999" << 0 << 4 << run1 << kRun + crlf;
         QTest::newRow("not numeric") << head(" 0 ", "4x") << 13 << -1 << none << none;
         QTest::newRow("unit > 16 bits") << head(" 40000 ") << 6 << -1 << none << none;
     }

@@ -93,19 +93,21 @@ private slots:
         const QString run1 = QStringLiteral("Run 1\r\n"), twoLines = "Engine 2\r\nNew plugs\r\n";
         const QByteArray none;
         QTest::newRow("comments of two lines") << twoLines << 2 << none << none << twoLines;
-        QTest::newRow("torn last line") << "Run 1" << 3 << none << QByteArray("3.3   850   8") << run1;
+        QTest::newRow("torn last line")
+            << "Run 1" << 3 << none << QByteArray("3.3   850   8") << run1;
         QTest::newRow("torn between CR and LF")
             << "Run 1" << 3 << none << (sampleLine(3) + "\r").toLatin1() << run1;
         QTest::newRow("no journal") << "" << -1 << none << none << "";
         QTest::newRow("no reading yet") << "Run 1" << 0 << none << none << "";
         QTest::newRow("torn first reading") << "Run 1" << 0 << none << QByteArray(".0   85") << "";
-        QTest::newRow("zeros in the middle")
-            << "Run 1" << 21 << QByteArray(24, '\0') + "\r\n" << none << run1;
+        QTest::newRow("zeros in the middle") << "Run 1" << 21 << QByteArray(24, '\0') + "\r\n"
+                                             << none << run1;
         QTest::newRow("short line in the middle")
             << "Run 1" << 21 << QByteArray("1.0   850   8\r\n") << none << run1;
         QTest::newRow("two lines run together")
-            << "Run 1" << 21 << QByteArray("1.0   850   845   790   61.1   850   845   790   65\r\n")
-            << none << run1;
+            << "Run 1" << 21
+            << QByteArray("1.0   850   845   790   61.1   850   845   790   65\r\n") << none
+            << run1;
         QTest::newRow("letters for a reading")
             << "Run 1" << 21 << QByteArray("1.0   850   8x5   790   65\r\n") << none << run1;
         QTest::newRow("only damaged lines") << "Run 1" << 0 << QByteArray("\xff\r\n") << none << "";

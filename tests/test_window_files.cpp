@@ -3,7 +3,9 @@
 
 #include "windowrig.h"
 
+#include "datafile.h"
 #include "pdfpages.h"
+#include "recordingjournal.h"
 #include <QLabel>
 #include <QPrinter>
 
@@ -78,6 +80,45 @@ private slots:
         rig.w->onExit();
         QVERIFY(rig.read(rig.data(forty)).contains(".5   850   845   790   65\r\n"));
         QCOMPARE(rig.ended, 1);
+    }
+
+    // A file that lost its final "-9999" and a journal with a damaged line in the middle show
+    // every whole reading, and a save keeps them all; the journal's offer counts what it shows.
+    void loadingShowsEveryWholeReading_data()
+    {
+        QTest::addColumn<bool>("journal"); // taken back at start-up, not opened
+        QTest::addColumn<QByteArray>("samples");
+        QTest::addColumn<int>("shown");
+        const QByteArray run = kRun.toLatin1();
+        QTest::newRow("file, no final -9999") << false << run << 3;
+        QTest::newRow("file, last line cut short") << false << run + "2.0   85" << 3;
+        QTest::newRow("journal, damaged line")
+            << true << run.left(27) + "1.0   85\r\n" + run.mid(27) + "2.0   85" << 3;
+    }
+    void loadingShowsEveryWholeReading()
+    {
+        QFETCH(bool, journal);
+        QFETCH(QByteArray, samples);
+        QFETCH(int, shown);
+        WindowRig<> rig;
+        QVERIFY(QDir(rig.folder).mkpath("TCFiles"));
+        const QByteArray head = WriteDataFileText("Run 1", "", 0, 4, 0).chopped(9); // no samples
+        rig.write(journal ? RecordingJournal::pathIn(rig.data({})) : rig.data("run1"),
+                  head + samples);
+        rig.prompts.messageAnswers = {MsgAnswer::Yes};
+        if (!journal)
+            rig.prompts.fileAnswers = {rig.data("run1")};
+        rig.prompts.fileAnswers.push_back(rig.data("again"));
+        if (journal)
+            rig.w->afterShown();
+        else
+            rig.w->onOpen();
+        QCOMPARE(rig.rows().size(), shown);
+        if (journal)
+            QVERIFY(
+                rig.prompts.messageTexts().first().contains(QString("\n\n%1 readings").arg(shown)));
+        rig.w->onSaveAs();
+        QCOMPARE(rig.read(rig.data("again")), WriteDataFileText("Run 1\r\n", kRun, 0, 4, 0));
     }
 
     // Export writes the list to a file and opens it; Help opens a copy of the help text; a row

@@ -1,6 +1,7 @@
 // Whole runs: a run longer than the chart is kept, saved and replayed whole; the journal
 // brings back a run that a killed program never saved.
 
+#include "datafile.h"
 #include "recordingjournal.h"
 #include "sectionbox.h"
 #include "windowrig.h"
@@ -152,8 +153,6 @@ private slots:
         QTest::addColumn<bool>("kept");
         QTest::newRow("stopped, unsaved") << "stop" << true;
         QTest::newRow("saved") << "save" << false;
-        QTest::newRow("exit, do not save") << "exit no" << false;
-        QTest::newRow("exit cancelled") << "exit cancel" << true;
         QTest::newRow("saved while still recording") << "save recording" << true;
     }
     void journalLivesAsLongAsTheUnsavedRun()
@@ -168,16 +167,110 @@ private slots:
             rig.w->onRecordButton(MainWindow::StopButton);
         if (action.startsWith("save"))
             rig.saveAs(rig.data("run"));
-        if (action.startsWith("exit")) {
-            rig.prompts.messageAnswers = {action.endsWith("no") ? MsgAnswer::No
-                                                                : MsgAnswer::Cancel};
-            rig.w->onExit();
-        }
         QCOMPARE(journalExists(rig), kept);
         if (action == "save recording") {
             record(rig, 1, 21);
             QCOMPARE(rig.state.run.dataNotSaved, qint16(1));
         }
+    }
+
+    // A stopped, unsaved run meets a command that would replace it or end the program. Only
+    // an explicit No gives it up; Yes goes on once the run is in a file, and a cancelled or
+    // failed save keeps run and journal and ends the command there.
+    void anUnsavedRunIsGivenUpOnlyAfterNo_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("answer");
+        for (const char* command : {"open", "start", "exit", "close"})
+            for (const char* answer :
+                 {"yes, saved", "yes, cancelled", "yes, failed", "no", "cancel"})
+                QTest::addRow("%s, %s", command, answer) << command << answer;
+        QTest::newRow("new asks nothing") << "new"
+                                          << "no";
+    }
+    void anUnsavedRunIsGivenUpOnlyAfterNo()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, answer);
+        Rig rig;
+        rig.startInC();
+        record(rig, 5);
+        rig.w->onRecordButton(MainWindow::StopButton);
+        const QStringList recorded = rig.rows();
+        const QString recordedText = rig.w->runText();
+        rig.write(rig.data("other"), WriteDataFileText("", "9.0   1   2   3   4\r\n", 1, 4, 0));
+
+        rig.prompts.messageAnswers = {answer.startsWith("yes") ? MsgAnswer::Yes
+                                      : answer == "no"         ? MsgAnswer::No
+                                                               : MsgAnswer::Cancel};
+        if (answer == "yes, saved")
+            rig.prompts.fileAnswers.push_back(rig.data("saved"));
+        if (answer == "yes, cancelled")
+            rig.prompts.fileAnswers.push_back(QString());
+        if (answer == "yes, failed") // no such folder
+            rig.prompts.fileAnswers.push_back(rig.data("gone/saved"));
+        rig.prompts.fileAnswers.push_back(rig.data("other")); // for Open, should it go on
+        if (command == "open")
+            rig.w->onOpen();
+        if (command == "start")
+            rig.w->onRecordButton(MainWindow::StartButton);
+        if (command == "exit")
+            rig.w->onExit();
+        if (command == "close") {
+            rig.w->show();
+            rig.w->close();
+        }
+        if (command == "new")
+            rig.w->action("mnuNew")->trigger();
+
+        const bool asked = command != "new";
+        const bool goesOn = asked && (answer == "no" || answer == "yes, saved");
+        // After a save Start stays idle: the user presses it again for the next run.
+        const bool replaced =
+            goesOn && (command == "open" || (command == "start" && answer == "no"));
+        const bool ends = goesOn && (command == "exit" || command == "close");
+        QCOMPARE(rig.prompts.messages.empty(), !asked);
+        QCOMPARE(rig.rows() == recorded, !replaced);
+        QCOMPARE(rig.prompts.openDialogs.size(), size_t(command == "open" && goesOn));
+        QCOMPARE(rig.ended, ends ? 1 : 0);
+        QCOMPARE(rig.w->notSampling, qint16(1));
+        const std::optional<DataFileRead> journal = RecordingJournal::load(rig.data({}));
+        QCOMPARE(journal && journal->samples == recordedText, !goesOn);
+        QCOMPARE(QFile::exists(rig.data("saved")), answer == "yes, saved" && asked);
+        if (answer == "yes, failed")
+            QVERIFY(rig.prompts.messageTexts().contains(
+                "SaveAFFileEr:  76   0\nThe folder does not exist."));
+    }
+
+    // While recording, the unit commands are off and say why: a run keeps one unit. However
+    // the recording ends, they are on again.
+    void unitIsFixedWhileRecording_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::newRow("stop") << "stop";
+        QTest::newRow("off") << "off";
+        QTest::newRow("instrument falls silent") << "silence";
+    }
+    void unitIsFixedWhileRecording()
+    {
+        QFETCH(QString, end);
+        Rig rig;
+        rig.startInC();
+        record(rig, 2);
+        for (const char* name : {"mnuDegF", "mnuDegC"}) {
+            QVERIFY(!rig.w->action(name)->isEnabled());
+            QVERIFY(rig.w->action(name)->statusTip().startsWith("Not while recording"));
+        }
+        rig.w->onDegreesF(); // reached some other way, it still changes nothing
+        QCOMPARE(rig.state.settings.degreesCelsius, qint16(1));
+        if (end == "silence")
+            rig.tickAt(0.5f, {});
+        else
+            rig.w->onRecordButton(end == "stop" ? MainWindow::StopButton : MainWindow::OffButton);
+        QCOMPARE(rig.w->notSampling, qint16(1));
+        for (const char* name : {"mnuDegF", "mnuDegC"})
+            QVERIFY(rig.w->action(name)->isEnabled() && rig.w->action(name)->statusTip().isEmpty());
+        QVERIFY(rig.rows().size() >= 2);
     }
 
     // kill -9 in the middle of a run: the next start offers the run back with every reading

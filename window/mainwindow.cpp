@@ -21,6 +21,7 @@
 #include "readinglistview.h"
 #include "recordingjournal.h"
 #include "replay.h"
+#include "safewrite.h"
 #include "sampling.h"
 #include "sectionbox.h"
 #include "seriallink.h"
@@ -562,21 +563,18 @@ void MainWindow::keepPrintHolderOutside()
 
 void MainWindow::onExit()
 {
-    if (state.run.dataNotSaved == 1) {
-        MessageRequest ask{QStringLiteral("Save this recorded data?"), QStringLiteral("Save Data?"),
-                           MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Yes};
-        const MsgAnswer answer = s.prompts->message(ask);
-        if (answer == MsgAnswer::Cancel) {
-            state.run.exitCancelled = 1;
-            return;
-        }
-        if (answer == MsgAnswer::No)
-            discardJournal();
-        if (answer == MsgAnswer::Yes)
-            onSaveAs();
+    const bool unsaved = state.run.dataNotSaved == 1;
+    if (!maybeSaveRun(saveDataQuestion())) {
+        state.run.exitCancelled = 1;
+        return;
     }
+    // Given up or saved: either way the run needs no journal any more. Without an unsaved run
+    // a journal left there is a recovered run still waiting to be kept, so it stays.
+    if (unsaved)
+        discardJournal();
     if (const int error = SaveSettingsFile(state.settings, s.programFolder))
-        s.prompts->say(QStringLiteral("Exit Err = ") + QString::number(error));
+        s.prompts->say(QStringLiteral("Exit Err = ") + QString::number(error) + QLatin1Char('\n') +
+                       FileErrorReason(error));
     endProgram();
 }
 

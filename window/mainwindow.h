@@ -230,7 +230,13 @@ private:
     // the journal is being written.
     void showStatus();
     void takeLoadedRun(const DataFileRead& file);
-    void askToSaveNewData();
+    // Asks `question` about an unsaved run; true when the command that asks may go on: the
+    // answer was No, or Yes and the run was saved.
+    bool maybeSaveRun(const MessageRequest& question);
+    static MessageRequest openQuestion();
+    static MessageRequest saveDataQuestion();
+    // While recording, the unit commands are off: a run keeps the unit it was started in.
+    void enableUnitCommands();
     void openDataFile(const QString& path);
     void switchToFileUnit(qint16 unit);
     // A run left unsaved by a crash is offered back at start-up.

@@ -208,7 +208,8 @@ void MainWindow::finishFileUse()
 
 void MainWindow::onOpen()
 {
-    askToSaveNewData();
+    if (!maybeSaveRun(openQuestion()))
+        return;
     const std::optional<QString> chosen = s.prompts->openFile(OpenDialogRequest(dataFolderPath()));
     if (!chosen || chosen->isEmpty())
         return;
@@ -217,21 +218,38 @@ void MainWindow::onOpen()
     replayRun();
 }
 
-void MainWindow::askToSaveNewData()
+MessageRequest MainWindow::openQuestion()
+{
+    return {QStringLiteral("Save any new data recorded?"), QStringLiteral("Save New Data?"),
+            MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::Yes};
+}
+
+MessageRequest MainWindow::saveDataQuestion()
+{
+    return {QStringLiteral("Save this recorded data?"), QStringLiteral("Save Data?"),
+            MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Yes};
+}
+
+// Only an explicit No gives an unsaved run up. Yes that does not end with the run in a file
+// (the dialog cancelled, the disk full) keeps it, and the command that asked does not go on.
+bool MainWindow::maybeSaveRun(const MessageRequest& question)
 {
     if (state.run.dataNotSaved != 1)
-        return;
-    const MsgAnswer answer = s.prompts->message(
-        {QStringLiteral("Save any new data recorded?"), QStringLiteral("Save New Data?"),
-         MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::Yes});
-    if (answer == MsgAnswer::Yes)
-        onSaveAs();
+        return true;
+    const MsgAnswer answer = s.prompts->message(question);
+    if (answer == MsgAnswer::No)
+        return true;
+    if (answer != MsgAnswer::Yes)
+        return false;
+    onSaveAs();
+    return state.run.dataNotSaved != 1;
 }
 
 // A file named on the command line, opened as Open opens the one chosen in its dialog.
 void MainWindow::openDataFile(const QString& path)
 {
-    askToSaveNewData();
+    if (!maybeSaveRun(openQuestion()))
+        return;
     state.run.targetFilePath = path;
     readDataFile();
     replayRun();

@@ -142,8 +142,10 @@ bool MainWindow::readFrame()
                     rejectedFrames, &ending_, s.elapsedMs);
     if (rejectedFrames != rejectedBefore)
         showStatus();
-    if (result == ReadFrameResult::GaveUp)
+    if (result == ReadFrameResult::GaveUp) {
+        showStatus(); // the recording has ended: the unit may be changed again
         s.prompts->say(QStringLiteral("Not receiving data."));
+    }
     return result == ReadFrameResult::Frame;
 }
 
@@ -161,6 +163,22 @@ void MainWindow::showStatus()
     if (!journalProblem_.isEmpty())
         text += QStringLiteral("   ") + journalProblem_;
     statusLine->setText(text);
+    enableUnitCommands();
+}
+
+void MainWindow::enableUnitCommands()
+{
+    const bool idle = notSampling == 1;
+    const QString why =
+        idle ? QString()
+             : QStringLiteral("Not while recording: a run keeps the unit it was started in. "
+                              "Stop the recording to change it.");
+    for (const char* name : {"mnuDegF", "mnuDegC"}) {
+        if (QAction* unit = action(QLatin1String(name))) { // none while the menus are built
+            unit->setEnabled(idle);
+            unit->setStatusTip(why);
+        }
+    }
 }
 
 void MainWindow::decodeFrame(QString& frame)
@@ -218,20 +236,17 @@ void MainWindow::onRecordButton(int button)
         hideCursorMarkers();
         if (journal_->isActive())
             noteJournalProblem(journal_->sync());
+        showStatus();
         return;
     }
-    if (state.run.dataNotSaved == 1) {
-        const MsgAnswer answer = s.prompts->message(
-            {QStringLiteral("Save this recorded data?"), QStringLiteral("Save Data?"),
-             MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Yes});
-        if (answer == MsgAnswer::Cancel)
-            return;
-        if (answer == MsgAnswer::Yes) {
-            // The user presses Start again once the run is safe.
-            onSaveAs();
-            notSampling = 1;
-            return;
-        }
+    const bool unsaved = state.run.dataNotSaved == 1;
+    if (!maybeSaveRun(saveDataQuestion()))
+        return;
+    if (unsaved && state.run.dataNotSaved != 1) {
+        // The user presses Start again once the run is safe.
+        notSampling = 1;
+        showStatus();
+        return;
     }
     state.run.dataNotSaved = 1;
     notSampling = 0;
@@ -323,6 +338,8 @@ void MainWindow::afterUnitOrScaleChange()
 
 void MainWindow::onDegreesC()
 {
+    if (notSampling != 1)
+        return; // the command is off while recording; a key must not get round that
     state.settings.degreesCelsius = 1;
     afterUnitOrScaleChange();
     s.prompts->say(options::UnitChangedMessage(state.derived));
@@ -330,6 +347,8 @@ void MainWindow::onDegreesC()
 
 void MainWindow::onDegreesF()
 {
+    if (notSampling != 1)
+        return; // the command is off while recording; a key must not get round that
     state.settings.degreesCelsius = 0;
     afterUnitOrScaleChange();
     s.prompts->say(options::UnitChangedMessage(state.derived));

@@ -667,6 +667,10 @@ void MainWindow::updateCaptionsAndChecks()
 void MainWindow::redrawTemperaturePanel()
 {
     temperaturePanel->redraw(state.derived);
+    // The placeholder bars only mean "nothing measured yet". A window holding a run keeps
+    // showing what the channel texts hold: its newest reading, or the row under the cursor.
+    if (!run_.isEmpty())
+        temperaturePanel->showReading(state.derived, channelTexts);
 }
 
 void MainWindow::showReadingsOnPanel()

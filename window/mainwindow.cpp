@@ -25,6 +25,7 @@
 #include "sectionbox.h"
 #include "seriallink.h"
 #include "stripchart.h"
+#include "textwindow.h"
 #include "viewers.h"
 
 #include <QAction>
@@ -99,9 +100,22 @@ MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWid
         if (!ending_)
             unload();
     });
+
+    // Export and Help end here when the desktop has no application for text files.
+    if (s.launcher)
+        s.launcher->showInProgram = [this](const QString& path) {
+            QString error;
+            if (!ShowTextWindow(path, this, &error))
+                s.prompts->say(error);
+        };
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // An opener that ends after this window must not show its file over a window gone.
+    if (s.launcher)
+        s.launcher->showInProgram = nullptr;
+}
 
 void MainWindow::buildMenus()
 {

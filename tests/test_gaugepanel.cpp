@@ -61,14 +61,14 @@ private slots:
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QList<double>>("tops"); // degrees C (500..950), or F after mnuDegF
         const QStringList newest{"655", "666", "677", "688"}, first{"650", "661", "672", "683"};
-        QTest::newRow("activation") << QString() << -1 << newest
-                                    << QList<double>{655, 666, 677, 688};
-        QTest::newRow("scale command") << "mnuScalesFluid" << -1 << newest
-                                       << QList<double>{655, 666, 677, 688};
-        QTest::newRow("unit command") << "mnuDegF" << -1 << newest
-                                      << QList<double>{900, 900, 900, 900};
-        QTest::newRow("cursor row, activation") << QString() << 0 << first
-                                                << QList<double>{650, 661, 672, 683};
+        QTest::newRow("activation")
+            << QString() << -1 << newest << QList<double>{655, 666, 677, 688};
+        QTest::newRow("scale command")
+            << "mnuScalesFluid" << -1 << newest << QList<double>{655, 666, 677, 688};
+        QTest::newRow("unit command")
+            << "mnuDegF" << -1 << newest << QList<double>{900, 900, 900, 900};
+        QTest::newRow("cursor row, activation")
+            << QString() << 0 << first << QList<double>{650, 661, 672, 683};
     }
     void redrawKeepsTheReadingShown()
     {

@@ -128,7 +128,8 @@ private slots:
 
         QString error;
         QVERIFY(!ShowTextWindow(rig.dir.filePath("gone.txt"), rig.w.get(), &error));
-        QVERIFY(error.startsWith("The file " + rig.dir.filePath("gone.txt") + " could not be read"));
+        QVERIFY(
+            error.startsWith("The file " + rig.dir.filePath("gone.txt") + " could not be read"));
     }
 
     void copyHelp() // missing help text first, then a copy that replaces an older one

@@ -15,25 +15,46 @@ const QString kWebReminderEnd = QStringLiteral(
     "' web site, click on the [X] box in the upper right corner to return to Thermocouple "
     "Recorder.");
 
-// The system text viewers, most general first: the desktop's opener picks the user's own.
-const QStringList kViewers{QStringLiteral("xdg-open"), QStringLiteral("gnome-text-editor"),
-                           QStringLiteral("gedit"), QStringLiteral("mousepad")};
+// The desktop's opener picks the user's own viewer; the editors are for a desktop where no
+// application is registered for text files.
+const QString kOpener = QStringLiteral("xdg-open");
+const QStringList kEditors{QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"),
+                           QStringLiteral("mousepad")};
 
 const QString kFirstBrowser = QStringLiteral("xdg-open");
+
+} // namespace
+
+namespace
+{
+
+void ShowWithoutOpener(Prompts& prompts, Launcher& launcher, const QString& path)
+{
+    for (const QString& editor : kEditors) {
+        if (launcher.startDetached(editor, {path}))
+            return;
+    }
+    if (launcher.showInProgram) {
+        launcher.showInProgram(path);
+        return;
+    }
+    // The file is there all the same; the user can open it with whatever they have.
+    prompts.say(QStringLiteral("An appropriate viewer was not found on your system.\r\r"
+                               "The file was written to:\r    ") +
+                QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+}
 
 } // namespace
 
 void ShowDocument(Prompts& prompts, Launcher& launcher, const QString& path, const QString& title)
 {
     prompts.say(QStringLiteral("When you are finished viewing the ") + title + kReminderEnd);
-    for (const QString& viewer : kViewers) {
-        if (launcher.startDetached(viewer, {path}))
-            return;
-    }
-    // The file is there all the same; the user can open it with whatever they have.
-    prompts.say(QStringLiteral("An appropriate viewer was not found on your system.\r\r"
-                               "The file was written to:\r    ") +
-                QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    // The opener starts even where nothing handles text files and only then fails, so its
+    // start proves nothing: its end decides.
+    launcher.run(kOpener, {path}, [&prompts, &launcher, path](bool opened) {
+        if (!opened)
+            ShowWithoutOpener(prompts, launcher, path);
+    });
 }
 
 QString BrowserArgument(const QString& address)

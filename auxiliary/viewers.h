@@ -11,8 +11,11 @@
 // told to visit when no browser can be found.
 inline const QString kMakerWebAddress = QStringLiteral("www.veltrona.com");
 
-// Shows the reminder naming `title`, then starts the first of the system's viewers that can
-// be started with `path` as its one argument. Tells the user when none can be started.
+// Shows the reminder naming `title`, then opens `path` with the desktop's opener. Only when
+// that ends with an error (no application handles text files) are the text editors started
+// directly, in turn; when none starts, the file goes to launcher.showInProgram, and without
+// that the user is told where the file is. Returns before the opener ends: `prompts` and
+// `launcher` must live as long as the program.
 void ShowDocument(Prompts& prompts, Launcher& launcher, const QString& path, const QString& title);
 
 // Shows the reminder naming `siteName`, then starts the browser with `address`. When the

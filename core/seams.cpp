@@ -21,6 +21,35 @@ bool ProcessLauncher::startDetached(const QString& program, const QStringList& a
     return QProcess::startDetached(program, arguments);
 }
 
+void ProcessLauncher::run(const QString& program, const QStringList& arguments,
+                          std::function<void(bool succeeded)> finished)
+{
+    // No parent: the program ends on its own, and one still running when this program ends
+    // is left to finish (the opener may wait for the editor it started).
+    auto* process = new QProcess;
+    // Nothing reads its output, so it must not fill a pipe and stall the program.
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    // Queued, so the outcome always arrives from the event loop, never inside this call.
+    QObject::connect(
+        process, &QProcess::finished, process,
+        [process, finished](int exitCode, QProcess::ExitStatus status) {
+            process->deleteLater();
+            finished(status == QProcess::NormalExit && exitCode == 0);
+        },
+        Qt::QueuedConnection);
+    QObject::connect(
+        process, &QProcess::errorOccurred, process,
+        [process, finished](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart)
+                return; // a crash also ends in finished()
+            process->deleteLater();
+            finished(false);
+        },
+        Qt::QueuedConnection);
+    process->start(program, arguments);
+}
+
 FileDialogRequest CopyDialogRequest(const QString& title, const QString& kind,
                                     const QString& suffix, const QString& folder,
                                     const QString& dataFileName)

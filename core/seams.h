@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QPrinter;
@@ -82,6 +83,20 @@ public:
     virtual ~Launcher() = default;
     // False when the program cannot be started (not found, not executable).
     virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
+    // Runs a program that hands the work on and ends, such as the desktop's opener, without
+    // waiting for it: `finished` gets true once it has ended with exit code 0, false when it
+    // could not start, crashed or ended with an error. Only the exit code tells that the
+    // opener found nothing to open the file with. A launcher that cannot see the end reports
+    // at once whether the program started.
+    virtual void run(const QString& program, const QStringList& arguments,
+                     std::function<void(bool succeeded)> finished)
+    {
+        finished(startDetached(program, arguments));
+    }
+
+    // Shows a document in the program's own window when no outside program could; set by the
+    // window that owns that window for as long as it lives. Empty: there is none.
+    std::function<void(const QString& path)> showInProgram;
 };
 
 class SystemClock final : public Clock
@@ -99,4 +114,6 @@ class ProcessLauncher final : public Launcher
 {
 public:
     bool startDetached(const QString& program, const QStringList& arguments) override;
+    void run(const QString& program, const QStringList& arguments,
+             std::function<void(bool succeeded)> finished) override;
 };

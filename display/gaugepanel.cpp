@@ -40,6 +40,16 @@ void GaugePanel::drawNeedle(const DerivedSettings& derived,
     invalidate();
 }
 
+void GaugePanel::showReading(const DerivedSettings& derived,
+                             const std::array<QString, kMaxChannels>& channelTexts)
+{
+    SetGaugeBars(face_, derived, channelTexts);
+    const int channels = std::clamp<int>(derived.channelCount, 0, kBarSlots);
+    for (int ch = 0; ch < channels; ++ch)
+        face_.channelLabels[ch].caption = channelTexts[ch];
+    invalidate();
+}
+
 void GaugePanel::setChannelCaption(int ch, const QString& caption)
 {
     if (ch < 0 || ch >= kBarSlots || face_.channelLabels[ch].caption == caption)

@@ -19,6 +19,10 @@ public:
     // SetGaugeBars on this panel's face, then re-render.
     void drawNeedle(const DerivedSettings& derived,
                     const std::array<QString, kMaxChannels>& channelTexts);
+    // One recorded reading on the panel: every bar at its value and the value under it, in
+    // place of the placeholder bars and the "Temp n" labels a redraw leaves.
+    void showReading(const DerivedSettings& derived,
+                     const std::array<QString, kMaxChannels>& channelTexts);
     // The reading shown under bar ch; out-of-range channels are ignored.
     void setChannelCaption(int ch, const QString& caption);
 

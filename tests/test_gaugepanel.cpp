@@ -1,6 +1,33 @@
+// The temperature panel as drawn, and as the main window keeps it: bars that stand for a
+// measured temperature or, in a window without readings, for nothing yet.
+
 #include "gaugepanel.h"
+#include "windowrig.h"
 
 #include <QTest>
+
+namespace
+{
+
+using Fixture = WindowRig<SaveAsCounted>;
+
+QStringList captions(const GaugePanel& panel)
+{
+    QStringList texts;
+    for (const ChannelLabel& label : panel.face().channelLabels)
+        texts << label.caption;
+    return texts;
+}
+
+QList<double> barTops(const GaugePanel& panel)
+{
+    QList<double> tops;
+    for (const Bar& bar : panel.face().bars)
+        tops << bar.top;
+    return tops;
+}
+
+} // namespace
 
 class TestGaugePanel : public QObject
 {
@@ -21,6 +48,55 @@ private slots:
         QCOMPARE(image.pixel(x, panel.rowForValue(1310)), qRgb(0, 0, 0));
         QCOMPARE(image.pixel(x, panel.rowForValue(1220)), qRgb(255, 255, 255));
         QCOMPARE(image.pixel(199, panel.rowForValue(1220)), qRgb(255, 255, 255));
+    }
+
+    // Whatever redraws the panel (a dialog closing re-activates the window, a unit or scale
+    // command, the redraw before a print), a window with readings keeps showing a reading it
+    // holds: the newest one, or the row under the cursor. The placeholder at 90 % of the
+    // range, labelled "Temp 1" to "Temp 4", was never measured: only a window without
+    // readings shows it.
+    void redrawKeepsTheReadingShown_data()
+    {
+        QTest::addColumn<QString>("redraw"); // a menu command, or empty for an activation
+        QTest::addColumn<bool>("recorded");  // two samples in degrees C; else none, degrees F
+        QTest::addColumn<int>("cursorRow");  // -1: no row chosen
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QList<double>>("tops");
+        const QStringList newest{"655", "666", "677", "688"}, first{"650", "661", "672", "683"};
+        QTest::newRow("activation")
+            << QString() << true << -1 << newest << QList<double>{655, 666, 677, 688};
+        QTest::newRow("scale command")
+            << "mnuScalesFluid" << true << -1 << newest << QList<double>{655, 666, 677, 688};
+        QTest::newRow("unit command: below the F range")
+            << "mnuDegF" << true << -1 << newest << QList<double>{900, 900, 900, 900};
+        QTest::newRow("cursor row, activation")
+            << QString() << true << 0 << first << QList<double>{650, 661, 672, 683};
+        QTest::newRow("no reading: placeholder")
+            << QString() << false << -1 << QStringList{"Temp 1", "Temp 2", "Temp 3", "Temp 4"}
+            << QList<double>{1530, 1530, 1530, 1530};
+    }
+    void redrawKeepsTheReadingShown()
+    {
+        QFETCH(QString, redraw);
+        QFETCH(bool, recorded);
+        QFETCH(int, cursorRow);
+        QFETCH(QStringList, shown);
+        QFETCH(QList<double>, tops);
+        Fixture f;
+        if (recorded) {
+            f.startInC();
+            f.tickAt(0.1f, "1,650,661,672,683\r\n");
+            f.tickAt(0.2f, "2,655,666,677,688\r\n");
+            QCOMPARE(f.rows().size(), 2);
+        }
+        if (cursorRow >= 0)
+            f.w->readingList->setCurrentRow(cursorRow);
+        if (redraw.isEmpty())
+            f.w->onActivated();
+        else
+            f.w->action(redraw)->trigger();
+        QCOMPARE(captions(*f.w->temperaturePanel), shown);
+        QCOMPARE(barTops(*f.w->temperaturePanel), tops);
     }
 };
 

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -77,8 +78,13 @@ private slots:
             "/usr/bin/thermocouple-recorder",
             "/usr/share/applications/" + kAppId + ".desktop",
             "/usr/share/doc/thermocouple-recorder/README.md",
+            "/usr/share/doc/thermocouple-recorder/changelog.gz",
+            "/usr/share/doc/thermocouple-recorder/copyright",
             "/usr/share/icons/hicolor/scalable/apps/" + kAppId + ".svg",
+            "/usr/share/man/man1/tc4-sim.1.gz",
+            "/usr/share/man/man1/thermocouple-recorder.1.gz",
             "/usr/share/metainfo/" + kAppId + ".metainfo.xml",
+            "/usr/share/mime/packages/" + kAppId + ".xml",
             "/usr/share/thermocouple-recorder/AFHelp.txt",
         };
         QCOMPARE(files, expected);
@@ -128,6 +134,57 @@ private slots:
                                       .match(text)
                                       .hasMatch(),
                  qPrintable(text + r.err));
+    }
+
+    // Each manual page renders without a formatter's warning and names every option the
+    // program's --help lists.
+    void manualPagesNameEveryOption_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("thermocouple-recorder") << "thermocouple-recorder";
+        QTest::newRow("tc4-sim") << "tc4-sim";
+    }
+    void manualPagesNameEveryOption()
+    {
+        QFETCH(QString, program);
+        const Run help = run(installed("/usr/bin/" + program), {"--help"});
+        const Run page = run("man", {"--warnings", "-E", "ascii", "-l",
+                                     installed("/usr/share/man/man1/" + program + ".1.gz")});
+        QVERIFY2(page.status == 0 && page.err.isEmpty() && help.status == 0, page.err + help.err);
+        QStringList missing;
+        const QRegularExpression option("--[a-z][a-z-]+");
+        for (auto it = option.globalMatch(QString::fromUtf8(help.out)); it.hasNext();) {
+            const QString name = it.next().captured();
+            if (!page.out.contains(name.toUtf8()))
+                missing << name;
+        }
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(' ')));
+    }
+
+    // A file manager knows a run by its first line (the user names the file) and offers the
+    // program whose desktop entry takes that type; a run is text all the same.
+    void dataFilesKnownByTheirFirstLine()
+    {
+        // Read before any type is looked up in this process, so the package's types count.
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(installed("/usr/share")) + ":/usr/share");
+        QTemporaryDir dir;
+        QFile file(dir.filePath("engine run 3"));
+        QVERIFY(file.open(QIODevice::WriteOnly) &&
+                file.write("ZRB-TC-QLMR*1.10\r\nF\r\n4\r\n") > 0);
+        file.close();
+        QMimeDatabase types;
+        const QString runType = types.mimeTypeForFile(file.fileName()).name();
+        QVERIFY2(runType != "text/plain" && types.mimeTypeForName(runType).inherits("text/plain"),
+                 qPrintable(runType));
+        QCOMPARE(types.mimeTypeForData(QByteArray("ZRB-XX\r\n")).name(), "text/plain");
+        QFile desktop(installed("/usr/share/applications/" + kAppId + ".desktop"));
+        QVERIFY(desktop.open(QIODevice::ReadOnly));
+        const QByteArray entry = desktop.readAll();
+        QVERIFY2(
+            QRegularExpression("\nMimeType=([^\n]*;)?" + QRegularExpression::escape(runType) + ";")
+                .match(QString::fromUtf8(entry))
+                .hasMatch(),
+            entry);
     }
 
     // Installed under the prefix, the program writes nothing beside itself, even as root, and

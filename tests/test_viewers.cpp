@@ -1,7 +1,11 @@
 #include "fakelauncher.h"
 #include "scriptedprompts.h"
+#include "textwindow.h"
 #include "viewers.h"
+#include "windowrig.h"
 
+#include <QAccessible>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,11 +28,21 @@ private slots:
                                               << ""
                                               << "xdg-open"
                                               << "";
+        // The opener starts but finds nothing for text files: the editors are tried.
+        QTest::newRow("editor: opener fails, gedit") << "gedit"
+                                                     << ""
+                                                     << "xdg-open|gnome-text-editor|gedit"
+                                                     << "";
         QTest::newRow("editor: none") << ""
                                       << ""
                                       << "xdg-open|gnome-text-editor|gedit|mousepad"
                                       << "An appropriate viewer was not found on your system.\r\r"
                                          "The file was written to:\r    /t/a b;'c.txt";
+        QTest::newRow("editor: none, the program's own window")
+            << ""
+            << ""
+            << "xdg-open|gnome-text-editor|gedit|mousepad|in program"
+            << "";
         QTest::newRow("web: at once") << "xdg-open"
                                       << ""
                                       << "xdg-open"
@@ -63,8 +77,17 @@ private slots:
                 const bool asked = name == "Iexplore.exe" && !answers.isEmpty();
                 return asked ? answers.takeFirst().remove('-') : QString("/bad");
             });
-        else
+        else {
+            QStringList shown;
+            if (QByteArray(QTest::currentDataTag()).endsWith("own window"))
+                launcher.showInProgram = [&](const QString& path) { shown << path; };
             ShowDocument(prompts, launcher, argument, QString());
+            // Nothing more is tried before the opener has ended.
+            QCOMPARE(launcher.started.size(), size_t(1));
+            launcher.finishRuns();
+            for (const QString& path : shown)
+                launcher.started.emplace_back("in program", QStringList{path});
+        }
         QStringList programs;
         for (const auto& [program, args] : launcher.started)
             programs << (args == QStringList{argument} ? program : "bad arguments");
@@ -83,6 +106,32 @@ private slots:
         QCOMPARE(prompts.messageTexts().mid(1 + seeks).join('|'), last);
     }
 
+    // Export with no application for text files on the desktop: the list opens in the
+    // program's own window, read-only, named for assistive tools. An unreadable file is named.
+    void exportInTheProgramsOwnWindow()
+    {
+        WindowRig<> rig;
+        rig.startInC();
+        rig.tickAt(0.1f, "1,650,661,672,683\r\n");
+        rig.w->action("mnuExport")->trigger();
+        QVERIFY(rig.w->findChildren<TextWindow*>().isEmpty());
+        rig.launcher.finishRuns();
+        const auto windows = rig.w->findChildren<TextWindow*>();
+        QCOMPARE(windows.size(), 1);
+        const QPlainTextEdit* view = windows[0]->textView;
+        QCOMPARE(view->toPlainText(), rig.rows().join('\n') + '\n');
+        QVERIFY(windows[0]->isVisible());
+        QAccessibleInterface* text = QAccessible::queryAccessibleInterface(windows[0]->textView);
+        QVERIFY(text && text->state().readOnly && text->state().editable == false);
+        QCOMPARE(QAccessible::queryAccessibleInterface(windows[0])->text(QAccessible::Name),
+                 QStringLiteral("Export.txt, read only"));
+
+        QString error;
+        QVERIFY(!ShowTextWindow(rig.dir.filePath("gone.txt"), rig.w.get(), &error));
+        QVERIFY(
+            error.startsWith("The file " + rig.dir.filePath("gone.txt") + " could not be read"));
+    }
+
     void copyHelp() // missing help text first, then a copy that replaces an older one
     {
         QTemporaryDir dir;
@@ -99,5 +148,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestViewers)
+QTEST_MAIN(TestViewers)
 #include "test_viewers.moc"

@@ -26,6 +26,7 @@
 #include "sectionbox.h"
 #include "seriallink.h"
 #include "stripchart.h"
+#include "textwindow.h"
 #include "viewers.h"
 
 #include <QAction>
@@ -100,9 +101,22 @@ MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWid
         if (!ending_)
             unload();
     });
+
+    // Export and Help end here when the desktop has no application for text files.
+    if (s.launcher)
+        s.launcher->showInProgram = [this](const QString& path) {
+            QString error;
+            if (!ShowTextWindow(path, this, &error))
+                s.prompts->say(error);
+        };
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // An opener that ends after this window must not show its file over a window gone.
+    if (s.launcher)
+        s.launcher->showInProgram = nullptr;
+}
 
 void MainWindow::buildMenus()
 {
@@ -665,6 +679,10 @@ void MainWindow::updateCaptionsAndChecks()
 void MainWindow::redrawTemperaturePanel()
 {
     temperaturePanel->redraw(state.derived);
+    // The placeholder bars only mean "nothing measured yet". A window holding a run keeps
+    // showing what the channel texts hold: its newest reading, or the row under the cursor.
+    if (!run_.isEmpty())
+        temperaturePanel->showReading(state.derived, channelTexts);
 }
 
 void MainWindow::showReadingsOnPanel()

@@ -1,17 +1,20 @@
 #pragma once
-// A launcher for tests: records every start and succeeds only for the programs it is told.
+// A launcher for tests: records every start and succeeds only for the programs it is told. A
+// program run to its end reports its outcome only when the test calls finishRuns(), as the
+// real one reports from the event loop.
 
 #include "seams.h"
 
 #include <QSet>
 #include <QStringList>
+#include <functional>
 #include <utility>
 #include <vector>
 
 class FakeLauncher final : public Launcher
 {
 public:
-    QSet<QString> available;                              // programs that start
+    QSet<QString> available;                              // programs that start (and end well)
     std::vector<std::pair<QString, QStringList>> started; // every attempt, in order
 
     bool startDetached(const QString& program, const QStringList& arguments) override
@@ -19,4 +22,22 @@ public:
         started.emplace_back(program, arguments);
         return available.contains(program);
     }
+    void run(const QString& program, const QStringList& arguments,
+             std::function<void(bool succeeded)> finished) override
+    {
+        started.emplace_back(program, arguments);
+        pending_.push_back([finished, ok = available.contains(program)] { finished(ok); });
+    }
+    // Ends every program run so far; a report may run more.
+    void finishRuns()
+    {
+        while (!pending_.empty()) {
+            const auto report = pending_.front();
+            pending_.erase(pending_.begin());
+            report();
+        }
+    }
+
+private:
+    std::vector<std::function<void()>> pending_;
 };

@@ -26,7 +26,7 @@ bool onBackground(const QWidget* window, const QMouseEvent* event)
 
 AboutBox::AboutBox(const DerivedSettings& derived, QPrinter& printer, Prompts& prompts,
                    QWidget* parent)
-    : QWidget(parent, Qt::Window), derived_(derived), printer_(printer), prompts_(prompts)
+    : QDialog(parent), derived_(derived), printer_(printer), prompts_(prompts)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmAbout"));
@@ -120,7 +120,7 @@ QPixmap AboutBox::Logo()
 void AboutBox::mousePressEvent(QMouseEvent* event)
 {
     pressedOnBackground_ = onBackground(this, event);
-    QWidget::mousePressEvent(event);
+    QDialog::mousePressEvent(event);
 }
 
 void AboutBox::mouseReleaseEvent(QMouseEvent* event)
@@ -130,5 +130,5 @@ void AboutBox::mouseReleaseEvent(QMouseEvent* event)
     if (click)
         onBackgroundClick();
     else
-        QWidget::mouseReleaseEvent(event);
+        QDialog::mouseReleaseEvent(event);
 }

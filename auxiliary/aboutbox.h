@@ -5,17 +5,17 @@
 #include "programstate.h"
 
 #include <QPixmap>
-#include <QWidget>
+#include <QDialog>
 
 class QLabel;
 class QPrinter;
 class QPushButton;
 class Prompts;
 
-class AboutBox : public QWidget
+class AboutBox : public QDialog
 {
 public:
-    // A separate, non-modal window over `parent`; it deletes itself when closed, so each showing
+    // A non-modal dialog owned by `parent` and placed over it; it deletes itself when closed, so each showing
     // is a fresh load. `derived`, `printer` and `prompts` must outlive it.
     AboutBox(const DerivedSettings& derived, QPrinter& printer, Prompts& prompts,
              QWidget* parent = nullptr);

@@ -16,7 +16,7 @@ const QString kLf = QStringLiteral("\n");
 } // namespace
 
 CommentsEditor::CommentsEditor(RunState& run, QWidget* parent)
-    : QWidget(parent, Qt::Window), run_(run)
+    : QDialog(parent), run_(run)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmComments"));
@@ -24,6 +24,7 @@ CommentsEditor::CommentsEditor(RunState& run, QWidget* parent)
 
     editor = new QPlainTextEdit(this);
     editor->setObjectName(QStringLiteral("Text1"));
+    editor->setAccessibleName(QStringLiteral("Comments"));
     editor->setTabChangesFocus(true);
     tipLabel =
         new QLabel(QStringLiteral("Tip:  Enter comments to describe the specs in this file.  "
@@ -78,12 +79,12 @@ bool CommentsEditor::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowDeactivate && isVisible())
         onDeactivated();
-    return QWidget::event(event);
+    return QDialog::event(event);
 }
 
 void CommentsEditor::showEvent(QShowEvent* event)
 {
-    QWidget::showEvent(event);
+    QDialog::showEvent(event);
     // Only an active window learns that it was left, and leaving is what discards the typing.
     activateWindow();
 }

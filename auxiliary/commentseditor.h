@@ -5,17 +5,17 @@
 
 #include "programstate.h"
 
-#include <QWidget>
+#include <QDialog>
 #include <array>
 
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-class CommentsEditor : public QWidget
+class CommentsEditor : public QDialog
 {
 public:
-    // A separate, non-modal window over `parent`; it deletes itself when closed. `run` must
+    // A non-modal dialog owned by `parent` and placed over it; it deletes itself when closed. `run` must
     // outlive it. Loads the comments at once.
     explicit CommentsEditor(RunState& run, QWidget* parent = nullptr);
 

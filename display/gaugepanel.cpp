@@ -18,6 +18,7 @@ constexpr int kGridLabelLeft = 2;
 GaugePanel::GaugePanel(QWidget* parent) : ImageWidget(parent)
 {
     setObjectName(QStringLiteral("Picture5_1"));
+    setAccessibleName(QStringLiteral("Temperature panel"));
     invalidate();
 }
 

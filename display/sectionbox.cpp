@@ -66,6 +66,7 @@ SectionBox::SectionBox(QWidget* parent) : ImageWidget(parent)
 void SectionBox::clear()
 {
     pending_.clear();
+    grid_.clear();
     pendingArea_ = {};
     refreshImage();
     image_.fill(kBackground);
@@ -83,6 +84,8 @@ void SectionBox::drawLine(double x1, double y1, double x2, double y2, quint32 rg
 {
     if (image_.size() != imageSize()) // lines wait to be painted together, at the box's size
         refreshImage();
+    if (dotted)
+        grid_.push_back({x1, y1, x2, y2, rgb, width});
     QLineF line(toPixel(x1, y1), toPixel(x2, y2));
     if (!std::isfinite(line.x1()) || !std::isfinite(line.y1()) || !std::isfinite(line.x2()) ||
         !std::isfinite(line.y2()))
@@ -153,5 +156,32 @@ void SectionBox::refreshImage()
 {
     flushLines();
     if (image_.size() != imageSize())
-        image_ = fitted(image_, imageSize());
+        refit();
+}
+
+void SectionBox::refit()
+{
+    const QImage traces = fitted(image_, imageSize());
+    image_ = fitted(QImage(), imageSize());
+    std::vector<QRgb> gridColours;
+    {
+        QPainter painter(&image_);
+        for (const GridLine& g : grid_) {
+            const QColor colour = OpaqueColor(g.rgb);
+            gridColours.push_back(colour.rgb());
+            painter.setPen(QPen(colour, std::max(1, g.width), Qt::DotLine, Qt::RoundCap));
+            painter.drawLine(QLineF(toPixel(g.x1, g.y1), toPixel(g.x2, g.y2)));
+        }
+    }
+    // What is neither background nor a division line is a trace, and goes on top.
+    for (int y = 0; y < traces.height(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(traces.constScanLine(y));
+        auto* to = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        for (int x = 0; x < traces.width(); ++x) {
+            const QRgb c = from[x];
+            if (c != kBackground &&
+                std::find(gridColours.begin(), gridColours.end(), c) == gridColours.end())
+                to[x] = c;
+        }
+    }
 }

@@ -24,7 +24,8 @@ public:
     // A line in user units, `width` pixels wide, solid or dotted; equal ends draw a dot of
     // that width. Ends that are not finite draw nothing; far-away ends are clipped first.
     // Lines are collected and painted together when the box next paints, is read or changes
-    // size: a replayed run draws hundreds of thousands of them.
+    // size: a replayed run draws hundreds of thousands of them. Dotted lines are the section's
+    // division lines: they are kept and drawn afresh at every new size, under the traces.
     void drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, bool dotted);
 
     // Pixel coordinates of a point in user units, and back; (0, 0) is the top-left pixel, and
@@ -48,10 +49,20 @@ private:
         bool dotted;
     };
 
+    struct GridLine {
+        double x1, y1, x2, y2;
+        quint32 rgb;
+        int width;
+    };
+
     // Paints the collected lines into the image.
     void flushLines();
+    // The image at the box's new size: division lines drawn afresh at that size, the traces
+    // scaled over them. A scaled 1-pixel dotted line loses rows or columns, or all of it.
+    void refit();
 
     std::vector<PendingLine> pending_;
+    std::vector<GridLine> grid_;
     QRect pendingArea_;
     double scaleWidth_ = 1;
 };

@@ -2,12 +2,16 @@
 // (the same tests run again with QT_SCALE_FACTOR=2) and a large font; the title, the keyboard
 // and the window's place kept between runs.
 
+#include "aboutbox.h"
+#include "commentseditor.h"
 #include "gaugepanel.h"
 #include "sectionbox.h"
 #include "windowrig.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -30,14 +34,15 @@ class TestWindowLayout : public QObject
 {
     Q_OBJECT
 private slots:
-    // Every rule holds at the default size, maximised on a 1280 x 1000 screen and with a font
-    // half as large again as the system's.
+    // Every rule holds at the default size, maximised on a 1920 x 1080 screen, at the smallest
+    // size and with a font half as large again as the system's.
     void controlsFitTheWindow_data()
     {
         QTest::addColumn<QSize>("size"); // empty: the default size
         QTest::addColumn<double>("fontScale");
         QTest::newRow("default") << QSize() << 1.0;
-        QTest::newRow("maximised") << QSize(1280, 1000) << 1.0;
+        QTest::newRow("maximised") << QSize(1920, 1080) << 1.0;
+        QTest::newRow("smallest") << QSize(1, 1) << 1.0;
         QTest::newRow("large font") << QSize() << 1.5;
     }
     void controlsFitTheWindow()
@@ -63,9 +68,15 @@ private slots:
         w.readingList->setCurrentRow(0);
         QCoreApplication::processEvents();
 
-        // The whole row shows, with no horizontal scrolling.
-        QVERIFY(w.readingList->width() >= w.readingList->widthForRow(kWidestRow.size()));
+        // The whole row shows, with no horizontal scrolling, and no more than that.
+        const int rowWidth = w.readingList->widthForRow(kWidestRow.size());
+        QVERIFY(w.readingList->width() >= rowWidth);
+        QVERIFY(w.readingList->width() <= std::max(rowWidth, 3500 / 15 + 1));
         QVERIFY(!w.readingList->horizontalScrollBar()->isVisible());
+        // A heading over each column.
+        const QString columns = w.readingListColumns->text();
+        QCOMPARE(columns.indexOf("Ch 1"), kWidestRow.indexOf("1999"));
+        QCOMPARE(columns.indexOf("Ch 4"), kWidestRow.lastIndexOf("1999"));
         // Nothing stands outside the window or on another control.
         QWidget* client = w.centralWidget();
         const QList<QWidget*> controls{w.temperaturePanel,
@@ -77,6 +88,7 @@ private slots:
                                        w.portList,
                                        w.fuelLabel,
                                        w.readingListHeading,
+                                       w.readingListColumns,
                                        w.readingList,
                                        w.statusLine,
                                        w.chartFrame};
@@ -88,7 +100,7 @@ private slots:
         }
         for (QPushButton* b :
              {w.recordButtons[MainWindow::StartButton], w.recordButtons[MainWindow::StopButton],
-              w.findPortsButton}) // captions not cut
+              w.recordButtons[MainWindow::OffButton], w.findPortsButton}) // captions not cut
             QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->text()));
         // The channel labels under the bars are legible and none is cut at the panel's edge.
         const GaugePanel& panel = *w.temperaturePanel;
@@ -99,20 +111,32 @@ private slots:
             QVERIFY(panel.rect().contains(r) && r.height() >= 10);
             QVERIFY(QFontMetrics(font).horizontalAdvance(QStringLiteral("Temp 4")) <= r.width());
         }
-        // The chart's three sections share its width.
-        for (int k = 0; k < 3; ++k)
-            QVERIFY(
-                QRect(w.chartSections[k]->mapTo(w.chartFrame, QPoint()), w.chartSections[k]->size())
-                    .right() <= w.chartFrame->width());
+        // The chart's three sections share its width, their times stand under them.
+        for (int k = 0; k < 3; ++k) {
+            const QRect box = w.chartSections[k]->geometry();
+            QVERIFY(box.right() < w.chartFrame->width() && box.height() > 100);
+            for (QLabel* time : {w.sectionTimeLabels[2 * k], w.sectionTimeLabels[2 * k + 1]}) {
+                QVERIFY(time->geometry().top() > box.bottom());
+                QVERIFY(time->geometry().bottom() < w.chartFrame->height());
+                QVERIFY(time->x() >= box.x() && time->geometry().right() <= box.right());
+            }
+        }
 
         if (!size.isValid())
             return;
-        // A larger window grows the chart in both directions and the panel and list in
-        // height; the buttons stay where they were.
-        QCOMPARE(w.recordButtons[MainWindow::StartButton]->geometry(), startButton);
+        if (size.width() < windowBefore.width()) {
+            // Small enough for a 1080-line screen at twice the scale (960 x 540 there).
+            QVERIFY2(w.width() <= 620 && w.height() <= 440,
+                     qPrintable(QStringLiteral("%1 x %2").arg(w.width()).arg(w.height())));
+            return;
+        }
+        // A larger window gives its extra width to the chart and the panel, its extra height
+        // to the chart and to the panel and list; the buttons keep their size.
+        QCOMPARE(w.recordButtons[MainWindow::StartButton]->size(), startButton.size());
         const QSize grown = w.size() - windowBefore;
         QVERIFY(grown.width() > 300 && grown.height() > 300);
         QCOMPARE(w.chartFrame->width() - chartBefore.width(), grown.width());
+        QCOMPARE(w.temperaturePanel->width() - panelBefore.width(), grown.width());
         const int taller = (w.chartFrame->height() - chartBefore.height()) +
                            (w.temperaturePanel->height() - panelBefore.height());
         QCOMPARE(taller, grown.height());
@@ -141,6 +165,11 @@ private slots:
         QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(rig.prompts.openDialogs.size(), size_t(1));
         QCOMPARE(w.action("mnuOpen")->text(), QStringLiteral("Open"));
+
+        rig.startInC();
+        QCOMPARE(w.notSampling, qint16(0));
+        QTest::keyClick(&w, Qt::Key_F3); // Off
+        QCOMPARE(w.notSampling, qint16(1));
     }
 
     // The window comes back where and as large as it was; a damaged placement file only
@@ -166,6 +195,103 @@ private slots:
         Shown fresh(folder.path());
         QVERIFY(fresh.w->width() >= fresh.w->centralWidget()->minimumWidth());
         QVERIFY(fresh.w->width() < 1100);
+    }
+
+    // A screen reader finds every control by a name and the two small windows as dialogs of
+    // the main window, placed over it; Tab reaches every button.
+    void namedAndReachable()
+    {
+        Shown rig;
+        MainWindow& w = *rig.w;
+        const auto named = [](QObject* o) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(o);
+            return a ? a->text(QAccessible::Name) : QStringLiteral("(none)");
+        };
+        QCOMPARE(named(w.portList), QStringLiteral("Ports found"));
+        QCOMPARE(named(w.chartFrame), QStringLiteral("Strip chart"));
+        QCOMPARE(named(w.temperaturePanel), QStringLiteral("Temperature panel"));
+        for (int k = 0; k < 3; ++k)
+            QCOMPARE(named(w.chartSections[k]), QStringLiteral("Chart section %1").arg(k + 1));
+        QCOMPARE(named(w.recordButtons[MainWindow::OffButton]), QStringLiteral("Off <F3>"));
+
+        QSet<QWidget*> reached;
+        QWidget* at = w.recordButtons[MainWindow::StartButton];
+        for (int i = 0; i < 50; ++i, at = at->nextInFocusChain())
+            if (at->isVisibleTo(&w) && (at->focusPolicy() & Qt::TabFocus))
+                reached.insert(at);
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            QVERIFY2(!b->isVisibleTo(&w) || reached.contains(b), qPrintable(b->text()));
+
+        w.action("mnuComments")->trigger();
+        auto* comments = static_cast<CommentsEditor*>(w.findChild<QDialog*>("frmComments"));
+        QVERIFY(comments);
+        QCOMPARE(QAccessible::queryAccessibleInterface(comments)->role(), QAccessible::Dialog);
+        QCOMPARE(named(comments->editor), QStringLiteral("Comments"));
+        comments->close();
+        w.action("mnuAbout")->trigger();
+        auto* about = static_cast<AboutBox*>(w.findChild<QDialog*>("frmAbout"));
+        QVERIFY(about && QTest::qWaitForWindowExposed(about));
+        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(about);
+        QCOMPARE(box->role(), QAccessible::Dialog);
+        QCOMPARE(box->text(QAccessible::Name), QStringLiteral("About Thermocouple Recorder"));
+        QCOMPARE(about->parentWidget(), &w);
+        if (w.screen()->availableGeometry().contains(w.frameGeometry())) // else the screen decides
+            QVERIFY((about->geometry().center() - w.geometry().center()).manhattanLength() < 40);
+        about->close();
+    }
+
+    // Resized while recording, the current section keeps its division lines at the new size,
+    // and every section begun shows the run time at its edges.
+    void divisionLinesSurviveAResize_data()
+    {
+        QTest::addColumn<QSize>("recordedAt"); // empty: the default size
+        QTest::addColumn<QSize>("resizedTo");
+        QTest::newRow("larger") << QSize() << QSize(1400, 900);
+        QTest::newRow("maximised to smallest") << QSize(1920, 1080) << QSize(1, 1);
+    }
+    void divisionLinesSurviveAResize()
+    {
+        QFETCH(QSize, recordedAt);
+        QFETCH(QSize, resizedTo);
+        Shown rig;
+        MainWindow& w = *rig.w;
+        if (recordedAt.isValid())
+            w.resize(recordedAt);
+        rig.startInC();
+        for (int tenth = 1; tenth <= 160; ++tenth) // into the second section of 15 s
+            rig.tickAt(tenth / 10.0f, "1,700,710,720,730\r\n");
+        QCOMPARE(rig.state.chart.currentSection, qint16(1));
+        QCoreApplication::processEvents();
+        w.resize(resizedTo);
+        QCoreApplication::processEvents();
+        const SectionBox& box = *w.chartSections[1];
+        const QImage image = box.image();
+        // Grey pixels along a line, on the row or column nearest to it or either side of it.
+        const auto greyAlong = [&](QPointF from, QPointF step, int count) {
+            int most = 0;
+            for (int side = -1; side <= 1; ++side) {
+                const QPointF across(step.y() * side, step.x() * side);
+                int grey = 0;
+                for (int i = 0; i < count; ++i) {
+                    const QPoint p = (from + across + step * i).toPoint();
+                    grey += image.rect().contains(p) && image.pixel(p) == qRgb(128, 128, 128);
+                }
+                most = std::max(most, grey);
+            }
+            return most;
+        };
+        for (double x : {0.1, 5.0, 9.9}) {
+            const QPointF top = box.toPixel(x, 1);
+            const int length = qRound(box.toPixel(x, 0).y() - top.y());
+            QVERIFY2(greyAlong(top, {0, 1}, length) > length / 5, qPrintable(QString::number(x)));
+        }
+        for (double y : {0.0, 1.0})
+            QVERIFY2(greyAlong(box.toPixel(0, y), {1, 0}, image.width()) > image.width() / 5,
+                     qPrintable(QString::number(y)));
+        QCOMPARE(w.sectionTimeLabels[0]->text(), QStringLiteral("0.0 s"));
+        QCOMPARE(w.sectionTimeLabels[1]->text(), QStringLiteral("15.0 s"));
+        QVERIFY(w.sectionTimeLabels[2]->text().startsWith(QStringLiteral("15.")));
+        QVERIFY(w.sectionTimeLabels[4]->text().isEmpty()); // not yet begun
     }
 
     // A channel below or above the graph range shows an arrow in its colour at that edge of

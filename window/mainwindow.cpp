@@ -68,6 +68,42 @@ protected:
     }
 };
 
+// Calls `onPaint` before `watched` paints: the reading list's rows change in many places, and
+// every change is painted.
+class PaintWatcher final : public QObject
+{
+public:
+    PaintWatcher(QWidget* watched, std::function<void()> onPaint)
+        : QObject(watched), onPaint_(std::move(onPaint))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            onPaint_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> onPaint_;
+};
+
+constexpr double kNoSectionTime = -1.0e30;
+
+// Text positions of the blank-separated fields of a reading row.
+QList<int> fieldStarts(const QString& row)
+{
+    QList<int> starts;
+    for (int i = 0; i < row.size(); ++i) {
+        if (row[i] != QLatin1Char(' ') && (i == 0 || row[i - 1] == QLatin1Char(' ')))
+            starts << i;
+    }
+    return starts;
+}
+
 } // namespace
 
 MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWidget* parent)
@@ -95,6 +131,8 @@ MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWid
     connect(f1, &QShortcut::activated, this, [this] { onFunctionKey(kF1); });
     auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), this);
     connect(f2, &QShortcut::activated, this, [this] { onFunctionKey(kF2); });
+    auto* f3 = new QShortcut(QKeySequence(Qt::Key_F3), this);
+    connect(f3, &QShortcut::activated, this, [this] { onFunctionKey(kF3); });
 
     // Any other way out of the event loop still keeps the settings.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
@@ -241,12 +279,13 @@ void MainWindow::buildControls()
 
     temperaturePanel = new GaugePanel(central);
 
+    // Off has a key of its own like Start and Stop, shown the same way. The buttons take the
+    // focus, so the keyboard reaches them with Tab and shows where it is.
     const QStringList captions{QStringLiteral("Start <F1>"), QStringLiteral("Stop <F2>"),
-                               QStringLiteral("Off")};
+                               QStringLiteral("Off <F3>")};
     for (int i = 0; i < 3; ++i) {
         recordButtons[i] = new QPushButton(captions[i], central);
         recordButtons[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
-        recordButtons[i]->setFocusPolicy(Qt::NoFocus);
         connect(recordButtons[i], &QPushButton::clicked, this, [this, i] { onRecordButton(i); });
     }
 
@@ -260,10 +299,15 @@ void MainWindow::buildControls()
     connect(findPortsButton, &QPushButton::clicked, this, &MainWindow::onFindPorts);
     portList = new QComboBox(central);
     portList->setObjectName(QStringLiteral("Combo1"));
+    portList->setAccessibleName(QStringLiteral("Ports found"));
+    // Port numbers have one or two digits; the box needs no more room than that.
+    portList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    portList->setMinimumContentsLength(2);
 
     exportButton = new QPushButton(QStringLiteral("Export Data To Notepad"), central);
     exportButton->setObjectName(QStringLiteral("Command3"));
     connect(exportButton, &QPushButton::clicked, this, &MainWindow::onExportButton);
+    exportButton->hide(); // thermocouple mode never shows it; the layout leaves it no room
 
     fuelLabel = label(central, QStringLiteral("Label1_4"));
     statusLine = label(central, QStringLiteral("Label1_3"));
@@ -272,12 +316,16 @@ void MainWindow::buildControls()
     readingList = new ReadingListView(run_, central);
     readingList->setObjectName(QStringLiteral("List1"));
     readingList->setFont(QFont(QStringLiteral("Monospace")));
+    readingListColumns = label(central, QStringLiteral("readingListColumns"));
+    readingListColumns->setFont(readingList->font());
+    new PaintWatcher(readingList->viewport(), [this] { alignReadingListColumns(); });
     // A change of the current row, by the user or by code, is the list's click.
     connect(readingList, &ReadingListView::currentRowChanged, this,
             [this] { onReadingListRowChanged(); });
 
     chartFrame = new QFrame(central);
     chartFrame->setObjectName(QStringLiteral("Picture6"));
+    chartFrame->setAccessibleName(QStringLiteral("Strip chart"));
     chartLegends[0] = label(chartFrame, QStringLiteral("Label15_0"));
     chartLegends[0]->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
     chartLegends[1] = label(chartFrame, QStringLiteral("Label15_1"));
@@ -286,6 +334,8 @@ void MainWindow::buildControls()
     for (int k = 0; k < 3; ++k) {
         auto* box = new SectionBox(chartFrame);
         box->setObjectName(QStringLiteral("Picture3_%1").arg(k));
+        box->setAccessibleName(QStringLiteral("Chart section %1").arg(k + 1));
+        box->setAccessibleDescription(QStringLiteral("Not yet begun"));
         box->setGeometry(twipsRect(k * 3360, 240, 3375, 3135));
         chartSections[k] = box;
         box->installEventFilter(this);
@@ -295,7 +345,11 @@ void MainWindow::buildControls()
         cursorMarkers[k]->setFont(QFont(QStringLiteral("Sans Serif"), 13));
         cursorMarkers[k]->setGeometry(twipsRect(0, 0, 180, 375));
         cursorMarkers[k]->hide();
+        sectionTimeLabels[2 * k] = label(chartFrame, QStringLiteral("sectionStart_%1").arg(k));
+        sectionTimeLabels[2 * k + 1] = label(chartFrame, QStringLiteral("sectionEnd_%1").arg(k));
+        sectionTimeLabels[2 * k + 1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
+    sectionTimes_.fill(kNoSectionTime);
     // A trace beyond the graph range runs along the chart's edge; an arrow in its colour says
     // which way it left, so a cold or overheated channel is still seen to be alive.
     for (int i = 0; i < kTraceSlots; ++i) {
@@ -315,19 +369,22 @@ void MainWindow::buildControls()
 
     central->onResize = [this] { layoutControls(); };
     layoutControls();
-    resize(centralWidget()->minimumSize() + QSize(0, menuBar()->sizeHint().height()));
+    resize(defaultClientSize_ + QSize(0, menuBar()->sizeHint().height()));
 }
 
-// At the smallest size the controls stand where the original twips layout put them; a larger
-// font makes a control as large as its text needs, never clipped. Extra width goes to the
-// strip chart and the reading list, extra height to the chart and to the panel and list above
-// it; the buttons keep their places.
+// At the default size the controls stand where the original twips layout put them; a larger
+// font makes a control as large as its text needs, never clipped. Larger, the extra width goes
+// to the panel (the chart spans the window anyway) and the extra height to the chart and to
+// the panel and list above it; the list stays as wide as its rows. Smaller, down to about
+// 560 x 420 so that the window fits a 1080-line screen at twice the scale, the gaps close and
+// the panel and the chart give up what they can spare.
 void MainWindow::layoutControls()
 {
     QWidget* client = centralWidget();
     if (client == nullptr || chartFrame == nullptr)
         return;
     const int margin = px(120);
+    const int tightGap = 4;
     const int textHeight = fontMetrics().height();
     const int labelHeight = std::max(px(255), textHeight + 2);
 
@@ -335,55 +392,121 @@ void MainWindow::layoutControls()
     for (QPushButton* b : recordButtons)
         buttonWidth = std::max(buttonWidth, b->sizeHint().width());
     const int buttonHeight = std::max(px(420), recordButtons[StartButton]->sizeHint().height());
-    const int buttonLeft = px(3840);
-    int y = margin;
-    for (QPushButton* b : recordButtons) {
-        b->setGeometry(buttonLeft, y, buttonWidth, buttonHeight);
-        y += std::max(px(540), buttonHeight + px(120));
-    }
-    timeReadout->setGeometry(buttonLeft, y, buttonWidth, std::max(px(300), textHeight + 6));
-    y = timeReadout->geometry().bottom() + 1 + px(160);
+    const int readoutHeight = std::max(px(300), textHeight + 6);
     const int findWidth = std::max(px(800), findPortsButton->sizeHint().width() + px(120));
     const int findHeight =
         std::max({px(375), findPortsButton->sizeHint().height(), portList->sizeHint().height()});
-    findPortsButton->setGeometry(buttonLeft, y, findWidth, findHeight);
-    portList->setGeometry(buttonLeft + findWidth + px(60), y,
-                          std::max(px(700), portList->sizeHint().width()), findHeight);
-    y += findHeight + px(125);
-    exportButton->setGeometry(buttonLeft, y, std::max(px(1900), exportButton->sizeHint().width()),
-                              buttonHeight);
-    y += buttonHeight + px(120);
-    const int fuelWidth = std::max(px(2800), fuelLabel->sizeHint().width());
-    fuelLabel->setGeometry(buttonLeft, y, fuelWidth, labelHeight);
-    const int buttonsBottom = y + labelHeight;
-    const int columnRight = std::max({buttonLeft + buttonWidth, portList->geometry().right() + 1,
-                                      buttonLeft + fuelLabel->sizeHint().width()});
+    const int portWidth = std::max(px(700), portList->sizeHint().width());
+    const int exportWidth = std::max(px(1900), exportButton->sizeHint().width());
+    // Narrower than the default, the port box goes under FindCom instead of beside it.
+    const auto columnWidthFor = [&](bool stacked) {
+        return std::max({buttonWidth, stacked ? std::max(findWidth, portWidth)
+                                              : findWidth + px(60) + portWidth,
+                         fuelLabel->sizeHint().width(),
+                         exportButton->isHidden() ? 0 : exportWidth});
+    };
 
-    // The list shows a whole row of four-digit readings at times up to 99999.9 s.
-    const int listLeft = std::max(px(6835), columnRight + margin);
+    // The column of buttons, from the top margin; `roomy` 1 spaces it as the twips layout did,
+    // 0 as tightly as reads well. Returns its bottom.
+    const auto placeColumn = [&](int left, double roomy, bool stacked, bool place) {
+        const int columnWidth = columnWidthFor(stacked);
+        const auto gap = [roomy](int roomyGap) {
+            return static_cast<int>(tightGap + roomy * std::max(0, roomyGap - tightGap));
+        };
+        const auto put = [place](QWidget* w, int x, int y, int width, int height) {
+            if (place)
+                w->setGeometry(x, y, width, height);
+        };
+        int y = margin;
+        for (QPushButton* b : recordButtons) {
+            put(b, left, y, buttonWidth, buttonHeight);
+            y += buttonHeight + gap(std::max(px(540), buttonHeight + px(120)) - buttonHeight);
+        }
+        put(timeReadout, left, y, buttonWidth, readoutHeight);
+        y += readoutHeight + gap(px(160));
+        put(findPortsButton, left, y, findWidth, findHeight);
+        if (stacked) {
+            y += findHeight + gap(px(60));
+            put(portList, left, y, portWidth, findHeight);
+        } else {
+            put(portList, left + findWidth + px(60), y, portWidth, findHeight);
+        }
+        y += findHeight + gap(px(125));
+        if (!exportButton->isHidden()) {
+            put(exportButton, left, y, exportWidth, buttonHeight);
+            y += buttonHeight + gap(px(120));
+        }
+        put(fuelLabel, left, y, columnWidth, labelHeight);
+        return y + labelHeight;
+    };
+
+    // The list shows a whole row of four-digit readings at times up to 99999.9 s, and no more.
     const int listWidth = std::max(px(3500), readingList->widthForRow(kWidestRowCharacters));
     const int headingHeight = std::max(px(240), textHeight + 2);
-    const int topHeight = std::max(px(3720), buttonsBottom - margin);
-    const int chartHeight = px(3375);
+    const int panelWidth = px(3600);
+    // Narrower than this, the channel names under the bars no longer fit their columns.
+    QFont channelFont = temperaturePanel->font();
+    channelFont.setPixelSize(GaugePanel::kMinChannelLabelPixels);
+    const int narrowestPanel =
+        std::max(px(2400), 5 * (QFontMetrics(channelFont).horizontalAdvance(
+                                    QStringLiteral("Temp 4")) + 1));
+    const int listLeft = std::max(px(6835), px(3840) + columnWidthFor(false) + margin);
     const int statusGap = px(120);
     const int chartGap = px(105);
-    const QSize smallest(std::max(px(kClientWidth), listLeft + listWidth + margin),
-                         margin + topHeight + statusGap + labelHeight + chartGap + chartHeight +
-                             margin);
+    const int chartHeight = px(3375);
+    const int legendHeight = std::max(px(240), textHeight + 2);
+    const int timeRowHeight = legendHeight;
+    const int lowestBoxes = px(2100);
+    const int roomyTop = std::max(px(3720), placeColumn(0, 1.0, false, false) - margin);
+    const int tightTop = std::max(3 * headingHeight + 4 * textHeight,
+                                  placeColumn(0, 0.0, true, false) - margin);
+    const int below = statusGap + labelHeight + chartGap + margin;
+
+    defaultClientSize_ = QSize(std::max(px(kClientWidth), listLeft + listWidth + margin),
+                               margin + roomyTop + below + chartHeight);
+    const QSize smallest(
+        margin + narrowestPanel + margin + columnWidthFor(true) + margin + listWidth + margin,
+        margin + tightTop + below + legendHeight + lowestBoxes + timeRowHeight);
     client->setMinimumSize(smallest);
 
-    const int extraWidth = std::max(0, client->width() - smallest.width());
-    const int extraHeight = std::max(0, client->height() - smallest.height());
-    const int topExtra = extraHeight * 2 / 5;
-    const int top = topHeight + topExtra;
-    temperaturePanel->setGeometry(margin, margin, px(3600), top);
-    readingListHeading->setGeometry(listLeft, margin, listWidth + extraWidth, headingHeight);
-    readingList->setGeometry(listLeft, margin + headingHeight, listWidth + extraWidth,
-                             top - headingHeight);
+    // Width: beyond the default the panel takes it all; below it, the slack to the right of
+    // the buttons goes first, then the panel narrows.
+    const int width = std::max(client->width(), smallest.width());
+    const int wider = width - defaultClientSize_.width();
+    const bool stacked = wider < 0;
+    const int columnWidth = columnWidthFor(stacked);
+    const int rightOfPanel = margin + columnWidth + margin + listWidth + margin;
+    const int panel = wider >= 0 ? panelWidth + wider
+                                 : std::clamp(width - margin - rightOfPanel, narrowestPanel,
+                                              panelWidth);
+    const int columnLeft = margin + panel + margin;
+    const int list =
+        wider >= 0 ? listLeft + wider
+                   : std::clamp(width - margin - listWidth, columnLeft + columnWidth + margin,
+                                listLeft);
+
+    // Height: beyond the default, two fifths to the panel and list, the rest to the chart;
+    // below it, the column closes up as the window shrinks towards its smallest.
+    const int height = std::max(client->height(), smallest.height());
+    const int taller = height - defaultClientSize_.height();
+    int top = 0;
+    double roomy = 1.0;
+    if (taller >= 0) {
+        top = roomyTop + taller * 2 / 5;
+    } else {
+        const int range = std::max(1, defaultClientSize_.height() - smallest.height());
+        roomy = std::clamp(1.0 - double(-taller) / range, 0.0, 1.0);
+        top = tightTop + static_cast<int>(roomy * (roomyTop - tightTop));
+    }
+    top = std::max(top, placeColumn(columnLeft, roomy, stacked, true) - margin);
+    temperaturePanel->setGeometry(margin, margin, panel, top);
+    readingListHeading->setGeometry(list, margin, listWidth, headingHeight);
+    readingListColumns->setGeometry(list, margin + headingHeight, listWidth, headingHeight);
+    readingList->setGeometry(list, margin + 2 * headingHeight, listWidth, top - 2 * headingHeight);
     const int statusTop = margin + top + statusGap;
-    statusLine->setGeometry(margin, statusTop, client->width() - 2 * margin, labelHeight);
-    chartFrame->setGeometry(margin, statusTop + labelHeight + chartGap,
-                            client->width() - 2 * margin, chartHeight + extraHeight - topExtra);
+    statusLine->setGeometry(margin, statusTop, width - 2 * margin, labelHeight);
+    const int chartTop = statusTop + labelHeight + chartGap;
+    chartFrame->setGeometry(margin, chartTop, width - 2 * margin, height - margin - chartTop);
     layoutChart();
     keepPrintHolderOutside();
 }
@@ -394,6 +517,7 @@ void MainWindow::layoutChart()
         return; // the window is still being built
     const int textHeight = fontMetrics().height();
     const int legendHeight = std::max(px(240), textHeight + 2);
+    const int timeRowHeight = legendHeight;
     const int scaleLabelHeight = std::max(px(255), textHeight + 2);
     const int frame = chartFrame->width();
     chartLegends[0]->setGeometry(px(30), 0, std::max(px(2175), chartLegends[0]->sizeHint().width()),
@@ -402,7 +526,7 @@ void MainWindow::layoutChart()
     chartLegends[2]->setGeometry(std::max(px(4920), chartLegends[0]->geometry().right() + px(120)),
                                  0, std::max(px(2655), chartLegends[2]->sizeHint().width()),
                                  legendHeight);
-    const int boxHeight = std::max(1, chartFrame->height() - legendHeight);
+    const int boxHeight = std::max(1, chartFrame->height() - legendHeight - timeRowHeight);
     for (int k = 0; k < 3; ++k) {
         SectionBox* box = chartSections[k];
         const QSize before = box->size();
@@ -416,9 +540,60 @@ void MainWindow::layoutChart()
             std::max(px(975), sectionScaleLabels[2 * k + 1]->sizeHint().width()), scaleLabelHeight);
         if (box->size() != before)
             cursorMarkers[k]->hide(); // its place was worked out for the old size
+        // The times stand under the box's two edges, each in its half.
+        const QRect under(box->x() + px(30), legendHeight + boxHeight, box->width() - px(60),
+                          timeRowHeight);
+        sectionTimeLabels[2 * k]->setGeometry(under.adjusted(0, 0, -under.width() / 2, 0));
+        sectionTimeLabels[2 * k + 1]->setGeometry(under.adjusted(under.width() / 2, 0, 0, 0));
     }
     for (int i = 0; i < kTraceSlots; ++i)
         placeOffRangeMarker(i);
+}
+
+// Each section shows the run time at its edges from the moment it begins; a section not yet
+// begun shows none, so no time is ever guessed.
+void MainWindow::showSectionTimes()
+{
+    for (int k = 0; k < 3; ++k) {
+        const double start = state.chart.sectionStartTimes[k];
+        const bool begun = state.chart.started == 1 && (k == 0 || start != 0);
+        const double times[2] = {begun ? start : kNoSectionTime,
+                                 begun ? start + chartSections[k]->scaleWidth() : kNoSectionTime};
+        if (sectionTimes_[2 * k] == times[0] && sectionTimes_[2 * k + 1] == times[1])
+            continue;
+        for (int edge = 0; edge < 2; ++edge) {
+            sectionTimes_[2 * k + edge] = times[edge];
+            sectionTimeLabels[2 * k + edge]->setText(
+                begun ? QString::number(times[edge], 'f', 1) + QStringLiteral(" s") : QString());
+        }
+        chartSections[k]->setAccessibleDescription(
+            begun ? QStringLiteral("Run time %1 s to %2 s")
+                        .arg(times[0], 0, 'f', 1)
+                        .arg(times[1], 0, 'f', 1)
+                  : QStringLiteral("Not yet begun"));
+    }
+}
+
+// The column headings stand over the newest row's fields, each at least one blank from the
+// one before: the rows are not padded, so where a column starts depends on the numbers in it.
+void MainWindow::alignReadingListColumns()
+{
+    const int rows = readingList->count();
+    const QString row = rows > 0 ? readingList->text(rows - 1) : QString();
+    if (row == columnsRow_ && !readingListColumns->text().isEmpty())
+        return;
+    columnsRow_ = row;
+    const QList<int> starts = fieldStarts(row);
+    QString heading = QStringLiteral("Time");
+    for (int ch = 0; ch < channelCount(); ++ch) {
+        const int wanted = ch + 1 < starts.size() ? starts[ch + 1] : heading.size() + 3;
+        heading += QString(std::max(1, wanted - int(heading.size())), QLatin1Char(' '));
+        heading += QStringLiteral("Ch %1").arg(ch + 1);
+    }
+    readingListColumns->setText(heading);
+    // The rows' first character stands one blank in from the list's frame.
+    readingListColumns->setIndent(readingList->frameWidth() +
+                                  readingList->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
 }
 
 void MainWindow::placeOffRangeMarker(int channel)
@@ -535,6 +710,8 @@ void MainWindow::onFunctionKey(int key)
         onRecordButton(StartButton);
     else if (key == kF2)
         onRecordButton(StopButton);
+    else if (key == kF3)
+        onRecordButton(OffButton);
 }
 
 bool MainWindow::queryClose()
@@ -695,4 +872,5 @@ void MainWindow::plotSample(qint16& startOver, qint16& chartPlotMode, double& sa
 {
     ::PlotSample(state.chart, state.settings, state.derived, *chart_, channelTexts, startOver,
                  chartPlotMode, sampleTime, sampleLine, useRecordedTime);
+    showSectionTimes();
 }

@@ -69,7 +69,7 @@ public:
     // empty). It holds until the user chooses a port through the menu and is never saved.
     void useSessionPort(qint16 comPort, const QString& device);
     void onActivated();
-    // F1 and F2, as Windows key codes (112, 113), press Start and Stop.
+    // F1, F2 and F3, as Windows key codes (112, 113, 114), press Start, Stop and Off.
     void onFunctionKey(int key);
     // Returns true when the window may close.
     bool queryClose();
@@ -160,8 +160,11 @@ public:
     std::array<QLabel*, 6> sectionScaleLabels{};
     std::array<QLabel*, 3> cursorMarkers{};
     std::array<QLabel*, 3> chartLegends{};
+    // Under section box k: the run time at its left edge (2k) and at its right edge (2k+1).
+    std::array<QLabel*, 6> sectionTimeLabels{};
     ReadingListView* readingList = nullptr;
     QLabel* readingListHeading = nullptr;
+    QLabel* readingListColumns = nullptr; // a heading over each column of the rows
     QLabel* timeReadout = nullptr; // run time of the newest or the selected reading
     QLabel* statusLine = nullptr;
     QLabel* fuelLabel = nullptr;
@@ -210,6 +213,8 @@ private:
     void buildControls();
     void layoutControls();
     void layoutChart();
+    void showSectionTimes();
+    void alignReadingListColumns();
     void placeOffRangeMarker(int channel);
     QString placementFilePath() const;
     void restoreWindowPlacement();
@@ -255,6 +260,11 @@ private:
     std::unique_ptr<RecordingJournal> journal_;
     QString journalProblem_;
     std::array<QLabel*, kTraceSlots> offRangeMarkers_{};
+    // The times sectionTimeLabels show (kNoSectionTime: none), compared before any text is made
+    // because every plotted sample asks.
+    std::array<double, 6> sectionTimes_{};
+    QSize defaultClientSize_; // the client area's size when the window first opens
+    QString columnsRow_; // the row readingListColumns was last aligned with
     int exposeWaits_ = 0;
     std::unique_ptr<QPrinter> printer_;
     bool ending_ = false;

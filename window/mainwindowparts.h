@@ -40,6 +40,7 @@ inline constexpr int kMaxExposeWaits = 100;
 inline constexpr qint64 kReplayProgressAfterMs = 500;
 inline constexpr int kF1 = 112;
 inline constexpr int kF2 = 113;
+inline constexpr int kF3 = 114;
 inline const QString kModeWord = QStringLiteral("Thermocouple");
 inline const QString kWindowPlacementFile = QStringLiteral("window-placement.ini");
 inline const QString kTitleMiddle = QStringLiteral(" Data Logger - Veltrona Inc.   [ ");

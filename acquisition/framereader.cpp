@@ -86,6 +86,7 @@ void FrameAssembler::reset()
     m_partial.clear();
     m_lineStart = false;
     m_fieldCount = 0;
+    m_fieldCountConfirmed = false;
     m_newFieldCount = 0;
     m_newFieldFrames = 0;
     m_dropped = 0;
@@ -154,7 +155,14 @@ bool FrameAssembler::acceptFrame(const QString& frame, int channelCount)
     if (!IsInstrumentFrame(frame, channelCount))
         return false;
     const int fields = static_cast<int>(frame.count(QLatin1Char(','))) + 1;
-    if (m_fieldCount == 0 || fields == m_fieldCount) {
+    if (fields == m_fieldCount) {
+        m_fieldCountConfirmed = true;
+        m_newFieldFrames = 0;
+        return true;
+    }
+    // Lines run together have more fields than the instrument's line, so until a second frame
+    // agrees with the first, the frame with fewer fields is the better guess.
+    if (m_fieldCount == 0 || (!m_fieldCountConfirmed && fields < m_fieldCount)) {
         m_fieldCount = fields;
         m_newFieldFrames = 0;
         return true;
@@ -166,6 +174,7 @@ bool FrameAssembler::acceptFrame(const QString& frame, int channelCount)
     if (++m_newFieldFrames < kFramesToChangeFieldCount)
         return false;
     m_fieldCount = fields;
+    m_fieldCountConfirmed = true;
     m_newFieldFrames = 0;
     return true;
 }

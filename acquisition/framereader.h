@@ -80,9 +80,12 @@ public:
     bool takeFrame(QString& frame);
 
     // True when `frame` is an instrument frame of channelCount channels (IsInstrumentFrame)
-    // whose field count is the one of the instrument's recent good lines; the first good frame
-    // of a session sets that count. Two lines run together have about twice the fields, even
-    // where every field is a number in range.
+    // whose field count is the one of the instrument's recent good lines. Two lines run
+    // together have about twice the fields, even where every field is a number in range.
+    // The first good frame of a session sets the count, and a good frame with fewer fields
+    // replaces it until two frames in a row agree: a first frame run together would otherwise
+    // shut out the instrument's lines. That first frame has nothing to be checked against; the
+    // sampling loop uses it only as the proof that data arrive.
     bool acceptFrame(const QString& frame, int channelCount);
     // Fields of the instrument's recent good lines; 0 before the first good frame.
     int fieldCount() const { return m_fieldCount; }
@@ -104,6 +107,7 @@ private:
     QString m_partial;        // text of the line being received, no line end in it
     bool m_lineStart = false; // false: the text before the next line end is a lost line's tail
     int m_fieldCount = 0;
+    bool m_fieldCountConfirmed = false; // two frames in a row had m_fieldCount
     int m_newFieldCount = 0;   // field count of good frames that differ from m_fieldCount ...
     int m_newFieldFrames = 0;  // ... and how many of them came in a row
     qint64 m_dropped = 0;

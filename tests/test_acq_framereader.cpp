@@ -73,8 +73,11 @@ private slots:
             << QStringList{"0,450,461", good, runTogether} << "nyn";
         QTest::newRow("odd frames between good ones never change the count")
             << QStringList{good, runTogether, runTogether, good, runTogether, good} << "ynnyny";
-        QTest::newRow("a damaged first frame is outvoted")
-            << QStringList{runTogether, good, good, good, good, runTogether} << "ynnyyn";
+        QTest::newRow("a first frame run together gives way to the next good one")
+            << QStringList{runTogether, good, good, runTogether, good} << "yyyny";
+        const QString six = QStringLiteral("5,1,2,3,4,5");
+        QTest::newRow("three in a row are the instrument's new count")
+            << QStringList{good, good, six, six, six, good, six} << "yynnyny";
     }
     void fieldCount()
     {

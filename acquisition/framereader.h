@@ -108,8 +108,8 @@ private:
     bool m_lineStart = false; // false: the text before the next line end is a lost line's tail
     int m_fieldCount = 0;
     bool m_fieldCountConfirmed = false; // two frames in a row had m_fieldCount
-    int m_newFieldCount = 0;   // field count of good frames that differ from m_fieldCount ...
-    int m_newFieldFrames = 0;  // ... and how many of them came in a row
+    int m_newFieldCount = 0;  // field count of good frames that differ from m_fieldCount ...
+    int m_newFieldFrames = 0; // ... and how many of them came in a row
     qint64 m_dropped = 0;
     qint64 m_cut = 0;
 };
@@ -117,7 +117,8 @@ private:
 // Takes the oldest waiting frame of the instrument's shape into frameText, waiting for one when
 // none is waiting yet.
 //  - Clears frameText and notSampling first. Frames the assembler does not accept
-//    (acceptFrame) are skipped and added to rejectedFrames; the read goes on waiting for a good one within the same budget.
+//    (acceptFrame) are skipped and added to rejectedFrames; the read goes on waiting for a good one
+//    within the same budget.
 //  - Waits with port.waitForBytes(), never longer than what is left of `budget`, measured by
 //    `elapsedMs` (a QElapsedTimer when empty).
 //  - A Stop during the wait (notSampling set to 1 from outside) does not end it early: the tick

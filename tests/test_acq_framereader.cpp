@@ -66,8 +66,7 @@ private slots:
         // The tail of line 17 cut at a field's end, run into line 18: every field in range.
         const QString runTogether = QStringLiteral("17,450.1,18,450.2,461.0,470.3,480.9");
         QTest::newRow("a sixth field is the instrument's count")
-            << QStringList{"0, 537.3,650, 760.2 ,880,12", "1,537.4,651,760,881,12", good}
-            << "yyn";
+            << QStringList{"0, 537.3,650, 760.2 ,880,12", "1,537.4,651,760,881,12", good} << "yyn";
         QTest::newRow("two lines run together") << QStringList{good, runTogether, good} << "yny";
         QTest::newRow("a short first frame sets no count")
             << QStringList{"0,450,461", good, runTogether} << "nyn";

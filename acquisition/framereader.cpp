@@ -85,35 +85,51 @@ void FrameAssembler::reset()
     m_frames.clear();
     m_partial.clear();
     m_lineStart = false;
+    m_fieldCount = 0;
+    m_fieldCountConfirmed = false;
+    m_newFieldCount = 0;
+    m_newFieldFrames = 0;
     m_dropped = 0;
     m_cut = 0;
 }
 
 void FrameAssembler::append(const QByteArray& bytes)
 {
-    if (bytes.isEmpty())
-        return;
-    // The held text has no CR LF, but may end in the CR of one.
-    const qsizetype from = std::max<qsizetype>(0, m_partial.size() - 1);
-    m_partial += DecodePortText(bytes);
-
-    qsizetype start = 0;
-    for (qsizetype end = m_partial.indexOf(kLineBreak, from); end >= 0;
-         end = m_partial.indexOf(kLineBreak, start)) {
-        if (m_lineStart)
-            keepFrame(m_partial.mid(start, end - start));
-        m_lineStart = true;
-        start = end + kLineBreak.size();
+    // CR and LF each end a line: a CR LF pair then ends a line and an empty one, also when it
+    // is split across two reads, and an empty line is no frame.
+    const char* p = bytes.constData();
+    const char* const end = p + bytes.size();
+    while (p != end) {
+        const char* const stop =
+            std::find_if(p, end, [](char c) { return c == '\r' || c == '\n'; });
+        addToLine(p, stop - p);
+        if (stop == end)
+            break;
+        endLine();
+        p = stop + 1;
     }
-    m_partial.remove(0, start);
+}
 
-    if (m_partial.size() > kMaxLineLength) {
-        // Only a final CR can still matter: it may be the start of the CR LF that ends the line.
-        const bool endsInCr = m_partial.endsWith(QLatin1Char('\r'));
-        m_partial = endsInCr ? QStringLiteral("\r") : QString();
+void FrameAssembler::addToLine(const char* text, qsizetype length)
+{
+    // The tail of a lost line is not kept: it ends at the next line end all the same.
+    if (!m_lineStart || length == 0)
+        return;
+    if (m_partial.size() + length > kMaxLineLength) {
+        m_partial.clear();
         m_lineStart = false;
         ++m_cut;
+        return;
     }
+    m_partial += DecodePortText(QByteArray::fromRawData(text, length));
+}
+
+void FrameAssembler::endLine()
+{
+    if (m_lineStart && !m_partial.isEmpty())
+        keepFrame(std::move(m_partial));
+    m_partial.clear();
+    m_lineStart = true;
 }
 
 void FrameAssembler::keepFrame(QString frame)
@@ -134,14 +150,43 @@ bool FrameAssembler::takeFrame(QString& frame)
     return true;
 }
 
+bool FrameAssembler::acceptFrame(const QString& frame, int channelCount)
+{
+    if (!IsInstrumentFrame(frame, channelCount))
+        return false;
+    const int fields = static_cast<int>(frame.count(QLatin1Char(','))) + 1;
+    if (fields == m_fieldCount) {
+        m_fieldCountConfirmed = true;
+        m_newFieldFrames = 0;
+        return true;
+    }
+    // Lines run together have more fields than the instrument's line, so until a second frame
+    // agrees with the first, the frame with fewer fields is the better guess.
+    if (m_fieldCount == 0 || (!m_fieldCountConfirmed && fields < m_fieldCount)) {
+        m_fieldCount = fields;
+        m_newFieldFrames = 0;
+        return true;
+    }
+    if (fields != m_newFieldCount) {
+        m_newFieldCount = fields;
+        m_newFieldFrames = 0;
+    }
+    if (++m_newFieldFrames < kFramesToChangeFieldCount)
+        return false;
+    m_fieldCount = fields;
+    m_fieldCountConfirmed = true;
+    m_newFieldFrames = 0;
+    return true;
+}
+
 bool IsInstrumentFrame(const QString& frame, int channelCount)
 {
     if (channelCount < 1)
         return false;
     const QList<QStringView> fields = QStringView(frame).split(u',');
-    if (fields.size() != 1 + channelCount)
+    if (fields.size() < 1 + channelCount)
         return false;
-    for (qsizetype i = 1; i < fields.size(); ++i) {
+    for (qsizetype i = 1; i <= channelCount; ++i) {
         const QStringView field = withoutBlanks(fields[i]);
         if (!isPlainDecimal(field))
             return false;
@@ -172,7 +217,7 @@ ReadFrameResult ReadFrame(SerialLink& port, FrameAssembler& assembler,
         assembler.append(port.readAll());
         QString frame;
         while (assembler.takeFrame(frame)) {
-            if (IsInstrumentFrame(frame, channelCount)) {
+            if (assembler.acceptFrame(frame, channelCount)) {
                 frameText = frame;
                 return ReadFrameResult::Frame;
             }

@@ -25,7 +25,8 @@ enum class ReadFrameResult {
              // no message
 };
 
-// The frame delimiter and line terminator: CR LF.
+// The line terminator of all text the program writes, and of the instrument's lines as
+// documented; the frame assembler also takes LF or CR alone.
 inline const QString kLineBreak = QStringLiteral("\r\n");
 
 // Milliseconds of a monotonic clock; only differences between two readings count.
@@ -35,9 +36,24 @@ using ElapsedMs = std::function<qint64()>;
 // character of its own, so nothing received can fail to decode.
 QString DecodePortText(const QByteArray& bytes);
 
-// The received text of one session with the instrument, cut into CR LF framed lines.
-// A fresh or reset assembler does not know where the line it joins began, so the text before
-// the first CR LF it receives is discarded; after that every CR LF ends one frame.
+// Lowest and highest temperature, in degrees C, that the instrument's type-K thermocouples are
+// specified for. A field outside this range is line noise or two lines run together, not a
+// reading.
+constexpr double kLowestFrameTemperature = -270.0;
+constexpr double kHighestFrameTemperature = 1372.0;
+
+// True when `frame` can be a reading of channelCount channels: a first field (the instrument's
+// counter, not looked at), then channelCount temperature fields, comma-separated, each a plain
+// decimal number (optional sign, digits, optionally a point and digits; blanks around it
+// allowed) between kLowestFrameTemperature and kHighestFrameTemperature. Fields after the last
+// temperature may hold anything: the instrument may add some of its own.
+bool IsInstrumentFrame(const QString& frame, int channelCount);
+
+// The received text of one session with the instrument, cut into lines, and the shape check
+// that tells the instrument's frames from damaged lines.
+// A line ends at CR LF, LF alone or CR alone, also where a CR LF is split across two reads; an
+// empty line is no frame. A fresh or reset assembler does not know where the line it
+// joins began, so the text before the first line end it receives is discarded.
 class FrameAssembler
 {
 public:
@@ -46,18 +62,33 @@ public:
     // further behind, so older frames beyond these are dropped.
     static constexpr int kMaxWaitingFrames = 3;
     // Longest unfinished line kept. Line noise or a wrong baud rate can send text without any
-    // CR LF; past this the line is cut, and its remainder is discarded like the tail of a line
-    // received after a reset.
+    // line end; past this the line is cut, and its remainder is discarded like the tail of a
+    // line received after a reset.
     static constexpr qsizetype kMaxLineLength = 64 * 1024;
+    // Good frames in a row with one new field count that make it the instrument's count. One or
+    // two frames of another count are lines run together; more in a row are the instrument's
+    // own (a first frame that was damaged set the count, or the instrument was set up anew).
+    static constexpr int kFramesToChangeFieldCount = 3;
 
-    // Starts a new session (the port was opened again): forgets every byte and frame held and
-    // the count of dropped frames.
+    // Starts a new session (the port was opened again): forgets every byte and frame held, the
+    // instrument's field count and the counts of dropped and cut lines.
     void reset();
-    // Adds bytes as they came from the port; CR LF may be split across two calls.
+    // Adds bytes as they came from the port; a line end may be split across two calls.
     void append(const QByteArray& bytes);
-    // Moves the oldest complete frame (without its CR LF) into `frame`. False, and `frame`
+    // Moves the oldest complete frame (without its line end) into `frame`. False, and `frame`
     // untouched, when no complete frame is waiting.
     bool takeFrame(QString& frame);
+
+    // True when `frame` is an instrument frame of channelCount channels (IsInstrumentFrame)
+    // whose field count is the one of the instrument's recent good lines. Two lines run
+    // together have about twice the fields, even where every field is a number in range.
+    // The first good frame of a session sets the count, and a good frame with fewer fields
+    // replaces it until two frames in a row agree: a first frame run together would otherwise
+    // shut out the instrument's lines. That first frame has nothing to be checked against; the
+    // sampling loop uses it only as the proof that data arrive.
+    bool acceptFrame(const QString& frame, int channelCount);
+    // Fields of the instrument's recent good lines; 0 before the first good frame.
+    int fieldCount() const { return m_fieldCount; }
 
     int waitingFrames() const { return static_cast<int>(m_frames.size()); }
     // Characters held of the line still being received.
@@ -68,32 +99,26 @@ public:
     qint64 cutLines() const { return m_cut; }
 
 private:
+    void addToLine(const char* text, qsizetype length);
+    void endLine();
     void keepFrame(QString frame);
 
     std::deque<QString> m_frames;
-    QString m_partial;        // text after the last CR LF, never holding a CR LF itself
-    bool m_lineStart = false; // false: the text before the next CR LF ends a lost line
+    QString m_partial;        // text of the line being received, no line end in it
+    bool m_lineStart = false; // false: the text before the next line end is a lost line's tail
+    int m_fieldCount = 0;
+    bool m_fieldCountConfirmed = false; // two frames in a row had m_fieldCount
+    int m_newFieldCount = 0;  // field count of good frames that differ from m_fieldCount ...
+    int m_newFieldFrames = 0; // ... and how many of them came in a row
     qint64 m_dropped = 0;
     qint64 m_cut = 0;
 };
 
-// Lowest and highest temperature, in degrees C, that a thermocouple can report. Nothing is
-// colder than -273.15; no thermocouple type reads much above 2300. A field outside this range
-// is two lines run together or line noise, not a reading.
-constexpr double kLowestFrameTemperature = -300.0;
-constexpr double kHighestFrameTemperature = 3000.0;
-
-// True when `frame` has the instrument's shape: a first field (the instrument's counter, not
-// looked at) and exactly channelCount temperature fields, comma-separated, each a plain decimal
-// number (optional sign, digits, optionally a point and digits; blanks around it allowed)
-// between kLowestFrameTemperature and kHighestFrameTemperature. A line whose CR LF was lost
-// and which ran into the next one has too many fields or a number out of range.
-bool IsInstrumentFrame(const QString& frame, int channelCount);
-
 // Takes the oldest waiting frame of the instrument's shape into frameText, waiting for one when
 // none is waiting yet.
-//  - Clears frameText and notSampling first. Frames of another shape are skipped and added to
-//    rejectedFrames; the read goes on waiting for a good one within the same budget.
+//  - Clears frameText and notSampling first. Frames the assembler does not accept
+//    (acceptFrame) are skipped and added to rejectedFrames; the read goes on waiting for a good one
+//    within the same budget.
 //  - Waits with port.waitForBytes(), never longer than what is left of `budget`, measured by
 //    `elapsedMs` (a QElapsedTimer when empty).
 //  - A Stop during the wait (notSampling set to 1 from outside) does not end it early: the tick

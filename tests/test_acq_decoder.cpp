@@ -40,6 +40,9 @@ private slots:
             << "0,450,461,472,483" << 1 << 4 << readings({450, 461, 472, 483}) << "450 461 472 483";
         QTest::newRow("frame in F") << "0,450,461,472,483" << 0 << 4
                                     << readings({842, 861.8f, 881.6f, 901.4f}) << "842 862 882 901";
+        QTest::newRow("blanks around fields, a field after the last")
+            << "0, 537.3,650, 760.2 ,880,12" << 1 << 4 << readings({537.3f, 650, 760.2f, 880})
+            << "537 650 760 880";
         QTest::newRow("blank frame") << "   " << 0 << 4 << readings({0, 0, 0, 0}) << "";
         QTest::newRow("short frame repeats last field")
             << "0,450,461" << 1 << 4 << readings({450, 461, 461, 461}) << "450 461 461 461";

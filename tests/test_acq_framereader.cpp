@@ -1,6 +1,6 @@
-// Received text kept between reads, instrument frames told from damaged lines, the wait for a
-// frame against its deadline, the start-up measurement of the budget, and what ends a wait on a
-// real port (the simulator on a pseudo-terminal).
+// Received text cut into lines and kept between reads, instrument frames told from damaged
+// lines, the wait for a frame against its deadline, the start-up measurement of the budget, and
+// what ends a wait on a real port (the simulator on a pseudo-terminal).
 
 #include "fakeclock.h"
 #include "fakeseriallink.h"
@@ -29,17 +29,21 @@ private slots:
         QTest::addColumn<int>("channels");
         QTest::addColumn<bool>("accepted");
         QTest::newRow("four readings") << "17,512.3,498.7,455.1,63.2" << 4 << true;
-        QTest::newRow("signs, both ends of the range") << "0,-300,+3000,-0,3000.0" << 4 << true;
+        QTest::newRow("signs, both ends of the range") << "0,-270,+1372,-0,1372.0" << 4 << true;
         QTest::newRow("blanks around, counter not looked at")
             << "#x, 450 ,  461.5,472 , 4 " << 4 << true;
+        QTest::newRow("fields after the last temperature")
+            << "0, 537.3,650, 760.2 ,880,12" << 4 << true;
+        QTest::newRow("anything after the last temperature") << "0,1,2,3,4,OVR,,x" << 4 << true;
         QTest::newRow("two channels") << "0,1,2" << 2 << true;
         QTest::newRow("no channels") << "0" << 0 << false;
         QTest::newRow("too few fields") << "0,450,461" << 4 << false;
         QTest::newRow("two frames run together")
             << "17,450.1,4618,450.2,461.0,470.3,480.9" << 4 << false;
         QTest::newRow("run together with the right field count") << "17,4618,450.2" << 2 << false;
-        QTest::newRow("just above the range") << "0,1,2,3000.1,3" << 4 << false;
-        QTest::newRow("below absolute zero") << "0,1,2,3,-300.5" << 4 << false;
+        QTest::newRow("just above the range") << "0,1,2,1372.1,3" << 4 << false;
+        QTest::newRow("just below the range") << "0,1,2,3,-270.5" << 4 << false;
+        QTest::newRow("a failed probe's text") << "0,450,OPEN,472,483" << 4 << false;
         QTest::newRow("letters") << "0,45a,1,2,3" << 4 << false;
         QTest::newRow("exponent") << "0,1e3,1,2,3" << 4 << false;
         QTest::newRow("point without digits") << "0,.5,5.,1,2" << 4 << false;
@@ -51,6 +55,37 @@ private slots:
         QFETCH(QString, frame);
         QFETCH(int, channels);
         QTEST(IsInstrumentFrame(frame, channels), "accepted");
+    }
+
+    // Frames of one session in turn, four channels; `accepted` has y or n for each.
+    void fieldCount_data()
+    {
+        QTest::addColumn<QStringList>("frames");
+        QTest::addColumn<QString>("accepted");
+        const QString good = QStringLiteral("16,450.0,460.9,470.2,480.8");
+        // The tail of line 17 cut at a field's end, run into line 18: every field in range.
+        const QString runTogether = QStringLiteral("17,450.1,18,450.2,461.0,470.3,480.9");
+        QTest::newRow("a sixth field is the instrument's count")
+            << QStringList{"0, 537.3,650, 760.2 ,880,12", "1,537.4,651,760,881,12", good} << "yyn";
+        QTest::newRow("two lines run together") << QStringList{good, runTogether, good} << "yny";
+        QTest::newRow("a short first frame sets no count")
+            << QStringList{"0,450,461", good, runTogether} << "nyn";
+        QTest::newRow("odd frames between good ones never change the count")
+            << QStringList{good, runTogether, runTogether, good, runTogether, good} << "ynnyny";
+        QTest::newRow("a first frame run together gives way to the next good one")
+            << QStringList{runTogether, good, good, runTogether, good} << "yyyny";
+        const QString six = QStringLiteral("5,1,2,3,4,5");
+        QTest::newRow("three in a row are the instrument's new count")
+            << QStringList{good, good, six, six, six, good, six} << "yynnyny";
+    }
+    void fieldCount()
+    {
+        QFETCH(QStringList, frames);
+        FrameAssembler assembler;
+        QString accepted;
+        for (const QString& frame : frames)
+            accepted += assembler.acceptFrame(frame, kChannels) ? u'y' : u'n';
+        QTEST(accepted, "accepted");
     }
 
     // Successive reads of one session, 2 s each; a wait lasts 700 ms unless less is left. The
@@ -79,27 +114,28 @@ private slots:
         Chunks tenCut; // a frame's length each: every frame is cut in two
         for (qsizetype i = 0; i < stream.size(); i += ten[0].size() + 2)
             tenCut << stream.mid(i, ten[0].size() + 2);
-        QTest::newRow("CR or LF alone ends no frame")
-            << Chunks{"x\r\n1\r2\n3\r\n0,1,2,3,4\r\n"} << 0 << 0 << QStringList{"0,1,2,3,4"}
-            << frame << QList<int>{} << 1 << 0;
+        QTest::newRow("LF or CR alone ends a line, an empty one is no frame")
+            << Chunks{"x\n1,1,1,1,1\r\r\n2,2,2,2,2\n\n3,3,3,3,3\r"} << 0 << 0
+            << QStringList{"1,1,1,1,1", "2,2,2,2,2", "3,3,3,3,3"} << frame << QList<int>{} << 0
+            << 0;
         QTest::newRow("a line without end is cut, its rest dropped")
             << Chunks{"x\r\n" + longest + "7", "77\r\n1,2,3,4,5\r\n"} << 0 << 0
             << QStringList{"1,2,3,4,5"} << frame << QList<int>{2000} << 0 << 0;
-        QTest::newRow("a cut line keeps a final CR for its CR LF")
+        QTest::newRow("a line of the longest length is not cut")
             << Chunks{"x\r\n" + longest + "\r", "\n1,2,3,4,5\r\n"} << 0 << 0
-            << QStringList{"1,2,3,4,5"} << frame << QList<int>{2000} << 0 << 0;
+            << QStringList{"1,2,3,4,5"} << frame << QList<int>{2000} << 1 << 0;
         QTest::newRow("10 frames in, 10 frames out")
             << tenCut << 0 << 0 << ten << frame << QList<int>{2000} << 0 << 0;
-        QTest::newRow("split inside CR LF")
+        QTest::newRow("split inside CR LF: the CR ends the line, no wait for the LF")
             << Chunks{"x\r", "\n0,1,2,3,4\r", "\n1,5,6,7,8\r", "\n"} << 0 << 0
-            << QStringList{"0,1,2,3,4", "1,5,6,7,8"} << frame << QList<int>{2000, 1300} << 0 << 0;
+            << QStringList{"0,1,2,3,4", "1,5,6,7,8"} << frame << QList<int>{2000} << 0 << 0;
         QTest::newRow("a fast instrument leaves only the newest three")
             << Chunks{"x\r\n1,1,1,1,1\r\n2,2,2,2,2\r\n3,3,3,3,3\r\n4,4,4,4,4\r\n5,5,5,5,5\r\n"} << 0
             << 0 << QStringList{"3,3,3,3,3", "4,4,4,4,4", "5,5,5,5,5"} << frame << QList<int>{} << 0
             << 2;
         // The partial-line fault: a line cut short without CR LF runs into the next one.
         QTest::newRow("a cut line and the next one are skipped together")
-            << Chunks{"x\r\n16,450.0,460.9,470.2,480.8\r\n", "17,450.1,46",
+            << Chunks{"x\r\n16,450.0,460.9,470.2,480.8\r\n", "17,450.1,",
                       "18,450.2,461.0,470.3,480.9\r\n", "19,450.3,461.1,470.4,481.0\r\n"}
             << 0 << 0 << QStringList{"16,450.0,460.9,470.2,480.8", "19,450.3,461.1,470.4,481.0"}
             << frame << QList<int>{2000, 1300} << 1 << 0;
@@ -137,10 +173,12 @@ private slots:
             closing = asked.size() == abortAt || asked.size() > 1000; // > 1000: hangs no more
         };
         // A session before the port was opened again: reset() forgets its frames, its count of
-        // dropped ones, and where its lines began.
+        // dropped ones, its field count, and where its lines began.
         FrameAssembler assembler;
         assembler.append("left from an earlier session\r\n" +
-                         QByteArray("9,9,9,9,9\r\n").repeated(4) + "9,9");
+                         QByteArray("9,9,9,9,9,9\r\n").repeated(5) + "9,9");
+        for (QString old; assembler.takeFrame(old);)
+            QVERIFY(assembler.acceptFrame(old, kChannels));
         assembler.reset();
         qint64 skipped = 0;
         for (int i = 0; i < texts.size(); ++i) {

@@ -301,7 +301,7 @@ private slots:
         Shown rig;
         MainWindow& w = *rig.w;
         rig.startInC();
-        rig.tickAt(0.1f, "1,20,700,2000,600\r\n"); // below, inside, above 500-950, inside
+        rig.tickAt(0.1f, "1,20,700,1300,600\r\n"); // below, inside, above 500-950, inside
         QLabel* below = w.findChild<QLabel*>("offRange_0");
         QLabel* above = w.findChild<QLabel*>("offRange_2");
         QVERIFY(below->isVisible() && above->isVisible());

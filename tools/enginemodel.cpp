@@ -14,9 +14,12 @@ constexpr double downstreamTau = 9.0; // s, extra lag of the probe after the tur
 constexpr double thirdTau = 30.0;     // s, heavier probe further down the pipe
 constexpr double fluidTau = 90.0;     // s, coolant warms slowly
 constexpr double fluidTarget = 88.0;  // C, thermostat
+constexpr double fluidLoadRise = 4.0; // C more at full load
 constexpr double downstreamShare = 0.92;
 constexpr double minLoadInterval = 15.0; // s between load steps
 constexpr double maxLoadInterval = 50.0;
+// Lowest load of the warm start: channel 3's coolest full-load probe still reads above 482 C.
+constexpr double warmStartMinLoad = 0.8;
 } // namespace
 
 EngineModel::EngineModel(std::uint64_t seed, double stepSeconds)
@@ -25,12 +28,15 @@ EngineModel::EngineModel(std::uint64_t seed, double stepSeconds)
     ambient_ = 20.0 + random_.uniform(-2.0, 2.0);
     peakFirst_ = random_.uniform(780.0, 880.0);
     peakThird_ = random_.uniform(560.0, 660.0);
-    first_ = ambient_;
-    downstream_ = ambient_;
-    third_ = ambient_;
-    fluid_ = ambient_;
-    // A short idle before the first load step, so every run starts flat at ambient.
-    nextLoadChange_ = random_.uniform(3.0, 8.0);
+    // The engine has been running for a while at a working load, so the exhaust channels start
+    // inside the default exhaust-gas range (482..927 C) instead of a minute's warm-up below it.
+    load_ = random_.uniform(warmStartMinLoad, 1.0);
+    const double share = std::sqrt(load_);
+    first_ = ambient_ + (peakFirst_ - ambient_) * share;
+    downstream_ = ambient_ + (first_ - ambient_) * downstreamShare;
+    third_ = ambient_ + (peakThird_ - ambient_) * share;
+    fluid_ = fluidTarget + fluidLoadRise * load_;
+    nextLoadChange_ = random_.uniform(minLoadInterval, maxLoadInterval);
 }
 
 double EngineModel::lagFactor(double stepSeconds, double tauSeconds)
@@ -58,7 +64,7 @@ std::array<double, EngineModel::channelCount> EngineModel::step()
     downstream_ += (ambient_ + (first_ - ambient_) * downstreamShare - downstream_) *
                    lagFactor(dt_, downstreamTau);
     third_ += (ambient_ + (peakThird_ - ambient_) * share - third_) * lagFactor(dt_, thirdTau);
-    const double fluidGoal = fluidTarget + 4.0 * load_;
+    const double fluidGoal = fluidTarget + fluidLoadRise * load_;
     fluid_ += (fluidGoal - fluid_) * lagFactor(dt_, fluidTau);
 
     // Noise: a slow random walk pulled back to zero plus a little white noise; the exhaust

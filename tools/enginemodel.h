@@ -8,9 +8,10 @@
 namespace tc4sim
 {
 
-// Four thermocouples of an engine warming up: channels 1-3 exhaust-gas temperatures following
-// the engine load through first-order lags (channel 2 downstream of channel 1), channel 4 a
-// fluid temperature settling near 90 C. Fully determined by the seed and the step length.
+// Four thermocouples of a warm engine on a test bed: channels 1-3 exhaust-gas temperatures
+// following the engine load through first-order lags (channel 2 downstream of channel 1),
+// channel 4 a fluid temperature near 90 C. The engine starts warm at a working load, then the
+// load steps now and then. Fully determined by the seed and the step length.
 class EngineModel
 {
 public:
@@ -29,7 +30,7 @@ private:
     double dt_;
     double time_ = 0.0;
     double ambient_;
-    double load_ = 0.15;    // 0 = idle, 1 = full load
+    double load_ = 0.0;     // 0 = idle, 1 = full load
     double nextLoadChange_; // model time of the next load step
     double peakFirst_;      // channel 1 at full load
     double peakThird_;      // channel 3 at full load

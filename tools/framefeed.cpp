@@ -1,7 +1,8 @@
 #include "framefeed.h"
 
+#include <QByteArray>
+
 #include <array>
-#include <cstdio>
 
 namespace tc4sim
 {
@@ -53,10 +54,12 @@ void FrameFeed::tick()
     }
     const auto t = model_->step();
     ++counter_;
-    char text[128];
-    // printf formatting with the "C" locale this program never leaves: always a decimal point.
-    std::snprintf(text, sizeof text, "%lld,%.1f,%.1f,%.1f,%.1f", counter_, t[0], t[1], t[2], t[3]);
-    current_ = text;
+    // The instrument always writes a decimal point. QCoreApplication takes the user's locale
+    // for the C library, where printf would write a decimal comma; Qt's number formatting
+    // never does.
+    current_ = std::to_string(counter_);
+    for (const double reading : t)
+        current_ += ',' + QByteArray::number(reading, 'f', 1).toStdString();
 }
 
 void FrameFeed::consume()

@@ -84,14 +84,16 @@ Usage usageNow()
     u.processCpuSeconds = statCpuSeconds(readProcFile(QStringLiteral("/proc/self/stat")));
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts); // called on the main thread only
-    u.mainThreadCpuSeconds = static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+    u.mainThreadCpuSeconds =
+        static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
     u.endedThreadsSwitches = ru.ru_nvcsw + ru.ru_nivcsw;
     const QString tasks = QStringLiteral("/proc/self/task/");
     for (const QString& tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         ThreadUsage t;
-        t.name = QString::fromLocal8Bit(readProcFile(tasks + tid + QStringLiteral("/comm"))).trimmed();
+        t.name =
+            QString::fromLocal8Bit(readProcFile(tasks + tid + QStringLiteral("/comm"))).trimmed();
         t.cpuSeconds = statCpuSeconds(readProcFile(tasks + tid + QStringLiteral("/stat")));
         t.switches = statusSwitches(readProcFile(tasks + tid + QStringLiteral("/status")));
         u.threads[tid.toInt()] = t;
@@ -255,7 +257,8 @@ void printFigures(const Usage& before, const Usage& after, double wall, const Re
         if (!after.threads.count(tid))
             std::printf("    %7d %-16s ended during the recording\n", tid, qPrintable(t.name));
     if (!rec.messages.isEmpty())
-        std::printf("  shown to the user: %s\n", qPrintable(rec.messages.join(QStringLiteral(" | "))));
+        std::printf("  shown to the user: %s\n",
+                    qPrintable(rec.messages.join(QStringLiteral(" | "))));
 }
 
 } // namespace

@@ -2,15 +2,179 @@
 
 #include "runlines.h"
 
+#include <QAccessibleWidget>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 #include <algorithm>
+
+namespace
+{
+
+// One row of the list as screen readers see it. It holds the row number, not the text, so it
+// always reads what the list shows now.
+class ReadingRowAccessible final : public QAccessibleInterface, public QAccessibleActionInterface
+{
+public:
+    ReadingRowAccessible(ReadingListView* list, int row) : list_(list), row_(row) {}
+
+    int row() const { return row_; }
+
+    bool isValid() const override { return list_ && row_ < list_->count(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return list_ ? list_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override
+    {
+        return QAccessible::queryAccessibleInterface(list_.data());
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name && list_ ? list_->text(row_) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+
+    QRect rect() const override
+    {
+        if (!isValid())
+            return {};
+        const QRect band = list_->rowRect(row_);
+        return QRect(list_->viewport()->mapToGlobal(band.topLeft()), band.size());
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State st;
+        if (!isValid())
+            return st;
+        st.selectable = true;
+        st.focusable = true;
+        // As in Qt's own item views: the current row is the selected and the focused one.
+        st.selected = st.focused = row_ == list_->currentRow();
+        st.invisible = !list_->viewport()->rect().intersects(list_->rowRect(row_));
+        return st;
+    }
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    // Pressing a row is a click on it: it becomes current and the graph cursor follows.
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction() && isValid())
+            list_->setCurrentRow(row_);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<ReadingListView> list_;
+    const int row_;
+};
+
+class ReadingListAccessible final : public QAccessibleWidget
+{
+public:
+    explicit ReadingListAccessible(ReadingListView* list)
+        : QAccessibleWidget(list, QAccessible::List)
+    {
+    }
+    ~ReadingListAccessible() override
+    {
+        for (const QAccessible::Id id : std::as_const(rows_))
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    // The rows are the children; the scroll bars are only a way of showing them.
+    int childCount() const override { return list()->count(); }
+
+    QAccessibleInterface* child(int index) const override
+    {
+        if (index < 0 || index >= list()->count())
+            return nullptr;
+        if (const auto found = rows_.constFind(index); found != rows_.cend())
+            return QAccessible::accessibleInterface(*found);
+        // A reader that follows the newest row through a day-long run would otherwise keep one
+        // interface per reading; rows it no longer holds are made again when asked for.
+        if (rows_.size() >= kMostRowsKept)
+            forgetRowsBut(list()->currentRow());
+        auto* row = new ReadingRowAccessible(list(), index);
+        rows_.insert(index, QAccessible::registerAccessibleInterface(row));
+        return row;
+    }
+
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        const auto* row = dynamic_cast<const ReadingRowAccessible*>(child);
+        return row && row->isValid() && row->parent() == this ? row->row() : -1;
+    }
+
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        const QPoint at = list()->viewport()->mapFromGlobal(QPoint(x, y));
+        if (!list()->viewport()->rect().contains(at))
+            return nullptr;
+        const int row = list()->rowAt(at.y());
+        return row >= 0 ? child(row) : nullptr;
+    }
+
+    QAccessibleInterface* focusChild() const override
+    {
+        const int row = list()->currentRow();
+        return row >= 0 ? child(row) : nullptr;
+    }
+
+private:
+    static constexpr qsizetype kMostRowsKept = 10000;
+
+    ReadingListView* list() const { return static_cast<ReadingListView*>(widget()); }
+
+    void forgetRowsBut(int keep) const
+    {
+        for (auto it = rows_.begin(); it != rows_.end();) {
+            if (it.key() == keep) {
+                ++it;
+                continue;
+            }
+            QAccessible::deleteAccessibleInterface(it.value());
+            it = rows_.erase(it);
+        }
+    }
+
+    mutable QHash<int, QAccessible::Id> rows_;
+};
+
+QAccessibleInterface* readingListAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("ReadingListView") && object && object->isWidgetType())
+        return new ReadingListAccessible(static_cast<ReadingListView*>(object));
+    return nullptr;
+}
+
+} // namespace
 
 ReadingListView::ReadingListView(const RunLines& lines, QWidget* parent)
     : QAbstractScrollArea(parent), lines_(lines)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(readingListAccessible);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    setAccessibleName(QStringLiteral("Readings"));
+    setAccessibleDescription(
+        QStringLiteral("One row per reading, oldest first: the run time in seconds, then the "
+                       "temperature of each channel in the unit named above the list."));
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -113,7 +277,25 @@ void ReadingListView::setCurrentRow(int row)
     updateRow(current_);
     current_ = row;
     updateRow(current_);
+    announceCurrentRow(true);
     emit currentRowChanged(current_);
+}
+
+void ReadingListView::announceCurrentRow(bool selectionMoved)
+{
+    // Without a listening screen reader this is one test; no row interface is made.
+    if (current_ < 0 || !QAccessible::isActive())
+        return;
+    if (selectionMoved) {
+        QAccessibleEvent selection(this, QAccessible::Selection);
+        selection.setChild(current_);
+        QAccessible::updateAccessibility(&selection);
+    }
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(current_);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 void ReadingListView::updateRow(int row)
@@ -133,6 +315,13 @@ int ReadingListView::rowAt(int y) const
 {
     const int row = verticalScrollBar()->value() + y / rowHeight();
     return row < count() ? row : -1;
+}
+
+QRect ReadingListView::rowRect(int row) const
+{
+    return QRect(-horizontalScrollBar()->value(),
+                 (row - verticalScrollBar()->value()) * rowHeight(),
+                 std::max(viewport()->width(), widthForLongestLine()), rowHeight());
 }
 
 void ReadingListView::paintEvent(QPaintEvent* event)
@@ -204,6 +393,12 @@ void ReadingListView::resizeEvent(QResizeEvent* event)
     updateScrollBars();
     if (current_ >= 0)
         scrollToRow(current_);
+}
+
+void ReadingListView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    announceCurrentRow(false);
 }
 
 void ReadingListView::changeEvent(QEvent* event)

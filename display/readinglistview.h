@@ -2,6 +2,10 @@
 // The reading list: one row per line of the run, drawn straight from the run's lines. Only
 // the rows on screen are ever looked at, so adding a row or moving the current row costs the
 // same for a run of a hundred lines as for a run of a whole day.
+//
+// Screen readers and automation see it as a list named "Readings" whose items are the rows,
+// every row of the run, the current one selected and focused. Qt's stock list view would give
+// that for free but lays out every row again on each insert, which a day-long run cannot afford.
 
 #include <QAbstractScrollArea>
 
@@ -23,6 +27,10 @@ public:
     void linesChanged();
 
     int rowHeight() const;
+    // The row drawn at height `y` of the viewport; -1 below the last row.
+    int rowAt(int y) const;
+    // Where `row` is drawn in the viewport; it lies outside the viewport when scrolled away.
+    QRect rowRect(int row) const;
     // Width that shows the longest line without a horizontal scroll bar.
     int widthForLongestLine() const;
     // Outer width of a list that shows rows of `characters` characters whole, its vertical
@@ -39,6 +47,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
@@ -46,7 +55,7 @@ private:
     void updateScrollBars();
     void scrollToRow(int row);
     void updateRow(int row);
-    int rowAt(int y) const;
+    void announceCurrentRow(bool selectionMoved);
     int textMargin() const;
     int widestCharacter() const;
 

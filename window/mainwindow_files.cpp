@@ -375,6 +375,8 @@ void MainWindow::replayRun(const QString& source)
                 QStringLiteral("Reading the run's samples..."), QString(), 0,
                 static_cast<int>(lines.size()), this);
             progress->setWindowModality(Qt::WindowModal);
+            // The dialog has no title of its own: a screen reader would announce it unnamed.
+            progress->setAccessibleName(QStringLiteral("Opening the run"));
             progress->setMinimumDuration(0);
         }
         if (progress)

@@ -5,7 +5,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev fonts-dejavu-core
           # the tests: PDF pages read back, the Debian package built and its files validated,
           # its manual pages rendered
-          poppler-utils dpkg-dev desktop-file-utils appstream man-db)
+          poppler-utils dpkg-dev desktop-file-utils appstream man-db
+          # the simulator test writes its frames under a German locale
+          locales)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -88,6 +88,7 @@ private slots:
             f.tickAt(0.1f, "1,650,661,672,683\r\n");
             f.tickAt(0.2f, "2,655,666,677,688\r\n");
             QCOMPARE(f.rows().size(), 2);
+            f.w->onRecordButton(MainWindow::StopButton); // the unit commands wait for a Stop
         }
         if (cursorRow >= 0)
             f.w->readingList->setCurrentRow(cursorRow);

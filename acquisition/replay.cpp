@@ -16,9 +16,10 @@ std::vector<std::pair<qsizetype, qsizetype>> ReplayLineSpans(const QString& text
     qsizetype start = 0;
     for (qsizetype end = text.indexOf(kLineEnd); end >= 0;
          start = end + kLineEnd.size(), end = text.indexOf(kLineEnd, start)) {
-        // The part after the last CR LF is not a line.
+        // The part after the last CR LF is not a line. A damaged line is left out; the lines
+        // after it are still readings of the run.
         if (QStringView(text).mid(start, end - start).indexOf(kFieldGap) < 0)
-            break;
+            continue;
         spans.emplace_back(start, end - start);
     }
     return spans;

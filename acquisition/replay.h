@@ -7,9 +7,8 @@
 #include <vector>
 
 // The run lines of `text` that can be replayed, in order, without their CR LF. A line is the
-// text up to a CR LF; a final part without one is not a line. The first line without two
-// consecutive spaces (which part a time from its readings) ends the run: it and every line
-// after it are dropped.
+// text up to a CR LF; a final part without one is not a line. A line without two consecutive
+// spaces (which part a time from its readings) is damaged and left out.
 QStringList ReplayLines(const QString& text);
 // The same lines as (start, length) in `text`, for runs too long to copy line by line.
 std::vector<std::pair<qsizetype, qsizetype>> ReplayLineSpans(const QString& text);

@@ -198,10 +198,11 @@ private slots:
         QCOMPARE(ShortenToFortyCharacters(prompts, forty + "1.run"), forty);
         QCOMPARE(prompts.messageTexts().join('|'),
                  "File Name shortened to first 40 characters:\r\r    " + digits);
-        // A replay ends at a line without its CR LF or without the gap before the readings.
+        // A replay ends at a line without its CR LF, and passes over a line without the gap
+        // before the readings: the lines after a damaged one are still readings.
         const QString a = ".5   850   845   790   65", b = "1.0   852   846   791   65";
         QCOMPARE(ReplayLines(a + "\r\n" + b + "\r\n" + a), (QStringList{a, b}));
-        QCOMPARE(ReplayLines(a + "\r\n1.0 852 846\r\n" + b + "\r\n"), QStringList{a});
+        QCOMPARE(ReplayLines(a + "\r\n1.0 852 846\r\n" + b + "\r\n"), (QStringList{a, b}));
     }
 };
 

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 
@@ -112,6 +113,16 @@ int GaugePanel::columnForX(double x) const
 
 void GaugePanel::invalidate()
 {
+    // The bars are only painted: a screen reader hears the values under them.
+    QStringList readings;
+    for (int ch = 0; ch < kBarSlots; ++ch) {
+        if (!face_.channelLabels[ch].caption.isEmpty())
+            readings
+                << QStringLiteral("Ch %1: %2").arg(ch + 1).arg(face_.channelLabels[ch].caption);
+    }
+    const QString description = readings.join(QStringLiteral(", "));
+    if (description != accessibleDescription())
+        setAccessibleDescription(description);
     // Several changes come together (a reading sets four captions and the bars): the image is
     // rendered once, when it is next painted or read.
     dirty_ = true;

@@ -98,6 +98,9 @@ private slots:
             f.w->action(redraw)->trigger();
         QCOMPARE(captions(*f.w->temperaturePanel), shown);
         QCOMPARE(barTops(*f.w->temperaturePanel), tops);
+        // What the bars show is what a screen reader hears.
+        QVERIFY(f.w->temperaturePanel->accessibleDescription().startsWith("Ch 1: " + shown[0] +
+                                                                          ", Ch 2: " + shown[1]));
     }
 };
 

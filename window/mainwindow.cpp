@@ -400,10 +400,9 @@ void MainWindow::layoutControls()
     const int exportWidth = std::max(px(1900), exportButton->sizeHint().width());
     // Narrower than the default, the port box goes under FindCom instead of beside it.
     const auto columnWidthFor = [&](bool stacked) {
-        return std::max({buttonWidth, stacked ? std::max(findWidth, portWidth)
-                                              : findWidth + px(60) + portWidth,
-                         fuelLabel->sizeHint().width(),
-                         exportButton->isHidden() ? 0 : exportWidth});
+        return std::max(
+            {buttonWidth, stacked ? std::max(findWidth, portWidth) : findWidth + px(60) + portWidth,
+             fuelLabel->sizeHint().width(), exportButton->isHidden() ? 0 : exportWidth});
     };
 
     // The column of buttons, from the top margin; `roomy` 1 spaces it as the twips layout did,
@@ -447,9 +446,8 @@ void MainWindow::layoutControls()
     // Narrower than this, the channel names under the bars no longer fit their columns.
     QFont channelFont = temperaturePanel->font();
     channelFont.setPixelSize(GaugePanel::kMinChannelLabelPixels);
-    const int narrowestPanel =
-        std::max(px(2400), 5 * (QFontMetrics(channelFont).horizontalAdvance(
-                                    QStringLiteral("Temp 4")) + 1));
+    const int narrowestPanel = std::max(
+        px(2400), 5 * (QFontMetrics(channelFont).horizontalAdvance(QStringLiteral("Temp 4")) + 1));
     const int listLeft = std::max(px(6835), px(3840) + columnWidthFor(false) + margin);
     const int statusGap = px(120);
     const int chartGap = px(105);
@@ -458,15 +456,15 @@ void MainWindow::layoutControls()
     const int timeRowHeight = legendHeight;
     const int lowestBoxes = px(2100);
     const int roomyTop = std::max(px(3720), placeColumn(0, 1.0, false, false) - margin);
-    const int tightTop = std::max(3 * headingHeight + 4 * textHeight,
-                                  placeColumn(0, 0.0, true, false) - margin);
+    const int tightTop =
+        std::max(3 * headingHeight + 4 * textHeight, placeColumn(0, 0.0, true, false) - margin);
     const int below = statusGap + labelHeight + chartGap + margin;
 
     defaultClientSize_ = QSize(std::max(px(kClientWidth), listLeft + listWidth + margin),
                                margin + roomyTop + below + chartHeight);
-    const QSize smallest(
-        margin + narrowestPanel + margin + columnWidthFor(true) + margin + listWidth + margin,
-        margin + tightTop + below + legendHeight + lowestBoxes + timeRowHeight);
+    const QSize smallest(margin + narrowestPanel + margin + columnWidthFor(true) + margin +
+                             listWidth + margin,
+                         margin + tightTop + below + legendHeight + lowestBoxes + timeRowHeight);
     client->setMinimumSize(smallest);
 
     // Width: beyond the default the panel takes it all; below it, the slack to the right of
@@ -476,14 +474,13 @@ void MainWindow::layoutControls()
     const bool stacked = wider < 0;
     const int columnWidth = columnWidthFor(stacked);
     const int rightOfPanel = margin + columnWidth + margin + listWidth + margin;
-    const int panel = wider >= 0 ? panelWidth + wider
-                                 : std::clamp(width - margin - rightOfPanel, narrowestPanel,
-                                              panelWidth);
+    const int panel = wider >= 0
+                          ? panelWidth + wider
+                          : std::clamp(width - margin - rightOfPanel, narrowestPanel, panelWidth);
     const int columnLeft = margin + panel + margin;
-    const int list =
-        wider >= 0 ? listLeft + wider
-                   : std::clamp(width - margin - listWidth, columnLeft + columnWidth + margin,
-                                listLeft);
+    const int list = wider >= 0 ? listLeft + wider
+                                : std::clamp(width - margin - listWidth,
+                                             columnLeft + columnWidth + margin, listLeft);
 
     // Height: beyond the default, two fifths to the panel and list, the rest to the chart;
     // below it, the column closes up as the window shrinks towards its smallest.
@@ -566,11 +563,18 @@ void MainWindow::showSectionTimes()
             sectionTimeLabels[2 * k + edge]->setText(
                 begun ? QString::number(times[edge], 'f', 1) + QStringLiteral(" s") : QString());
         }
-        chartSections[k]->setAccessibleDescription(
-            begun ? QStringLiteral("Run time %1 s to %2 s")
-                        .arg(times[0], 0, 'f', 1)
-                        .arg(times[1], 0, 'f', 1)
-                  : QStringLiteral("Not yet begun"));
+        chartSections[k]->setAccessibleDescription(begun ? QStringLiteral("Run time %1 s to %2 s")
+                                                               .arg(times[0], 0, 'f', 1)
+                                                               .arg(times[1], 0, 'f', 1)
+                                                         : QStringLiteral("Not yet begun"));
+    }
+    // Where the next section begins at a section's end, the boundary is labelled once.
+    for (int k = 0; k < 3; ++k) {
+        bool continued = false;
+        for (int j = 0; j < 3; ++j)
+            continued = continued || (j != k && sectionTimes_[2 * k + 1] != kNoSectionTime &&
+                                      sectionTimes_[2 * j] == sectionTimes_[2 * k + 1]);
+        sectionTimeLabels[2 * k + 1]->setVisible(!continued);
     }
 }
 

@@ -1,0 +1,76 @@
+#include "runsample.h"
+
+#include "numconv.h"
+
+#include <QVarLengthArray>
+
+QString FormatRunTime(double seconds)
+{
+    return num::Format(seconds, QStringLiteral("#########.0"));
+}
+
+QString FormatReading(float value)
+{
+    if (!HasReading(value))
+        return kNoReadingText;
+    // The general formatter first takes a Single to 7 significant digits, then rounds half
+    // away from zero to a whole number. Below a million the 7 digits include the first
+    // decimal, and |value| x 10^decimals is exact in a double (24-bit mantissa times 5^7).
+    const double a = std::fabs(static_cast<double>(value));
+    if (!(a < 1e6))
+        return num::FormatSingle(value, QStringLiteral("#####0"));
+    if (a < 0.1)
+        return QStringLiteral("0");
+    int decimals = 7;
+    qint64 scale = 10'000'000;
+    for (double limit = 1.0; a >= limit; limit *= 10.0) {
+        --decimals;
+        scale /= 10;
+    }
+    const auto scaled = static_cast<qint64>(std::nearbyint(a * static_cast<double>(scale)));
+    qint64 whole = scaled / scale;
+    if ((scaled % scale) * 2 >= scale)
+        ++whole;
+    if (whole == 0)
+        return QStringLiteral("0");
+    return QString::number(value < 0 ? -whole : whole);
+}
+
+QString FormatSampleLine(const RunSample& sample, int channelCount)
+{
+    QString line = FormatRunTime(sample.time);
+    for (int i = 0; i < std::min(channelCount, kRecorderChannels); ++i) {
+        line += QLatin1String("   ");
+        line += FormatReading(sample.values[i]);
+    }
+    return line;
+}
+
+std::optional<RunSample> ParseSampleLine(QStringView line)
+{
+    // Fields are split at blanks before any is read as a number: the number reader itself
+    // skips blanks inside a number, and would read "12.3   842" as one.
+    QVarLengthArray<QStringView, 1 + kRecorderChannels> fields;
+    for (qsizetype i = 0; i < line.size() && fields.size() < 1 + kRecorderChannels;) {
+        while (i < line.size() && line[i].isSpace())
+            ++i;
+        const qsizetype start = i;
+        while (i < line.size() && !line[i].isSpace())
+            ++i;
+        if (i > start)
+            fields.append(line.mid(start, i - start));
+    }
+    if (fields.size() < 2)
+        return std::nullopt;
+    RunSample sample;
+    sample.time = static_cast<float>(num::Val(fields[0].toString()));
+    for (qsizetype c = 1; c < fields.size(); ++c) {
+        if (fields[c] == kNoReadingText)
+            continue;
+        bool overflow = false;
+        const double value = num::Val(fields[c].toString(), &overflow);
+        if (!overflow && std::fabs(value) <= std::numeric_limits<float>::max())
+            sample.values[c - 1] = static_cast<float>(value);
+    }
+    return sample;
+}

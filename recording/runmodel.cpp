@@ -1,0 +1,268 @@
+#include "runmodel.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
+
+namespace
+{
+
+const QString kLineEnd = QStringLiteral("\r\n");
+
+QElapsedTimer startedTimer()
+{
+    QElapsedTimer timer;
+    timer.start();
+    return timer;
+}
+
+} // namespace
+
+RunModel::RunModel(QString dataFolder, RecordingJournal::Clock journalClock, QObject* parent)
+    : QObject(parent),
+      dataFolder_(std::move(dataFolder)),
+      journal_(journalClock ? std::move(journalClock) : [timer = startedTimer()] {
+          return timer.elapsed();
+      })
+{
+}
+
+RunModel::~RunModel()
+{
+    // A run still open when the program ends stays in its journal for the next start.
+    journal_.close();
+}
+
+int RunModel::channelCount() const
+{
+    return std::clamp<int>(header_.channelCount, 0, kRecorderChannels);
+}
+
+QString RunModel::line(qsizetype row) const
+{
+    return FormatSampleLine(sample(row), channelCount());
+}
+
+qsizetype RunModel::nearestRow(float target, float maxDistance) const
+{
+    if (samples_.empty())
+        return -1;
+    const auto distance = [&](qsizetype r) { return std::fabs(sample(r).time - target); };
+    qsizetype best = 0;
+    float bestDistance = maxDistance;
+    if (!timesOrdered_) {
+        for (qsizetype r = 0; r < size(); ++r) {
+            if (distance(r) < bestDistance) {
+                bestDistance = distance(r);
+                best = r;
+            }
+        }
+        return best;
+    }
+    // The nearest row lies at the first time not below the target or just before it: the
+    // distance falls towards the target from either side.
+    const auto byTime = [](const RunSample& s, float t) { return s.time < t; };
+    const qsizetype above =
+        std::lower_bound(samples_.begin(), samples_.end(), target, byTime) - samples_.begin();
+    qsizetype candidate = above < size() ? above : -1;
+    if (above > 0) {
+        // Rows whose distances round to the same float stand directly before it; the earliest
+        // of them wins, as in a scan.
+        const float belowTime = sample(above - 1).time;
+        qsizetype below = std::lower_bound(samples_.begin(), samples_.begin() + above, belowTime,
+                                           byTime) -
+                          samples_.begin();
+        while (below > 0 && distance(below - 1) == distance(below))
+            --below;
+        if (candidate < 0 || distance(below) <= distance(candidate))
+            candidate = below;
+    }
+    if (distance(candidate) < bestDistance)
+        best = candidate;
+    return best;
+}
+
+void RunModel::setComments(const QString& comments)
+{
+    if (comments == header_.comments)
+        return;
+    header_.comments = comments;
+    setUnsaved(true);
+}
+
+void RunModel::setUnsaved(bool unsaved)
+{
+    if (unsaved == unsaved_)
+        return;
+    unsaved_ = unsaved;
+    emit stateChanged();
+}
+
+void RunModel::noteJournal(bool ok)
+{
+    // Never a message box: one would hold up the recording until it is answered.
+    const QString problem =
+        ok ? QString() : QStringLiteral("The run is not being journaled: ") + journal_.lastError();
+    if (problem == journalProblem_)
+        return;
+    journalProblem_ = problem;
+    emit stateChanged();
+}
+
+void RunModel::startRecording(const RunHeader& header)
+{
+    header_ = header;
+    samples_.clear();
+    timesOrdered_ = true;
+    recording_ = true;
+    unsaved_ = true;
+    noteJournal(journal_.begin(dataFolder_, header_.degreesCelsius, header_.channelCount,
+                               header_.fuelType, header_.comments));
+    emit runReplaced();
+    emit stateChanged();
+}
+
+void RunModel::addSample(const RunSample& sample)
+{
+    if (!samples_.empty() && sample.time < samples_.back().time)
+        timesOrdered_ = false; // the clock was set back during the run
+    samples_.push_back(sample);
+    noteJournal(journal_.append(FormatSampleLine(sample, channelCount())));
+    // Also after a save during the run: what came since is not in the file.
+    setUnsaved(true);
+    emit sampleAdded(size() - 1);
+}
+
+void RunModel::stopRecording()
+{
+    if (!recording_)
+        return;
+    recording_ = false;
+    if (journal_.isActive())
+        noteJournal(journal_.sync());
+    emit stateChanged();
+}
+
+QByteArray RunModel::fileBytes() const
+{
+    QString text;
+    text.reserve(size() * 40);
+    for (qsizetype r = 0; r < size(); ++r) {
+        text += line(r);
+        text += kLineEnd;
+    }
+    // A run without readings still ends its sample section with an empty line, as it always has.
+    if (text.endsWith(kLineEnd))
+        text.chop(kLineEnd.size());
+    return WriteDataFileText(header_.comments, text, header_.degreesCelsius, header_.channelCount,
+                             header_.fuelType);
+}
+
+int RunModel::save(const QString& path)
+{
+    if (const int error = WriteDataFile(path, fileBytes()))
+        return error;
+    filePath_ = path;
+    // The run is safe in the file; while it still grows, the journal goes on with it.
+    if (!recording_)
+        discardJournal();
+    unsaved_ = false;
+    emit stateChanged();
+    return 0;
+}
+
+void RunModel::takeRead(const DataFileRead& read, OpenResult& result)
+{
+    if (read.channelsRead)
+        header_.channelCount = read.channels;
+    if (read.commentsStarted)
+        header_.comments = read.comments;
+    if (read.outcome == DataFileRead::Outcome::Ok)
+        header_.degreesCelsius = read.unit;
+    header_.fuelType = read.fuel;
+    if (!read.samplesStarted)
+        return;
+    samples_.clear();
+    timesOrdered_ = true;
+    const QStringView all(read.samples);
+    for (qsizetype start = 0; start < all.size();) {
+        qsizetype end = all.indexOf(kLineEnd, start);
+        if (end < 0)
+            end = all.size();
+        const QStringView text = all.mid(start, end - start);
+        start = end + kLineEnd.size();
+        if (text.trimmed().isEmpty())
+            continue;
+        if (const std::optional<RunSample> s = ParseSampleLine(text)) {
+            if (!samples_.empty() && s->time < samples_.back().time)
+                timesOrdered_ = false;
+            samples_.push_back(*s);
+        } else {
+            ++result.damagedLines;
+        }
+    }
+}
+
+RunModel::OpenResult RunModel::open(const QString& path)
+{
+    const DataFileRead read = ReadDataFile(path, kDataFileTypeLine);
+    OpenResult result;
+    result.outcome = read.outcome;
+    result.errorNumber = read.errorNumber;
+    result.unit = read.unit;
+    if (read.outcome == DataFileRead::Outcome::WrongType)
+        return result;
+    recording_ = false;
+    takeRead(read, result);
+    // The run the journal kept is replaced now; the user chose not to save it.
+    if (read.samplesStarted)
+        discardJournal();
+    if (read.outcome == DataFileRead::Outcome::Ok) {
+        filePath_ = path;
+        unsaved_ = false;
+    }
+    emit runReplaced();
+    emit stateChanged();
+    return result;
+}
+
+std::optional<JournalInfo> RunModel::leftJournal() const
+{
+    return RecordingJournal::find(dataFolder_);
+}
+
+bool RunModel::recoverJournal()
+{
+    const std::optional<DataFileRead> read = RecordingJournal::load(dataFolder_);
+    if (!read)
+        return false;
+    OpenResult ignored;
+    recording_ = false;
+    takeRead(*read, ignored);
+    header_.degreesCelsius = read->unit;
+    filePath_.clear();
+    // Still unsaved: the journal stays until the run is saved.
+    unsaved_ = true;
+    emit runReplaced();
+    emit stateChanged();
+    return true;
+}
+
+int RunModel::keepJournalAs(const QString& path)
+{
+    const std::optional<DataFileRead> read = RecordingJournal::load(dataFolder_);
+    if (!read)
+        return 0;
+    const int error = WriteDataFile(
+        path, WriteDataFileText(read->comments, read->samples, read->unit, read->channels,
+                                read->fuel));
+    if (error == 0)
+        RecordingJournal::discard(dataFolder_);
+    return error;
+}
+
+void RunModel::discardJournal()
+{
+    journal_.close();
+    RecordingJournal::discard(dataFolder_);
+    noteJournal(true);
+}

@@ -1,14 +1,7 @@
 #include "framereader.h"
 
-#include "seams.h"
-
-#include <QCoreApplication>
-#include <QDateTime>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QList>
 #include <QStringView>
-#include <QTimer>
 
 #include <algorithm>
 #include <limits>
@@ -16,23 +9,6 @@
 
 namespace
 {
-
-// The measurement's deadline lies half a second after its first clock reading.
-constexpr qint64 kMeasureMilliseconds = 500;
-// One waiting yield sleeps at most this long.
-constexpr std::chrono::milliseconds kWaitSlice{1};
-// Passes the measurement may count before 4 x count would no longer fit a Long.
-constexpr qint64 kMaxMeasuredPasses = std::numeric_limits<qint32>::max() / 4;
-
-// `elapsedMs`, or a monotonic clock started now when the caller gave none.
-ElapsedMs monotonicOr(const ElapsedMs& elapsedMs)
-{
-    if (elapsedMs)
-        return elapsedMs;
-    QElapsedTimer timer;
-    timer.start();
-    return [timer] { return timer.elapsed(); };
-}
 
 // The field without the blanks around it.
 QStringView withoutBlanks(QStringView field)
@@ -196,95 +172,4 @@ bool IsInstrumentFrame(const QString& frame, int channelCount)
             return false;
     }
     return true;
-}
-
-ReadFrameResult ReadFrame(SerialLink& port, FrameAssembler& assembler,
-                          std::chrono::milliseconds budget, qint16& notSampling, QString& frameText,
-                          int channelCount, qint64& rejectedFrames, const bool* abort,
-                          const ElapsedMs& elapsedMs)
-{
-    frameText.clear();
-    notSampling = 0;
-    const ElapsedMs now = monotonicOr(elapsedMs);
-    const qint64 start = now();
-    bool stoppedFromOutside = false;
-
-    for (;;) {
-        if (abort != nullptr && *abort) {
-            notSampling = 1;
-            return ReadFrameResult::Stopped;
-        }
-        assembler.append(port.readAll());
-        QString frame;
-        while (assembler.takeFrame(frame)) {
-            if (assembler.acceptFrame(frame, channelCount)) {
-                frameText = frame;
-                return ReadFrameResult::Frame;
-            }
-            ++rejectedFrames;
-        }
-
-        const qint64 left = budget.count() - (now() - start);
-        if (left <= 0) {
-            notSampling = 1;
-            return stoppedFromOutside ? ReadFrameResult::Stopped : ReadFrameResult::GaveUp;
-        }
-        port.waitForBytes(std::chrono::milliseconds(left));
-        // A handler that ran during the wait may have stopped sampling.
-        if (notSampling != 0)
-            stoppedFromOutside = true;
-    }
-}
-
-PollBudget MeasurePollBudget(Clock& clock, SerialLink& port, QString& measureBuffer,
-                             QString& frameText, const QString& lineBreak,
-                             const std::function<void()>& yieldWaiting, const ElapsedMs& elapsedMs)
-{
-    const ElapsedMs elapsed = monotonicOr(elapsedMs);
-    measureBuffer = QStringLiteral("fdj,afdas,adfs,asdfsa,dsfa,sdfa");
-    QDateTime last = clock.now();
-    QDateTime deadline = last.addMSecs(kMeasureMilliseconds);
-
-    const qint64 started = elapsed();
-    qint64 count = 0;
-    for (;;) {
-        const QDateTime now = clock.now();
-        if (now < last)
-            deadline = now.addMSecs(kMeasureMilliseconds);
-        last = now;
-        if (now > deadline || count >= kMaxMeasuredPasses)
-            break;
-
-        // The same string work as one pass of the frame reader.
-        measureBuffer += DecodePortText(port.readAll());
-        const qsizetype comma = measureBuffer.indexOf(QLatin1Char(','));
-        if (comma >= 0 && measureBuffer.indexOf(lineBreak, comma + 1) >= 0)
-            frameText = measureBuffer.mid(2, 3);
-        yieldWaiting();
-        ++count;
-    }
-    const qint64 took = std::max<qint64>(0, elapsed() - started);
-
-    PollBudget budget;
-    budget.pollPasses = static_cast<qint32>(std::max<qint64>(count * 4, kMinPollPasses));
-    // With no pass counted there is no time per pass; the floor stands in for it.
-    const qint64 ms = count > 0 ? budget.pollPasses * took / count : 0;
-    budget.timeBudget = std::clamp(std::chrono::milliseconds(ms), kMinReadBudget, kMaxReadBudget);
-    return budget;
-}
-
-void YieldNow()
-{
-    QCoreApplication::processEvents();
-}
-
-void YieldWaiting()
-{
-    // The timer only guarantees a wake-up: with no event pending, WaitForMoreEvents would
-    // otherwise sleep until the user moves the mouse.
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.setTimerType(Qt::PreciseTimer);
-    wake.start(kWaitSlice);
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }

@@ -1,10 +1,5 @@
 #pragma once
-// Waiting for the instrument's next line. Text received but not yet used is kept between reads,
-// so an instrument as fast as the sampling tick loses no line; the wait sleeps until bytes
-// arrive, with window events still handled (a Stop keeps working), and gives up at a deadline
-// that is the start-up polling budget turned into time.
-
-#include "seriallink.h"
+// The instrument's lines in the bytes it sends, and the shape a line must have to be a reading.
 
 #include <QByteArray>
 #include <QString>
@@ -14,23 +9,9 @@
 
 class Clock;
 
-// How a frame read ended.
-enum class ReadFrameResult {
-    Frame,   // frameText holds the oldest complete frame of the instrument's shape (notSampling may
-             // still have been set by a Stop during the wait: the frame is taken all the same)
-    GaveUp,  // the time budget ran out with nobody stopping: notSampling is 1 and the caller shows
-             // "Not receiving data."
-    Stopped, // the budget ran out after notSampling was set from outside during the wait (Stop,
-             // or a nested read that already reported), or `abort` was raised: notSampling is 1,
-             // no message
-};
-
 // The line terminator of all text the program writes, and of the instrument's lines as
 // documented; the frame assembler also takes LF or CR alone.
 inline const QString kLineBreak = QStringLiteral("\r\n");
-
-// Milliseconds of a monotonic clock; only differences between two readings count.
-using ElapsedMs = std::function<qint64()>;
 
 // Bytes from the port as text. The instrument sends ASCII; any other byte maps to one
 // character of its own, so nothing received can fail to decode.
@@ -114,53 +95,3 @@ private:
     qint64 m_cut = 0;
 };
 
-// Takes the oldest waiting frame of the instrument's shape into frameText, waiting for one when
-// none is waiting yet.
-//  - Clears frameText and notSampling first. Frames the assembler does not accept
-//    (acceptFrame) are skipped and added to rejectedFrames; the read goes on waiting for a good one
-//    within the same budget.
-//  - Waits with port.waitForBytes(), never longer than what is left of `budget`, measured by
-//    `elapsedMs` (a QElapsedTimer when empty).
-//  - A Stop during the wait (notSampling set to 1 from outside) does not end it early: the tick
-//    that is waiting still stores its sample. Only `abort` does, checked before every look at
-//    the port and after every wake-up, for a program that is closing.
-ReadFrameResult ReadFrame(SerialLink& port, FrameAssembler& assembler,
-                          std::chrono::milliseconds budget, qint16& notSampling, QString& frameText,
-                          int channelCount, qint64& rejectedFrames, const bool* abort = nullptr,
-                          const ElapsedMs& elapsedMs = {});
-
-// Smallest budget MeasurePollBudget returns: about two seconds of waiting passes. The
-// whole-second clock can end a measurement after a few passes (started just before the second
-// turned, or the clock set forward), and a budget that small would report a working
-// instrument as silent.
-constexpr qint32 kMinPollPasses = 2000;
-// Bounds of the time a frame read may wait. Below a second a working instrument that pauses
-// briefly would be reported as silent; above a minute the window would seem hung to a user
-// whose instrument is unplugged.
-constexpr std::chrono::milliseconds kMinReadBudget{1000};
-constexpr std::chrono::milliseconds kMaxReadBudget{60000};
-
-// The frame reader's budget in polling passes and as the time those passes take.
-struct PollBudget {
-    qint32 pollPasses = kMinPollPasses;
-    // pollPasses x the measured time of one pass, within kMinReadBudget..kMaxReadBudget.
-    std::chrono::milliseconds timeBudget = kMinReadBudget;
-};
-
-// Measures the frame reader's budget: counts passes that do the reader's string work and yield
-// once (with yieldWaiting) until the whole-second date-time of `clock` is later than its first
-// reading + 0.5 s. pollPasses is 4 x count, at least kMinPollPasses and at most what a Long
-// holds; the time the counted passes took, by `elapsedMs` (a QElapsedTimer when empty), gives
-// timeBudget. measureBuffer is left holding the dummy text of the measurement (the caller empties
-// it). A clock set back during the measurement moves the deadline with it instead of
-// stretching the measurement by the size of the jump.
-PollBudget MeasurePollBudget(Clock& clock, SerialLink& port, QString& measureBuffer,
-                             QString& frameText, const QString& lineBreak,
-                             const std::function<void()>& yieldWaiting,
-                             const ElapsedMs& elapsedMs = {});
-
-// Lets every pending event run, without waiting.
-void YieldNow();
-// Lets pending events run, sleeping in the event loop until the next event but at most about
-// 1 ms, so that a polling loop neither spins a core nor delays the window.
-void YieldWaiting();

@@ -2,7 +2,6 @@
 
 #include "portpath.h"
 
-#include <QEventLoop>
 #include <QStringList>
 #include <QTimer>
 
@@ -67,8 +66,9 @@ bool ParseLineSettings(const QString& text, LineSettings& out)
 
 QtSerialLink::QtSerialLink(const QString& programFolder) : m_programFolder(programFolder)
 {
-    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, this,
                      [this](QSerialPort::SerialPortError e) { onError(e); });
+    QObject::connect(&m_port, &QIODevice::readyRead, this, &SerialLink::readyRead);
 }
 
 QtSerialLink::~QtSerialLink()
@@ -144,49 +144,19 @@ QByteArray QtSerialLink::readAll()
     return m_port.readAll();
 }
 
-void QtSerialLink::waitForBytes(std::chrono::milliseconds timeout)
-{
-    if (timeout <= std::chrono::milliseconds::zero())
-        return;
-    if (m_port.isOpen() && m_port.bytesAvailable() > 0)
-        return;
-
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    // A coarse timer may end the wait early, and the reader would wake once more to wait out
-    // the rest.
-    deadline.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    // Connections made with `loop` as context end with it.
-    QObject::connect(&m_port, &QIODevice::readyRead, &loop, &QEventLoop::quit);
-    QObject::connect(&m_port, &QIODevice::aboutToClose, &loop, &QEventLoop::quit);
-    QObject::connect(&m_port, &QSerialPort::errorOccurred, &loop,
-                     [&loop](QSerialPort::SerialPortError e) {
-                         if (e != QSerialPort::NoError)
-                             loop.quit();
-                     });
-
-    constexpr std::chrono::milliseconds kLongestTimer{std::numeric_limits<int>::max()};
-    deadline.start(std::min(timeout, kLongestTimer));
-    m_waits.push_back(&loop);
-    loop.exec();
-    m_waits.erase(std::find(m_waits.begin(), m_waits.end(), &loop));
-}
-
-void QtSerialLink::interruptWait()
-{
-    for (QEventLoop* loop : m_waits)
-        loop->quit();
-}
-
 void QtSerialLink::onError(QSerialPort::SerialPortError error)
 {
     // A vanished device keeps its descriptor readable (EIO/hang-up) and would wake the event
-    // loop without end; a read error on a tty is of the same kind. Close and let the frame
-    // reader run out of budget, which is how a missing instrument is reported.
-    // The close is queued: the error is reported from inside QSerialPort's own read handling.
+    // loop without end; a read error on a tty is of the same kind. The close is queued: the
+    // error is reported from inside QSerialPort's own read handling.
     if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
         QMetaObject::invokeMethod(
-            &m_port, [this] { close(); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                if (!m_port.isOpen())
+                    return;
+                close();
+                emit lost();
+            },
+            Qt::QueuedConnection);
 }

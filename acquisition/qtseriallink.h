@@ -8,7 +8,6 @@
 #include <QString>
 #include <vector>
 
-class QEventLoop;
 
 // Line settings as the text "baud,parity,data bits,stop bits" is understood.
 struct LineSettings {
@@ -45,10 +44,6 @@ public:
     // after the device vanished (an unplugged adapter, a closed pseudo-terminal): the link
     // closes itself then instead of letting a dead descriptor wake the event loop forever.
     QByteArray readAll() override;
-    // A nested event loop ended by readyRead, the port closing or failing, interruptWait() or a
-    // single-shot timer: no wake-up without cause.
-    void waitForBytes(std::chrono::milliseconds timeout) override;
-    void interruptWait() override;
 
     int portNumber() const { return m_portNumber; }
     // The device path of the last open attempt.
@@ -63,5 +58,4 @@ private:
     QString m_device; // selected by path; empty when selected by number
     LineSettings m_settings;
     QSerialPort m_port;
-    std::vector<QEventLoop*> m_waits; // innermost last: a handler inside a wait may wait again
 };

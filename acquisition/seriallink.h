@@ -1,14 +1,14 @@
 #pragma once
-// The serial control the frame reader waits on. The program never writes to the instrument.
+// The serial control the logger reader listens to. The program never writes to the instrument.
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
-#include <chrono>
 
-class SerialLink
+class SerialLink : public QObject
 {
+    Q_OBJECT
 public:
-    virtual ~SerialLink() = default;
     virtual void close() = 0;
     // Selects COM port n (takes effect at the next open).
     virtual void setPort(int n) = 0;
@@ -22,11 +22,11 @@ public:
     virtual bool isOpen() const = 0;
     // Everything received since the previous read; never waits.
     virtual QByteArray readAll() = 0;
-    // Sleeps with window events still handled (so a Stop works meanwhile) until bytes arrive,
-    // the port closes or fails, interruptWait() is called or `timeout` passes. Returns at once
-    // when bytes are already waiting. A closed port receives nothing: the wait then lasts the
-    // whole timeout, unless interrupted.
-    virtual void waitForBytes(std::chrono::milliseconds timeout) = 0;
-    // Ends every wait in progress, for a program that is closing. A later wait is not affected.
-    virtual void interruptWait() = 0;
+
+signals:
+    // Bytes arrived; readAll() takes them.
+    void readyRead();
+    // The device failed or went away (an unplugged adapter, a hung-up line); the link has
+    // closed itself.
+    void lost();
 };

@@ -4,3 +4,5 @@ tr_add_qtest(test_acq_framereader SOURCES test_acq_framereader.cpp support/fakes
              LIBS tr_acquisition)
 tr_add_qtest(test_acq_portcommands SOURCES test_acq_portcommands.cpp support/fakeseriallink.h
              LIBS tr_acquisition)
+tr_add_qtest(test_acq_loggerreader SOURCES test_acq_loggerreader.cpp support/fakeseriallink.h
+             LIBS tr_acquisition)

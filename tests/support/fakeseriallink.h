@@ -1,46 +1,51 @@
 #pragma once
-// A serial control played by a script, for tests: successive readAll() calls hand out the
-// queued chunks one by one (then nothing), open() succeeds or fails as told, and every call is
-// recorded so a test can check what the code under test did with the port. Waits never sleep:
-// they are recorded and return at once, after a hook that plays what happens meanwhile.
+// A serial control played by a script, for tests: bytes fed to it wait for readAll() and
+// announce themselves with readyRead, as a real port's do; open() succeeds or fails as told; a
+// pulled adapter is one call; and every call is recorded so a test can check what the code
+// under test did with the port.
 
 #include "seriallink.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <chrono>
-#include <deque>
-#include <functional>
 #include <set>
-#include <vector>
+#include <utility>
 
 class FakeSerialLink final : public SerialLink
 {
 public:
-    std::deque<QByteArray> chunks; // one per readAll(); empty reads once they run out
-    bool openResult = true;        // used when openablePorts is empty
-    std::set<int> openablePorts;   // when not empty: open() succeeds only for these numbers
+    bool openResult = true;      // used when openablePorts is empty
+    std::set<int> openablePorts; // when not empty: open() succeeds only for these numbers
 
     int port = 0;
     bool opened = false;
     int readCalls = 0;
-    QStringList
-        calls; // "close", "setPort 3", "setDevice /dev/x", "setSettings 19200,N,8,1", "open"
+    // "close", "setPort 3", "setDevice /dev/x", "setSettings 19200,N,8,1", "open"
+    QStringList calls;
+    QByteArray pending; // received and not yet read
 
-    std::function<void()> onRead; // runs inside readAll(), before the chunk is taken
-
-    std::vector<std::chrono::milliseconds> waits; // the timeout of every waitForBytes(), in order
-    // Runs inside waitForBytes() with its timeout: queue bytes, press Stop, move a fake clock.
-    std::function<void(std::chrono::milliseconds)> onWait;
-    bool interrupted = false; // interruptWait() was called
-
-    void queue(const QByteArray& chunk) { chunks.push_back(chunk); }
+    // Bytes from the instrument. A closed port receives nothing.
+    void feed(const QByteArray& bytes)
+    {
+        if (!opened)
+            return;
+        pending += bytes;
+        emit readyRead();
+    }
+    // The adapter is pulled: the link closes itself and says so.
+    void pull()
+    {
+        opened = false;
+        pending.clear();
+        emit lost();
+    }
 
     void close() override
     {
         calls << QStringLiteral("close");
         opened = false;
+        pending.clear();
     }
     void setPort(int n) override
     {
@@ -67,19 +72,6 @@ public:
     QByteArray readAll() override
     {
         ++readCalls;
-        if (onRead)
-            onRead();
-        if (!opened || chunks.empty())
-            return {};
-        QByteArray chunk = chunks.front();
-        chunks.pop_front();
-        return chunk;
+        return std::exchange(pending, QByteArray());
     }
-    void waitForBytes(std::chrono::milliseconds timeout) override
-    {
-        waits.push_back(timeout);
-        if (onWait)
-            onWait(timeout);
-    }
-    void interruptWait() override { interrupted = true; }
 };

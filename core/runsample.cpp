@@ -46,6 +46,45 @@ QString FormatSampleLine(const RunSample& sample, int channelCount)
     return line;
 }
 
+namespace
+{
+
+// A field as the program writes it (sign, digits, a point and digits) read without a copy;
+// anything else goes through the general number reader.
+double fieldValue(QStringView field, bool& overflow)
+{
+    overflow = false;
+    qsizetype i = 0;
+    const bool negative = field.startsWith(u'-');
+    if (negative || field.startsWith(u'+'))
+        ++i;
+    qint64 mantissa = 0;
+    int digits = 0;
+    int decimals = 0;
+    bool point = false;
+    for (; i < field.size(); ++i) {
+        const char16_t c = field[i].unicode();
+        if (c == u'.' && !point) {
+            point = true;
+        } else if (c >= u'0' && c <= u'9' && digits < 15) {
+            mantissa = mantissa * 10 + (c - u'0');
+            ++digits;
+            decimals += point ? 1 : 0;
+        } else {
+            return num::Val(field.toString(), &overflow);
+        }
+    }
+    if (digits == 0)
+        return num::Val(field.toString(), &overflow);
+    // One division by an exact power of ten rounds as the decimal text reads.
+    constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
+    return negative ? -value : value;
+}
+
+} // namespace
+
 std::optional<RunSample> ParseSampleLine(QStringView line)
 {
     // Fields are split at blanks before any is read as a number: the number reader itself
@@ -63,12 +102,12 @@ std::optional<RunSample> ParseSampleLine(QStringView line)
     if (fields.size() < 2)
         return std::nullopt;
     RunSample sample;
-    sample.time = static_cast<float>(num::Val(fields[0].toString()));
+    bool overflow = false;
+    sample.time = static_cast<float>(fieldValue(fields[0], overflow));
     for (qsizetype c = 1; c < fields.size(); ++c) {
         if (fields[c] == kNoReadingText)
             continue;
-        bool overflow = false;
-        const double value = num::Val(fields[c].toString(), &overflow);
+        const double value = fieldValue(fields[c], overflow);
         if (!overflow && std::fabs(value) <= std::numeric_limits<float>::max())
             sample.values[c - 1] = static_cast<float>(value);
     }

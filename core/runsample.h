@@ -46,3 +46,12 @@ inline const QString kNoReadingText = QStringLiteral("-9999");
 // Nothing for a line without a time and at least one field after it (a damaged line, or the
 // end of the samples).
 std::optional<RunSample> ParseSampleLine(QStringView line);
+
+// Read access to a run's samples, for whatever writes them out.
+class SampleSource
+{
+public:
+    virtual ~SampleSource() = default;
+    virtual qsizetype size() const = 0;
+    virtual const RunSample& sample(qsizetype row) const = 0;
+};

@@ -1,6 +1,6 @@
 #include "csvexport.h"
 
-#include "runlines.h"
+#include "runsample.h"
 #include "safewrite.h"
 
 #include <QDir>
@@ -34,17 +34,18 @@ QString CsvHeader(int channels, qint16 degreesCelsius)
     return names.join(QLatin1Char(','));
 }
 
-QByteArray RunAsCsv(const RunLines& run, int channels, qint16 degreesCelsius)
+QByteArray RunAsCsv(const SampleSource& run, int channels, qint16 degreesCelsius)
 {
     QString text = CsvHeader(channels, degreesCelsius) + kCrLf;
-    QStringList fields;
     for (qsizetype row = 0; row < run.size(); ++row) {
-        // A run line is the time, then per channel three blanks and the reading.
-        const QStringList stored = run.line(row).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        fields.clear();
-        for (int i = 0; i <= channels; ++i)
-            fields << (i < stored.size() ? CsvField(stored[i]) : QString());
-        text += fields.join(QLatin1Char(',')) + kCrLf;
+        const RunSample& sample = run.sample(row);
+        text += FormatRunTime(sample.time);
+        for (int i = 0; i < channels; ++i) {
+            text += QLatin1Char(',');
+            if (i < kRecorderChannels && HasReading(sample.values[i]))
+                text += FormatReading(sample.values[i]);
+        }
+        text += kCrLf;
     }
     return text.toUtf8();
 }
@@ -55,7 +56,8 @@ FileDialogRequest CsvDialogRequest(const QString& folder, const QString& dataFil
                              QStringLiteral("csv"), folder, dataFileName);
 }
 
-int WriteCsvFile(const QString& path, const RunLines& run, int channels, qint16 degreesCelsius)
+int WriteCsvFile(const QString& path, const SampleSource& run, int channels,
+                 qint16 degreesCelsius)
 {
     return WriteFileReplacing(path, RunAsCsv(run, channels, degreesCelsius));
 }

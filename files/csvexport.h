@@ -7,7 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
-class RunLines;
+class SampleSource;
 
 // One field as RFC 4180 writes it: in double quotes, inner quotes doubled, when it holds a
 // comma, a double quote, CR or LF; otherwise unchanged.
@@ -17,18 +17,19 @@ QString CsvField(const QString& text);
 // taken in (degreesCelsius 1 = degrees C, anything else degrees F).
 QString CsvHeader(int channels, qint16 degreesCelsius);
 
-// The whole file: the header and one row per run line, each ended by CR LF. The values are the
-// texts the run holds (times with one decimal, readings as whole numbers), never formatted
-// again, so the decimal separator stays the point whatever the locale. A line with fewer
-// readings than `channels` gets empty fields, so every row has as many fields as the header.
-QByteArray RunAsCsv(const RunLines& run, int channels, qint16 degreesCelsius);
+// The whole file: the header and one row per sample, each ended by CR LF. The values are
+// written as the reading list shows them (times with one decimal, readings as whole numbers)
+// with the point as the decimal separator whatever the locale. A channel without a reading is
+// an empty field, which spreadsheets and data frames read as a missing value.
+QByteArray RunAsCsv(const SampleSource& run, int channels, qint16 degreesCelsius);
 
 // The save dialog of the CSV export: in `folder`, suggesting the data file's name with .csv.
 FileDialogRequest CsvDialogRequest(const QString& folder, const QString& dataFileName);
 
 // Writes RunAsCsv to `path`, replacing the file only once the new one is complete. Returns 0
 // or a run-time error number (safewrite.h).
-int WriteCsvFile(const QString& path, const RunLines& run, int channels, qint16 degreesCelsius);
+int WriteCsvFile(const QString& path, const SampleSource& run, int channels,
+                 qint16 degreesCelsius);
 
 // The message for a CSV file that could not be written: the file and the error, in words and
 // by number.

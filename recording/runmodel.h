@@ -25,7 +25,7 @@ struct RunHeader {
     QString comments; // lines joined by CR LF
 };
 
-class RunModel : public QObject
+class RunModel : public QObject, public SampleSource
 {
     Q_OBJECT
 public:
@@ -36,9 +36,12 @@ public:
     ~RunModel() override;
 
     // ---- what the run holds
-    qsizetype size() const { return static_cast<qsizetype>(samples_.size()); }
+    qsizetype size() const override { return static_cast<qsizetype>(samples_.size()); }
     bool isEmpty() const { return samples_.empty(); }
-    const RunSample& sample(qsizetype row) const { return samples_[static_cast<size_t>(row)]; }
+    const RunSample& sample(qsizetype row) const override
+    {
+        return samples_[static_cast<size_t>(row)];
+    }
     // Row `row` as the list, the file and the journal show it.
     QString line(qsizetype row) const;
     // The row whose time is nearest to `target`; of rows at the same distance the first wins.

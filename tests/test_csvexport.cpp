@@ -2,12 +2,25 @@
 // locale, and a write that fails reported as such.
 
 #include "csvexport.h"
-#include "runlines.h"
+#include "runsample.h"
+
+#include <vector>
 
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace
+{
+
+struct Samples final : SampleSource {
+    std::vector<RunSample> rows;
+    qsizetype size() const override { return qsizetype(rows.size()); }
+    const RunSample& sample(qsizetype row) const override { return rows[size_t(row)]; }
+};
+
+} // namespace
 
 class TestCsvExport : public QObject
 {
@@ -50,7 +63,7 @@ private slots:
         QTest::newRow("degrees C") << "run.csv" << QStringList{"12345.6   -18   0   1371   25"} << 1
                                    << QByteArray("time_s,ch1_degC,ch2_degC,ch3_degC,ch4_degC\r\n"
                                                  "12345.6,-18,0,1371,25\r\n");
-        QTest::newRow("short line padded to the header")
+        QTest::newRow("channels without a reading are empty")
             << "run.csv" << QStringList{"2.0   70   71"} << 0
             << QByteArray("time_s,ch1_degF,ch2_degF,ch3_degF,ch4_degF\r\n2.0,70,71,,\r\n");
         QTest::newRow("a folder that does not exist: reported")
@@ -63,9 +76,9 @@ private slots:
         QFETCH(int, degC);
         QFETCH(QByteArray, csv);
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        RunLines run;
+        Samples run;
         for (const QString& line : lines)
-            run.append(line);
+            run.rows.push_back(*ParseSampleLine(line));
         QTemporaryDir dir;
         const int error = WriteCsvFile(dir.filePath(file), run, 4, static_cast<qint16>(degC));
         QLocale::setDefault(QLocale::c());

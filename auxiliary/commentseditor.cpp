@@ -15,8 +15,9 @@ const QString kLf = QStringLiteral("\n");
 
 } // namespace
 
-CommentsEditor::CommentsEditor(RunState& run, QWidget* parent)
-    : QDialog(parent), run_(run)
+CommentsEditor::CommentsEditor(const QString& comments, std::function<void(const QString&)> store,
+                               QWidget* parent)
+    : QDialog(parent), comments_(comments), store_(std::move(store))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmComments"));
@@ -53,7 +54,7 @@ CommentsEditor::CommentsEditor(RunState& run, QWidget* parent)
 
 void CommentsEditor::load()
 {
-    QString text = run_.comments;
+    QString text = comments_;
     // The box knows only one line break; a lone CR would show as a stray glyph, so it counts as
     // a line break as well.
     text.replace(kCrLf, kLf).replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -65,7 +66,7 @@ void CommentsEditor::onButton(int button)
     if (button == 0) {
         QString text = editor->toPlainText();
         // The data file keeps the comment's lines with CR LF ends.
-        run_.comments = text.replace(kLf, kCrLf);
+        store_(text.replace(kLf, kCrLf));
     }
     close();
 }

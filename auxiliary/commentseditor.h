@@ -3,10 +3,10 @@
 // on OK; Cancel, closing or leaving the window (clicking the main window, for one) discard it,
 // so a run loaded meanwhile can never receive comments typed for the previous one.
 
-#include "programstate.h"
 
 #include <QDialog>
 #include <array>
+#include <functional>
 
 class QLabel;
 class QPlainTextEdit;
@@ -15,11 +15,12 @@ class QPushButton;
 class CommentsEditor : public QDialog
 {
 public:
-    // A non-modal dialog owned by `parent` and placed over it; it deletes itself when closed. `run` must
-    // outlive it. Loads the comments at once.
-    explicit CommentsEditor(RunState& run, QWidget* parent = nullptr);
+    // A non-modal dialog owned by `parent` and placed over it; it deletes itself when closed.
+    // Shows `comments` (lines joined by CR LF) at once; OK hands the edited text to `store`.
+    CommentsEditor(const QString& comments, std::function<void(const QString&)> store,
+                   QWidget* parent = nullptr);
 
-    // The run's comments into the editor, their CR LF pairs shown as line breaks.
+    // The comments into the editor, their CR LF pairs shown as line breaks.
     void load();
     // Button 0 (OK) stores the editor's text with its line breaks as CR LF; 0 and 1 (Cancel)
     // close the window.
@@ -36,5 +37,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    RunState& run_;
+    QString comments_;
+    std::function<void(const QString&)> store_;
 };

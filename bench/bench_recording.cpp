@@ -179,8 +179,8 @@ Recorded recordInWindow(const QString& folder, int port, double seconds,
         exposed.stop();
         window.afterShown(); // on screen already: the start-up measurement runs here
         window.recordButtons[MainWindow::StartButton]->click();
-        if (window.notSampling != 0) {
-            out.why = QStringLiteral("Start found no data");
+        if (!window.run().isRecording()) {
+            out.why = QStringLiteral("Start did not begin a recording");
             loop.quit();
             return;
         }
@@ -189,9 +189,9 @@ Recorded recordInWindow(const QString& folder, int port, double seconds,
         QTimer::singleShot(std::chrono::milliseconds(static_cast<qint64>(seconds * 1000)),
                            Qt::PreciseTimer, &loop, [&] {
                                ends();
-                               const RunLines& run = window.run();
+                               const RunModel& run = window.run();
                                for (qsizetype r = 0; r < run.size(); ++r)
-                                   out.runTimes.push_back(run.time(r));
+                                   out.runTimes.push_back(run.sample(r).time);
                                window.recordButtons[MainWindow::StopButton]->click();
                                loop.quit();
                            });

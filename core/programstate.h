@@ -1,7 +1,7 @@
 #pragma once
 // The program's state in four parts, each handed only to the code that needs it: what the
-// settings file keeps, what follows from those settings, the run being recorded or shown, and
-// the strip chart's working values. The main window owns one ProgramState for the whole session.
+// settings file keeps, what follows from those settings, how the window names the run, and
+// the strip chart's working values. The run itself belongs to the run model. The main window owns one ProgramState for the whole session.
 
 #include <QString>
 #include <QtGlobal>
@@ -43,39 +43,24 @@ struct DerivedSettings {
     QString instrumentName;
 };
 
-// The run being recorded or shown, and the file it belongs to.
+// How the window names the run on screen, and its status line's captions.
 struct RunState {
-    // 1 while samples are plotted; 2 for the start-up pass that only lays out the empty chart.
-    qint16 chartPlotMode = 0;
-    QString lastLine; // the newest sample line
-    qint16 dataNotSaved = 0;
-    qint16 exitCancelled = 0;
     QString fileName; // as shown in the title: "Untitled" or the path below the data folder
-    QString filePath;
-    QString targetFilePath; // the file the next save writes or the next load reads
-    QString comments;       // lines joined by CR LF, as the data file holds them
-    qint16 fuelType = 0;
     QString recordingStatusText;
     QString idleStatusText;
 };
 
 // The strip chart's working values: where the next segment goes and what it joins.
 struct ChartState {
-    qint16 started = 0;                         // 0: the chart is laid out afresh at the next plot
-    std::array<float, kMaxChannels> readings{}; // the newest readings plotted
+    bool laidOut = false; // false: the chart is laid out afresh at the next plot
     qint16 currentSection = 0;
-    qint16 wrapped = 0;           // the third section has filled and the oldest box is reused
-    float sampleX = 0;            // seconds from the current section's left edge
-    float sectionStartClock = 0;  // clock reading when the current section began
-    float runStartClock = 0;      // clock reading when the chart was laid out
-    qint16 timeBaseMode = 0;      // 2: re-base the section clock on the next sample
-    float replaySectionStart = 0; // a replay's recorded time at the current section's left edge
-    std::vector<float> traceLastX = std::vector<float>(kTraceSlots, 0.0f);
-    std::vector<float> traceLastY = std::vector<float>(kTraceSlots, 0.0f);
-    std::vector<float> traceNewY = std::vector<float>(kTraceSlots, 0.0f);
+    bool wrapped = false;        // the third section has filled and the oldest box is reused
+    float sampleX = 0;           // seconds from the current section's left edge
+    float currentSectionStart = 0; // run time at the current section's left edge
+    // Each channel's last point in the current section; NaN where its trace is broken.
+    std::array<float, kTraceSlots> traceLastX{};
+    std::array<float, kTraceSlots> traceLastY{};
     std::array<float, 4> sectionStartTimes{}; // run time at each section's left edge
-    std::array<QString, 4> sectionFirstLines;
-    qint16 sectionFirstLinePending = 0;
 };
 
 struct ProgramState {

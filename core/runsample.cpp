@@ -4,6 +4,12 @@
 
 #include <QVarLengthArray>
 
+double RunTimeOfSample(float clock, float start)
+{
+    const float elapsed = clock - start;
+    return std::floor(elapsed * 10.0f + 0.5f) * 0.1;
+}
+
 QString FormatRunTime(double seconds)
 {
     return num::Format(seconds, QStringLiteral("#########.0"));

@@ -27,6 +27,11 @@ struct RunSample {
     std::array<float, kRecorderChannels> values{kNoReading, kNoReading, kNoReading, kNoReading};
 };
 
+// Run time of a reading taken at clock reading `clock` for a run that began at `start`: the
+// difference as a Single, rounded to the nearest tenth of a second (12.34 s gives 12.3,
+// 12.35 s gives 12.4).
+double RunTimeOfSample(float clock, float start);
+
 // A run time as the run shows it: "#########.0" (".5", "12.3").
 QString FormatRunTime(double seconds);
 // A channel reading as the run shows it: whole degrees, "#####0".
@@ -54,4 +59,15 @@ public:
     virtual ~SampleSource() = default;
     virtual qsizetype size() const = 0;
     virtual const RunSample& sample(qsizetype row) const = 0;
+};
+
+// The run's rows as the reading list shows them.
+class RunRows
+{
+public:
+    virtual ~RunRows() = default;
+    virtual qsizetype size() const = 0;
+    virtual QString line(qsizetype row) const = 0;
+    // Characters of the longest row.
+    virtual qsizetype longestLine() const = 0;
 };

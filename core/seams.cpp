@@ -6,7 +6,7 @@
 
 float SystemClock::secondsSinceMidnight()
 {
-    return static_cast<float>(midnight_.msecsTo(QDateTime::currentDateTime()) / 1000.0);
+    return static_cast<float>((QDateTime::currentMSecsSinceEpoch() - midnightMs_) / 1000.0);
 }
 
 QDateTime SystemClock::now()

@@ -106,8 +106,10 @@ public:
     QDateTime now() override;
 
 private:
-    // Midnight at the start of the day the program started.
-    const QDateTime midnight_ = QDateTime(QDate::currentDate(), QTime(0, 0));
+    // Midnight at the start of the day the program started, in milliseconds since the epoch:
+    // counting from it needs no look at the time zone, which the C library checks with a
+    // stat() of /etc/localtime at each local time it works out.
+    const qint64 midnightMs_ = QDateTime(QDate::currentDate(), QTime(0, 0)).toMSecsSinceEpoch();
 };
 
 class ProcessLauncher final : public Launcher

@@ -68,13 +68,13 @@ void LayOutGaugeFace(GaugeFace& face, const DerivedSettings& derived, double pan
 }
 
 void SetGaugeBars(GaugeFace& face, const DerivedSettings& derived,
-                  const std::array<QString, kMaxChannels>& channelTexts)
+                  const std::array<float, kRecorderChannels>& values)
 {
-    const int channels = std::clamp<int>(derived.channelCount, 0, kBarSlots);
+    const int channels = std::clamp<int>(derived.channelCount, 0, kRecorderChannels);
     const float graphMin = static_cast<float>(derived.graphMin);
     for (int i = 0; i < channels; ++i) {
-        float v = static_cast<float>(num::Val(channelTexts[i]));
-        if (!(v >= graphMin)) // NaN cannot come from Val, but must not make a bar either
+        float v = values[i];
+        if (!(v >= graphMin)) // a channel without a reading makes no bar either
             v = graphMin;
         face.bars[i].top = v;
         face.bars[i].height = double(v) - double(graphMin);

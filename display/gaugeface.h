@@ -5,6 +5,7 @@
 // testable without a display.
 
 #include "programstate.h"
+#include "runsample.h"
 
 #include <QString>
 #include <array>
@@ -72,7 +73,7 @@ int GaugeDivisions(double span);
 // degree above graphMin, so no scale is ever empty.
 void LayOutGaugeFace(GaugeFace& face, const DerivedSettings& derived, double panelWidth);
 
-// Sets every channel bar from the reading texts: Val of the text, raised to graphMin when
-// lower (empty and non-numeric text reads 0); no upper limit, the panel edge cuts the bar.
+// Sets every channel bar to its reading, raised to graphMin when lower or when the channel has
+// no reading; no upper limit, the panel edge cuts the bar.
 void SetGaugeBars(GaugeFace& face, const DerivedSettings& derived,
-                  const std::array<QString, kMaxChannels>& channelTexts);
+                  const std::array<float, kRecorderChannels>& values);

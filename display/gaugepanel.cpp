@@ -35,28 +35,14 @@ void GaugePanel::redraw(const DerivedSettings& derived)
     invalidate();
 }
 
-void GaugePanel::drawNeedle(const DerivedSettings& derived,
-                            const std::array<QString, kMaxChannels>& channelTexts)
-{
-    SetGaugeBars(face_, derived, channelTexts);
-    invalidate();
-}
-
 void GaugePanel::showReading(const DerivedSettings& derived,
-                             const std::array<QString, kMaxChannels>& channelTexts)
+                             const std::array<float, kRecorderChannels>& values)
 {
-    SetGaugeBars(face_, derived, channelTexts);
-    const int channels = std::clamp<int>(derived.channelCount, 0, kBarSlots);
+    SetGaugeBars(face_, derived, values);
+    const int channels = std::clamp<int>(derived.channelCount, 0, kRecorderChannels);
     for (int ch = 0; ch < channels; ++ch)
-        face_.channelLabels[ch].caption = channelTexts[ch];
-    invalidate();
-}
-
-void GaugePanel::setChannelCaption(int ch, const QString& caption)
-{
-    if (ch < 0 || ch >= kBarSlots || face_.channelLabels[ch].caption == caption)
-        return;
-    face_.channelLabels[ch].caption = caption;
+        face_.channelLabels[ch].caption =
+            HasReading(values[ch]) ? FormatReading(values[ch]) : kNoReadingCaption;
     invalidate();
 }
 

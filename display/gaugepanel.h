@@ -5,6 +5,9 @@
 #include "gaugeface.h"
 #include "imagewidget.h"
 
+// Under the bar of a channel whose probe sent no temperature.
+inline const QString kNoReadingCaption = QStringLiteral("no reading");
+
 class GaugePanel : public ImageWidget
 {
 public:
@@ -16,15 +19,11 @@ public:
 
     // LayOutGaugeFace on this panel's width, then re-render.
     void redraw(const DerivedSettings& derived);
-    // SetGaugeBars on this panel's face, then re-render.
-    void drawNeedle(const DerivedSettings& derived,
-                    const std::array<QString, kMaxChannels>& channelTexts);
     // One recorded reading on the panel: every bar at its value and the value under it, in
-    // place of the placeholder bars and the "Temp n" labels a redraw leaves.
+    // place of the placeholder bars and the "Temp n" labels a redraw leaves. A channel without
+    // a reading shows no bar and kNoReadingCaption.
     void showReading(const DerivedSettings& derived,
-                     const std::array<QString, kMaxChannels>& channelTexts);
-    // The reading shown under bar ch; out-of-range channels are ignored.
-    void setChannelCaption(int ch, const QString& caption);
+                     const std::array<float, kRecorderChannels>& values);
 
     // Pixel row of a value in the panel's user scale, for the current height. Values far
     // outside the panel come back just outside it, so drawing stays within integer range.

@@ -1,6 +1,6 @@
 #include "readinglistview.h"
 
-#include "runlines.h"
+#include "runsample.h"
 
 #include <QAccessibleWidget>
 #include <QHash>
@@ -163,7 +163,7 @@ QAccessibleInterface* readingListAccessible(const QString& className, QObject* o
 
 } // namespace
 
-ReadingListView::ReadingListView(const RunLines& lines, QWidget* parent)
+ReadingListView::ReadingListView(const RunRows& lines, QWidget* parent)
     : QAbstractScrollArea(parent), lines_(lines)
 {
     static const bool factoryInstalled = [] {
@@ -180,6 +180,13 @@ ReadingListView::ReadingListView(const RunLines& lines, QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    // The scroll bar repaints with every reading. Drawn with the style's gradients, its tall
+    // groove is filled by Qt's GUI thread pool, waking two more threads ten times a second;
+    // plain colours are filled on this thread at a fraction of the cost.
+    verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: palette(window); width: 14px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: palette(mid); min-height: 24px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"));
     updateScrollBars();
 }
 

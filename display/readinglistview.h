@@ -9,13 +9,13 @@
 
 #include <QAbstractScrollArea>
 
-class RunLines;
+class RunRows;
 
 class ReadingListView : public QAbstractScrollArea
 {
     Q_OBJECT
 public:
-    explicit ReadingListView(const RunLines& lines, QWidget* parent = nullptr);
+    explicit ReadingListView(const RunRows& lines, QWidget* parent = nullptr);
 
     int count() const;
     QString text(int row) const;
@@ -59,6 +59,6 @@ private:
     int textMargin() const;
     int widestCharacter() const;
 
-    const RunLines& lines_;
+    const RunRows& lines_;
     int current_ = -1;
 };

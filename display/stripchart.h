@@ -1,10 +1,11 @@
 #pragma once
 // The strip chart: three sections of chartSectionSeconds seconds each, drawn one segment per
-// channel per sample and never redrawn from data. The arithmetic and the order of the drawing
-// calls live here, widget-free; the main window implements ChartSurface over its section
-// boxes, labels, run text and reading list.
+// channel per sample at the sample's run time, so a run being recorded and the same run opened
+// from its file draw alike. The arithmetic and the order of the drawing calls live here,
+// widget-free; the main window implements ChartSurface over its section boxes and labels.
 
 #include "programstate.h"
+#include "runsample.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,7 +14,7 @@
 
 constexpr int kChartSections = 3;
 
-// What the chart draws on and asks of its window.
+// What the chart draws on.
 class ChartSurface
 {
 public:
@@ -37,29 +38,25 @@ public:
     virtual void showChart() = 0;
     // Start, Stop and the third record button become visible.
     virtual void showStartButtons() = 0;
-    virtual void letEventsRun() = 0;
-    // Seconds since midnight.
-    virtual float clock() = 0;
-    // The temperature panel shows the chart's newest readings.
-    virtual void drawGaugeNeedle() = 0;
     // Channel `channel`'s newest reading at x in section k lies above (1), below (-1) or
-    // within (0) the graph range.
+    // within (0) the graph range, or has no reading (0).
     virtual void markOffRange(int k, int channel, int direction, double x) = 0;
 };
 
-// Plots one sample (chartPlotMode 1) or lays out the empty chart at start-up (chartPlotMode 2:
-// returns with chartPlotMode 1 and startOver 1, drawing no trace). Sets the chart up first
-// whenever chart.started is 0, putting a section time outside 1..kLongestChartSection back to
-// the default. useRecordedTime 1 takes x from sampleTime (replay), anything else from the
-// clock, which may pass midnight during a run. At most kTraceSlots channels are drawn.
-void PlotSample(ChartState& chart, StoredSettings& settings, const DerivedSettings& derived,
-                ChartSurface& surface, const std::array<QString, kMaxChannels>& channelTexts,
-                qint16& startOver, qint16& chartPlotMode, double sampleTime,
-                const QString& sampleLine, qint16 useRecordedTime);
+// Lays the three sections out afresh for a run drawn from run time 0: cleared boxes in time
+// order, grids, scale labels and legend. A section time outside 1..kLongestChartSection (a
+// damaged settings file) gives way to the default first.
+void LayOutChart(ChartState& chart, StoredSettings& settings, const DerivedSettings& derived,
+                 ChartSurface& surface);
 
-// Start's reset of the chart's run state: fresh trace arrays, section start times 0, the chart
-// laid out afresh, sampleX 0 and the time base re-based at the next plot.
-void ResetChartForRecording(ChartState& chart);
-// The replay's reset: fresh trace arrays, section start times 0, the chart laid out afresh and
-// the recorded-time offset 0.
-void ResetChartForReplay(ChartState& chart);
+// Plots one sample at its run time: a segment per channel from the channel's previous point in
+// the current section (a dot for the first), none for a channel without a reading, so its
+// trace breaks there. A sample past the current section's right edge is drawn into it, cut
+// off by its edge, and the next sample begins the next section; after the third the oldest box
+// is reused at the right. Lays the chart out first when it has not been. At most kTraceSlots
+// channels are drawn.
+void PlotSample(ChartState& chart, StoredSettings& settings, const DerivedSettings& derived,
+                ChartSurface& surface, const RunSample& sample);
+
+// Forgets what the chart drew: the next PlotSample lays it out afresh for a new run.
+void ResetChart(ChartState& chart);

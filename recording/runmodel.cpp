@@ -108,11 +108,13 @@ void RunModel::noteJournal(bool ok)
     emit stateChanged();
 }
 
-void RunModel::startRecording(const RunHeader& header)
+void RunModel::startRecording(const RunHeader& header, float startClock)
 {
     header_ = header;
+    startClock_ = startClock;
     samples_.clear();
     timesOrdered_ = true;
+    longestLine_ = 0;
     recording_ = true;
     unsaved_ = true;
     noteJournal(journal_.begin(dataFolder_, header_.degreesCelsius, header_.channelCount,
@@ -121,12 +123,24 @@ void RunModel::startRecording(const RunHeader& header)
     emit stateChanged();
 }
 
+const RunSample& RunModel::addReading(float clock,
+                                      const std::array<float, kRecorderChannels>& values)
+{
+    RunSample sample;
+    sample.time = static_cast<float>(RunTimeOfSample(clock, startClock_));
+    sample.values = values;
+    addSample(sample);
+    return samples_.back();
+}
+
 void RunModel::addSample(const RunSample& sample)
 {
     if (!samples_.empty() && sample.time < samples_.back().time)
         timesOrdered_ = false; // the clock was set back during the run
     samples_.push_back(sample);
-    noteJournal(journal_.append(FormatSampleLine(sample, channelCount())));
+    const QString line = FormatSampleLine(sample, channelCount());
+    longestLine_ = std::max(longestLine_, line.size());
+    noteJournal(journal_.append(line));
     // Also after a save during the run: what came since is not in the file.
     setUnsaved(true);
     emit sampleAdded(size() - 1);
@@ -142,15 +156,22 @@ void RunModel::stopRecording()
     emit stateChanged();
 }
 
-QByteArray RunModel::fileBytes() const
+QString RunModel::rowsText() const
 {
     QString text;
-    text.reserve(size() * 40);
+    text.reserve(size() * (longestLine_ + kLineEnd.size()));
     for (qsizetype r = 0; r < size(); ++r) {
         text += line(r);
         text += kLineEnd;
     }
-    // A run without readings still ends its sample section with an empty line, as it always has.
+    return text;
+}
+
+QByteArray RunModel::fileBytes() const
+{
+    QString text = rowsText();
+    // The sample section's last line is followed by one CR LF before its terminator; a run
+    // without readings has an empty line there, as it always has.
     if (text.endsWith(kLineEnd))
         text.chop(kLineEnd.size());
     return WriteDataFileText(header_.comments, text, header_.degreesCelsius, header_.channelCount,
@@ -183,6 +204,10 @@ void RunModel::takeRead(const DataFileRead& read, OpenResult& result)
         return;
     samples_.clear();
     timesOrdered_ = true;
+    // A file this program wrote holds each row as the list shows it, so its line's length is
+    // the row's; formatting every row of a day-long run again only to measure it would double
+    // the time an Open takes.
+    longestLine_ = 0;
     const QStringView all(read.samples);
     for (qsizetype start = 0; start < all.size();) {
         qsizetype end = all.indexOf(kLineEnd, start);
@@ -196,6 +221,7 @@ void RunModel::takeRead(const DataFileRead& read, OpenResult& result)
             if (!samples_.empty() && s->time < samples_.back().time)
                 timesOrdered_ = false;
             samples_.push_back(*s);
+            longestLine_ = std::max(longestLine_, text.trimmed().size());
         } else {
             ++result.damagedLines;
         }

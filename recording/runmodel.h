@@ -25,7 +25,7 @@ struct RunHeader {
     QString comments; // lines joined by CR LF
 };
 
-class RunModel : public QObject, public SampleSource
+class RunModel : public QObject, public SampleSource, public RunRows
 {
     Q_OBJECT
 public:
@@ -43,7 +43,8 @@ public:
         return samples_[static_cast<size_t>(row)];
     }
     // Row `row` as the list, the file and the journal show it.
-    QString line(qsizetype row) const;
+    QString line(qsizetype row) const override;
+    qsizetype longestLine() const override { return longestLine_; }
     // The row whose time is nearest to `target`; of rows at the same distance the first wins.
     // Rows farther than `maxDistance` are never preferred to row 0. -1 for an empty run.
     qsizetype nearestRow(float target, float maxDistance) const;
@@ -61,8 +62,12 @@ public:
     QString journalProblem() const { return journalProblem_; }
 
     // ---- recording
-    // Discards the run on screen and starts a new one, with its journal.
-    void startRecording(const RunHeader& header);
+    // Discards the run on screen and starts a new one, with its journal. `startClock` is the
+    // clock (seconds since midnight) at run time 0.
+    void startRecording(const RunHeader& header, float startClock);
+    float startClock() const { return startClock_; }
+    // A reading whose line arrived at `clock`, stamped with its run time rounded to the tenth.
+    const RunSample& addReading(float clock, const std::array<float, kRecorderChannels>& values);
     void addSample(const RunSample& sample);
     // The run stays on screen, unsaved, its journal on the disk until it is saved or dropped.
     void stopRecording();
@@ -71,6 +76,8 @@ public:
     // Writes the run to `path`, replacing a file there only once the new one is complete.
     // Returns 0 or the error number of the failure; the run is unchanged by a failure.
     int save(const QString& path);
+    // Every row, each followed by CR LF: the reading list as a text.
+    QString rowsText() const;
     // The file's bytes for the run as it stands.
     QByteArray fileBytes() const;
 
@@ -113,7 +120,9 @@ private:
     // A deque, so a day-long run grows without ever copying what it holds.
     std::deque<RunSample> samples_;
     bool timesOrdered_ = true;
+    qsizetype longestLine_ = 0;
     bool recording_ = false;
+    float startClock_ = 0;
     bool unsaved_ = false;
     QString filePath_;
     QString journalProblem_;

@@ -9,7 +9,6 @@
 #include "export.h"
 #include "filecommands.h"
 #include "fileseekdialog.h"
-#include "framereader.h"
 #include "gaugeface.h"
 #include "gaugepanel.h"
 #include "graphcursor.h"
@@ -19,10 +18,7 @@
 #include "portpath.h"
 #include "printwin.h"
 #include "readinglistview.h"
-#include "recordingjournal.h"
-#include "replay.h"
 #include "safewrite.h"
-#include "sampling.h"
 #include "sectionbox.h"
 #include "seriallink.h"
 #include "stripchart.h"
@@ -107,24 +103,38 @@ QList<int> fieldStarts(const QString& row)
 } // namespace
 
 MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWidget* parent)
-    : QMainWindow(parent), state(programState), s(std::move(services))
+    : QMainWindow(parent),
+      state(programState),
+      s(std::move(services)),
+      run_(s.programFolder + DeriveSettings(state.settings).dataFolder),
+      reader_(*s.port, *s.clock),
+      budgetMeasurement_(*s.clock, s.elapsedMs)
 {
     setObjectName(QStringLiteral("VoviRezoZA"));
     if (!s.comPortExists) {
         const QString folder = s.programFolder;
         s.comPortExists = [folder](int n) { return ComPortExists(folder, n); };
     }
-    if (!s.yieldWaiting)
-        s.yieldWaiting = YieldWaiting;
     if (!s.yieldNow)
-        s.yieldNow = YieldNow;
+        s.yieldNow = [] { QCoreApplication::processEvents(); };
     if (!s.printWait)
         s.printWait = [] { WaitWithEvents(kPrintWait); };
     buildMenus();
     buildControls();
     chart_ = std::make_unique<WindowChart>(*this);
     layoutChart();
-    journal_ = std::make_unique<RecordingJournal>();
+    replayTimer_ = new QTimer(this);
+    replayTimer_->setSingleShot(true);
+    connect(replayTimer_, &QTimer::timeout, this, &MainWindow::replayNextSlice);
+
+    // The run is stored and journaled before the window hears of it.
+    connect(&run_, &RunModel::sampleAdded, this, &MainWindow::onSampleAdded);
+    connect(&run_, &RunModel::runReplaced, this, &MainWindow::onRunReplaced);
+    connect(&run_, &RunModel::stateChanged, this, &MainWindow::onRunStateChanged);
+    connect(&reader_, &LoggerReader::silent, this, &MainWindow::onLoggerSilent);
+    connect(&reader_, &LoggerReader::rejectedLinesChanged, this, &MainWindow::showStatus);
+    connect(&budgetMeasurement_, &SilenceBudgetMeasurement::measured, this,
+            [this](std::chrono::milliseconds budget) { silenceBudget_ = budget; });
 
     // F1 and F2 work wherever the focus is inside the window, as keys of the window itself.
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -553,7 +563,7 @@ void MainWindow::showSectionTimes()
 {
     for (int k = 0; k < 3; ++k) {
         const double start = state.chart.sectionStartTimes[k];
-        const bool begun = state.chart.started == 1 && (k == 0 || start != 0);
+        const bool begun = state.chart.laidOut && (k == 0 || start != 0);
         const double times[2] = {begun ? start : kNoSectionTime,
                                  begun ? start + chartSections[k]->scaleWidth() : kNoSectionTime};
         if (sectionTimes_[2 * k] == times[0] && sectionTimes_[2 * k + 1] == times[1])
@@ -651,25 +661,18 @@ void MainWindow::load()
     LoadSettingsFile(state.settings, s.programFolder);
     applyThermocoupleMode();
     redrawTemperaturePanel();
-    runDegreesCelsius = state.settings.degreesCelsius;
     restoreWindowPlacement();
-    state.run.fileName = QStringLiteral("Untitled");
     QDir().mkpath(dataFolderPath()); // the file dialogs start there and Save may write there
-    state.run.filePath =
-        s.programFolder + state.derived.dataFolder + QLatin1Char('/') + state.run.fileName;
-    setWindowCaptionForFile();
-    state.run.chartPlotMode = 2;
+    onRunStateChanged();
     chartLegends[1]->hide();
-    qint16 startOver = 0;
-    plotSample(startOver, state.run.chartPlotMode, sampleTime, state.run.lastLine, 0);
-    notSampling = 1;
-    measureBuffer.clear();
+    LayOutChart(state.chart, state.settings, state.derived, *chart_);
+    showSectionTimes();
 }
 
 void MainWindow::afterShown(const QString& dataFile)
 {
-    // The desktop shows a window a little after show(): the measurement below keeps the event
-    // queue busy, so it waits until the window is on screen and painted.
+    // The desktop shows a window a little after show(): the work below may ask questions, so
+    // it waits until the window is on screen and painted.
     QWindow* shown = windowHandle();
     if (shown != nullptr && !shown->isExposed() && exposeWaits_++ < kMaxExposeWaits) {
         QTimer::singleShot(kExposeWait, this, [this, dataFile] { afterShown(dataFile); });
@@ -684,23 +687,14 @@ void MainWindow::afterShown(const QString& dataFile)
         else
             openDataFile(dataFile);
     }
-    // Until the measurement ends, a Start waits for its frame with the smallest budget.
-    measurePollBudget();
-    measureBuffer.clear();
+    // Until the measurement ends, a Start allows the logger kDefaultSilenceBudget.
+    budgetMeasurement_.start();
 }
 
 void MainWindow::setWindowCaptionForFile()
 {
     setWindowTitle(kModeWord);
     setWindowTitle(windowTitle() + kTitleMiddle + state.run.fileName + QStringLiteral(" ]"));
-}
-
-void MainWindow::measurePollBudget()
-{
-    const PollBudget budget = MeasurePollBudget(*s.clock, *s.port, measureBuffer, frameText,
-                                                lineBreak, s.yieldWaiting, s.elapsedMs);
-    pollPasses = budget.pollPasses;
-    readBudget = budget.timeBudget;
 }
 
 void MainWindow::onActivated()
@@ -720,9 +714,8 @@ void MainWindow::onFunctionKey(int key)
 
 bool MainWindow::queryClose()
 {
-    state.run.exitCancelled = 0;
     onExit();
-    return state.run.exitCancelled != 1;
+    return ending_;
 }
 
 void MainWindow::unload()
@@ -758,15 +751,13 @@ void MainWindow::keepPrintHolderOutside()
 
 void MainWindow::onExit()
 {
-    const bool unsaved = state.run.dataNotSaved == 1;
-    if (!maybeSaveRun(saveDataQuestion())) {
-        state.run.exitCancelled = 1;
+    const bool unsaved = run_.isUnsaved();
+    if (!maybeSaveRun(saveDataQuestion()))
         return;
-    }
     // Given up or saved: either way the run needs no journal any more. Without an unsaved run
     // a journal left there is a recovered run still waiting to be kept, so it stays.
     if (unsaved)
-        discardJournal();
+        run_.discardJournal();
     if (const int error = SaveSettingsFile(state.settings, s.programFolder))
         s.prompts->say(QStringLiteral("Exit Err = ") + QString::number(error) + QLatin1Char('\n') +
                        FileErrorReason(error));
@@ -777,10 +768,10 @@ void MainWindow::endProgram()
 {
     saveWindowPlacement();
     ending_ = true;
-    notSampling = 1;
-    s.port->interruptWait(); // a tick waiting for its frame returns at once
-    journal_->close();
+    reader_.stop();
+    run_.stopRecording();
     sampleTimer->stop();
+    replayTimer_->stop();
     hide();
     if (s.endProgram)
         s.endProgram();
@@ -861,20 +852,9 @@ void MainWindow::redrawTemperaturePanel()
 {
     temperaturePanel->redraw(state.derived);
     // The placeholder bars only mean "nothing measured yet". A window holding a run keeps
-    // showing what the channel texts hold: its newest reading, or the row under the cursor.
-    if (!run_.isEmpty())
-        temperaturePanel->showReading(state.derived, channelTexts);
-}
-
-void MainWindow::showReadingsOnPanel()
-{
-    temperaturePanel->drawNeedle(state.derived, channelTexts);
-}
-
-void MainWindow::plotSample(qint16& startOver, qint16& chartPlotMode, double& sampleTime,
-                            QString& sampleLine, qint16 useRecordedTime)
-{
-    ::PlotSample(state.chart, state.settings, state.derived, *chart_, channelTexts, startOver,
-                 chartPlotMode, sampleTime, sampleLine, useRecordedTime);
-    showSectionTimes();
+    // showing a reading of it: the row under the cursor, or the newest.
+    if (run_.isEmpty())
+        return;
+    const int row = readingList->currentRow();
+    showSample(run_.sample(row >= 0 && row < run_.size() ? row : run_.size() - 1));
 }

@@ -3,14 +3,17 @@
 // its menu, its buttons or F1/F2; each has one handler (onRecordButton, onOpen, onExit ...) and
 // the work itself is done by the subsystem libraries.
 
-#include "framereader.h"
+#include "loggerreader.h"
 #include "programstate.h"
-#include "runlines.h"
+#include "runmodel.h"
 #include "seams.h"
+#include "silencebudget.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -25,11 +28,10 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class QWidget;
+class QProgressDialog;
 class GaugePanel;
 class SectionBox;
 class SerialLink;
-class RecordingJournal;
-struct DataFileRead;
 
 // What the window needs from outside; tests hand in scripted ones.
 struct WindowServices {
@@ -41,15 +43,14 @@ struct WindowServices {
     std::function<void()> endProgram;
     // Whether COM port n can be opened at all; defaults to a real probe of the device.
     std::function<bool(int)> comPortExists;
-    // Yield to the event queue: the first may sleep up to about 1 ms waiting for an event.
-    std::function<void()> yieldWaiting;
     std::function<void()> yieldNow;
     // Starts the text editor and the web browser.
     Launcher* launcher = nullptr;
     // The pause between capturing the window and printing it (about 2 s, events running).
     std::function<void()> printWait;
-    // A monotonic clock in milliseconds for the frame reader's deadline; a real one when empty.
-    ElapsedMs elapsedMs;
+    // A monotonic clock in milliseconds for the measurement of the silence budget; a real one
+    // when empty.
+    std::function<qint64()> elapsedMs;
 };
 
 class MainWindow : public QMainWindow
@@ -80,36 +81,14 @@ public:
     void applyThermocoupleMode();
     void updateCaptionsAndChecks();
     void redrawTemperaturePanel();
-    void showReadingsOnPanel();
-    void plotSample(qint16& startOver, qint16& chartPlotMode, double& sampleTime,
-                    QString& sampleLine, qint16 useRecordedTime);
 
-    // The run to the data file at targetFilePath, and a run from it.
-    void writeDataFile();
-    void readDataFile();
-    // Replays the sample lines a load just read (or, without a load, the run itself) onto the
-    // reading list and the chart.
-    void replayRun();
-    void replayRun(const QString& source);
-
-    // The run: every sample line, in the order recorded or loaded.
-    const RunLines& run() const { return run_; }
-    // The run as it is saved: each line followed by CR LF.
-    QString runText() const { return run_.text(); }
-    void appendRunLine(const QString& line);
-    void clearRun();
+    // The run on screen: recorded, opened or taken back from its journal.
+    const RunModel& run() const { return run_; }
+    // How long the logger may stay silent before "Not receiving data.".
+    std::chrono::milliseconds silenceBudget() const { return silenceBudget_; }
 
     // Graph cursor: the reading nearest to x seconds into section box `section`.
-    void moveGraphCursor(float& x, int& section);
-    void onReadingListRowChanged();
-    void onChartSectionPressed(int section, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
-                               float x, float y);
-    void onChartSectionClicked(int section);
-
-    // Acquisition.
-    void openLoggerPort();
-    bool readFrame();
-    void decodeFrame(QString& frame);
+    void moveGraphCursor(float x, int section);
 
 public slots:
     // Virtual so that tests can see which command another command runs.
@@ -117,6 +96,7 @@ public slots:
     virtual void onRecordButton(int button);
     void onFindPorts();
     void onExportButton();
+    // Every 100 ms while recording: takes the newest reading the logger sent, without waiting.
     void onSampleTick();
 
     void onNew();
@@ -172,27 +152,6 @@ public:
     QTimer* sampleTimer = nullptr;
     QLabel* printHolder = nullptr;
 
-    // Private fields of the window, open to tests.
-    QString lineBreak;
-    qint16 notSampling = 1; // not sampling, also while the window loads
-    QString frameText;
-    double sampleTime = 0;
-    std::array<QString, kMaxChannels> channelTexts;
-    qint32 pollPasses = kMinPollPasses;
-    // How long a frame read waits: pollPasses passes as measured on this machine.
-    std::chrono::milliseconds readBudget = kMinReadBudget;
-    // Received text not yet taken as a frame; it carries over from one tick to the next.
-    FrameAssembler frames;
-    // Lines of this run that were not the instrument's shape and were not stored.
-    qint64 rejectedFrames = 0;
-    // The unit the run's readings are in: the unit when it was recorded or of the file it was
-    // loaded from. A later change of the unit setting applies to new runs only, so a save
-    // writes this, never a unit the readings were not taken in.
-    qint16 runDegreesCelsius = 0;
-    // Scratch text of the start-up measurement of the polling budget.
-    QString measureBuffer;
-    float cursorX = 0; // seconds into the section box last pressed
-
     ProgramState& state;
 
     // The printer of Print, Print Setup and the About box's Print (the default printer until
@@ -220,21 +179,16 @@ private:
     void restoreWindowPlacement();
     void saveWindowPlacement();
     void setWindowCaptionForFile();
-    void measurePollBudget();
     void afterUnitOrScaleChange();
     void endProgram();
-    void finishFileUse();
     QString dataFolderPath() const;
-    // channelCount as far as the per-channel arrays reach (a data file may claim any count).
+    // The run's channels, as far as the chart and the panel show them.
     int channelCount() const;
-    // Reads, stamps and stores one sample; false when no frame came.
-    bool takeSample();
     void setSampleInterval(int milliseconds);
     void hideCursorMarkers();
     // The status line: idle or running, how many damaged lines this run ignored, and whether
     // the journal is being written.
     void showStatus();
-    void takeLoadedRun(const DataFileRead& file);
     // Asks `question` about an unsaved run; true when the command that asks may go on: the
     // answer was No, or Yes and the run was saved.
     bool maybeSaveRun(const MessageRequest& question);
@@ -243,22 +197,39 @@ private:
     // While recording, the unit commands are off: a run keeps the unit it was started in.
     void enableUnitCommands();
     void openDataFile(const QString& path);
+    // Writes the run to `path`; false, after saying why, when it could not.
+    bool saveRunTo(const QString& path);
     void switchToFileUnit(qint16 unit);
     // A run left unsaved by a crash is offered back at start-up.
     void offerJournaledRun();
-    void discardJournal();
-    // Shows on the status line whether the journal took the last write.
-    void noteJournalProblem(bool ok);
+    void openLoggerPort();
+    void stopRecording();
+
+    void onReadingListRowChanged();
+    void onChartSectionPressed(int section, float x);
+    void onChartSectionClicked(int section);
+
+    // What the run model announces, drawn.
+    void onSampleAdded(qsizetype row);
+    void onRunReplaced();
+    void onRunStateChanged();
+    void onLoggerSilent();
+    // The panel and the read-outs show `sample`.
+    void showSample(const RunSample& sample);
+    // Draws the run again onto the chart and the list, in slices continued from a zero-time
+    // timer so that the window stays alive during a long one.
+    void startChartReplay();
+    void replayNextSlice();
+    void finishChartReplay();
 
     class WindowChart;
 
     WindowServices s;
-    RunLines run_;
-    // Sample lines a load read and the replay has not yet taken.
-    std::optional<QString> loadedSamples_;
+    RunModel run_;
+    LoggerReader reader_;
+    SilenceBudgetMeasurement budgetMeasurement_;
+    std::chrono::milliseconds silenceBudget_ = kDefaultSilenceBudget;
     std::unique_ptr<WindowChart> chart_;
-    std::unique_ptr<RecordingJournal> journal_;
-    QString journalProblem_;
     std::array<QLabel*, kTraceSlots> offRangeMarkers_{};
     // The times sectionTimeLabels show (kNoSectionTime: none), compared before any text is made
     // because every plotted sample asks.
@@ -268,7 +239,14 @@ private:
     int exposeWaits_ = 0;
     std::unique_ptr<QPrinter> printer_;
     bool ending_ = false;
-    bool inTick_ = false;
+    float cursorX_ = 0; // seconds into the section box last pressed
     qint16 sessionComPort_ = 0;
     QString sessionPortDevice_;
+    // The replay of an opened run: the next row to draw, and the progress shown for a long one.
+    QTimer* replayTimer_ = nullptr;
+    qsizetype replayNext_ = 0;
+    qsizetype replayFirstDrawn_ = 0;
+    qint16 replaySectionSeconds_ = 0; // the section time the replay was planned with
+    QElapsedTimer replayClock_;
+    std::unique_ptr<QProgressDialog> replayProgress_;
 };

@@ -5,11 +5,9 @@
 #include "configfile.h"
 #include "csvexport.h"
 #include "datafile.h"
-#include "decoder.h"
 #include "export.h"
 #include "filecommands.h"
 #include "fileseekdialog.h"
-#include "framereader.h"
 #include "gaugeface.h"
 #include "gaugepanel.h"
 #include "graphcursor.h"
@@ -19,9 +17,6 @@
 #include "portpath.h"
 #include "printwin.h"
 #include "readinglistview.h"
-#include "recordingjournal.h"
-#include "replay.h"
-#include "sampling.h"
 #include "sectionbox.h"
 #include "seriallink.h"
 #include "stripchart.h"
@@ -65,9 +60,6 @@ public:
     void setLegend(const QString&) override {}
     void showChart() override {}
     void showStartButtons() override {}
-    void letEventsRun() override {}
-    float clock() override { return 0; }
-    void drawGaugeNeedle() override {}
     void markOffRange(int, int, int, double) override {}
 };
 
@@ -80,58 +72,29 @@ QString MainWindow::dataFolderPath() const
     return s.programFolder + state.derived.dataFolder;
 }
 
-void MainWindow::writeDataFile()
+bool MainWindow::saveRunTo(const QString& path)
 {
-    const int error =
-        WriteDataFile(state.run.targetFilePath,
-                      WriteDataFileText(state.run.comments, runText(), runDegreesCelsius,
-                                        state.derived.channelCount, state.run.fuelType));
-    if (error != 0) {
+    if (const int error = run_.save(path)) {
         s.prompts->say(DataFileErrorText(error));
-        return;
+        return false;
     }
-    finishFileUse();
-    // The run is safe in the file; while it still grows, the journal goes on with it.
-    if (notSampling == 1)
-        discardJournal();
+    return true;
 }
 
-void MainWindow::readDataFile()
+void MainWindow::onRunStateChanged()
 {
-    const DataFileRead file = ReadDataFile(state.run.targetFilePath, kDataFileTypeLine);
-    if (file.outcome == DataFileRead::Outcome::WrongType) {
-        s.prompts->message(BadFileMessage(state.derived.programTitle));
-        return;
+    const QString path = run_.filePath();
+    const QString name =
+        path.isEmpty() ? QStringLiteral("Untitled") : DataFileName(path, dataFolderPath());
+    if (name != state.run.fileName) {
+        state.run.fileName = name;
+        setWindowCaptionForFile();
     }
-    takeLoadedRun(file);
-    // The run the journal kept is replaced now; the user chose not to save it.
-    if (file.samplesStarted && notSampling == 1)
-        discardJournal();
-    if (file.outcome == DataFileRead::Outcome::Error) {
-        s.prompts->say(DataFileErrorText(file.errorNumber));
-        return;
-    }
-    finishFileUse();
-    switchToFileUnit(file.unit);
-}
-
-// What was read before a failure stays, as it would have been read in place.
-void MainWindow::takeLoadedRun(const DataFileRead& file)
-{
-    if (file.channelsRead)
-        state.derived.channelCount = file.channels;
-    if (file.commentsStarted)
-        state.run.comments = file.comments;
-    if (file.samplesStarted) {
-        loadedSamples_ = file.samples;
-        clearRun();
-    }
+    showStatus();
 }
 
 void MainWindow::switchToFileUnit(qint16 unit)
 {
-    runDegreesCelsius = unit;
-    showStatus();
     if (unit == state.settings.degreesCelsius)
         return;
     s.prompts->say(UnitSwitchMessage(unit));
@@ -140,30 +103,25 @@ void MainWindow::switchToFileUnit(qint16 unit)
     redrawTemperaturePanel();
 }
 
-// ---------------------------------------------------------------- recording journal
-
-void MainWindow::discardJournal()
+void MainWindow::openDataFile(const QString& path)
 {
-    journal_->close();
-    RecordingJournal::discard(dataFolderPath());
-    journalProblem_.clear();
-}
-
-void MainWindow::noteJournalProblem(bool ok)
-{
-    // Never a message box: one would hold up the recording until it is answered.
-    const QString problem =
-        ok ? QString() : QStringLiteral("The run is not being journaled: ") + journal_->lastError();
-    if (problem != journalProblem_) {
-        journalProblem_ = problem;
-        showStatus();
+    const RunModel::OpenResult opened = run_.open(path);
+    if (opened.outcome == DataFileRead::Outcome::WrongType) {
+        s.prompts->message(BadFileMessage(state.derived.programTitle));
+        return;
     }
+    if (opened.outcome == DataFileRead::Outcome::Error) {
+        s.prompts->say(DataFileErrorText(opened.errorNumber));
+        return;
+    }
+    switchToFileUnit(opened.unit);
 }
+
+// ---------------------------------------------------------------- a run left by a crash
 
 void MainWindow::offerJournaledRun()
 {
-    const QString folder = dataFolderPath();
-    const std::optional<JournalInfo> info = RecordingJournal::find(folder);
+    const std::optional<JournalInfo> info = run_.leftJournal();
     if (!info)
         return;
     const QString recovered = QStringLiteral("Recovered run ") +
@@ -171,40 +129,19 @@ void MainWindow::offerJournaledRun()
     const MsgAnswer answer = s.prompts->message(
         {UnsavedRunQuestion(*info, recovered), QStringLiteral("Unsaved Run Found"),
          MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::Yes});
-    const std::optional<DataFileRead> file = RecordingJournal::load(folder);
-    if (!file)
-        return;
     if (answer != MsgAnswer::Yes) {
-        const QString path = folder + QLatin1Char('/') + recovered;
-        const int error =
-            WriteDataFile(path, WriteDataFileText(file->comments, file->samples, file->unit,
-                                                  file->channels, file->fuel));
-        if (error != 0) {
+        if (const int error = run_.keepJournalAs(dataFolderPath() + QLatin1Char('/') + recovered))
             s.prompts->say(QStringLiteral("The unsaved run could not be kept as \"") + recovered +
                            QStringLiteral("\" (error ") + QString::number(error) +
                            QStringLiteral("). It will be offered again at the next start."));
-            return;
-        }
-        RecordingJournal::discard(folder);
         return;
     }
     // Shown as if it had been opened, and still unsaved: the journal stays until it is saved.
-    takeLoadedRun(*file);
-    replayRun();
-    state.run.dataNotSaved = 1;
-    switchToFileUnit(file->unit);
+    if (run_.recoverJournal())
+        switchToFileUnit(run_.header().degreesCelsius);
 }
 
-// After a save or a load: the file becomes the current one and the run counts as saved.
-void MainWindow::finishFileUse()
-{
-    state.run.filePath = state.run.targetFilePath;
-    state.run.fileName = DataFileName(state.run.filePath, dataFolderPath());
-    setWindowCaptionForFile();
-    state.run.dataNotSaved = 0;
-    update();
-    s.yieldNow();
-}
+// ---------------------------------------------------------------- file commands
 
 void MainWindow::onOpen()
 {
@@ -213,9 +150,8 @@ void MainWindow::onOpen()
     const std::optional<QString> chosen = s.prompts->openFile(OpenDialogRequest(dataFolderPath()));
     if (!chosen || chosen->isEmpty())
         return;
-    state.run.targetFilePath = *chosen;
-    readDataFile();
-    replayRun();
+    stopRecording();
+    openDataFile(*chosen);
 }
 
 MessageRequest MainWindow::openQuestion()
@@ -234,7 +170,7 @@ MessageRequest MainWindow::saveDataQuestion()
 // (the dialog cancelled, the disk full) keeps it, and the command that asked does not go on.
 bool MainWindow::maybeSaveRun(const MessageRequest& question)
 {
-    if (state.run.dataNotSaved != 1)
+    if (!run_.isUnsaved())
         return true;
     const MsgAnswer answer = s.prompts->message(question);
     if (answer == MsgAnswer::No)
@@ -242,17 +178,7 @@ bool MainWindow::maybeSaveRun(const MessageRequest& question)
     if (answer != MsgAnswer::Yes)
         return false;
     onSaveAs();
-    return state.run.dataNotSaved != 1;
-}
-
-// A file named on the command line, opened as Open opens the one chosen in its dialog.
-void MainWindow::openDataFile(const QString& path)
-{
-    if (!maybeSaveRun(openQuestion()))
-        return;
-    state.run.targetFilePath = path;
-    readDataFile();
-    replayRun();
+    return !run_.isUnsaved();
 }
 
 void MainWindow::onSave()
@@ -261,136 +187,113 @@ void MainWindow::onSave()
         onSaveAs();
     // After a cancelled Save As the run still goes to the data folder's "Untitled", so a
     // Save never ends with the run unsaved.
-    state.run.targetFilePath = state.run.filePath;
-    writeDataFile();
+    const QString path = run_.filePath().isEmpty()
+                             ? dataFolderPath() + QStringLiteral("/Untitled")
+                             : run_.filePath();
+    saveRunTo(path);
 }
 
 void MainWindow::onSaveAs()
 {
+    const QString current = run_.filePath().isEmpty()
+                                ? dataFolderPath() + QStringLiteral("/Untitled")
+                                : run_.filePath();
     const std::optional<QString> chosen =
-        s.prompts->saveFile(SaveAsDialogRequest(dataFolderPath(), state.run.filePath));
+        s.prompts->saveFile(SaveAsDialogRequest(dataFolderPath(), current));
     if (!chosen || chosen->isEmpty())
         return;
-    state.run.targetFilePath = ShortenToFortyCharacters(*s.prompts, *chosen);
-    writeDataFile();
+    saveRunTo(ShortenToFortyCharacters(*s.prompts, *chosen));
 }
 
-void MainWindow::appendRunLine(const QString& line)
-{
-    run_.append(line);
-    if (!chart_->replaying) // the replay shows its rows in slices
-        readingList->linesChanged();
-}
+// ---------------------------------------------------------------- drawing a whole run
 
-void MainWindow::clearRun()
+void MainWindow::onRunReplaced()
 {
-    run_.clear();
     readingList->linesChanged();
-    showStatus();
+    hideCursorMarkers();
+    // A new recording starts with an empty chart, laid out at its first tick.
+    if (run_.isRecording()) {
+        replayTimer_->stop();
+        ResetChart(state.chart);
+        redrawTemperaturePanel();
+        showStatus();
+        return;
+    }
+    // The chart and the panel show the channels the run has.
+    state.derived.channelCount = run_.header().channelCount;
+    startChartReplay();
 }
 
-void MainWindow::replayRun()
+void MainWindow::startChartReplay()
 {
-    // Without a load that read sample lines, the run itself is replayed again.
-    QString source = loadedSamples_ ? *std::exchange(loadedSamples_, std::nullopt) : runText();
-    replayRun(source);
-}
-
-void MainWindow::replayRun(const QString& source)
-{
-    QElapsedTimer elapsed;
-    elapsed.start();
-    state.run.chartPlotMode = 1;
-    lineBreak = kLineBreak;
-    const std::vector<std::pair<qsizetype, qsizetype>> lines = ReplayLineSpans(source);
-    clearRun();
-    ResetChartForReplay(state.chart);
-
-    // A first pass through the chart's bookkeeping alone tells which lines fall into sections
+    LayOutChart(state.chart, state.settings, state.derived, *chart_);
+    // A first pass through the chart's bookkeeping alone tells which samples fall into sections
     // that later wraps clear again: their traces are never seen, so they are not drawn.
-    std::vector<double> times(lines.size());
-    size_t firstDrawn = 0;
-    {
-        ChartState plannedChart = state.chart;
-        StoredSettings plannedSettings = state.settings;
-        CountingSurface counting;
-        const std::array<QString, kMaxChannels> noReadings{};
-        std::vector<int> changesBefore(lines.size());
-        int changes = 0;
-        for (size_t i = 0; i < lines.size(); ++i) {
-            times[i] = ReplayLineTime(source.mid(lines[i].first, lines[i].second));
-            changesBefore[i] = changes;
-            const qint16 section = i == 0 ? 0 : plannedChart.currentSection;
-            qint16 startOver = 0;
-            qint16 doing = 1;
-            ::PlotSample(plannedChart, plannedSettings, state.derived, counting, noReadings,
-                         startOver, doing, times[i], QString(), 1);
-            if (plannedChart.currentSection != section)
-                ++changes;
-        }
-        while (firstDrawn < lines.size() && changesBefore[firstDrawn] < changes - 2)
-            ++firstDrawn;
+    ChartState planned;
+    StoredSettings plannedSettings = state.settings;
+    CountingSurface counting;
+    int changes = 0;
+    std::vector<int> changesBefore(static_cast<size_t>(run_.size()));
+    for (qsizetype i = 0; i < run_.size(); ++i) {
+        changesBefore[static_cast<size_t>(i)] = changes;
+        const qint16 section = planned.currentSection;
+        PlotSample(planned, plannedSettings, state.derived, counting, run_.sample(i));
+        if (planned.currentSection != section)
+            ++changes;
     }
-    const qint16 plannedSectionTime = state.settings.chartSectionSeconds;
-
-    std::unique_ptr<QProgressDialog> progress;
-    qint64 nextSlice = kReplaySliceMs;
-    // The panel, the read-outs and the list show where the replay has got to.
-    const auto showReplayState = [this] {
-        readingList->linesChanged();
-        for (int i = 0; i < channelCount(); ++i)
-            temperaturePanel->setChannelCaption(i, channelTexts[i]);
-        if (std::exchange(chart_->gaugeDue, false)) {
-            showReadingsOnPanel();
-        }
-        for (int i = 0; i < kTraceSlots; ++i)
-            placeOffRangeMarker(i);
-    };
-
+    replayFirstDrawn_ = 0;
+    while (replayFirstDrawn_ < run_.size() &&
+           changesBefore[static_cast<size_t>(replayFirstDrawn_)] < changes - 2)
+        ++replayFirstDrawn_;
+    replaySectionSeconds_ = state.settings.chartSectionSeconds;
+    replayNext_ = 0;
+    replayClock_.start();
     chart_->replaying = true;
-    QString timeText;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        sampleTime = times[i];
-        timeText = num::Format(sampleTime, QStringLiteral("#########.0"));
-        QString copy = source.mid(lines[i].first, lines[i].second);
-        ::DecodeFrame(copy, state.chart.readings, state.derived.channelCount,
-                      state.settings.degreesCelsius, channelTexts);
-        for (int c = 0; c < channelCount(); ++c)
-            channelTexts[c] = FormatChannelReading(state.chart.readings[c]);
-        state.run.lastLine = SampleLine(timeText, channelTexts, state.derived.channelCount);
-        appendRunLine(state.run.lastLine);
-        // Should the section time change while the replay lets events run, every line is drawn.
-        chart_->skipTraces =
-            i < firstDrawn && state.settings.chartSectionSeconds == plannedSectionTime;
-        qint16 startOver = 0;
-        plotSample(startOver, state.run.chartPlotMode, sampleTime, state.run.lastLine, 1);
-        if (startOver == 1)
-            s.prompts->say(QStringLiteral("Should not happen #44"));
+    replayNextSlice();
+}
 
-        if (elapsed.elapsed() < nextSlice)
-            continue;
-        nextSlice = elapsed.elapsed() + kReplaySliceMs;
-        if (!progress && elapsed.elapsed() >= kReplayProgressAfterMs) {
-            progress = std::make_unique<QProgressDialog>(
-                QStringLiteral("Reading the run's samples..."), QString(), 0,
-                static_cast<int>(lines.size()), this);
-            progress->setWindowModality(Qt::WindowModal);
-            // The dialog has no title of its own: a screen reader would announce it unnamed.
-            progress->setAccessibleName(QStringLiteral("Opening the run"));
-            progress->setMinimumDuration(0);
-        }
-        if (progress)
-            progress->setValue(static_cast<int>(i));
-        timeReadout->setText(timeText);
-        showReplayState();
-        // Repaints and timers only: a command given now waits until the run is complete.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+void MainWindow::replayNextSlice()
+{
+    QElapsedTimer slice;
+    slice.start();
+    while (replayNext_ < run_.size() && slice.elapsed() < kReplaySliceMs) {
+        // Should the section time change between two slices, every sample is drawn.
+        chart_->skipTraces = replayNext_ < replayFirstDrawn_ &&
+                             state.settings.chartSectionSeconds == replaySectionSeconds_;
+        PlotSample(state.chart, state.settings, state.derived, *chart_, run_.sample(replayNext_));
+        ++replayNext_;
     }
-    chart_->replaying = false;
     chart_->skipTraces = false;
-    if (!lines.empty())
-        timeReadout->setText(timeText);
-    showReplayState();
+    if (replayNext_ >= run_.size()) {
+        finishChartReplay();
+        return;
+    }
+    if (!replayProgress_ && replayClock_.elapsed() >= kReplayProgressAfterMs) {
+        replayProgress_ = std::make_unique<QProgressDialog>(
+            QStringLiteral("Reading the run's samples..."), QString(), 0,
+            static_cast<int>(run_.size()), this);
+        replayProgress_->setObjectName(QStringLiteral("replayProgress"));
+        replayProgress_->setAccessibleName(QStringLiteral("Opening the run"));
+        replayProgress_->setMinimumDuration(0);
+    }
+    if (replayProgress_)
+        replayProgress_->setValue(static_cast<int>(replayNext_));
+    // The rest is drawn after the event loop has run: the window repaints and answers meanwhile.
+    replayTimer_->start(0);
+}
+
+void MainWindow::finishChartReplay()
+{
+    chart_->replaying = false;
+    replayProgress_.reset();
+    showSectionTimes();
+    for (int i = 0; i < kTraceSlots; ++i)
+        placeOffRangeMarker(i);
+    if (!run_.isEmpty()) {
+        readingList->setCurrentRow(int(run_.size() - 1));
+        timeReadout->setText(FormatRunTime(run_.sample(run_.size() - 1).time));
+    }
+    redrawTemperaturePanel();
     showStatus();
 }
 
@@ -403,12 +306,10 @@ void MainWindow::onExportText()
 
 void MainWindow::onExportButton()
 {
-    if (notSampling != 1) {
+    if (run_.isRecording())
         onRecordButton(StopButton);
-        s.yieldNow();
-    }
     const QString path = s.programFolder + QStringLiteral("/Export.txt");
-    if (const int error = WriteExportFile(path, runText())) {
+    if (const int error = WriteExportFile(path, run_.rowsText())) {
         s.prompts->say(QStringLiteral("Export.txt could not be written (error ") +
                        QString::number(error) + QStringLiteral(")."));
         return;
@@ -424,7 +325,8 @@ void MainWindow::onExportCsv()
         s.prompts->saveFile(CsvDialogRequest(dataFolderPath(), state.run.fileName));
     if (!chosen || chosen->isEmpty())
         return;
-    if (const int error = WriteCsvFile(*chosen, run_, channelCount(), runDegreesCelsius))
+    if (const int error =
+            WriteCsvFile(*chosen, run_, run_.channelCount(), run_.header().degreesCelsius))
         s.prompts->say(CsvErrorText(*chosen, error));
 }
 

@@ -9,7 +9,6 @@
 #include "export.h"
 #include "filecommands.h"
 #include "fileseekdialog.h"
-#include "framereader.h"
 #include "gaugeface.h"
 #include "gaugepanel.h"
 #include "graphcursor.h"
@@ -19,9 +18,6 @@
 #include "portpath.h"
 #include "printwin.h"
 #include "readinglistview.h"
-#include "recordingjournal.h"
-#include "replay.h"
-#include "sampling.h"
 #include "sectionbox.h"
 #include "seriallink.h"
 #include "stripchart.h"
@@ -49,50 +45,49 @@ using namespace mainwindow_detail;
 
 // ---------------------------------------------------------------- graph cursor
 
-void MainWindow::moveGraphCursor(float& x, int& sectionBox)
+void MainWindow::moveGraphCursor(float x, int sectionBox)
 {
     hideCursorMarkers();
     const int section = std::clamp(sectionBox, 0, 2);
     const float target = state.chart.sectionStartTimes[section] + x;
-    const int best = static_cast<int>(run_.nearestRow(target, kNoRowDistance));
+    const qsizetype best = run_.nearestRow(target, kNoRowDistance);
     if (best < 0)
         return; // an empty list has no row to show
     if (readingList->currentRow() != best)
         readingList->setCurrentRow(
-            best); // runs onReadingListRowChanged first, as a user's click would
-    const QString row = run_.line(best);
-    const float t = RowTime(row);
-    timeReadout->setText(CursorTimeText(t));
-    const double v = FirstChannelValue(row);
-    const QPointF at = CursorMarkerPosition(t, state.chart.sectionStartTimes[section], v,
-                                            state.derived.graphMin, state.derived.graphFactor);
+            int(best)); // runs onReadingListRowChanged first, as a user's click would
+    const RunSample& sample = run_.sample(best);
+    showSample(sample);
+    timeReadout->setText(CursorTimeText(sample.time));
+    if (!HasReading(sample.values[0]))
+        return; // no height to put the marker at
+    const QPointF at =
+        CursorMarkerPosition(sample.time, state.chart.sectionStartTimes[section],
+                             sample.values[0], state.derived.graphMin, state.derived.graphFactor);
     QLabel* marker = cursorMarkers[section];
     marker->move(MarkerPixel(chartSections[section]->toPixel(at.x(), at.y())));
     marker->show();
-    QString copy = row;
-    decodeFrame(copy);
-    showReadingsOnPanel();
 }
 
 void MainWindow::onReadingListRowChanged()
 {
     const int r = readingList->currentRow();
-    if (r < 0)
+    if (r < 0 || r >= run_.size())
         return;
-    const float t = run_.time(r);
-    int k = SectionOfTime(t, state.chart.sectionStartTimes);
-    cursorX = t - state.chart.sectionStartTimes[k];
-    moveGraphCursor(cursorX, k);
+    const float t = run_.sample(r).time;
+    const int k = SectionOfTime(t, state.chart.sectionStartTimes);
+    cursorX_ = t - state.chart.sectionStartTimes[k];
+    moveGraphCursor(cursorX_, k);
 }
 
-void MainWindow::onChartSectionPressed(int, Qt::MouseButton, Qt::KeyboardModifiers, float x, float)
+void MainWindow::onChartSectionPressed(int, float x)
 {
-    cursorX = x;
+    cursorX_ = x;
 }
 
 void MainWindow::onChartSectionClicked(int section)
 {
-    moveGraphCursor(cursorX, section);
+    moveGraphCursor(cursorX_, section);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -104,13 +99,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         if (watched != chartSections[k])
             continue;
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (type == QEvent::MouseButtonPress) {
-            const QPointF user = chartSections[k]->toUser(mouse->position());
-            onChartSectionPressed(k, mouse->button(), mouse->modifiers(), float(user.x()),
-                                  float(user.y()));
-        } else if (chartSections[k]->rect().contains(mouse->position().toPoint())) {
+        if (type == QEvent::MouseButtonPress)
+            onChartSectionPressed(k, float(chartSections[k]->toUser(mouse->position()).x()));
+        else if (chartSections[k]->rect().contains(mouse->position().toPoint()))
             onChartSectionClicked(k);
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -119,13 +111,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::openLoggerPort()
 {
-    // The port is opened afresh, so the text it holds begins somewhere inside a line.
     if (!sessionPortDevice_.isEmpty())
         ::OpenLoggerPortOnDevice(*s.port, sessionPortDevice_);
     else
         ::OpenLoggerPort(*s.port,
                          sessionComPort_ != 0 ? sessionComPort_ : state.settings.comPorts[0]);
-    frames.reset();
 }
 
 void MainWindow::useSessionPort(qint16 comPort, const QString& device)
@@ -134,41 +124,38 @@ void MainWindow::useSessionPort(qint16 comPort, const QString& device)
     sessionPortDevice_ = device;
 }
 
-bool MainWindow::readFrame()
+void MainWindow::onLoggerSilent()
 {
-    const qint64 rejectedBefore = rejectedFrames;
-    const ReadFrameResult result =
-        ::ReadFrame(*s.port, frames, readBudget, notSampling, frameText, channelCount(),
-                    rejectedFrames, &ending_, s.elapsedMs);
-    if (rejectedFrames != rejectedBefore)
-        showStatus();
-    if (result == ReadFrameResult::GaveUp) {
-        showStatus(); // the recording has ended: the unit may be changed again
-        s.prompts->say(QStringLiteral("Not receiving data."));
-    }
-    return result == ReadFrameResult::Frame;
+    if (!run_.isRecording())
+        return;
+    stopRecording();
+    s.prompts->say(QStringLiteral("Not receiving data."));
 }
 
 void MainWindow::showStatus()
 {
-    QString text = notSampling == 1 ? state.run.idleStatusText : state.run.recordingStatusText;
+    QString text =
+        run_.isRecording() ? state.run.recordingStatusText : state.run.idleStatusText;
     // The list keeps the unit its readings were taken in, whatever the unit setting says now.
     if (!run_.isEmpty())
         text += QStringLiteral("   Readings in Deg ") +
-                (runDegreesCelsius == 1 ? QLatin1Char('C') : QLatin1Char('F')) + QLatin1Char('.');
-    if (rejectedFrames > 0)
+                (run_.header().degreesCelsius == 1 ? QLatin1Char('C') : QLatin1Char('F')) +
+                QLatin1Char('.');
+    const qint64 rejected = reader_.rejectedLines();
+    if (rejected > 0)
         text += QStringLiteral("   (%1 damaged line%2 from the instrument ignored)")
-                    .arg(rejectedFrames)
-                    .arg(rejectedFrames == 1 ? QString() : QStringLiteral("s"));
-    if (!journalProblem_.isEmpty())
-        text += QStringLiteral("   ") + journalProblem_;
-    statusLine->setText(text);
+                    .arg(rejected)
+                    .arg(rejected == 1 ? QString() : QStringLiteral("s"));
+    if (!run_.journalProblem().isEmpty())
+        text += QStringLiteral("   ") + run_.journalProblem();
+    if (text != statusLine->text())
+        statusLine->setText(text);
     enableUnitCommands();
 }
 
 void MainWindow::enableUnitCommands()
 {
-    const bool idle = notSampling == 1;
+    const bool idle = !run_.isRecording();
     const QString why =
         idle ? QString()
              : QStringLiteral("Not while recording: a run keeps the unit it was started in. "
@@ -181,18 +168,9 @@ void MainWindow::enableUnitCommands()
     }
 }
 
-void MainWindow::decodeFrame(QString& frame)
-{
-    if (!::DecodeFrame(frame, state.chart.readings, state.derived.channelCount,
-                       state.settings.degreesCelsius, channelTexts))
-        return;
-    for (int i = 0; i < channelCount(); ++i)
-        temperaturePanel->setChannelCaption(i, channelTexts[i]);
-}
-
 int MainWindow::channelCount() const
 {
-    return std::clamp<int>(state.derived.channelCount, 0, kMaxChannels);
+    return std::clamp<int>(state.derived.channelCount, 0, kRecorderChannels);
 }
 
 void MainWindow::onFindPorts()
@@ -232,81 +210,75 @@ void MainWindow::onSecondLoggerPort()
 void MainWindow::onRecordButton(int button)
 {
     if (button != StartButton) {
-        notSampling = 1;
-        hideCursorMarkers();
-        if (journal_->isActive())
-            noteJournalProblem(journal_->sync());
-        showStatus();
+        stopRecording();
         return;
     }
-    const bool unsaved = state.run.dataNotSaved == 1;
+    if (replayTimer_->isActive())
+        return; // the run on screen is still being drawn
+    const bool unsaved = run_.isUnsaved();
     if (!maybeSaveRun(saveDataQuestion()))
         return;
-    if (unsaved && state.run.dataNotSaved != 1) {
+    if (unsaved && !run_.isUnsaved()) {
         // The user presses Start again once the run is safe.
-        notSampling = 1;
-        showStatus();
+        stopRecording();
         return;
     }
-    state.run.dataNotSaved = 1;
-    notSampling = 0;
-    sampleTime = 0;
-    rejectedFrames = 0;
-    clearRun();
-    noteJournalProblem(journal_->begin(dataFolderPath(), state.settings.degreesCelsius,
-                                       state.derived.channelCount, state.run.fuelType,
-                                       state.run.comments));
-    runDegreesCelsius = state.settings.degreesCelsius;
-    setSampleInterval(kTickMilliseconds);
-    lineBreak = kLineBreak;
-    ResetChartForRecording(state.chart);
+    RunHeader header;
+    header.degreesCelsius = state.settings.degreesCelsius;
+    header.channelCount = state.derived.channelCount;
+    header.fuelType = run_.header().fuelType;
+    header.comments = run_.header().comments;
+    // The run's clock starts now: every reading is stamped from here, when its line arrives.
+    run_.startRecording(header, s.clock->secondsSinceMidnight());
     openLoggerPort();
-    readFrame();
+    reader_.start(header.degreesCelsius == 1, channelCount(), silenceBudget_);
+    setSampleInterval(kTickMilliseconds);
     hideCursorMarkers();
+}
+
+void MainWindow::stopRecording()
+{
+    reader_.stop();
+    run_.stopRecording();
+    hideCursorMarkers();
+    showStatus();
 }
 
 void MainWindow::onSampleTick()
 {
-    // A tick waits for its frame with the event queue running; a tick due meanwhile is dropped
-    // rather than started inside the waiting one.
-    if (inTick_ || chart_->replaying)
-        return;
-    inTick_ = true;
-    state.run.chartPlotMode = 1;
-    if (notSampling == 1) {
-        showStatus();
-        inTick_ = false;
-        return;
-    }
     showStatus();
-    // The first tick after Start sets the chart up; later ticks plot only what they stored.
-    if (state.chart.started != 1 || takeSample()) {
-        qint16 startOver = 0;
-        plotSample(startOver, state.run.chartPlotMode, sampleTime, state.run.lastLine, 0);
+    if (!run_.isRecording())
+        return;
+    // The first tick after Start lays the chart out; later ticks store what came meanwhile.
+    if (!state.chart.laidOut) {
+        LayOutChart(state.chart, state.settings, state.derived, *chart_);
+        showSectionTimes();
+        return;
     }
-    inTick_ = false;
+    const std::optional<LoggerReading> reading = reader_.takeNewest();
+    // A tick without a reading stores nothing: the last readings again under a new time would
+    // be temperatures the instrument never sent.
+    if (!reading)
+        return;
+    const RunSample& sample = run_.addReading(reading->clock, reading->values);
+    if (sample.time < 0)
+        s.prompts->say(QStringLiteral("Fix. Negative time."));
 }
 
-bool MainWindow::takeSample()
+void MainWindow::onSampleAdded(qsizetype row)
 {
-    // A tick without a frame stores nothing: the last readings again under a new time would
-    // be temperatures the instrument never sent.
-    if (!readFrame())
-        return false;
-    sampleTime = RunTimeOfSample(s.clock->secondsSinceMidnight(), state.chart.runStartClock);
-    if (sampleTime < 0)
-        s.prompts->say(QStringLiteral("Fix. Negative time."));
-    timeReadout->setText(num::Format(sampleTime, QStringLiteral("#########.0")));
-    decodeFrame(frameText);
-    for (int i = 0; i < channelCount(); ++i)
-        temperaturePanel->setChannelCaption(i, channelTexts[i]);
-    state.run.lastLine = SampleLine(timeReadout->text(), channelTexts, state.derived.channelCount);
-    appendRunLine(state.run.lastLine);
-    noteJournalProblem(journal_->append(state.run.lastLine));
-    // Also after a save during the run: what came since is not in the file.
-    state.run.dataNotSaved = 1;
-    readingList->setCurrentRow(readingList->count() - 1);
-    return true;
+    const RunSample& sample = run_.sample(row);
+    readingList->linesChanged();
+    readingList->setCurrentRow(int(row));
+    timeReadout->setText(FormatRunTime(sample.time));
+    showSample(sample);
+    PlotSample(state.chart, state.settings, state.derived, *chart_, sample);
+    showSectionTimes();
+}
+
+void MainWindow::showSample(const RunSample& sample)
+{
+    temperaturePanel->showReading(state.derived, sample.values);
 }
 
 void MainWindow::setSampleInterval(int milliseconds)
@@ -338,7 +310,7 @@ void MainWindow::afterUnitOrScaleChange()
 
 void MainWindow::onDegreesC()
 {
-    if (notSampling != 1)
+    if (run_.isRecording())
         return; // the command is off while recording; a key must not get round that
     state.settings.degreesCelsius = 1;
     afterUnitOrScaleChange();
@@ -347,7 +319,7 @@ void MainWindow::onDegreesC()
 
 void MainWindow::onDegreesF()
 {
-    if (notSampling != 1)
+    if (run_.isRecording())
         return; // the command is off while recording; a key must not get round that
     state.settings.degreesCelsius = 0;
     afterUnitOrScaleChange();
@@ -420,7 +392,8 @@ QPrinter& MainWindow::printer()
 
 void MainWindow::onComments()
 {
-    auto* editor = new CommentsEditor(state.run, this);
+    auto* editor = new CommentsEditor(
+        run_.header().comments, [this](const QString& text) { run_.setComments(text); }, this);
     editor->show();
     editor->activateWindow();
 }

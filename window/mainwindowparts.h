@@ -31,7 +31,7 @@ inline constexpr int kClientHeight = 7815;
 inline constexpr int kTickMilliseconds = 100;
 // The widest row the reading list must show whole: "99999.9   9999   9999   9999   9999".
 inline constexpr int kWidestRowCharacters = 35;
-// While a long run is replayed, the window repaints and shows progress this often.
+// A replay draws for this long, then lets the event loop run before it goes on.
 inline constexpr qint64 kReplaySliceMs = 50;
 // How often and how long start-up waits for the desktop to show the window.
 inline constexpr std::chrono::milliseconds kExposeWait{10};
@@ -47,8 +47,8 @@ inline const QString kTitleMiddle = QStringLiteral(" Data Logger - Veltrona Inc.
 
 } // namespace mainwindow_detail
 
-// The strip chart's view of the window: its section boxes and labels, the gauges it moves, the
-// clock it reads and the arrows of channels beyond the graph range.
+// The strip chart's view of the window: its section boxes and labels, and the arrows of channels
+// beyond the graph range.
 class MainWindow::WindowChart final : public ChartSurface
 {
 public:
@@ -93,25 +93,9 @@ public:
         for (QPushButton* button : w_.recordButtons)
             button->setVisible(true);
     }
-    void letEventsRun() override
-    {
-        if (!replaying) // the replay lets them run in slices of its own
-            w_.s.yieldNow();
-    }
-    float clock() override { return w_.s.clock->secondsSinceMidnight(); }
-    void drawGaugeNeedle() override
-    {
-        if (replaying) {
-            gaugeDue = true;
-            return;
-        }
-        w_.showReadingsOnPanel();
-    }
-
-    // During a replay the panel shows only where the replay has got to, and trace segments of
-    // sections that a later wrap clears again are not drawn at all.
+    // While a replay draws a run again, trace segments of sections that a later wrap clears
+    // again are not drawn at all, and the arrows are placed once at its end.
     bool replaying = false;
-    bool gaugeDue = false;
     bool skipTraces = false;
 
     void markOffRange(int k, int channel, int direction, double x) override

@@ -67,21 +67,24 @@ template <typename Window = MainWindow> struct WindowRig : ScriptedContacts {
         prompts.fileAnswers = {path};
         w->action("mnuSaveAs")->trigger();
     }
-    // Start in degrees C, where readings are stored as they come; the first tick arms the chart.
+    // Start in degrees C, where readings are stored as they come; the first line proves that
+    // the logger sends, and the first tick lays the chart out.
     void startInC(const QByteArray& firstFrame = "\r\n0,450,461,472,483\r\n")
     {
         state.settings.degreesCelsius = 1;
         w->applyThermocoupleMode();
-        port.queue(firstFrame);
         w->onRecordButton(MainWindow::StartButton);
+        port.feed(firstFrame);
         w->onSampleTick();
     }
-    // The tick `seconds` into the run, with `received` arriving first (empty: nothing).
+    // The tick `seconds` into the run, with `received` arriving just before it (empty: nothing).
     void tickAt(float seconds, const QByteArray& received)
     {
-        clock.seconds = state.chart.runStartClock + seconds;
+        clock.seconds = w->run().startClock() + seconds;
         if (!received.isEmpty())
-            port.queue(received);
+            port.feed(received);
         w->onSampleTick();
     }
+    // The run's rows as the list and the file hold them, each followed by CR LF.
+    QString runText() const { return w->run().rowsText(); }
 };

@@ -26,8 +26,7 @@ inline WindowServices BasicServices(const QString& programFolder, Prompts& promp
 
 // Every contact point scripted: dialogs answered by script, a hand-set clock, a scripted serial
 // port, recorded outside programs, and an end of the program that is only counted. Yields do
-// nothing and waits for the port take no real time (the frame reader's clock moves by each
-// wait), so a wait for a frame runs through at once.
+// nothing.
 struct ScriptedContacts {
     ScriptedPrompts prompts;
     FakeClock clock;
@@ -39,8 +38,7 @@ struct ScriptedContacts {
 
     ScriptedContacts()
     {
-        clock.secondsPerDateTimeRead = 1; // the start-up measurement ends at once
-        port.onWait = [this](std::chrono::milliseconds t) { elapsedMs += t.count(); };
+        clock.secondsPerDateTimeRead = 1; // the start-up measurement ends at its first look
     }
     ScriptedContacts(const ScriptedContacts&) = delete;
     ScriptedContacts& operator=(const ScriptedContacts&) = delete;
@@ -50,7 +48,6 @@ struct ScriptedContacts {
         WindowServices s = BasicServices(programFolder, prompts, clock, port);
         s.endProgram = [this] { ++ended; };
         s.comPortExists = [this](int n) { return n >= 1 && n <= 16 && existing[n]; };
-        s.yieldWaiting = [] {};
         s.yieldNow = [] {};
         s.launcher = &launcher;
         s.printWait = [] {};

@@ -119,7 +119,7 @@ MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWid
     if (!s.yieldNow)
         s.yieldNow = YieldNow;
     if (!s.printWait)
-        s.printWait = [] { WaitWithEvents(kPrintWait); };
+        s.printWait = kPrintWait;
     buildMenus();
     buildControls();
     chart_ = std::make_unique<WindowChart>(*this);

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,8 +47,8 @@ struct WindowServices {
     std::function<void()> yieldNow;
     // Starts the text editor and the web browser.
     Launcher* launcher = nullptr;
-    // The pause between capturing the window and printing it (about 2 s, events running).
-    std::function<void()> printWait;
+    // The pause between capturing the window and printing it; about 2 s when not given.
+    std::optional<std::chrono::milliseconds> printWait;
     // A monotonic clock in milliseconds for the frame reader's deadline; a real one when empty.
     ElapsedMs elapsedMs;
 };

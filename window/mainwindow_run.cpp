@@ -402,7 +402,7 @@ void MainWindow::onThickest()
 // Without a printer, or when the user prefers, the page goes into a PDF file.
 void MainWindow::onPrint()
 {
-    PrintWindowToPrinterOrPdf(this, printer(), *s.prompts, s.printWait, printHolder,
+    PrintWindowToPrinterOrPdf(this, printer(), *s.prompts, *s.printWait, printHolder,
                               PdfDialogRequest(dataFolderPath(), state.run.fileName));
 }
 

@@ -53,7 +53,7 @@ struct ScriptedContacts {
         s.yieldWaiting = [] {};
         s.yieldNow = [] {};
         s.launcher = &launcher;
-        s.printWait = [] {};
+        s.printWait = std::chrono::milliseconds(0);
         s.elapsedMs = [this] { return elapsedMs; };
         return s;
     }

@@ -58,19 +58,17 @@ QStringList FindComPorts(const std::function<bool(int)>& exists)
 }
 
 bool ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& loggerPort,
-                      const std::function<void()>& yieldNow,
                       const std::function<void(bool busy)>& setBusyCursor)
 {
     prompts.say(kProbeNotice);
+    // Sixteen opens take a moment, not long enough to let commands in between them.
     setBusyCursor(true);
-    yieldNow();
 
     QString listText;
     for (int n = kFirstComPort; n <= kLastComPort; ++n) {
         port.close();
         port.setPort(n);
         const bool opened = port.open();
-        yieldNow();
         if (opened)
             listText += num::CStr(n) + QLatin1Char(',');
     }

@@ -25,13 +25,12 @@ void OpenLoggerPortOnDevice(SerialLink& port, const QString& device);
 QStringList FindComPorts(const std::function<bool(int)>& exists);
 
 // Lets the user choose the logger's port: announces the probe, probes ports 1..16 by opening
-// them through `port` (yielding after each, with the busy cursor shown meanwhile), then asks
-// for the number with the ports that opened listed in the prompt. An empty answer or Cancel
+// them through `port` (with the busy cursor shown meanwhile), then asks for the number with
+// the ports that opened listed in the prompt. An empty answer or Cancel
 // changes nothing; the answer is read as a number and unless that is 1..16 it is refused and
 // asked again; an accepted one is stored in loggerPort rounded to a whole number (halves to even)
 // and confirmed.
 // `port` is left as the probe left it (port 16 selected, open only if port 16 opened).
 // True when the user accepted a number.
 bool ChooseLoggerPort(Prompts& prompts, SerialLink& port, qint16& loggerPort,
-                      const std::function<void()>& yieldNow,
                       const std::function<void(bool busy)>& setBusyCursor);

@@ -94,7 +94,7 @@ void AboutBox::onBackgroundClick()
 
 void AboutBox::onPrint()
 {
-    PrintWindowFitted(this, printer_, prompts_, {});
+    PrintWindowFitted(this, printer_, prompts_);
 }
 
 QPixmap AboutBox::Logo()

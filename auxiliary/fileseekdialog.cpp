@@ -3,14 +3,15 @@
 #include "numconv.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace
@@ -138,43 +139,61 @@ void FileSeekDialog::showCount(int count)
 
 bool FileSeekDialog::enterFolder(const QString& folder)
 {
-    searching = true;
     ++foldersSearched;
     foldersCount->setText(QString::number(foldersSearched));
     while (findsList->count() < finds_.size())
         findsList->addItem(QDir::toNativeSeparators(finds_.at(findsList->count())));
     showCount(findsList->count());
     emit folderSearched(folder);
-    // The Halt click, the counters and the window's repainting are handled here.
-    QCoreApplication::processEvents();
-    if (searching)
-        return true;
-    commandButtons[2]->setVisible(true);
-    unsetCursor();
-    return false;
+    return searching;
 }
 
 void FileSeekDialog::search()
 {
-    if (searching)
-        return; // a second click on Search while the walk runs
+    if (searching || walk_)
+        return; // a second click on Search while the walk runs or winds down
     setCursor(Qt::BusyCursor);
     countLabel->clear();
     findsList->clear();
     finds_.clear();
-    const QString drive = driveList->currentText();
+    searchedDrive_ = driveList->currentText();
     const QString root = driveList->currentData().toString();
-
     const seek::WalkOptions options{pattern_, anyFolder == 1, maxEntries};
-    const seek::WalkEnd end = seek::SearchDirs(
+    walk_ = std::make_unique<seek::FolderWalk>(
         root, options, [this](const QString& folder) { return enterFolder(folder); }, &finds_);
-    searching = false;
-    if (closed_)
-        return; // the user chose a find while the walk was winding down
+    searching = true;
+    // The walk runs in slices from the event loop, so the Halt button and the counters work
+    // between them; it stops at the first slice after a Halt.
+    QTimer::singleShot(0, this, &FileSeekDialog::walkSlice);
+}
 
+void FileSeekDialog::walkSlice()
+{
+    if (closed_) {
+        walk_.reset(); // the user chose a find after a Halt
+        return;
+    }
+    QElapsedTimer elapsed;
+    elapsed.start();
+    std::optional<seek::WalkEnd> end;
+    do {
+        end = searching ? walk_->step() : seek::WalkEnd::Halted;
+    } while (!end && elapsed.elapsed() < slice.count());
+    if (!end) {
+        QTimer::singleShot(0, this, &FileSeekDialog::walkSlice);
+        return;
+    }
+    walk_.reset();
+    searching = false;
+    searchEnded(*end);
+}
+
+void FileSeekDialog::searchEnded(seek::WalkEnd end)
+{
     if (end == seek::WalkEnd::Unreadable) {
         unsetCursor();
-        prompts_.say(QStringLiteral("The ") + drive + QStringLiteral(" Drive is not ready."));
+        prompts_.say(QStringLiteral("The ") + searchedDrive_ +
+                     QStringLiteral(" Drive is not ready."));
         return;
     }
     for (int i = findsList->count(); i < finds_.size(); ++i)
@@ -188,7 +207,7 @@ void FileSeekDialog::search()
     const int count = findsList->count();
     if (count == 0) {
         unsetCursor();
-        prompts_.say(QStringLiteral("This file was not found on the ") + drive +
+        prompts_.say(QStringLiteral("This file was not found on the ") + searchedDrive_ +
                      QStringLiteral(" Drive.  Possible reasons include:\r\r"
                                     "    -  You do not own the correct version of this\r"
                                     "       Vehicle Program.\r\r"

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <chrono>
+#include <memory>
 
 class QComboBox;
 class QGroupBox;
@@ -30,6 +32,8 @@ public:
 
     // Offers `folder` as a further drive and chooses it, so that a search covers only it.
     void setSearchRoot(const QString& folder);
+    // True from Search until the walk has wound down, also after a Halt it has not yet seen.
+    bool walking() const { return walk_ != nullptr; }
 
     // On return the chosen full path; empty when the user cancelled.
     QString chosenPath;
@@ -37,6 +41,8 @@ public:
     int foldersSearched = 0;
     int anyFolder = 0;
     int maxEntries = seek::kListLimit; // occurrences the list can take
+    // How long the walk goes on before the window's events run again.
+    std::chrono::milliseconds slice{20};
 
     QComboBox* driveList;
     QLabel* countLabel;       // occurrences found
@@ -49,7 +55,7 @@ public:
     std::array<QPushButton*, 3> commandButtons; // Search, Cancel/Halt, Use
 
 signals:
-    // Emitted on entering each folder of a search, just before pending events run.
+    // Emitted on entering each folder of a search.
     void folderSearched(const QString& folder);
 
 public slots:
@@ -61,6 +67,8 @@ public slots:
 
 private:
     void search();
+    void walkSlice();
+    void searchEnded(seek::WalkEnd end);
     void cancelOrHalt();
     void useSelected();
     bool enterFolder(const QString& folder);
@@ -70,5 +78,7 @@ private:
     Prompts& prompts_;
     QString pattern_;
     QStringList finds_; // the walk's finds, in the order findsList shows them
+    std::unique_ptr<seek::FolderWalk> walk_;
+    QString searchedDrive_;
     bool closed_ = false;
 };

@@ -3,7 +3,6 @@
 #include "seams.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -11,6 +10,8 @@
 #include <QPrinter>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
+#include <optional>
 
 namespace
 {
@@ -45,6 +46,76 @@ QString printerDescription(const QPrinter& printer)
     if (printer.outputFormat() == QPrinter::PdfFormat)
         return QStringLiteral("the file \"%1\"").arg(printer.outputFileName());
     return QStringLiteral("the printer \"%1\"").arg(printer.printerName());
+}
+
+// Moves the holder out of the captured area, captures the window and leaves the capture in the
+// holder, where it stays until the next print.
+QImage captureForPrint(QWidget* window, QLabel* holder)
+{
+    if (holder) {
+        const QWidget* parent = holder->parentWidget();
+        holder->move((parent ? parent->width() : 0) + kHolderOffsetPixels, holder->y());
+        holder->show();
+    }
+    QImage picture = CaptureWindowImage(window);
+    if (holder)
+        holder->setPixmap(QPixmap::fromImage(picture));
+    return picture;
+}
+
+bool reportPrint(Prompts& prompts, bool printed, const QString& error)
+{
+    if (!printed)
+        prompts.say(QStringLiteral("The window could not be printed: ") + error);
+    return printed;
+}
+
+// A capture waiting for its pause to end before it is printed. Only the picture is used after
+// the pause, so commands run meanwhile may change or hide the window.
+class PendingPrint : public QObject
+{
+public:
+    PendingPrint(QWidget* window, QPrinter& printer, std::unique_ptr<QPrinter> ownPrinter,
+                 Prompts& prompts, const PrintDone& done)
+        : QObject(window), printer_(printer), ownPrinter_(std::move(ownPrinter)), prompts_(prompts),
+          done_(done)
+    {
+    }
+
+    void start(QWidget* window, QLabel* holder, std::chrono::milliseconds pause)
+    {
+        busy_.emplace();
+        picture_ = captureForPrint(window, holder);
+        QTimer::singleShot(pause, Qt::PreciseTimer, this, [this] { finish(); });
+    }
+
+private:
+    void finish()
+    {
+        QString error;
+        const bool printed = PrintImageFitted(printer_, picture_, &error);
+        busy_.reset();
+        reportPrint(prompts_, printed, error);
+        if (done_)
+            done_(printed);
+        deleteLater();
+    }
+
+    QPrinter& printer_; // may be ownPrinter_
+    std::unique_ptr<QPrinter> ownPrinter_;
+    Prompts& prompts_;
+    PrintDone done_;
+    QImage picture_;
+    std::optional<BusyCursor> busy_; // also given back when the window goes first
+};
+
+// Captures now and prints after `pause`.
+void printAfterPause(QWidget* window, QPrinter& printer, std::unique_ptr<QPrinter> ownPrinter,
+                     Prompts& prompts, std::chrono::milliseconds pause, QLabel* holder,
+                     const PrintDone& done)
+{
+    auto* pending = new PendingPrint(window, printer, std::move(ownPrinter), prompts, done);
+    pending->start(window, holder, pause);
 }
 
 } // namespace
@@ -107,13 +178,6 @@ QImage CaptureWindowImage(QWidget* window)
     return window->grab().toImage();
 }
 
-void WaitWithEvents(std::chrono::milliseconds duration)
-{
-    QEventLoop loop;
-    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 bool HasPrinter(const QPrinter& printer)
 {
     return !isPdfWithoutFile(printer);
@@ -126,8 +190,8 @@ FileDialogRequest PdfDialogRequest(const QString& folder, const QString& dataFil
 }
 
 bool PrintWindowToPrinterOrPdf(QWidget* window, QPrinter& printer, Prompts& prompts,
-                               const std::function<void()>& wait, QLabel* holder,
-                               const FileDialogRequest& pdfDialog)
+                               std::chrono::milliseconds pause, QLabel* holder,
+                               const FileDialogRequest& pdfDialog, const PrintDone& done)
 {
     if (HasPrinter(printer)) {
         const QString name = printer.outputFormat() == QPrinter::PdfFormat
@@ -135,7 +199,8 @@ bool PrintWindowToPrinterOrPdf(QWidget* window, QPrinter& printer, Prompts& prom
                                  : printer.printerName();
         switch (prompts.choosePrintOutput(name)) {
         case PrintOutput::Printer:
-            return PrintWindowFitted(window, printer, prompts, wait, holder);
+            printAfterPause(window, printer, nullptr, prompts, pause, holder, done);
+            return true;
         case PrintOutput::Cancel:
             return false;
         case PrintOutput::PdfFile:
@@ -145,36 +210,24 @@ bool PrintWindowToPrinterOrPdf(QWidget* window, QPrinter& printer, Prompts& prom
     const std::optional<QString> chosen = prompts.saveFile(pdfDialog);
     if (!chosen || chosen->isEmpty())
         return false;
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(*chosen);
-    pdf.setPageLayout(printer.pageLayout());
-    pdf.setCreator(kAppTitle);
-    pdf.setDocName(QFileInfo(*chosen).completeBaseName());
-    return PrintWindowFitted(window, pdf, prompts, wait, holder);
+    auto pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    pdf->setOutputFormat(QPrinter::PdfFormat);
+    pdf->setOutputFileName(*chosen);
+    pdf->setPageLayout(printer.pageLayout());
+    pdf->setCreator(kAppTitle);
+    pdf->setDocName(QFileInfo(*chosen).completeBaseName());
+    QPrinter& device = *pdf;
+    printAfterPause(window, device, std::move(pdf), prompts, pause, holder, done);
+    return true;
 }
 
-bool PrintWindowFitted(QWidget* window, QPrinter& printer, Prompts& prompts,
-                       const std::function<void()>& wait, QLabel* holder)
+bool PrintWindowFitted(QWidget* window, QPrinter& printer, Prompts& prompts, QLabel* holder)
 {
     QString error;
     bool printed = false;
     {
         const BusyCursor busy;
-        if (holder) {
-            const QWidget* parent = holder->parentWidget();
-            holder->move((parent ? parent->width() : 0) + kHolderOffsetPixels, holder->y());
-            holder->show();
-        }
-        const QImage picture = CaptureWindowImage(window);
-        if (holder)
-            holder->setPixmap(QPixmap::fromImage(picture));
-        // Commands run during the wait may close the window: only the picture is used after it.
-        if (wait)
-            wait();
-        printed = PrintImageFitted(printer, picture, &error);
+        printed = PrintImageFitted(printer, captureForPrint(window, holder), &error);
     }
-    if (!printed)
-        prompts.say(QStringLiteral("The window could not be printed: ") + error);
-    return printed;
+    return reportPrint(prompts, printed, error);
 }

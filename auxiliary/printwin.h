@@ -35,16 +35,12 @@ bool PrintImageFitted(QPrinter& printer, const QImage& picture, QString* error);
 // draws). A null window gives a null image.
 QImage CaptureWindowImage(QWidget* window);
 
-// Runs the event queue for `duration` without spinning, so the window repaints and other
-// commands can arrive meanwhile.
-void WaitWithEvents(std::chrono::milliseconds duration);
-
-// The Print command: shows the busy pointer, captures `window` (after moving `holder`, when
-// given, out of the captured area; it keeps the capture), calls `wait` (may be empty), prints
-// the capture fitted to one page and restores the pointer. A failure is reported through
-// `prompts` with a message naming the error, after the pointer is back; returns false then.
+// Prints `window` now: shows the busy pointer, captures the window (after moving `holder`, when
+// given, out of the captured area; it keeps the capture), prints the capture fitted to one page
+// and restores the pointer. A failure is reported through `prompts` with a message naming the
+// error, after the pointer is back; returns false then.
 bool PrintWindowFitted(QWidget* window, QPrinter& printer, Prompts& prompts,
-                       const std::function<void()>& wait, QLabel* holder = nullptr);
+                       QLabel* holder = nullptr);
 
 // False when Qt has put a PDF device without a file in place of `printer`, as it does when no
 // printer is installed.
@@ -53,12 +49,19 @@ bool HasPrinter(const QPrinter& printer);
 // The save dialog of a PDF page: in `folder`, suggesting the data file's name with .pdf.
 FileDialogRequest PdfDialogRequest(const QString& folder, const QString& dataFileName);
 
+// Learns whether a print that went on after its pause put the page out.
+using PrintDone = std::function<void(bool printed)>;
+
 // The Print command with a PDF file as the other way out. Without a printer the page goes into
 // the PDF file named in the save dialog `pdfDialog`; with one, the user first chooses the
 // printer or a PDF file. The PDF page has the printer's size and margins, so it is the page the
 // printer would print, fitted the same way. A Cancel in either question ends the command
-// silently before anything is captured; failures are reported as PrintWindowFitted does.
-// True when a page was printed or written.
+// silently before anything is captured, and false is returned.
+// Otherwise the window is captured at once as PrintWindowFitted does and true is returned; the
+// page is printed after `pause`, from the event loop, so the window repaints and other commands
+// run meanwhile. Then the pointer is restored, a failure is reported through `prompts`, and
+// `done` (may be empty) is called. The pending print belongs to `window`: destroying the window
+// first drops it. `printer` and `prompts` must outlive the pause.
 bool PrintWindowToPrinterOrPdf(QWidget* window, QPrinter& printer, Prompts& prompts,
-                               const std::function<void()>& wait, QLabel* holder,
-                               const FileDialogRequest& pdfDialog);
+                               std::chrono::milliseconds pause, QLabel* holder,
+                               const FileDialogRequest& pdfDialog, const PrintDone& done = {});

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <optional>
 
 #ifdef Q_OS_UNIX
@@ -31,72 +32,6 @@ std::optional<quint64> volumeOf(const QString& path)
     return std::nullopt;
 }
 
-class Walk
-{
-public:
-    Walk(const WalkOptions& options, const std::function<bool(const QString&)>& onFolder,
-         QStringList* found)
-        : options_(options), onFolder_(onFolder), found_(found),
-          filters_(options.pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-    {
-    }
-
-    WalkEnd run(const QString& root)
-    {
-        rootVolume_ = volumeOf(root);
-        return visit(root);
-    }
-
-private:
-    bool onRootVolume(const QString& folder) const
-    {
-        return !rootVolume_ || volumeOf(folder) == rootVolume_;
-    }
-
-    WalkEnd visit(const QString& folder)
-    {
-        if (!onFolder_(folder))
-            return WalkEnd::Halted;
-
-        const QDir dir(folder);
-        // Links are left out: a link to a parent folder would make the walk endless.
-        const QStringList subfolders = dir.entryList(
-            QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
-        for (auto it = subfolders.crbegin(); it != subfolders.crend(); ++it) {
-            const QString sub = JoinPath(folder, *it);
-            if (!onRootVolume(sub))
-                continue;
-            const WalkEnd end = visit(sub);
-            if (end != WalkEnd::Finished)
-                return end;
-        }
-
-        if (filters_.isEmpty())
-            return WalkEnd::Finished;
-        // Without CaseSensitive the name filters ignore case: users type the name as they
-        // remember it, and data files come from machines that ignore case.
-        const QStringList matches =
-            dir.entryList(filters_, QDir::Files, QDir::Name | QDir::IgnoreCase);
-        if (matches.isEmpty())
-            return WalkEnd::Finished;
-        // A data file beside it tells that this copy belongs to one of the maker's programs.
-        if (!options_.anyFolder && dir.entryList({QStringLiteral("*.zrb")}, QDir::Files).isEmpty())
-            return WalkEnd::Finished;
-        for (const QString& name : matches) {
-            if (found_->size() >= options_.maxEntries)
-                return WalkEnd::TooMany;
-            found_->append(JoinPath(folder, name));
-        }
-        return WalkEnd::Finished;
-    }
-
-    const WalkOptions& options_;
-    const std::function<bool(const QString&)>& onFolder_;
-    QStringList* found_;
-    const QStringList filters_;
-    std::optional<quint64> rootVolume_;
-};
-
 } // namespace
 
 bool IsAnyFolderName(const QString& seekFileName)
@@ -112,14 +47,75 @@ QString JoinPath(const QString& folder, const QString& name)
     return folder + QLatin1Char('/') + name;
 }
 
-WalkEnd SearchDirs(const QString& root, const WalkOptions& options,
-                   const std::function<bool(const QString& folder)>& onFolder, QStringList* found)
+FolderWalk::FolderWalk(const QString& root, const WalkOptions& options,
+                       std::function<bool(const QString&)> onFolder, QStringList* found)
+    : root_(QDir::fromNativeSeparators(root)), options_(options), onFolder_(std::move(onFolder)),
+      found_(found), filters_(options.pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts))
 {
-    const QString start = QDir::fromNativeSeparators(root);
-    const QFileInfo info(start);
-    if (!info.isDir() || !info.isReadable())
-        return WalkEnd::Unreadable;
-    return Walk(options, onFolder, found).run(start);
+}
+
+std::optional<WalkEnd> FolderWalk::step()
+{
+    if (end_)
+        return end_;
+    if (!started_) {
+        started_ = true;
+        const QFileInfo info(root_);
+        if (!info.isDir() || !info.isReadable())
+            return end_ = WalkEnd::Unreadable;
+        rootVolume_ = volumeOf(root_);
+        return end_ = enter(root_);
+    }
+    Level& level = levels_.back();
+    while (level.next < level.subfolders.size()) {
+        const QString sub = JoinPath(level.folder, level.subfolders.at(level.next++));
+        if (onRootVolume(sub))
+            return end_ = enter(sub);
+    }
+    const QString folder = level.folder;
+    levels_.pop_back();
+    end_ = collectFinds(folder);
+    if (!end_ && levels_.empty())
+        end_ = WalkEnd::Finished;
+    return end_;
+}
+
+std::optional<WalkEnd> FolderWalk::enter(const QString& folder)
+{
+    if (!onFolder_(folder))
+        return WalkEnd::Halted;
+    // Links are left out: a link to a parent folder would make the walk endless.
+    QStringList subfolders = QDir(folder).entryList(
+        QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
+    std::reverse(subfolders.begin(), subfolders.end());
+    levels_.push_back({folder, subfolders, 0});
+    return std::nullopt;
+}
+
+std::optional<WalkEnd> FolderWalk::collectFinds(const QString& folder)
+{
+    if (filters_.isEmpty())
+        return std::nullopt;
+    const QDir dir(folder);
+    // Without CaseSensitive the name filters ignore case: users type the name as they
+    // remember it, and data files come from machines that ignore case.
+    const QStringList matches = dir.entryList(filters_, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    if (matches.isEmpty())
+        return std::nullopt;
+    // A data file beside it tells that this copy belongs to one of the maker's programs.
+    if (!options_.anyFolder && dir.entryList({QStringLiteral("*.zrb")}, QDir::Files).isEmpty())
+        return std::nullopt;
+    for (const QString& name : matches) {
+        if (found_->size() >= options_.maxEntries)
+            return WalkEnd::TooMany;
+        found_->append(JoinPath(folder, name));
+    }
+    return std::nullopt;
+}
+
+bool FolderWalk::onRootVolume(const QString& folder) const
+{
+    return !rootVolume_ || volumeOf(folder) == rootVolume_;
 }
 
 } // namespace seek

@@ -89,8 +89,8 @@ void TestAcqPortCommands::chooseLoggerPort()
     port.openablePorts = std::set<int>(openable.begin(), openable.end());
     qint16 comPort = 7;
     QStringList cursor;
-    ChooseLoggerPort(
-        prompts, port, comPort, [] {}, [&](bool busy) { cursor << (busy ? "busy" : "normal"); });
+    ChooseLoggerPort(prompts, port, comPort,
+                     [&](bool busy) { cursor << (busy ? "busy" : "normal"); });
 
     QCOMPARE(comPort, qint16(result));
     QCOMPARE(prompts.messageTexts(), QStringList{kNotice} + messages);

@@ -89,10 +89,18 @@ private slots:
         for (const QString& answer : dialog)
             prompts.fileAnswers.push_back(answer.isEmpty() ? QString() : dir.filePath(answer));
 
-        const bool printed = PrintWindowToPrinterOrPdf(&window, device, prompts, {}, nullptr,
-                                                       PdfDialogRequest(dir.path(), "run1"));
+        std::optional<bool> printed;
+        const bool started = PrintWindowToPrinterOrPdf(
+            &window, device, prompts, std::chrono::milliseconds(0), nullptr,
+            PdfDialogRequest(dir.path(), "run1"), [&](bool done) { printed = done; });
 
-        QCOMPARE(printed, !written.isEmpty());
+        // The page comes from the event loop after the pause, never from inside the command.
+        QVERIFY(!printed && !QFile::exists(printerFile) && !QFile::exists(pdfFile));
+        QCOMPARE(QGuiApplication::overrideCursor() != nullptr, started);
+        if (started)
+            QTRY_VERIFY(printed);
+        QCOMPARE(printed.value_or(false), !written.isEmpty());
+        QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(prompts.unexpected, 0);
         QVERIFY(prompts.printOutputAnswers.empty() && prompts.fileAnswers.empty());
         const QStringList shown = prompts.messageTexts();

@@ -13,7 +13,7 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("files");  // below the root; "@x": x links to the root
-        QTest::addColumn<QString>("haltAt"); // folder whose entry brings a Halt click
+        QTest::addColumn<QString>("haltAt"); // folder whose entry is followed by a Halt click
         QTest::addColumn<QString>("messages");
         QTest::addColumn<QString>("listed");
         QTest::addColumn<QString>("chosen"); // empty: the window waits for a choice
@@ -66,16 +66,21 @@ private slots:
         ScriptedPrompts prompts;
         FileSeekDialog seek(prompts, name);
         seek.setSearchRoot(root);
-        seek.maxEntries = 3; // the first row fills the list exactly
+        seek.maxEntries = 3;                       // the first row fills the list exactly
+        seek.slice = std::chrono::milliseconds(0); // the window's events run after every step
         connect(&seek, &FileSeekDialog::folderSearched, this, [&](const QString& folder) {
             if (!haltAt.isEmpty() && QFileInfo(folder).fileName() == haltAt) {
+                // The click arrives as the user's would: between two steps of the walk.
                 prompts.messageAnswers.push_back(MsgAnswer::Yes);
-                seek.onButton(1);
-                QCOMPARE(prompts.messages.back().caption, QString(39, ' ').insert(19, "Halt ?"));
+                QTimer::singleShot(0, &seek, [&] { seek.onButton(1); });
             }
         });
         seek.show();
         seek.onButton(0);
+        QVERIFY(seek.walking() && seek.foldersSearched == 0); // Search returns before walking
+        QTRY_VERIFY(!seek.walking());
+        if (!haltAt.isEmpty())
+            QCOMPARE(prompts.messages.front().caption, QString(39, ' ').insert(19, "Halt ?"));
         QCOMPARE(prompts.messageTexts().join('|'), QString(messages).replace("%1", root));
         QStringList shown;
         for (int i = 0; i < seek.findsList->count(); ++i)

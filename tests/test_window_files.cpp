@@ -213,8 +213,11 @@ private slots:
         rig.w->action("mnuPrint")->trigger();
 
         QCOMPARE(rig.prompts.printOutputQuestions.size(), printer ? 1 : 0);
+        const QString target = choosePdf ? pdf : printed;
+        QVERIFY(!QFile::exists(target)); // the command returns before its pause is over
+        QTRY_VERIFY(QFile::exists(target));
         QVERIFY(!QFile::exists(choosePdf ? printed : pdf));
-        const PdfPages page = ReadPdf(choosePdf ? pdf : printed, 50);
+        const PdfPages page = ReadPdf(target, 50);
         QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
         QCOMPARE(page.pages, 1);
         const QImage capture = rig.w->printHolder->pixmap().toImage();

@@ -115,10 +115,8 @@ MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWid
         const QString folder = s.programFolder;
         s.comPortExists = [folder](int n) { return ComPortExists(folder, n); };
     }
-    if (!s.yieldNow)
-        s.yieldNow = [] { QCoreApplication::processEvents(); };
     if (!s.printWait)
-        s.printWait = [] { WaitWithEvents(kPrintWait); };
+        s.printWait = kPrintWait;
     buildMenus();
     buildControls();
     chart_ = std::make_unique<WindowChart>(*this);

@@ -43,11 +43,10 @@ struct WindowServices {
     std::function<void()> endProgram;
     // Whether COM port n can be opened at all; defaults to a real probe of the device.
     std::function<bool(int)> comPortExists;
-    std::function<void()> yieldNow;
     // Starts the text editor and the web browser.
     Launcher* launcher = nullptr;
-    // The pause between capturing the window and printing it (about 2 s, events running).
-    std::function<void()> printWait;
+    // The pause between capturing the window and printing it; about 2 s when not given.
+    std::optional<std::chrono::milliseconds> printWait;
     // A monotonic clock in milliseconds for the measurement of the silence budget; a real one
     // when empty.
     std::function<qint64()> elapsedMs;

@@ -188,7 +188,7 @@ void MainWindow::onLoggerPort()
     const bool session = sessionComPort_ != 0 || !sessionPortDevice_.isEmpty();
     qint16 offered = sessionComPort_ != 0 ? sessionComPort_ : state.settings.comPorts[0];
     qint16& target = session ? offered : state.settings.comPorts[0];
-    const bool chosen = ChooseLoggerPort(*s.prompts, *s.port, target, s.yieldNow, [](bool busy) {
+    const bool chosen = ChooseLoggerPort(*s.prompts, *s.port, target, [](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else
@@ -374,7 +374,7 @@ void MainWindow::onThickest()
 // Without a printer, or when the user prefers, the page goes into a PDF file.
 void MainWindow::onPrint()
 {
-    PrintWindowToPrinterOrPdf(this, printer(), *s.prompts, s.printWait, printHolder,
+    PrintWindowToPrinterOrPdf(this, printer(), *s.prompts, *s.printWait, printHolder,
                               PdfDialogRequest(dataFolderPath(), state.run.fileName));
 }
 
@@ -406,7 +406,6 @@ void MainWindow::onAbout()
 
 void MainWindow::onHelp()
 {
-    s.yieldNow(); // files are open only inside single calls, so there is nothing to close
     QString error;
     if (!CopyHelpText(s.programFolder, state.derived.textFolder, &error)) {
         s.prompts->say(error);

@@ -48,9 +48,8 @@ struct ScriptedContacts {
         WindowServices s = BasicServices(programFolder, prompts, clock, port);
         s.endProgram = [this] { ++ended; };
         s.comPortExists = [this](int n) { return n >= 1 && n <= 16 && existing[n]; };
-        s.yieldNow = [] {};
         s.launcher = &launcher;
-        s.printWait = [] {};
+        s.printWait = std::chrono::milliseconds(0);
         s.elapsedMs = [this] { return elapsedMs; };
         return s;
     }

@@ -20,11 +20,23 @@ QSize ImageWidget::imageSize() const
     return size().expandedTo(QSize(1, 1));
 }
 
+void ImageWidget::repaintArea(const QRect& area)
+{
+    dirty_ |= area;
+    update(dirty_);
+}
+
 void ImageWidget::paintEvent(QPaintEvent* event)
 {
+    dirty_ = {};
     refreshImage();
     QPainter painter(this);
-    painter.drawImage(event->rect(), image_, event->rect());
+    // One rectangle at a time, each its own clip: under a clip of several rectangles Qt copies
+    // the image span by span on its GUI thread pool, waking its threads at every reading.
+    for (const QRect& area : event->region()) {
+        painter.setClipRect(area);
+        painter.drawImage(area, image_, area);
+    }
 }
 
 QColor OpaqueColor(quint32 rgb)

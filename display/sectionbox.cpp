@@ -130,7 +130,7 @@ void SectionBox::flushLines()
         }
     }
     pending_.clear();
-    update(pendingArea_);
+    repaintArea(pendingArea_);
     pendingArea_ = {};
 }
 

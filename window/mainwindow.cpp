@@ -623,7 +623,14 @@ void MainWindow::placeOffRangeMarker(int channel)
     const int x = box->x() + std::clamp(MarkerPixel(at).x() - (channel + 1) * size / 2, 0,
                                         std::max(0, box->width() - size));
     const int y = box->y() + (offRange.direction > 0 ? 0 : box->height() - size);
-    marker->setText(offRange.direction > 0 ? QStringLiteral("\u25B2") : QStringLiteral("\u25BC"));
+    // The arrow follows the trace in steps of half its size: moved at every reading, it would
+    // make the section box under it repaint in pieces ten times a second.
+    if (marker->isVisible() && marker->y() == y && std::abs(marker->x() - x) < size / 2)
+        return;
+    const QString arrow =
+        offRange.direction > 0 ? QStringLiteral("\u25B2") : QStringLiteral("\u25BC");
+    if (marker->text() != arrow)
+        marker->setText(arrow);
     const QString colour =
         QStringLiteral("color: #%1;")
             .arg(state.derived.channelColors[channel] & 0xFFFFFFu, 6, 16, QLatin1Char('0'));

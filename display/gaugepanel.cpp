@@ -26,12 +26,14 @@ GaugePanel::GaugePanel(QWidget* parent) : ImageWidget(parent)
 void GaugePanel::setFace(const GaugeFace& face)
 {
     face_ = face;
+    gridDirty_ = true;
     invalidate();
 }
 
 void GaugePanel::redraw(const DerivedSettings& derived)
 {
     LayOutGaugeFace(face_, derived, width());
+    gridDirty_ = true;
     invalidate();
 }
 
@@ -144,18 +146,9 @@ void GaugePanel::render()
                        OpaqueColor(bar.fillColor));
     }
 
-    p.setPen(QColor(kGridColor));
-    for (const GridLine& line : face_.gridLines) {
-        if (line.visible) {
-            const int y = rowForValue(line.y);
-            p.drawLine(0, y, width() - 1, y);
-        }
-    }
-    for (const GridLabel& label : face_.gridLabels) {
-        if (label.visible)
-            p.drawText(QRect(kGridLabelLeft, rowForValue(label.top), width(), labelPx),
-                       Qt::AlignLeft | Qt::AlignVCenter, label.caption);
-    }
+    if (gridDirty_ || gridLayer_.size() != image_.size())
+        renderGridLayer(font, labelPx);
+    p.drawImage(0, 0, gridLayer_);
     // Each channel label keeps to its own column, the distance to the next bar, centred under
     // its bar, in a strip under the bottom grid line high enough to read.
     QFont channelFont = font;
@@ -184,8 +177,30 @@ void GaugePanel::render()
     p.end();
 }
 
+void GaugePanel::renderGridLayer(const QFont& font, int labelPx)
+{
+    gridDirty_ = false;
+    gridLayer_ = QImage(image_.size(), QImage::Format_ARGB32_Premultiplied);
+    gridLayer_.fill(Qt::transparent);
+    QPainter p(&gridLayer_);
+    p.setFont(font);
+    p.setPen(QColor(kGridColor));
+    for (const GridLine& line : face_.gridLines) {
+        if (line.visible) {
+            const int y = rowForValue(line.y);
+            p.drawLine(0, y, width() - 1, y);
+        }
+    }
+    for (const GridLabel& label : face_.gridLabels) {
+        if (label.visible)
+            p.drawText(QRect(kGridLabelLeft, rowForValue(label.top), width(), labelPx),
+                       Qt::AlignLeft | Qt::AlignVCenter, label.caption);
+    }
+}
+
 void GaugePanel::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    gridDirty_ = true;
     invalidate();
 }

@@ -53,4 +53,9 @@ private:
 
     GaugeFace face_;
     bool dirty_ = true;
+    // The grid lines and their labels, which change only with the face's layout and the
+    // panel's size, kept on a transparent layer so a reading repaints only bars and values.
+    QImage gridLayer_;
+    bool gridDirty_ = true;
+    void renderGridLayer(const QFont& font, int labelPx);
 };

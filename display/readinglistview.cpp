@@ -264,6 +264,16 @@ void ReadingListView::linesChanged()
     viewport()->update();
 }
 
+void ReadingListView::rowsAppended(int first)
+{
+    updateScrollBars();
+    for (int row = std::max(first, verticalScrollBar()->value()); row < count(); ++row) {
+        if (row - verticalScrollBar()->value() > visibleRows())
+            break;
+        updateRow(row);
+    }
+}
+
 void ReadingListView::scrollToRow(int row)
 {
     QScrollBar* bar = verticalScrollBar();

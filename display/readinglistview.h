@@ -25,6 +25,8 @@ public:
     void setCurrentRow(int row);
     // To be called after lines were added to or removed from the run.
     void linesChanged();
+    // To be called after rows were added at the end, from `first` on: only they are drawn.
+    void rowsAppended(int first);
 
     int rowHeight() const;
     // The row drawn at height `y` of the viewport; -1 below the last row.

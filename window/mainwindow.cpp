@@ -591,11 +591,10 @@ void MainWindow::showSectionTimes()
 void MainWindow::alignReadingListColumns()
 {
     const int rows = readingList->count();
-    const QString row = rows > 0 ? readingList->text(rows - 1) : QString();
-    if (row == columnsRow_ && !readingListColumns->text().isEmpty())
+    const QList<int> starts = fieldStarts(rows > 0 ? readingList->text(rows - 1) : QString());
+    if (starts == columnStarts_ && !readingListColumns->text().isEmpty())
         return;
-    columnsRow_ = row;
-    const QList<int> starts = fieldStarts(row);
+    columnStarts_ = starts;
     QString heading = QStringLiteral("Time");
     for (int ch = 0; ch < channelCount(); ++ch) {
         const int wanted = ch + 1 < starts.size() ? starts[ch + 1] : heading.size() + 3;
@@ -604,8 +603,10 @@ void MainWindow::alignReadingListColumns()
     }
     readingListColumns->setText(heading);
     // The rows' first character stands one blank in from the list's frame.
-    readingListColumns->setIndent(readingList->frameWidth() +
-                                  readingList->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+    const int indent = readingList->frameWidth() +
+                       readingList->fontMetrics().horizontalAdvance(QLatin1Char(' '));
+    if (readingListColumns->indent() != indent)
+        readingListColumns->setIndent(indent);
 }
 
 void MainWindow::placeOffRangeMarker(int channel)

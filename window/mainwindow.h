@@ -234,7 +234,7 @@ private:
     // because every plotted sample asks.
     std::array<double, 6> sectionTimes_{};
     QSize defaultClientSize_; // the client area's size when the window first opens
-    QString columnsRow_; // the row readingListColumns was last aligned with
+    QList<int> columnStarts_; // where the fields of the row readingListColumns follows start
     int exposeWaits_ = 0;
     std::unique_ptr<QPrinter> printer_;
     bool ending_ = false;

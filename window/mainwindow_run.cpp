@@ -267,13 +267,12 @@ void MainWindow::onSampleTick()
 
 void MainWindow::onSampleAdded(qsizetype row)
 {
-    const RunSample& sample = run_.sample(row);
-    readingList->linesChanged();
-    readingList->setCurrentRow(int(row));
-    timeReadout->setText(FormatRunTime(sample.time));
-    showSample(sample);
-    PlotSample(state.chart, state.settings, state.derived, *chart_, sample);
+    PlotSample(state.chart, state.settings, state.derived, *chart_, run_.sample(row));
     showSectionTimes();
+    readingList->rowsAppended(int(row));
+    // The newest row becomes the current one, as a click on it would: the cursor, the panel
+    // and the time read-out follow it.
+    readingList->setCurrentRow(int(row));
 }
 
 void MainWindow::showSample(const RunSample& sample)

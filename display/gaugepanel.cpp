@@ -156,14 +156,30 @@ void GaugePanel::render()
         std::min(channelLabelPixels(), std::max(kMinChannelLabelPixels, font.pixelSize()));
     // A tall panel would make the labels run into each other: each keeps to its column.
     const int column = channelLabelRect(0).width();
-    for (; channelPixels > kMinChannelLabelPixels; --channelPixels) {
-        channelFont.setPixelSize(channelPixels);
-        const QFontMetrics metrics(channelFont);
-        bool fits = true;
-        for (const ChannelLabel& label : face_.channelLabels)
-            fits = fits && (!label.visible || metrics.horizontalAdvance(label.caption) <= column);
-        if (fits)
-            break;
+    // Measuring means laying the text out; a new reading mostly changes digits, which are all
+    // as wide as each other, so the size found for the same shape of captions is used again.
+    QString shape = QString::number(channelPixels) + QLatin1Char('/') + QString::number(column);
+    for (const ChannelLabel& label : face_.channelLabels) {
+        shape += QLatin1Char('/');
+        if (label.visible)
+            for (const QChar c : label.caption)
+                shape += c.isDigit() ? QLatin1Char('0') : c;
+    }
+    if (shape == fittedShape_) {
+        channelPixels = fittedPixels_;
+    } else {
+        for (; channelPixels > kMinChannelLabelPixels; --channelPixels) {
+            channelFont.setPixelSize(channelPixels);
+            const QFontMetrics metrics(channelFont);
+            bool fits = true;
+            for (const ChannelLabel& label : face_.channelLabels)
+                fits = fits &&
+                       (!label.visible || metrics.horizontalAdvance(label.caption) <= column);
+            if (fits)
+                break;
+        }
+        fittedShape_ = shape;
+        fittedPixels_ = channelPixels;
     }
     channelFont.setPixelSize(channelPixels);
     p.setFont(channelFont);

@@ -57,5 +57,9 @@ private:
     // panel's size, kept on a transparent layer so a reading repaints only bars and values.
     QImage gridLayer_;
     bool gridDirty_ = true;
+    // The captions' shape (digits as 0, with the starting size and column) last fitted, and
+    // the pixel size found for it.
+    QString fittedShape_;
+    int fittedPixels_ = 0;
     void renderGridLayer(const QFont& font, int labelPx);
 };

@@ -3,6 +3,7 @@
 #include "numconv.h"
 
 #include <QVarLengthArray>
+#include <optional>
 
 double RunTimeOfSample(float clock, float start)
 {
@@ -55,11 +56,10 @@ QString FormatSampleLine(const RunSample& sample, int channelCount)
 namespace
 {
 
-// A field as the program writes it (sign, digits, a point and digits) read without a copy;
-// anything else goes through the general number reader.
-double fieldValue(QStringView field, bool& overflow)
+// A field as the program writes it: sign, digits, a point and digits. Anything else is not a
+// reading: a line holding such a field is damaged, never a temperature made up from it.
+std::optional<double> fieldValue(QStringView field)
 {
-    overflow = false;
     qsizetype i = 0;
     const bool negative = field.startsWith(u'-');
     if (negative || field.startsWith(u'+'))
@@ -72,16 +72,18 @@ double fieldValue(QStringView field, bool& overflow)
         const char16_t c = field[i].unicode();
         if (c == u'.' && !point) {
             point = true;
-        } else if (c >= u'0' && c <= u'9' && digits < 15) {
+        } else if (c >= u'0' && c <= u'9') {
+            if (digits == 15)
+                return std::nullopt; // more digits than any reading or time has
             mantissa = mantissa * 10 + (c - u'0');
             ++digits;
             decimals += point ? 1 : 0;
         } else {
-            return num::Val(field.toString(), &overflow);
+            return std::nullopt;
         }
     }
     if (digits == 0)
-        return num::Val(field.toString(), &overflow);
+        return std::nullopt;
     // One division by an exact power of ten rounds as the decimal text reads.
     constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
@@ -108,14 +110,25 @@ std::optional<RunSample> ParseSampleLine(QStringView line)
     if (fields.size() < 2)
         return std::nullopt;
     RunSample sample;
-    bool overflow = false;
-    sample.time = static_cast<float>(fieldValue(fields[0], overflow));
+    const std::optional<double> time = fieldValue(fields[0]);
+    if (!time)
+        return std::nullopt;
+    sample.time = static_cast<float>(*time);
     for (qsizetype c = 1; c < fields.size(); ++c) {
         if (fields[c] == kNoReadingText)
             continue;
-        const double value = fieldValue(fields[c], overflow);
-        if (!overflow && std::fabs(value) <= std::numeric_limits<float>::max())
-            sample.values[c - 1] = static_cast<float>(value);
+        const std::optional<double> value = fieldValue(fields[c]);
+        if (!value)
+            return std::nullopt;
+        sample.values[c - 1] = static_cast<float>(*value);
     }
     return sample;
+}
+
+std::optional<RunSample> ParseSampleLine(QLatin1StringView line)
+{
+    QVarLengthArray<char16_t, 128> wide(line.size());
+    for (qsizetype i = 0; i < line.size(); ++i)
+        wide[i] = static_cast<uchar>(line.data()[i]);
+    return ParseSampleLine(QStringView(wide.constData(), wide.size()));
 }

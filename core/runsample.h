@@ -5,6 +5,7 @@
 // and a reopened run can never disagree about a reading.
 
 #include <QString>
+#include <QLatin1StringView>
 #include <QStringView>
 #include <array>
 #include <cmath>
@@ -47,10 +48,12 @@ QString FormatSampleLine(const RunSample& sample, int channelCount);
 inline const QString kNoReadingText = QStringLiteral("-9999");
 
 // A run line read back: the time before the first blanks, then up to kRecorderChannels readings
-// separated by blanks. Channels the line does not have, and kNoReadingText, have no reading.
-// Nothing for a line without a time and at least one field after it (a damaged line, or the
-// end of the samples).
+// separated by blanks, each a plain decimal number. Channels the line does not have, and
+// kNoReadingText, have no reading. Nothing for a damaged line: one without a time and at least
+// one field after it, or with a field that is not such a number.
 std::optional<RunSample> ParseSampleLine(QStringView line);
+// The same for a line as a file holds it.
+std::optional<RunSample> ParseSampleLine(QLatin1StringView line);
 
 // Read access to a run's samples, for whatever writes them out.
 class SampleSource

@@ -122,6 +122,26 @@ public:
         }
     }
 
+    // The same section, each line handed to `take` where it stands in the file's bytes.
+    int section(const SampleLineSink& take)
+    {
+        for (;;) {
+            if (atEnd())
+                return err::kPastEndOfFile;
+            const qsizetype start = pos_;
+            while (pos_ < data_.size() && !isLineEnd(data_[pos_]))
+                ++pos_;
+            const QLatin1StringView text(data_.constData() + start, pos_ - start);
+            const bool ended = pos_ < data_.size();
+            skipLineEnd();
+            if (text == kSectionTerminator)
+                return 0;
+            take(text, ended);
+            if (atEnd())
+                return 0;
+        }
+    }
+
 private:
     void skipLineEnd()
     {
@@ -162,7 +182,8 @@ int WriteDataFile(const QString& path, const QByteArray& bytes)
     return WriteFileReplacing(path, bytes);
 }
 
-DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine)
+DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine,
+                          const SampleLineSink& takeSample)
 {
     DataFileRead r;
     const auto fail = [&r](int errorNumber) {
@@ -208,7 +229,7 @@ DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine)
     if (const int e = in.section(r.comments))
         return fail(e);
     r.samplesStarted = true;
-    if (const int e = in.section(r.samples))
+    if (const int e = takeSample ? in.section(takeSample) : in.section(r.samples))
         return fail(e);
     r.outcome = DataFileRead::Outcome::Ok;
     return r;

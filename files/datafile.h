@@ -6,6 +6,8 @@
 #include "seams.h"
 
 #include <QByteArray>
+#include <QLatin1StringView>
+#include <functional>
 #include <QString>
 #include <QtGlobal>
 
@@ -59,7 +61,13 @@ struct DataFileRead {
 // Errors: 53 file not found, 76 path not found, 75 cannot be opened, 62 input past end of file
 // (inside the fixed lines or before a section could be read), 13 unit or channel field not a
 // number, 6 a number outside the 16-bit range.
-DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine);
+// A sample line as the file holds it, and whether it had its line end (a last line without one
+// may have been cut short in the middle of its write).
+using SampleLineSink = std::function<void(QLatin1StringView line, bool ended)>;
+// With `takeSample` given, the sample lines go to it one by one as they are read and
+// DataFileRead::samples stays empty: a day-long run is never held as text a second time.
+DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine,
+                          const SampleLineSink& takeSample = {});
 
 // Message for a failed read or write: "SaveAFFileEr: " + Str(error) + "  " + Str(line), and on
 // the next line the reason in words. There are no line numbers in this code, so callers pass 0.

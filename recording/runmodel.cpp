@@ -1,6 +1,7 @@
 #include "runmodel.h"
 
 #include <QElapsedTimer>
+#include <QVarLengthArray>
 #include <algorithm>
 
 namespace
@@ -191,7 +192,31 @@ int RunModel::save(const QString& path)
     return 0;
 }
 
-void RunModel::takeRead(const DataFileRead& read, OpenResult& result)
+void RunModel::clearSamples()
+{
+    samples_.clear();
+    timesOrdered_ = true;
+    longestLine_ = 0;
+}
+
+bool RunModel::takeLine(QStringView text)
+{
+    if (text.trimmed().isEmpty())
+        return true; // an empty line is no reading, and no damage either
+    const std::optional<RunSample> s = ParseSampleLine(text);
+    if (!s)
+        return false;
+    if (!samples_.empty() && s->time < samples_.back().time)
+        timesOrdered_ = false;
+    samples_.push_back(*s);
+    // A file this program wrote holds each row as the list shows it, so its line's length is
+    // the row's; formatting every row of a day-long run again only to measure it would double
+    // the time an Open takes.
+    longestLine_ = std::max(longestLine_, text.trimmed().size());
+    return true;
+}
+
+void RunModel::takeHeader(const DataFileRead& read)
 {
     if (read.channelsRead)
         header_.channelCount = read.channels;
@@ -200,45 +225,40 @@ void RunModel::takeRead(const DataFileRead& read, OpenResult& result)
     if (read.outcome == DataFileRead::Outcome::Ok)
         header_.degreesCelsius = read.unit;
     header_.fuelType = read.fuel;
-    if (!read.samplesStarted)
-        return;
-    samples_.clear();
-    timesOrdered_ = true;
-    // A file this program wrote holds each row as the list shows it, so its line's length is
-    // the row's; formatting every row of a day-long run again only to measure it would double
-    // the time an Open takes.
-    longestLine_ = 0;
-    const QStringView all(read.samples);
-    for (qsizetype start = 0; start < all.size();) {
-        qsizetype end = all.indexOf(kLineEnd, start);
-        if (end < 0)
-            end = all.size();
-        const QStringView text = all.mid(start, end - start);
-        start = end + kLineEnd.size();
-        if (text.trimmed().isEmpty())
-            continue;
-        if (const std::optional<RunSample> s = ParseSampleLine(text)) {
-            if (!samples_.empty() && s->time < samples_.back().time)
-                timesOrdered_ = false;
-            samples_.push_back(*s);
-            longestLine_ = std::max(longestLine_, text.trimmed().size());
-        } else {
-            ++result.damagedLines;
-        }
-    }
 }
 
 RunModel::OpenResult RunModel::open(const QString& path)
 {
-    const DataFileRead read = ReadDataFile(path, kDataFileTypeLine);
+    // The samples are read into a run of their own: a file of another type leaves the run on
+    // screen as it was.
+    std::deque<RunSample> previous;
+    std::swap(previous, samples_);
+    const bool previousOrdered = timesOrdered_;
+    const qsizetype previousLongest = longestLine_;
+    clearSamples();
     OpenResult result;
+    const DataFileRead read =
+        ReadDataFile(path, kDataFileTypeLine, [&](QLatin1StringView line, bool ended) {
+            // A last line without its line end may have been cut short: its numbers could be
+            // parts of readings, so it is left out like a damaged one.
+            QVarLengthArray<char16_t, 128> wide(line.size());
+            for (qsizetype i = 0; i < line.size(); ++i)
+                wide[i] = static_cast<uchar>(line.data()[i]);
+            if (!ended || !takeLine(QStringView(wide.constData(), wide.size())))
+                ++result.damagedLines;
+        });
     result.outcome = read.outcome;
     result.errorNumber = read.errorNumber;
     result.unit = read.unit;
-    if (read.outcome == DataFileRead::Outcome::WrongType)
-        return result;
+    if (read.outcome == DataFileRead::Outcome::WrongType || !read.samplesStarted) {
+        samples_ = std::move(previous);
+        timesOrdered_ = previousOrdered;
+        longestLine_ = previousLongest;
+        if (read.outcome == DataFileRead::Outcome::WrongType)
+            return result;
+    }
     recording_ = false;
-    takeRead(read, result);
+    takeHeader(read);
     // The run the journal kept is replaced now; the user chose not to save it.
     if (read.samplesStarted)
         discardJournal();
@@ -261,9 +281,17 @@ bool RunModel::recoverJournal()
     const std::optional<DataFileRead> read = RecordingJournal::load(dataFolder_);
     if (!read)
         return false;
-    OpenResult ignored;
     recording_ = false;
-    takeRead(*read, ignored);
+    takeHeader(*read);
+    clearSamples();
+    const QStringView all(read->samples);
+    for (qsizetype start = 0; start < all.size();) {
+        qsizetype end = all.indexOf(kLineEnd, start);
+        if (end < 0)
+            end = all.size();
+        takeLine(all.mid(start, end - start)); // the journal's reader left out damaged lines
+        start = end + kLineEnd.size();
+    }
     header_.degreesCelsius = read->unit;
     filePath_.clear();
     // Still unsaved: the journal stays until the run is saved.

@@ -110,7 +110,10 @@ signals:
     void stateChanged();
 
 private:
-    void takeRead(const DataFileRead& read, OpenResult& result);
+    void clearSamples();
+    // Adds the reading of one run line; false for a damaged line.
+    bool takeLine(QStringView text);
+    void takeHeader(const DataFileRead& read);
     void noteJournal(bool ok);
     void setUnsaved(bool unsaved);
 

@@ -86,6 +86,8 @@ void TestRunModel::damagedLinesAreNoSamples_data()
     QTest::newRow("time alone") << "12.3";
     QTest::newRow("terminator") << "-9999";
     QTest::newRow("blanks") << "     ";
+    QTest::newRow("a word for a reading") << "1.0   852   abc   791   65";
+    QTest::newRow("a number run into a word") << "1.0   852   8x0   791   65";
 }
 
 void TestRunModel::damagedLinesAreNoSamples()
@@ -133,8 +135,9 @@ void TestRunModel::openTakesEveryCompleteLine_data()
                            << 2 << 0;
     QTest::newRow("last line without terminator")
         << QByteArray("1.0   1   2   3   4\r\n2.0   5   6   7   8\r\n") << 2 << 0;
+    // Cut short in the middle of its write: "85" may have been "852".
     QTest::newRow("last line without line end")
-        << QByteArray("1.0   1   2   3   4\r\n2.0   5   6   7   8") << 2 << 0;
+        << QByteArray("1.0   1   2   3   4\r\n2.0   5   6   7   8\r\n3.0   852   85") << 2 << 1;
     QTest::newRow("damaged line in the middle")
         << QByteArray("1.0   1   2   3   4\r\n#?\r\n3.0   5   6   7   8\r\n-9999\r\n") << 2 << 1;
 }

@@ -99,7 +99,7 @@ void TestRunModel::recordSaveOpenKeepsEveryReading()
     QTemporaryDir dir;
     RunModel recorder(dir.path());
     QSignalSpy added(&recorder, &RunModel::sampleAdded);
-    recorder.startRecording({1, 4, 0, QStringLiteral("Engine 7")});
+    recorder.startRecording({1, 4, 0, QStringLiteral("Engine 7")}, 0);
     for (int k = 0; k < 50; ++k)
         recorder.addSample(sampleAt(k / 10.0f, 800 + k, 810, k == 7 ? kNoReading : 820, -5));
     recorder.stopRecording();
@@ -158,7 +158,7 @@ void TestRunModel::wrongFileLeavesTheRun()
 {
     QTemporaryDir dir;
     RunModel model(dir.path());
-    model.startRecording({});
+    model.startRecording({}, 0);
     model.addSample(sampleAt(0.1f, 1, 2, 3, 4));
     model.stopRecording();
     const QString path = dir.filePath(QStringLiteral("notes.txt"));
@@ -174,7 +174,7 @@ void TestRunModel::journalGivesBackTheRecording()
     QTemporaryDir dir;
     {
         RunModel killed(dir.path());
-        killed.startRecording({0, 4, 2, QStringLiteral("Cell 3")});
+        killed.startRecording({0, 4, 2, QStringLiteral("Cell 3")}, 0);
         for (int k = 0; k < 21; ++k)
             killed.addSample(sampleAt(k / 10.0f, 700 + k, 701, 702, 703));
         // Destroyed while recording, as a killed program is: its journal stays.
@@ -196,7 +196,7 @@ void TestRunModel::failedSaveKeepsTheRunUnsaved()
 {
     QTemporaryDir dir;
     RunModel model(dir.path());
-    model.startRecording({});
+    model.startRecording({}, 0);
     model.addSample(sampleAt(0.1f, 1, 2, 3, 4));
     model.stopRecording();
     QVERIFY(model.save(dir.filePath(QStringLiteral("no/such/folder/run"))) != 0);
@@ -227,7 +227,7 @@ void TestRunModel::nearestRow()
     QFETCH(int, row);
     QTemporaryDir dir;
     RunModel model(dir.path());
-    model.startRecording({});
+    model.startRecording({}, 0);
     for (float t : times)
         model.addSample(sampleAt(t, 1, 2, 3, 4));
     QCOMPARE(model.nearestRow(target, 100.0f), qsizetype(row));

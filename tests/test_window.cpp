@@ -95,8 +95,9 @@ private slots:
         QCOMPARE(f.w->action("mnuScalesEGT")->text(),
                  "Typical Exhaust Gas Temps (" + QString(degC ? "500-950)" : "900-1700)"));
         QCOMPARE(f.state.settings.chartSectionSeconds, qint16(15)); // an unset chart time too
-        QCOMPARE(f.state.run.filePath, f.data("Untitled"));
-        QCOMPARE(f.w->notSampling, qint16(1));
+        QVERIFY(f.w->run().filePath().isEmpty());
+        QCOMPARE(f.state.run.fileName, QStringLiteral("Untitled"));
+        QVERIFY(!f.w->run().isRecording());
         QCOMPARE(f.w->statusLine->text(), // even before the window is first activated
                  QStringLiteral("Click on 'Start' or press <F1> to start recording data."));
         QVERIFY(f.prompts.messages.empty());
@@ -160,22 +161,28 @@ private slots:
     // window open. Settings that cannot be written are reported and the program still ends.
     void exitAsksAboutUnsavedData_data()
     {
-        QTest::addColumn<int>("unsaved");
+        QTest::addColumn<bool>("unsaved");
         QTest::addColumn<MsgAnswer>("answer");
         QTest::addColumn<bool>("ends");
-        QTest::newRow("all saved") << 0 << MsgAnswer::Ok << true;
-        QTest::newRow("yes, not saved") << 1 << MsgAnswer::Yes << false;
-        QTest::newRow("no") << 1 << MsgAnswer::No << true;
-        QTest::newRow("cancel") << 1 << MsgAnswer::Cancel << false;
+        QTest::newRow("all saved") << false << MsgAnswer::Ok << true;
+        QTest::newRow("yes, not saved") << true << MsgAnswer::Yes << false;
+        QTest::newRow("no") << true << MsgAnswer::No << true;
+        QTest::newRow("cancel") << true << MsgAnswer::Cancel << false;
     }
     void exitAsksAboutUnsavedData()
     {
-        QFETCH(int, unsaved);
+        QFETCH(bool, unsaved);
         QFETCH(MsgAnswer, answer);
         QFETCH(bool, ends);
         Fixture f;
-        f.state.run.dataNotSaved = qint16(unsaved);
-        f.w->appendRunLine(QStringLiteral("   .4   450   462   471   480"));
+        f.startInC();
+        f.tickAt(0.4f, "0,450,462,471,480\r\n");
+        f.w->onRecordButton(MainWindow::StopButton);
+        if (!unsaved) {
+            f.w->onSave(); // to "Untitled": Save As is only counted here
+            f.w->saveAs = 0;
+        }
+        QCOMPARE(f.w->run().isUnsaved(), unsaved);
         f.prompts.messageAnswers = {answer};
         f.w->show();
         QCOMPARE(f.w->close(), ends);

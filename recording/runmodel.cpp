@@ -15,6 +15,19 @@ QElapsedTimer startedTimer()
     return timer;
 }
 
+// Blank-separated fields of a run line, counted without copying any.
+int fieldCount(QStringView line)
+{
+    int fields = 0;
+    bool inField = false;
+    for (const QChar c : line) {
+        const bool blank = c.isSpace();
+        fields += !blank && !inField ? 1 : 0;
+        inField = !blank;
+    }
+    return fields;
+}
+
 } // namespace
 
 RunModel::RunModel(QString dataFolder, RecordingJournal::Clock journalClock, QObject* parent)
@@ -217,7 +230,11 @@ void RunModel::takeRead(const DataFileRead& read, OpenResult& result)
         start = end + kLineEnd.size();
         if (text.trimmed().isEmpty())
             continue;
-        if (const std::optional<RunSample> s = ParseSampleLine(text)) {
+        // A line with fewer readings than the run has channels was cut short: its last
+        // figure may be the start of another number, so none of it is taken for a reading.
+        const std::optional<RunSample> s =
+            fieldCount(text) > channelCount() ? ParseSampleLine(text) : std::nullopt;
+        if (s) {
             if (!samples_.empty() && s->time < samples_.back().time)
                 timesOrdered_ = false;
             samples_.push_back(*s);

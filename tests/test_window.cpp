@@ -1,4 +1,4 @@
-// The main window as a user meets it: start-up, the menu, captions and check marks, the option
+// The main window as a user meets it: start-up, the menu's captions and check marks, the option
 // commands, and the ways out of the program.
 
 #include "gaugepanel.h"
@@ -12,16 +12,6 @@ namespace
 {
 
 using Fixture = WindowRig<SaveAsCounted>;
-
-// The menu as an indented outline: one entry a "|", "-" for a separator, one blank a level down.
-QString outline(const QList<QAction*>& actions, const QString& indent = {})
-{
-    QString lines;
-    for (QAction* a : actions)
-        lines += indent + (a->isSeparator() ? "-" : a->text()) + "|" +
-                 (a->menu() ? outline(a->menu()->actions(), indent + " ") : QString());
-    return lines;
-}
 
 // The menu entries that carry a check mark, in menu order, by name without "mnu".
 QString checkMarks(const QList<QAction*>& actions)
@@ -101,20 +91,6 @@ private slots:
         QCOMPARE(f.w->statusLine->text(), // even before the window is first activated
                  QStringLiteral("Click on 'Start' or press <F1> to start recording data."));
         QVERIFY(f.prompts.messages.empty());
-    }
-
-    void menuTree()
-    {
-        Fixture f;
-        QCOMPARE(
-            outline(f.w->menuBar()->actions()),
-            "File| New| Open| Save| Save As| -| Export Data to Notepad| Export Data to CSV File|"
-            " -| Print| Windows Printer Setup| -| Exit|Options| Strip Chart Recording Time|"
-            " Graph Line Thickness|  Thin|  Thick|  Thickest| -| Thermocouple Graph Scales|"
-            "  Typical Exhaust Gas Temps (900-1700)|  Typical Fluid/Air Temps (50-300)|"
-            "  User Specified| Temperature Units|  Degrees F|  Degrees C| Com Port(s)|"
-            "  Com Port for 1st Logger|  Com Port for 2nd Logger|Record Comments|Help| Help|"
-            " About Thermocouple Recorder| Veltrona on the Web|");
     }
 
     void unitAndScaleCommands_data()

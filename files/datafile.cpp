@@ -123,7 +123,7 @@ public:
     }
 
     // The same section, each line handed to `take` where it stands in the file's bytes.
-    int section(const SampleLineSink& take)
+    int section(const std::function<void(QLatin1StringView, bool)>& take)
     {
         for (;;) {
             if (atEnd())
@@ -229,7 +229,10 @@ DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine,
     if (const int e = in.section(r.comments))
         return fail(e);
     r.samplesStarted = true;
-    if (const int e = takeSample ? in.section(takeSample) : in.section(r.samples))
+    const auto take = [&](QLatin1StringView line, bool ended) {
+        takeSample(line, ended, r.channels);
+    };
+    if (const int e = takeSample ? in.section(take) : in.section(r.samples))
         return fail(e);
     r.outcome = DataFileRead::Outcome::Ok;
     return r;

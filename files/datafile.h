@@ -61,9 +61,9 @@ struct DataFileRead {
 // Errors: 53 file not found, 76 path not found, 75 cannot be opened, 62 input past end of file
 // (inside the fixed lines or before a section could be read), 13 unit or channel field not a
 // number, 6 a number outside the 16-bit range.
-// A sample line as the file holds it, and whether it had its line end (a last line without one
-// may have been cut short in the middle of its write).
-using SampleLineSink = std::function<void(QLatin1StringView line, bool ended)>;
+// A sample line as the file holds it, whether it had its line end (a last line without one may
+// have been cut short in the middle of its write), and the file's channel count.
+using SampleLineSink = std::function<void(QLatin1StringView line, bool ended, qint16 channels)>;
 // With `takeSample` given, the sample lines go to it one by one as they are read and
 // DataFileRead::samples stays empty: a day-long run is never held as text a second time.
 DataFileRead ReadDataFile(const QString& path, const QString& expectedTypeLine,

@@ -16,14 +16,25 @@ QElapsedTimer startedTimer()
     return timer;
 }
 
+// Blank-separated fields of a run line, counted without copying any.
+int fieldCount(QStringView line)
+{
+    int fields = 0;
+    bool inField = false;
+    for (const QChar c : line) {
+        const bool blank = c.isSpace();
+        fields += !blank && !inField ? 1 : 0;
+        inField = !blank;
+    }
+    return fields;
+}
+
 } // namespace
 
 RunModel::RunModel(QString dataFolder, RecordingJournal::Clock journalClock, QObject* parent)
-    : QObject(parent),
-      dataFolder_(std::move(dataFolder)),
-      journal_(journalClock ? std::move(journalClock) : [timer = startedTimer()] {
-          return timer.elapsed();
-      })
+    : QObject(parent), dataFolder_(std::move(dataFolder)),
+      journal_(journalClock ? std::move(journalClock)
+                            : [timer = startedTimer()] { return timer.elapsed(); })
 {
 }
 
@@ -69,9 +80,9 @@ qsizetype RunModel::nearestRow(float target, float maxDistance) const
         // Rows whose distances round to the same float stand directly before it; the earliest
         // of them wins, as in a scan.
         const float belowTime = sample(above - 1).time;
-        qsizetype below = std::lower_bound(samples_.begin(), samples_.begin() + above, belowTime,
-                                           byTime) -
-                          samples_.begin();
+        qsizetype below =
+            std::lower_bound(samples_.begin(), samples_.begin() + above, belowTime, byTime) -
+            samples_.begin();
         while (below > 0 && distance(below - 1) == distance(below))
             --below;
         if (candidate < 0 || distance(below) <= distance(candidate))
@@ -199,11 +210,14 @@ void RunModel::clearSamples()
     longestLine_ = 0;
 }
 
-bool RunModel::takeLine(QStringView text)
+bool RunModel::takeLine(QStringView text, int channels)
 {
     if (text.trimmed().isEmpty())
         return true; // an empty line is no reading, and no damage either
-    const std::optional<RunSample> s = ParseSampleLine(text);
+    // A line with fewer readings than the run has channels was cut short: its last figure may
+    // be the start of another number, so none of it is taken for a reading.
+    const std::optional<RunSample> s =
+        fieldCount(text) > channels ? ParseSampleLine(text) : std::nullopt;
     if (!s)
         return false;
     if (!samples_.empty() && s->time < samples_.back().time)
@@ -237,14 +251,15 @@ RunModel::OpenResult RunModel::open(const QString& path)
     const qsizetype previousLongest = longestLine_;
     clearSamples();
     OpenResult result;
-    const DataFileRead read =
-        ReadDataFile(path, kDataFileTypeLine, [&](QLatin1StringView line, bool ended) {
+    const DataFileRead read = ReadDataFile(
+        path, kDataFileTypeLine, [&](QLatin1StringView line, bool ended, qint16 channels) {
             // A last line without its line end may have been cut short: its numbers could be
             // parts of readings, so it is left out like a damaged one.
             QVarLengthArray<char16_t, 128> wide(line.size());
             for (qsizetype i = 0; i < line.size(); ++i)
                 wide[i] = static_cast<uchar>(line.data()[i]);
-            if (!ended || !takeLine(QStringView(wide.constData(), wide.size())))
+            const int expected = std::clamp<int>(channels, 0, kRecorderChannels);
+            if (!ended || !takeLine(QStringView(wide.constData(), wide.size()), expected))
                 ++result.damagedLines;
         });
     result.outcome = read.outcome;
@@ -289,7 +304,8 @@ bool RunModel::recoverJournal()
         qsizetype end = all.indexOf(kLineEnd, start);
         if (end < 0)
             end = all.size();
-        takeLine(all.mid(start, end - start)); // the journal's reader left out damaged lines
+        // The journal's reader left out damaged lines already.
+        takeLine(all.mid(start, end - start), channelCount());
         start = end + kLineEnd.size();
     }
     header_.degreesCelsius = read->unit;
@@ -306,9 +322,9 @@ int RunModel::keepJournalAs(const QString& path)
     const std::optional<DataFileRead> read = RecordingJournal::load(dataFolder_);
     if (!read)
         return 0;
-    const int error = WriteDataFile(
-        path, WriteDataFileText(read->comments, read->samples, read->unit, read->channels,
-                                read->fuel));
+    const int error =
+        WriteDataFile(path, WriteDataFileText(read->comments, read->samples, read->unit,
+                                              read->channels, read->fuel));
     if (error == 0)
         RecordingJournal::discard(dataFolder_);
     return error;

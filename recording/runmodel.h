@@ -111,8 +111,9 @@ signals:
 
 private:
     void clearSamples();
-    // Adds the reading of one run line; false for a damaged line.
-    bool takeLine(QStringView text);
+    // Adds the reading of one run line of a run of `channels` channels; false for a damaged
+    // line.
+    bool takeLine(QStringView text, int channels);
     void takeHeader(const DataFileRead& read);
     void noteJournal(bool ok);
     void setUnsaved(bool unsaved);

@@ -1,5 +1,5 @@
-// Recording a run: Start and Stop with their save prompt, the timer tick that reads, stamps and
-// stores one sample, and what happens when the instrument falls silent or the clock goes back.
+// Recording a run in the window: Start and Stop with their save prompt, the tick that stores
+// the newest reading under the time its line arrived, and a logger that falls silent.
 
 #include "windowrig.h"
 
@@ -22,7 +22,7 @@ class TestRecording : public QObject
 {
     Q_OBJECT
 private slots:
-    // Each tick stores one line: the run time in tenths, then the readings as whole numbers.
+    // Each reading becomes one row: the run time in tenths, then the readings as whole numbers.
     void samplesAreStampedAndStored_data()
     {
         QTest::addColumn<float>("elapsed");
@@ -35,8 +35,7 @@ private slots:
         QTest::newRow("clock back") << -0.46f << kLine << "-.5   450   461   472   483" << running;
         QTest::newRow("rounding and signs")
             << 1.0f << QByteArray("9,451.6,0,-3,+2.5\r\n") << "1.0   452   0   -3   3" << running;
-        // A damaged line is counted where the user looks and never becomes a reading; the tick
-        // takes the next good line instead.
+        // A damaged line is counted where the user looks and never becomes a reading.
         QTest::newRow("not a number")
             << 1.0f << "9,451.6,0,-3,abc\r\n" + kLine << "1.0   450   461   472   483"
             << running + "   (1 damaged line from the instrument ignored)";
@@ -48,15 +47,35 @@ private slots:
         QFETCH(QString, line);
         QFETCH(QString, status);
         Rig rig;
-        QVERIFY(rig.rows().isEmpty()); // the tick that arms the chart stores nothing
+        QVERIFY(rig.rows().isEmpty()); // the line that proves the logger sends is no reading
         QVERIFY(rig.port.calls.contains(QStringLiteral("setSettings 19200,N,8,1")));
         rig.tickAt(elapsed, frame);
         QCOMPARE(rig.rows(), QStringList{line});
-        QCOMPARE(rig.w->runText(), line + "\r\n");
+        QCOMPARE(rig.runText(), line + "\r\n");
         QCOMPARE(rig.w->statusLine->text(), status);
-        QCOMPARE(rig.state.run.dataNotSaved, qint16(1));
+        QVERIFY(rig.w->run().isUnsaved());
         QCOMPARE(rig.prompts.messageTexts(),
                  elapsed < 0 ? QStringList{"Fix. Negative time."} : QStringList{});
+    }
+
+    // A reading keeps the time its line arrived, however late the tick that takes it: two
+    // readings never share a time, and a line split over two reads counts from its end.
+    void aLateTickKeepsTheArrivalTime()
+    {
+        Rig rig;
+        const auto arrive = [&rig](float seconds, const QByteArray& bytes) {
+            rig.clock.seconds = rig.w->run().startClock() + seconds;
+            rig.port.feed(bytes);
+        };
+        arrive(0.1f, "1,450,461,472,483\r\n");
+        rig.tickAt(0.28f, {});
+        arrive(0.32f, "1,451,461,");
+        arrive(0.44f, "472,483\r\n");
+        rig.tickAt(0.7f, {});
+        rig.tickAt(0.8f, {}); // nothing new: nothing stored
+        QCOMPARE(rig.rows(),
+                 (QStringList{".1   450   461   472   483", ".4   451   461   472   483"}));
+        QVERIFY(rig.prompts.messageTexts().isEmpty());
     }
 
     // Stop keeps the run and the open port; the next Start asks before discarding the run.
@@ -65,7 +84,7 @@ private slots:
         QTest::addColumn<MsgAnswer>("answer");
         QTest::addColumn<bool>("newRun");
         QTest::newRow("cancel: nothing happens") << MsgAnswer::Cancel << false;
-        QTest::newRow("yes: saved, no new run") << MsgAnswer::Yes << false;
+        QTest::newRow("yes, not saved: no new run") << MsgAnswer::Yes << false;
         QTest::newRow("no: a new run") << MsgAnswer::No << true;
     }
     void stopThenStartAsksAboutTheRun()
@@ -82,65 +101,39 @@ private slots:
         QVERIFY(rig.w->statusLine->text().endsWith(QStringLiteral("   Readings in Deg C.")));
 
         rig.prompts.messageAnswers = {answer};
-        rig.port.queue("\r\n" + kLine);
         rig.w->onFunctionKey(112); // F1 is Start
         QCOMPARE(rig.prompts.messageTexts(), QStringList{"Save this recorded data?"});
         QCOMPARE(rig.w->saveAs, answer == MsgAnswer::Yes ? 1 : 0);
         QCOMPARE(rig.rows().size(), newRun ? 0 : 1);
-        QCOMPARE(rig.w->notSampling, qint16(newRun ? 0 : 1));
+        QCOMPARE(rig.w->run().isRecording(), newRun);
     }
 
-    // Silence at Start or during a run ends it: the run so far stays, the window idles, and no
-    // line is made up for the silent tick.
+    // A logger silent for the budget ends the run: the run so far stays, the window idles, and
+    // the silent ticks made up no line.
     void silenceEndsTheRun()
     {
-        WindowRig<> idle;
-        idle.w->onRecordButton(MainWindow::StartButton);
-        QCOMPARE(idle.prompts.messageTexts(), QStringList{"Not receiving data."});
-        QCOMPARE(idle.w->notSampling, qint16(1));
-
         Rig rig;
         rig.tickAt(0.1f, kLine);
         rig.tickAt(0.3f, {});
-        rig.tickAt(0.5f, kLine);
+        QCOMPARE(rig.w->silenceBudget(), std::chrono::milliseconds(2000));
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.w->run().isRecording(), 5000);
         QCOMPARE(rig.prompts.messageTexts(), QStringList{"Not receiving data."});
         QCOMPARE(rig.rows(), QStringList{".1   450   461   472   483"});
-        QCOMPARE(rig.w->notSampling, qint16(1));
     }
 
-    // A 10 Hz instrument feeds every tick: lines that arrive together are taken one a tick,
-    // none is dropped, and a line split over two reads is joined.
-    void everyLineOfASteadyInstrumentIsStored()
-    {
-        Rig rig;
-        rig.tickAt(0.1f, "1,450,461,472,483\r\n2,451,461,472,483\r\n3,45");
-        rig.tickAt(0.2f, {});
-        rig.tickAt(0.3f, "2,461,472,483\r\n");
-        QCOMPARE(rig.rows(),
-                 (QStringList{".1   450   461   472   483", ".2   451   461   472   483",
-                              ".3   452   461   472   483"}));
-        QVERIFY(rig.prompts.messageTexts().isEmpty());
-    }
-
-    // A tick that comes due while another waits for its frame must not start a second read;
-    // coming back to the window during a run redraws the panel but must not restart the traces
+    // Coming back to the window during a run redraws the panel but must not restart the traces
     // from the chart's corner.
-    void reentryLeavesTheRunAlone()
+    void activationLeavesTheTracesAlone()
     {
         Rig rig;
-        int nested = 0;
-        rig.port.onRead = [&] {
-            if (nested++ == 0)
-                rig.w->onSampleTick();
-        };
-        rig.tickAt(0.1f, "\r\n0,700,700,700,700\r\n"); // inside the 500-950 scale
-        QCOMPARE(rig.rows().size(), 1);
-        const std::vector<float> lastY = rig.state.chart.traceLastY,
-                                 lastX = rig.state.chart.traceLastX;
-        QVERIFY(lastY[0] > 0);
+        rig.tickAt(0.1f, "0,700,700,700,700\r\n"); // inside the 500-950 scale
+        const ChartState before = rig.state.chart;
+        QVERIFY(before.traceLastY[0] > 0);
         rig.w->onActivated();
-        QCOMPARE(rig.state.chart.traceLastY, lastY);
-        QCOMPARE(rig.state.chart.traceLastX, lastX);
+        for (size_t i = 0; i < before.traceLastY.size(); ++i) { // NaN: a broken trace
+            QCOMPARE(rig.state.chart.traceLastY[i], before.traceLastY[i]);
+            QCOMPARE(rig.state.chart.traceLastX[i], before.traceLastX[i]);
+        }
     }
 };
 

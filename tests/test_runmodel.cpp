@@ -140,6 +140,10 @@ void TestRunModel::openTakesEveryCompleteLine_data()
         << QByteArray("1.0   1   2   3   4\r\n2.0   5   6   7   8\r\n3.0   852   85") << 2 << 1;
     QTest::newRow("damaged line in the middle")
         << QByteArray("1.0   1   2   3   4\r\n#?\r\n3.0   5   6   7   8\r\n-9999\r\n") << 2 << 1;
+    // "85" may be the start of 852: a line with fewer readings than the run has channels
+    // was cut short.
+    QTest::newRow("last line cut short")
+        << QByteArray("1.0   1   2   3   4\r\n2.0   5   6   7   8\r\n3.0   85") << 2 << 1;
 }
 
 void TestRunModel::openTakesEveryCompleteLine()

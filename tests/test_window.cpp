@@ -1,4 +1,4 @@
-// The main window as a user meets it: start-up, the menu, captions and check marks, the option
+// The main window as a user meets it: start-up, the menu's captions and check marks, the option
 // commands, and the ways out of the program.
 
 #include "gaugepanel.h"
@@ -12,16 +12,6 @@ namespace
 {
 
 using Fixture = WindowRig<SaveAsCounted>;
-
-// The menu as an indented outline: one entry a "|", "-" for a separator, one blank a level down.
-QString outline(const QList<QAction*>& actions, const QString& indent = {})
-{
-    QString lines;
-    for (QAction* a : actions)
-        lines += indent + (a->isSeparator() ? "-" : a->text()) + "|" +
-                 (a->menu() ? outline(a->menu()->actions(), indent + " ") : QString());
-    return lines;
-}
 
 // The menu entries that carry a check mark, in menu order, by name without "mnu".
 QString checkMarks(const QList<QAction*>& actions)
@@ -95,25 +85,12 @@ private slots:
         QCOMPARE(f.w->action("mnuScalesEGT")->text(),
                  "Typical Exhaust Gas Temps (" + QString(degC ? "500-950)" : "900-1700)"));
         QCOMPARE(f.state.settings.chartSectionSeconds, qint16(15)); // an unset chart time too
-        QCOMPARE(f.state.run.filePath, f.data("Untitled"));
-        QCOMPARE(f.w->notSampling, qint16(1));
+        QVERIFY(f.w->run().filePath().isEmpty());
+        QCOMPARE(f.state.run.fileName, QStringLiteral("Untitled"));
+        QVERIFY(!f.w->run().isRecording());
         QCOMPARE(f.w->statusLine->text(), // even before the window is first activated
                  QStringLiteral("Click on 'Start' or press <F1> to start recording data."));
         QVERIFY(f.prompts.messages.empty());
-    }
-
-    void menuTree()
-    {
-        Fixture f;
-        QCOMPARE(
-            outline(f.w->menuBar()->actions()),
-            "File| New| Open| Save| Save As| -| Export Data to Notepad| Export Data to CSV File|"
-            " -| Print| Windows Printer Setup| -| Exit|Options| Strip Chart Recording Time|"
-            " Graph Line Thickness|  Thin|  Thick|  Thickest| -| Thermocouple Graph Scales|"
-            "  Typical Exhaust Gas Temps (900-1700)|  Typical Fluid/Air Temps (50-300)|"
-            "  User Specified| Temperature Units|  Degrees F|  Degrees C| Com Port(s)|"
-            "  Com Port for 1st Logger|  Com Port for 2nd Logger|Record Comments|Help| Help|"
-            " About Thermocouple Recorder| Veltrona on the Web|");
     }
 
     void unitAndScaleCommands_data()
@@ -160,22 +137,28 @@ private slots:
     // window open. Settings that cannot be written are reported and the program still ends.
     void exitAsksAboutUnsavedData_data()
     {
-        QTest::addColumn<int>("unsaved");
+        QTest::addColumn<bool>("unsaved");
         QTest::addColumn<MsgAnswer>("answer");
         QTest::addColumn<bool>("ends");
-        QTest::newRow("all saved") << 0 << MsgAnswer::Ok << true;
-        QTest::newRow("yes, not saved") << 1 << MsgAnswer::Yes << false;
-        QTest::newRow("no") << 1 << MsgAnswer::No << true;
-        QTest::newRow("cancel") << 1 << MsgAnswer::Cancel << false;
+        QTest::newRow("all saved") << false << MsgAnswer::Ok << true;
+        QTest::newRow("yes, not saved") << true << MsgAnswer::Yes << false;
+        QTest::newRow("no") << true << MsgAnswer::No << true;
+        QTest::newRow("cancel") << true << MsgAnswer::Cancel << false;
     }
     void exitAsksAboutUnsavedData()
     {
-        QFETCH(int, unsaved);
+        QFETCH(bool, unsaved);
         QFETCH(MsgAnswer, answer);
         QFETCH(bool, ends);
         Fixture f;
-        f.state.run.dataNotSaved = qint16(unsaved);
-        f.w->appendRunLine(QStringLiteral("   .4   450   462   471   480"));
+        f.startInC();
+        f.tickAt(0.4f, "0,450,462,471,480\r\n");
+        f.w->onRecordButton(MainWindow::StopButton);
+        if (!unsaved) {
+            f.w->onSave(); // to "Untitled": Save As is only counted here
+            f.w->saveAs = 0;
+        }
+        QCOMPARE(f.w->run().isUnsaved(), unsaved);
         f.prompts.messageAnswers = {answer};
         f.w->show();
         QCOMPARE(f.w->close(), ends);

@@ -3,10 +3,10 @@
 
 #include "windowrig.h"
 
-#include "datafile.h"
+#include "commentseditor.h"
 #include "pdfpages.h"
-#include "recordingjournal.h"
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPrinter>
 
 namespace
@@ -16,11 +16,18 @@ const QString kRun = QStringLiteral(".5   850   845   790   65\r\n1.0   852   84
                                     "1.5   990   846   791   66\r\n");
 
 struct Rig : WindowRig<> {
-    // Starts with an unsaved run of three samples.
-    Rig()
+    // Starts with an unsaved run of three samples recorded in `degreesCelsius` (kRun in C).
+    explicit Rig(qint16 degreesCelsius = 1)
     {
-        w->replayRun(kRun);
-        state.run.dataNotSaved = 1;
+        state.settings.degreesCelsius = degreesCelsius;
+        w->applyThermocoupleMode();
+        w->onRecordButton(MainWindow::StartButton);
+        port.feed("\r\n0,0,0,0,0\r\n");
+        w->onSampleTick();
+        tickAt(0.5f, "0,850,845,790,65\r\n");
+        tickAt(1.0f, "0,852,846,791,65\r\n");
+        tickAt(1.5f, "0,990,846,791,66\r\n");
+        w->onRecordButton(MainWindow::StopButton);
     }
 };
 
@@ -36,31 +43,34 @@ private slots:
     void saveAsThenOpen()
     {
         Rig rig;
-        rig.state.run.comments = QStringLiteral("Run 1");
+        rig.w->onComments();
+        auto* comments = rig.w->findChild<CommentsEditor*>();
+        QVERIFY(comments);
+        comments->editor->setPlainText(QStringLiteral("Run 1"));
+        comments->onButton(0);
         rig.saveAs(rig.data("run1"));
         QCOMPARE(rig.w->windowTitle(), "Thermocouple Data Logger - Veltrona Inc.   [ run1 ]");
         const QByteArray saved = rig.read(rig.data("run1"));
-        QVERIFY(saved.startsWith("ZRB-TC-QLMR*1.10\r\n 0 \r\n 4 \r\n0\r\n"));
+        QVERIFY(saved.startsWith("ZRB-TC-QLMR*1.10\r\n 1 \r\n 4 \r\n0\r\n"));
         rig.write(rig.data("other"), "ZRB-AF-UEGO*1.10\r\n 0 \r\n");
-        rig.write(rig.data("inC"),
-                  "ZRB-TC-QLMR*1.10\r\n 1 \r\n 4 \r\n0\r\nA/F1\r\nA/F1\r\nA/F1\r\nA/F1\r\n\r\n"
+        rig.write(rig.data("inF"),
+                  "ZRB-TC-QLMR*1.10\r\n 0 \r\n 4 \r\n0\r\nA/F1\r\nA/F1\r\nA/F1\r\nA/F1\r\n\r\n"
                   "-9999\r\n7.26   450.6   461   472   483\r\n\r\n-9999\r\n");
-        rig.prompts.fileAnswers = {rig.data("run1"), rig.data("other"), rig.data("inC")};
+        rig.prompts.fileAnswers = {rig.data("run1"), rig.data("other"), rig.data("inF")};
 
-        rig.w->clearRun();
         rig.w->action("mnuOpen")->trigger();
-        QCOMPARE(rig.w->runText(), kRun);
-        QCOMPARE(rig.state.run.comments, QStringLiteral("Run 1\r\n"));
+        QCOMPARE(rig.runText(), kRun);
+        QCOMPARE(rig.w->run().header().comments, QStringLiteral("Run 1\r\n"));
         rig.w->action("mnuSave")->trigger();
         QCOMPARE(rig.read(rig.data("run1")), saved);
 
         rig.w->onOpen();
         QCOMPARE(rig.prompts.messageTexts().last(),
                  QStringLiteral("This is not a Thermocouple Recorder file and can not be used."));
-        QCOMPARE(rig.w->runText(), kRun);
+        QCOMPARE(rig.runText(), kRun);
         rig.w->onOpen();
-        QVERIFY(rig.prompts.messageTexts().last().endsWith("units of Deg C."));
-        QCOMPARE(rig.state.settings.degreesCelsius, qint16(1));
+        QVERIFY(rig.prompts.messageTexts().last().endsWith("units of Deg F."));
+        QCOMPARE(rig.state.settings.degreesCelsius, qint16(0));
         QCOMPARE(rig.w->readingList->text(0), QStringLiteral("7.3   451   461   472   483"));
     }
 
@@ -72,53 +82,15 @@ private slots:
         rig.prompts.fileAnswers = {QString()};
         rig.w->onSave();
         QVERIFY(rig.read(rig.data("Untitled")).contains("1.5   990   846   791   66\r\n"));
+        QVERIFY(!rig.w->run().isUnsaved());
 
-        rig.state.run.dataNotSaved = 1;
+        Rig exiting;
         const QString forty = QStringLiteral("0123456789").repeated(4);
-        rig.prompts.messageAnswers = {MsgAnswer::Yes};
-        rig.prompts.fileAnswers = {rig.data(forty + "cut")};
-        rig.w->onExit();
-        QVERIFY(rig.read(rig.data(forty)).contains(".5   850   845   790   65\r\n"));
-        QCOMPARE(rig.ended, 1);
-    }
-
-    // A file that lost its final "-9999" and a journal with a damaged line in the middle show
-    // every whole reading, and a save keeps them all; the journal's offer counts what it shows.
-    void loadingShowsEveryWholeReading_data()
-    {
-        QTest::addColumn<bool>("journal"); // taken back at start-up, not opened
-        QTest::addColumn<QByteArray>("samples");
-        QTest::addColumn<int>("shown");
-        const QByteArray run = kRun.toLatin1();
-        QTest::newRow("file, no final -9999") << false << run << 3;
-        QTest::newRow("file, last line cut short") << false << run + "2.0   85" << 3;
-        QTest::newRow("journal, damaged line")
-            << true << run.left(27) + "1.0   85\r\n" + run.mid(27) + "2.0   85" << 3;
-    }
-    void loadingShowsEveryWholeReading()
-    {
-        QFETCH(bool, journal);
-        QFETCH(QByteArray, samples);
-        QFETCH(int, shown);
-        WindowRig<> rig;
-        QVERIFY(QDir(rig.folder).mkpath("TCFiles"));
-        const QByteArray head = WriteDataFileText("Run 1", "", 0, 4, 0).chopped(9); // no samples
-        rig.write(journal ? RecordingJournal::pathIn(rig.data({})) : rig.data("run1"),
-                  head + samples);
-        rig.prompts.messageAnswers = {MsgAnswer::Yes};
-        if (!journal)
-            rig.prompts.fileAnswers = {rig.data("run1")};
-        rig.prompts.fileAnswers.push_back(rig.data("again"));
-        if (journal)
-            rig.w->afterShown();
-        else
-            rig.w->onOpen();
-        QCOMPARE(rig.rows().size(), shown);
-        if (journal)
-            QVERIFY(
-                rig.prompts.messageTexts().first().contains(QString("\n\n%1 readings").arg(shown)));
-        rig.w->onSaveAs();
-        QCOMPARE(rig.read(rig.data("again")), WriteDataFileText("Run 1\r\n", kRun, 0, 4, 0));
+        exiting.prompts.messageAnswers = {MsgAnswer::Yes};
+        exiting.prompts.fileAnswers = {exiting.data(forty + "cut")};
+        exiting.w->onExit();
+        QVERIFY(exiting.read(exiting.data(forty)).contains(".5   850   845   790   65\r\n"));
+        QCOMPARE(exiting.ended, 1);
     }
 
     // Export writes the list to a file and opens it; Help opens a copy of the help text; a row
@@ -168,21 +140,20 @@ private slots:
         QFETCH(int, runDegC);
         QFETCH(QByteArray, unit);
         QFETCH(QString, message);
-        Rig rig;
-        rig.w->runDegreesCelsius = static_cast<qint16>(runDegC);
+        Rig rig(static_cast<qint16>(runDegC));
         rig.state.settings.degreesCelsius = static_cast<qint16>(!runDegC);
         const QString path = answer.isNull() ? QString() : rig.data(answer);
         rig.prompts.fileAnswers = {path};
         rig.w->action("mnuExportCsv")->trigger();
 
         QCOMPARE(rig.prompts.saveDialogs.at(0).initialName, QStringLiteral("Untitled.csv"));
-        const QByteArray file =
-            "time_s,ch1_deg" + unit + ",ch2_deg" + unit + ",ch3_deg" + unit + ",ch4_deg" + unit +
-            "\r\n.5,850,845,790,65\r\n1.0,852,846,791,65\r\n1.5,990,846,791,66\r\n";
+        const QByteArray file = "time_s,ch1_deg" + unit + ",ch2_deg" + unit + ",ch3_deg" + unit +
+                                ",ch4_deg" + unit + "\r\n" +
+                                rig.runText().replace(QStringLiteral("   "), ",").toLatin1();
         QCOMPARE(rig.read(path), unit.isEmpty() ? QByteArray() : file);
         QCOMPARE(rig.prompts.messageTexts().size(), message.isEmpty() ? 0 : 1);
         QVERIFY(message.isEmpty() || rig.prompts.messageTexts().join('|').endsWith(message));
-        QCOMPARE(rig.state.run.dataNotSaved, qint16(1)); // an export is no save
+        QVERIFY(rig.w->run().isUnsaved()); // an export is no save
         QVERIFY(!QFile::exists(rig.dir.path() + "/Export.txt"));
     }
 

@@ -56,8 +56,8 @@ private slots:
         if (!said.isEmpty())
             QVERIFY2(oks[0].endsWith(said), qPrintable(oks[0]));
         QVERIFY(rig.w->windowTitle().endsWith(said.isEmpty() ? "[ run1 ]" : "[ Untitled ]"));
-        QCOMPARE(rig.w->runText(), said.isEmpty() ? kFileRun : QString());
-        QCOMPARE(rig.state.run.dataNotSaved, qint16(0));
+        QCOMPARE(rig.runText(), said.isEmpty() ? kFileRun : QString());
+        QVERIFY(!rig.w->run().isUnsaved());
     }
 
     // A port given on the command line is used, offered by the Com Port menu and never saved;
@@ -97,8 +97,9 @@ private slots:
         rig.w->action("mnuComPort1")->trigger();
         QTEST(rig.prompts.inputs.at(0).defaultText, "offered");
         rig.port.calls.clear();
-        rig.w->openLoggerPort();
+        rig.w->onRecordButton(MainWindow::StartButton);
         QCOMPARE(rig.port.calls, (QStringList{"close", opened, "setSettings 19200,N,8,1", "open"}));
+        rig.prompts.messageAnswers = {MsgAnswer::No}; // the run just started is not kept
         rig.w->onExit();
         QCOMPARE(rig.ended, 1);
         StoredSettings stored;

@@ -690,7 +690,7 @@ void MainWindow::afterShown(const QString& dataFile)
     if (!dataFile.isEmpty()) {
         if (const QString problem = DataFileToOpenProblem(dataFile); !problem.isEmpty())
             s.prompts->say(problem);
-        else
+        else if (maybeSaveRun(openQuestion())) // a run just taken back is not dropped unasked
             openDataFile(dataFile);
     }
     // Until the measurement ends, a Start allows the logger kDefaultSilenceBudget.

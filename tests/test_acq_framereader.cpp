@@ -112,8 +112,8 @@ private slots:
             << Chunks{"x\r\n" + longest + "\r", "\n1,2,3,4,5\r\n"} << "|1,2,3,4,5" << 1 << 0;
         QTest::newRow("10 frames in, 10 frames out") << tenCut << "|" + ten.join('|') << 0 << 0;
         QTest::newRow("split inside CR LF: the CR ends the line, no wait for the LF")
-            << Chunks{"x\r", "\n0,1,2,3,4\r", "\n1,5,6,7,8\r", "\n"} << "|0,1,2,3,4|1,5,6,7,8|"
-            << 0 << 0;
+            << Chunks{"x\r", "\n0,1,2,3,4\r", "\n1,5,6,7,8\r", "\n"} << "|0,1,2,3,4|1,5,6,7,8|" << 0
+            << 0;
         QTest::newRow("a fast instrument leaves only the newest three")
             << Chunks{"x\r\n1,1,1,1,1\r\n2,2,2,2,2\r\n3,3,3,3,3\r\n4,4,4,4,4\r\n5,5,5,5,5\r\n"}
             << "3,3,3,3,3;4,4,4,4,4;5,5,5,5,5" << 0 << 2;

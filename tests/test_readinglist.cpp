@@ -182,7 +182,8 @@ private slots:
         rig.show();
         const auto progress = [] {
             for (QWidget* top : QApplication::topLevelWidgets())
-                if (auto* dialog = qobject_cast<QProgressDialog*>(top); dialog && dialog->isVisible())
+                if (auto* dialog = qobject_cast<QProgressDialog*>(top);
+                    dialog && dialog->isVisible())
                     return dialog;
             return static_cast<QProgressDialog*>(nullptr);
         };

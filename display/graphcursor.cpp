@@ -14,28 +14,8 @@ constexpr double kFarOffBox = 1.0e6;
 // the "+" itself on the point.
 constexpr double kMarkerLeftOffset = 0.3;
 constexpr double kMarkerTopOffset = 0.1;
-// Blanks between the values of a row.
-constexpr int kSeparatorWidth = 3;
 
 } // namespace
-
-float RowTime(const QString& row)
-{
-    const int blank = row.indexOf(QLatin1Char(' '));
-    if (blank < 0)
-        return 0.0f;
-    return static_cast<float>(num::Val(row.left(blank + 1)));
-}
-
-double FirstChannelValue(const QString& row)
-{
-    const int blank = row.indexOf(QLatin1Char(' ')); // 0-based: position p - 1
-    if (blank < 0)
-        return 0.0; // only a time, or nothing: no channel value to show
-    const int end = row.indexOf(QLatin1Char(' '), blank + kSeparatorWidth);
-    const QString field = end < 0 ? row.mid(blank) : row.mid(blank, end - blank);
-    return num::Val(field.trimmed());
-}
 
 int SectionOfTime(float t, const std::array<float, 4>& sectionStartTimes)
 {

@@ -1,23 +1,12 @@
 #pragma once
-// The graph cursor's arithmetic: reading a row of the reading list, finding the row nearest
-// to a clicked time, the chart section that holds a time, and where the "+" marker goes.
-// Widget-free; the main window does the selecting and showing.
+// The graph cursor's arithmetic: the chart section that holds a time, and where the "+"
+// marker goes. Widget-free; the run finds the row nearest to a clicked time, the main window
+// does the selecting and showing.
 
 #include <QPoint>
 #include <QPointF>
 #include <QString>
-#include <QStringList>
 #include <array>
-
-// The run time of a reading-list row: the number before its first blank; 0 when the row has
-// no blank.
-float RowTime(const QString& row);
-
-// The first channel's value of a row: the text from the row's first blank up to the first
-// blank after the first value (the three-blank separator skipped), blanks removed, read as a
-// number (non-numeric text gives 0). A row whose first value is also its last is read up to
-// its end; a row without any blank has no value and gives 0.
-double FirstChannelValue(const QString& row);
 
 // Rows farther than this from a clicked time are never preferred to the first row.
 constexpr float kNoRowDistance = 100000.0f;

@@ -1,2 +1,2 @@
-include(aux_seek.cmake OPTIONAL)
-include(aux_windows.cmake OPTIONAL)
+include(aux_seek.cmake)
+include(aux_windows.cmake)

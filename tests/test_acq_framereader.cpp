@@ -1,23 +1,18 @@
 // Received text cut into lines and kept between reads, instrument frames told from damaged
-// lines, the wait for a frame against its deadline, the start-up measurement of the budget, and
-// what ends a wait on a real port (the simulator on a pseudo-terminal).
+// lines, and a port given by its device path (the simulator on a pseudo-terminal).
 
-#include "fakeclock.h"
-#include "fakeseriallink.h"
 #include "framereader.h"
 #include "qtseriallink.h"
 #include "simulatorprocess.h"
 
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 using Chunks = QList<QByteArray>;
-using std::chrono::milliseconds;
 
 constexpr int kChannels = 4;
-enum class During { Nothing, Interrupt, Close, NestedWait };
 
 class TestAcqFrameReader : public QObject
 {
@@ -88,22 +83,16 @@ private slots:
         QTEST(accepted, "accepted");
     }
 
-    // Successive reads of one session, 2 s each; a wait lasts 700 ms unless less is left. The
-    // text before the first CR LF is the tail of a line sent before the port was opened.
-    void reads_data()
+    // Bytes of one session as they arrive, the frames taken after each arrival. The text
+    // before the first line end is the tail of a line sent before the port was opened.
+    void assembles_data()
     {
-        QTest::addColumn<Chunks>("chunks");     // one per look at the port
-        QTest::addColumn<int>("stopAt");        // wait during which Stop is pressed (0: never)
-        QTest::addColumn<int>("abortAt");       // wait during which the program starts closing
-        QTest::addColumn<QStringList>("texts"); // frameText of each read
-        QTest::addColumn<ReadFrameResult>("lastResult"); // every earlier read takes a Frame
-        QTest::addColumn<QList<int>>("waits");           // timeouts asked for, in ms
+        QTest::addColumn<Chunks>("chunks");
+        // The good frames taken after each chunk, ';' between frames and '|' between chunks.
+        QTest::addColumn<QString>("taken");
         QTest::addColumn<int>("rejected");
         QTest::addColumn<int>("droppedByBacklog");
 
-        const auto frame = ReadFrameResult::Frame;
-        const auto stopped = ReadFrameResult::Stopped;
-        const Chunks noise{"no", "is", "e", "!", "?"}, late{"", "x\r\n1,2,3,4,5\r\n"};
         const QByteArray longest(FrameAssembler::kMaxLineLength, '7');
         QStringList ten;
         QByteArray stream = ".3,63.2\r\n";
@@ -115,63 +104,28 @@ private slots:
         for (qsizetype i = 0; i < stream.size(); i += ten[0].size() + 2)
             tenCut << stream.mid(i, ten[0].size() + 2);
         QTest::newRow("LF or CR alone ends a line, an empty one is no frame")
-            << Chunks{"x\n1,1,1,1,1\r\r\n2,2,2,2,2\n\n3,3,3,3,3\r"} << 0 << 0
-            << QStringList{"1,1,1,1,1", "2,2,2,2,2", "3,3,3,3,3"} << frame << QList<int>{} << 0
-            << 0;
+            << Chunks{"x\n1,1,1,1,1\r\r\n2,2,2,2,2\n\n3,3,3,3,3\r"}
+            << "1,1,1,1,1;2,2,2,2,2;3,3,3,3,3" << 0 << 0;
         QTest::newRow("a line without end is cut, its rest dropped")
-            << Chunks{"x\r\n" + longest + "7", "77\r\n1,2,3,4,5\r\n"} << 0 << 0
-            << QStringList{"1,2,3,4,5"} << frame << QList<int>{2000} << 0 << 0;
+            << Chunks{"x\r\n" + longest + "7", "77\r\n1,2,3,4,5\r\n"} << "|1,2,3,4,5" << 0 << 0;
         QTest::newRow("a line of the longest length is not cut")
-            << Chunks{"x\r\n" + longest + "\r", "\n1,2,3,4,5\r\n"} << 0 << 0
-            << QStringList{"1,2,3,4,5"} << frame << QList<int>{2000} << 1 << 0;
-        QTest::newRow("10 frames in, 10 frames out")
-            << tenCut << 0 << 0 << ten << frame << QList<int>{2000} << 0 << 0;
+            << Chunks{"x\r\n" + longest + "\r", "\n1,2,3,4,5\r\n"} << "|1,2,3,4,5" << 1 << 0;
+        QTest::newRow("10 frames in, 10 frames out") << tenCut << "|" + ten.join('|') << 0 << 0;
         QTest::newRow("split inside CR LF: the CR ends the line, no wait for the LF")
-            << Chunks{"x\r", "\n0,1,2,3,4\r", "\n1,5,6,7,8\r", "\n"} << 0 << 0
-            << QStringList{"0,1,2,3,4", "1,5,6,7,8"} << frame << QList<int>{2000} << 0 << 0;
+            << Chunks{"x\r", "\n0,1,2,3,4\r", "\n1,5,6,7,8\r", "\n"} << "|0,1,2,3,4|1,5,6,7,8|" << 0
+            << 0;
         QTest::newRow("a fast instrument leaves only the newest three")
-            << Chunks{"x\r\n1,1,1,1,1\r\n2,2,2,2,2\r\n3,3,3,3,3\r\n4,4,4,4,4\r\n5,5,5,5,5\r\n"} << 0
-            << 0 << QStringList{"3,3,3,3,3", "4,4,4,4,4", "5,5,5,5,5"} << frame << QList<int>{} << 0
-            << 2;
+            << Chunks{"x\r\n1,1,1,1,1\r\n2,2,2,2,2\r\n3,3,3,3,3\r\n4,4,4,4,4\r\n5,5,5,5,5\r\n"}
+            << "3,3,3,3,3;4,4,4,4,4;5,5,5,5,5" << 0 << 2;
         // The partial-line fault: a line cut short without CR LF runs into the next one.
         QTest::newRow("a cut line and the next one are skipped together")
             << Chunks{"x\r\n16,450.0,460.9,470.2,480.8\r\n", "17,450.1,",
                       "18,450.2,461.0,470.3,480.9\r\n", "19,450.3,461.1,470.4,481.0\r\n"}
-            << 0 << 0 << QStringList{"16,450.0,460.9,470.2,480.8", "19,450.3,461.1,470.4,481.0"}
-            << frame << QList<int>{2000, 1300} << 1 << 0;
-        QTest::newRow("bytes without a frame do not stretch the deadline")
-            << noise << 0 << 0 << QStringList{""} << ReadFrameResult::GaveUp
-            << QList<int>{2000, 1300, 600} << 0 << 0;
-        QTest::newRow("Stop during the wait: no message")
-            << noise << 2 << 0 << QStringList{""} << stopped << QList<int>{2000, 1300, 600} << 0
-            << 0;
-        QTest::newRow("Stop during the wait, then a frame: taken")
-            << late << 1 << 0 << QStringList{"1,2,3,4,5"} << frame << QList<int>{2000} << 0 << 0;
-        QTest::newRow("closing leaves a frame that arrived meanwhile")
-            << late << 0 << 1 << QStringList{""} << stopped << QList<int>{2000} << 0 << 0;
+            << "16,450.0,460.9,470.2,480.8|||19,450.3,461.1,470.4,481.0" << 1 << 0;
     }
-    void reads()
+    void assembles()
     {
         QFETCH(Chunks, chunks);
-        QFETCH(int, stopAt);
-        QFETCH(int, abortAt);
-        QFETCH(QStringList, texts);
-        QFETCH(ReadFrameResult, lastResult);
-        FakeSerialLink port;
-        port.opened = true;
-        for (const QByteArray& c : chunks)
-            port.queue(c);
-        qint64 now = 5000;      // the time source's zero is not the read's start
-        qint16 notSampling = 1; // left from an earlier time-out: the read clears it
-        bool closing = false;
-        QList<int> asked;
-        port.onWait = [&](milliseconds timeout) {
-            asked << int(timeout.count());
-            now += std::min<qint64>(timeout.count(), 700);
-            if (asked.size() == stopAt)
-                notSampling = 1;
-            closing = asked.size() == abortAt || asked.size() > 1000; // > 1000: hangs no more
-        };
         // A session before the port was opened again: reset() forgets its frames, its count of
         // dropped ones, its field count, and where its lines began.
         FrameAssembler assembler;
@@ -180,96 +134,22 @@ private slots:
         for (QString old; assembler.takeFrame(old);)
             QVERIFY(assembler.acceptFrame(old, kChannels));
         assembler.reset();
-        qint64 skipped = 0;
-        for (int i = 0; i < texts.size(); ++i) {
-            QString text = QStringLiteral("stale");
-            const ReadFrameResult result =
-                ReadFrame(port, assembler, milliseconds(2000), notSampling, text, kChannels,
-                          skipped, &closing, [&] { return now; });
-            QCOMPARE(result, i + 1 < texts.size() ? ReadFrameResult::Frame : lastResult);
-            QCOMPARE(text, texts[i]);
-            QCOMPARE(notSampling, qint16(result == ReadFrameResult::Frame && stopAt == 0 ? 0 : 1));
-        }
-        QTEST(asked, "waits");
-        QTEST(int(skipped), "rejected");
-        QTEST(int(assembler.droppedFrames()), "droppedByBacklog");
-    }
-
-    void measurePollBudget_data()
-    {
-        QTest::addColumn<int>("passesBeforeTick"); // passes until the clock turns one second
-        QTest::addColumn<int>("msPerPass");
-        QTest::addColumn<int>("pollPasses");
-        QTest::addColumn<int>("budgetMs");
-        QTest::newRow("1000 passes of 2 ms") << 1000 << 2 << 4000 << 8000;
-        QTest::newRow("too few passes give the floor") << 3 << 1 << kMinPollPasses << 2000;
-        QTest::newRow("instant passes: a second at least") << 1000 << 0 << 4000 << 1000;
-        QTest::newRow("slow passes: a minute at most") << 1000 << 20 << 4000 << 60000;
-    }
-    void measurePollBudget()
-    {
-        QFETCH(int, passesBeforeTick);
-        QFETCH(int, msPerPass);
-        FakeClock clock;
-        FakeSerialLink port;
-        QString buffer, text;
-        int passes = 0;
-        qint64 now = 0;
-        const auto waiting = [&] {
-            now += msPerPass;
-            if (++passes == passesBeforeTick)
-                clock.dateTime = clock.dateTime.addSecs(1);
-            if (passes == 100000) // a measurement that never ends fails instead of hanging
-                clock.dateTime = clock.dateTime.addDays(1);
-        };
-        const PollBudget budget =
-            MeasurePollBudget(clock, port, buffer, text, kLineBreak, waiting, [&] { return now; });
-        QTEST(int(budget.pollPasses), "pollPasses");
-        QTEST(int(budget.timeBudget.count()), "budgetMs");
-        QCOMPARE(port.readCalls, passes);
-    }
-
-    // What a handler does while a wait on the simulator runs; with Nothing it sends 10 frames a
-    // second, else nothing.
-    void realPortWait_data()
-    {
-        QTest::addColumn<During>("during");
-        QTest::newRow("bytes arriving end the wait") << During::Nothing;
-        QTest::newRow("interruptWait ends the wait") << During::Interrupt;
-        QTest::newRow("the port closing ends the wait") << During::Close;
-        QTest::newRow("interruptWait ends a wait inside a wait") << During::NestedWait;
-    }
-    void realPortWait()
-    {
-        QFETCH(During, during);
-        // Longer than CTest lets a test run: a wait that misses its wake-up fails by hanging.
-        constexpr milliseconds kNoTimeout{600000};
-        constexpr int kSimPort = 5;
-        QTemporaryDir dir;
-        SimulatorProcess sim(dir.path());
-        if (!sim.start(kSimPort, {"--fault", during == During::Nothing ? "none" : "silence"}))
-            QSKIP(qPrintable(sim.why()));
-        QtSerialLink link(dir.path());
-        link.setPort(kSimPort);
-        QVERIFY(link.setSettings(QStringLiteral("19200,N,8,1")));
-        QVERIFY(link.open());
-
-        bool innerWaitEnded = false;
-        QTimer::singleShot(0, [&] {
-            if (during == During::Interrupt)
-                link.interruptWait();
-            if (during == During::Close)
-                link.close();
-            if (during == During::NestedWait) {
-                QTimer::singleShot(0, [&] { link.interruptWait(); });
-                link.waitForBytes(kNoTimeout);
-                innerWaitEnded = true;
+        QStringList taken;
+        int rejected = 0;
+        for (const QByteArray& chunk : chunks) {
+            assembler.append(chunk);
+            QStringList frames;
+            for (QString frame; assembler.takeFrame(frame);) {
+                if (assembler.acceptFrame(frame, kChannels))
+                    frames << frame;
+                else
+                    ++rejected;
             }
-        });
-        link.waitForBytes(kNoTimeout);
-        QCOMPARE(innerWaitEnded, during == During::NestedWait);
-        QCOMPARE(!link.readAll().isEmpty(), during == During::Nothing);
-        QCOMPARE(link.isOpen(), during != During::Close);
+            taken << frames.join(';');
+        }
+        QTEST(taken.join('|'), "taken");
+        QTEST(rejected, "rejected");
+        QTEST(int(assembler.droppedFrames()), "droppedByBacklog");
     }
 
     // A port given by its device path opens without a ports/COMn link in the program folder,
@@ -294,11 +174,9 @@ private slots:
         QVERIFY(link.setSettings(QStringLiteral("19200,N,8,1")));
         QVERIFY(link.open());
         QByteArray received;
-        for (int wait = 0; wait < 10 && !received.contains("\r\n"); ++wait) {
-            link.waitForBytes(std::chrono::seconds(30));
-            received += link.readAll();
-        }
-        QVERIFY2(received.contains("\r\n"), received.constData());
+        QSignalSpy arrived(&link, &SerialLink::readyRead);
+        QTRY_VERIFY_WITH_TIMEOUT((received += link.readAll()).contains("\r\n"), 30000);
+        QVERIFY(!arrived.isEmpty()); // the bytes announced themselves
         link.close();
 
         link.setPort(kSimPort);

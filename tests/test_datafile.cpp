@@ -1,10 +1,9 @@
-// Data files: layout, reading and partial reads, safe saving, names, export, replay lines.
+// Data files: layout, reading and partial reads, safe saving, names, export.
 
 #include "configfile.h"
 #include "datafile.h"
 #include "export.h"
 #include "filecommands.h"
-#include "replay.h"
 #include "scriptedprompts.h"
 
 #include <QDir>
@@ -70,7 +69,7 @@ private slots:
                                        << 62 << 4 << run1 + ".5   850\r\n"
                                        << QString("");
         // Every line the file has whole is read, with its line break, also without the final
-        // "-9999"; only a last line cut short has none, so the replay can tell it apart.
+        // "-9999"; only a last line cut short has none, so a reader can tell it apart.
         QTest::newRow("no final -9999") << run << 0 << 4 << run1 << kRun;
         QTest::newRow("last line cut short")
             << run + "1.5   85" << 0 << 4 << run1 << kRun + "1.5   85";
@@ -184,7 +183,7 @@ private slots:
         QVERIFY2(lines[1].contains(reason), qPrintable(lines[1]));
     }
 
-    void namesMessagesAndReplayLines()
+    void namesAndMessages()
     {
         const QString folder = QStringLiteral("/p/TCFiles");
         QCOMPARE(DataFileName("/p/tcfiles/Run 7", folder), QStringLiteral("Run 7"));
@@ -198,11 +197,6 @@ private slots:
         QCOMPARE(ShortenToFortyCharacters(prompts, forty + "1.run"), forty);
         QCOMPARE(prompts.messageTexts().join('|'),
                  "File Name shortened to first 40 characters:\r\r    " + digits);
-        // A replay ends at a line without its CR LF, and passes over a line without the gap
-        // before the readings: the lines after a damaged one are still readings.
-        const QString a = ".5   850   845   790   65", b = "1.0   852   846   791   65";
-        QCOMPARE(ReplayLines(a + "\r\n" + b + "\r\n" + a), (QStringList{a, b}));
-        QCOMPARE(ReplayLines(a + "\r\n1.0 852 846\r\n" + b + "\r\n"), (QStringList{a, b}));
     }
 };
 

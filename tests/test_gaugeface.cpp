@@ -37,7 +37,7 @@ private slots:
         GaugeFace face;
         DerivedSettings wide = rangeOf(900, 1700), m = rangeOf(lines.first(), lines.last());
         LayOutGaugeFace(face, wide, 150);
-        SetGaugeBars(face, wide, {"1650", "950", "", "1200"});
+        SetGaugeBars(face, wide, {1650, 950, kNoReading, 1200});
         LayOutGaugeFace(face, m, 150);
         for (int i = 0; i < kGridSlots; ++i) {
             const bool shown = i < lines.size();
@@ -73,19 +73,20 @@ private slots:
             QVERIFY(bar.height >= 0);
     }
 
-    // Each bar stands on graphMin up to its own reading, not clamped above graphMax.
+    // Each bar stands on graphMin up to its own reading, not clamped above graphMax; a channel
+    // without a reading has no bar.
     void barHeights()
     {
         DerivedSettings m = rangeOf(900, 1700);
         GaugeFace face;
         LayOutGaugeFace(face, m, 150);
-        SetGaugeBars(face, m, {"1234", "Err", "2100", ""});
+        SetGaugeBars(face, m, {1234, kNoReading, 2100, kNoReading});
         QList<double> tops, heights;
         for (const Bar& bar : face.bars)
             tops << bar.top, heights << bar.height;
         QCOMPARE(tops, (QList<double>{1234, 900, 2100, 900}));
         QCOMPARE(heights, (QList<double>{334, 0, 1200, 0}));
-        SetGaugeBars(face, m, {"450"}); // below graphMin: an empty bar on it
+        SetGaugeBars(face, m, {450, 1, 2, 3}); // below graphMin: an empty bar on it
         QCOMPARE(face.bars[0].top, 900.0);
         QCOMPARE(face.bars[0].height, 0.0);
     }

@@ -41,7 +41,7 @@ private slots:
         const DerivedSettings m =
             DeriveSettings(StoredSettings{}); // degrees F, exhaust gas: 900..1700
         panel.redraw(m);
-        panel.drawNeedle(m, {"1300"});
+        panel.showReading(m, {1300, kNoReading, kNoReading, kNoReading});
         const QImage image = panel.image();
         const int x = panel.columnForX(panel.face().bars[0].left) + kBarWidthPixels / 2;
         QCOMPARE(image.pixel(x, panel.rowForValue(1290)), qRgb(255, 0, 0));

@@ -1,9 +1,9 @@
 #include "graphcursor.h"
-#include "runlines.h"
+#include "runmodel.h"
 
-#include <cmath>
-
+#include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 
 using Starts = std::array<float, 4>;
 Q_DECLARE_METATYPE(Starts)
@@ -17,84 +17,40 @@ class TestGraphCursor : public QObject
 {
     Q_OBJECT
 private slots:
-    void rowParsing_data()
+    // The row a click on the chart finds: the search over ordered times must pick what a scan
+    // of every row picks, ties to the earlier row included, for targets between, on and beyond
+    // the rows.
+    void nearestRowMatchesAScan_data()
     {
-        QTest::addColumn<QString>("row"), QTest::addColumn<float>("t"),
-            QTest::addColumn<double>("v");
-        QTest::newRow("time without leading zero") << ".5   -40   7" << 0.5f << -40.0;
-        QTest::newRow("single value runs to the end") << "7.5   1300" << 7.5f << 1300.0;
-        QTest::newRow("not a number") << "2.0   Open   5" << 2.0f << 0.0;
-        QTest::newRow("no blank") << "1300" << 0.0f << 0.0;
+        QTest::addColumn<QList<float>>("times");
+        QTest::newRow("halfway between rows") << QList<float>{0.5f, 1, 1, 1.5f};
+        QTest::newRow("negative times after midnight") << QList<float>{-0.3f, -0.2f, 0.1f};
+        QTest::newRow("clock set back") << QList<float>{5, 6, 1, 2};
+        QList<float> equalTimes;
+        for (int i = 0; i < 3000; ++i)
+            equalTimes << float(std::floor(i * 0.7) / 10);
+        QTest::newRow("a long run with equal times") << equalTimes;
     }
-    void rowParsing()
-    {
-        QCOMPARE(RowTime(fetch<QString>("row")), fetch<float>("t"));
-        QCOMPARE(FirstChannelValue(fetch<QString>("row")), fetch<double>("v"));
-    }
-
-    // The nearest row by time: a binary search over ordered times must pick what a scan of
-    // every row picks, ties to the earlier row included; a run whose clock went back is
-    // scanned.
-    void nearestRow_data()
-    {
-        QTest::addColumn<QStringList>("rows"), QTest::addColumn<float>("target"),
-            QTest::addColumn<int>("row");
-        const QStringList run{"0.5   1", "1.0   2", "1.0   3", "1.5   4"};
-        QTest::newRow("halfway picks the earlier row") << run << 0.75f << 0;
-        QTest::newRow("the first of equal times") << run << 1.1f << 1;
-        QTest::newRow("exactly on equal times") << run << 1.0f << 1;
-        QTest::newRow("before the first") << run << -3.0f << 0;
-        QTest::newRow("after the last") << run << 99.0f << 3;
-        QTest::newRow("farther than any row counts") << run << 200000.0f << 0;
-        QTest::newRow("empty") << QStringList{} << 1.0f << -1;
-        QTest::newRow("clock set back: scanned")
-            << QStringList{"5.0   1", "6.0   2", "1.0   3", "2.0   4"} << 1.2f << 2;
-        QTest::newRow("negative times after midnight")
-            << QStringList{"-.3   1", "-.2   2", ".1   3"} << -0.24f << 1;
-        QTest::newRow("no blank reads as time 0") << QStringList{"1300", "1.0   2"} << 0.2f << 0;
-    }
-    void nearestRow()
-    {
-        QFETCH(QStringList, rows);
-        QFETCH(float, target);
-        RunLines run;
-        for (const QString& r : rows)
-            run.append(r);
-        QCOMPARE(run.nearestRow(target, kNoRowDistance), qsizetype(fetch<int>("row")));
-        // The same answer as looking at every row.
-        int best = rows.isEmpty() ? -1 : 0;
-        float bestDistance = kNoRowDistance;
-        for (int r = 0; r < rows.size(); ++r) {
-            if (std::fabs(RowTime(rows[r]) - target) < bestDistance) {
-                bestDistance = std::fabs(RowTime(rows[r]) - target);
-                best = r;
-            }
-        }
-        QCOMPARE(run.nearestRow(target, kNoRowDistance), qsizetype(best));
-    }
-
-    // A long run: every target between and beyond the rows gives what a scan gives.
     void nearestRowMatchesAScan()
     {
-        RunLines run;
-        QList<float> times;
-        for (int i = 0; i < 3000; ++i) {
-            // Ordered, with runs of equal times.
-            const QString line =
-                QString::number(std::floor(i * 0.7) / 10, 'f', 1) + QStringLiteral("   450");
-            run.append(line);
-            times << RowTime(line);
+        QFETCH(QList<float>, times);
+        QTemporaryDir dir;
+        RunModel run(dir.path());
+        for (float t : times) {
+            RunSample sample;
+            sample.time = t;
+            run.addSample(sample);
         }
-        for (float target = -5.0f; target < 220.0f; target += 0.037f) {
-            int best = 0;
+        for (float target = times.first() - 5; target < times.last() + 5; target += 0.037f) {
+            qsizetype best = 0;
             float bestDistance = kNoRowDistance;
-            for (int r = 0; r < times.size(); ++r) {
+            for (qsizetype r = 0; r < times.size(); ++r) {
                 if (std::fabs(times[r] - target) < bestDistance) {
                     bestDistance = std::fabs(times[r] - target);
                     best = r;
                 }
             }
-            QCOMPARE(run.nearestRow(target, kNoRowDistance), qsizetype(best));
+            QCOMPARE(run.nearestRow(target, kNoRowDistance), best);
         }
     }
 

@@ -1,7 +1,8 @@
 // The reading list and the progress of a long Open as a screen reader finds them: through
 // QAccessible only, the way the desktop's accessibility bridge asks.
 
-#include "runlines.h"
+#include "datafile.h"
+#include "runsample.h"
 #include "windowrig.h"
 
 #include <QAccessible>
@@ -9,7 +10,6 @@
 #include <QProgressDialog>
 #include <QSignalSpy>
 #include <QThread>
-#include <QTimer>
 
 namespace
 {
@@ -19,6 +19,21 @@ QString sampleRow(int i)
     return QString::number(i) + QStringLiteral(".0   ") + QString::number(450 + i) +
            QStringLiteral("   461   472   483");
 }
+
+// A run's rows as the list reads them, without a run behind them.
+class Rows final : public RunRows
+{
+public:
+    explicit Rows(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            lines << sampleRow(i);
+    }
+    qsizetype size() const override { return lines.size(); }
+    QString line(qsizetype row) const override { return lines[row]; }
+    qsizetype longestLine() const override { return lines.isEmpty() ? 0 : lines.last().size(); }
+    QStringList lines;
+};
 
 QAccessibleInterface* listOf(ReadingListView& list)
 {
@@ -59,12 +74,7 @@ private slots:
         QFETCH(int, rows);
         QFETCH(int, current);
         QFETCH(int, pressed);
-        RunLines run;
-        QStringList expected;
-        for (int i = 0; i < rows; ++i) {
-            run.append(sampleRow(i));
-            expected << sampleRow(i);
-        }
+        const Rows run(rows);
         ReadingListView list(run);
         list.resize(200, 100); // a few rows on screen, the rest scrolled away
         list.linesChanged();
@@ -75,7 +85,7 @@ private slots:
         QCOMPARE(a->role(), QAccessible::List);
         QCOMPARE(a->text(QAccessible::Name), QStringLiteral("Readings"));
         QVERIFY(a->text(QAccessible::Description).contains(QStringLiteral("run time")));
-        QCOMPARE(accessibleRows(a), expected);
+        QCOMPARE(accessibleRows(a), run.lines);
         QVERIFY(!a->child(rows));
         for (int i = 0; i < rows; ++i) {
             QAccessibleInterface* row = a->child(i);
@@ -106,9 +116,7 @@ private slots:
     // rows scrolled away say they are not shown.
     void rowPlacesOnScreen()
     {
-        RunLines run;
-        for (int i = 0; i < 200; ++i)
-            run.append(sampleRow(i));
+        const Rows run(200);
         ReadingListView list(run);
         list.resize(200, 120);
         list.linesChanged();
@@ -126,10 +134,8 @@ private slots:
     // interface, and any row asked for again reads its own line.
     void longWalkKeepsTheCurrentRow()
     {
-        RunLines run;
         const int rows = 25000;
-        for (int i = 0; i < rows; ++i)
-            run.append(sampleRow(i));
+        const Rows run(rows);
         ReadingListView list(run);
         list.linesChanged();
         list.setCurrentRow(7);
@@ -161,58 +167,54 @@ private slots:
         QVERIFY(!a->child(newest)->state().selected);
 
         QAccessibleInterface* old = a->child(newest);
-        rig.w->clearRun();
+        rig.w->onRecordButton(MainWindow::StopButton);
+        rig.prompts.messageAnswers = {MsgAnswer::No}; // the run is given up for a new one
+        rig.w->onRecordButton(MainWindow::StartButton);
         QCOMPARE(a->childCount(), 0);
         QVERIFY(!old->isValid());
     }
 
     // The progress of a long Open is a dialog of the main window, named, and reachable from
-    // the application's root of the tree while the replay runs.
+    // the application's root of the tree while the opened run is drawn.
     void longOpenProgressInTheTree()
     {
         WindowRig<> rig;
         rig.show();
-        // The replay's first pause for events is stretched past the time after which it shows
-        // its progress; the tree is read while the dialog is up. A replay too quick to pause
-        // at all is tried again with more lines.
-        QString name;
-        QAccessible::Role role = QAccessible::NoRole;
-        QObject* dialogParent = nullptr;
-        bool underRoot = false;
-        bool stalled = false;
-        QTimer watch;
-        connect(&watch, &QTimer::timeout, [&] {
-            if (!std::exchange(stalled, true))
-                QThread::msleep(600);
-            for (QWidget* top : QApplication::topLevelWidgets()) {
-                auto* dialog = qobject_cast<QProgressDialog*>(top);
-                if (!dialog || !dialog->isVisible() || !name.isEmpty())
-                    continue;
-                QAccessibleInterface* d = QAccessible::queryAccessibleInterface(dialog);
-                name = d->text(QAccessible::Name);
-                role = d->role();
-                dialogParent = dialog->parentWidget();
-                QAccessibleInterface* root = QAccessible::queryAccessibleInterface(qApp);
-                for (int i = 0; i < root->childCount(); ++i)
-                    underRoot = underRoot || root->child(i) == d;
-            }
-        });
-        int lines = 4000;
-        for (; !stalled && lines <= 2'048'000; lines *= 2) {
-            QString source;
+        const auto progress = [] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<QProgressDialog*>(top);
+                    dialog && dialog->isVisible())
+                    return dialog;
+            return static_cast<QProgressDialog*>(nullptr);
+        };
+        // A run drawn before its progress is due shows none: more lines are tried then.
+        int lines = 2000;
+        while (!progress() && (lines *= 2) <= 2'048'000) {
+            QString text;
             for (int i = 0; i < lines; ++i)
-                source += sampleRow(i) + QStringLiteral("\r\n");
-            watch.start(0);
-            rig.w->replayRun(source);
-            watch.stop();
-            QCOMPARE(rig.rows().size(), lines); // a slow replay still takes every row
+                text += sampleRow(i) + QStringLiteral("\r\n");
+            const QString path = rig.data(QStringLiteral("long run"));
+            rig.write(path, WriteDataFileText(QString(), text, 0, 4, 0));
+            rig.prompts.fileAnswers = {path};
+            rig.w->onOpen();
+            QCOMPARE(rig.rows().size(), lines); // every row is listed at once
+            // A machine busy elsewhere holds the drawing back past the time its progress shows.
+            QThread::msleep(600);
+            QTRY_VERIFY_WITH_TIMEOUT(progress() || rig.w->readingList->currentRow() == lines - 1,
+                                     60000);
         }
-
-        QVERIFY(stalled);
-        QCOMPARE(role, QAccessible::Dialog);
-        QCOMPARE(dialogParent, rig.w.get());
+        QVERIFY(progress());
+        QAccessibleInterface* d = QAccessible::queryAccessibleInterface(progress());
+        QCOMPARE(d->role(), QAccessible::Dialog);
+        QCOMPARE(d->text(QAccessible::Name), QStringLiteral("Opening the run"));
+        QCOMPARE(progress()->parentWidget(), rig.w.get());
+        QAccessibleInterface* root = QAccessible::queryAccessibleInterface(qApp);
+        bool underRoot = false;
+        for (int i = 0; i < root->childCount(); ++i)
+            underRoot = underRoot || root->child(i) == d;
         QVERIFY(underRoot);
-        QCOMPARE(name, QStringLiteral("Opening the run"));
+        QTRY_VERIFY_WITH_TIMEOUT(!progress(), 60000);
+        QCOMPARE(rig.w->readingList->currentRow(), lines - 1);
     }
 };
 

@@ -9,11 +9,10 @@ struct Line {
     int width;
 };
 
-// Records what the chart asks of its window; the clock is set by hand.
+// Records what the chart asks of its window.
 class FakeSurface final : public ChartSurface
 {
 public:
-    float now = 36000.0f;
     std::array<double, 3> lefts{};
     std::array<std::vector<Line>, 3> grid, traces; // dotted lines and traces, per section
     QStringList log;                               // everything else, in call order
@@ -35,9 +34,6 @@ public:
     void setLegend(const QString& text) override { log << text; }
     void showChart() override {}
     void showStartButtons() override {}
-    void letEventsRun() override {}
-    float clock() override { return now; }
-    void drawGaugeNeedle() override {}
     void markOffRange(int, int, int, double) override {}
 };
 
@@ -46,56 +42,53 @@ ProgramState chartModule(qint16 stripChartTime)
     ProgramState m;
     m.derived = DeriveSettings(m.settings); // degrees F, exhaust-gas range 900..1700
     m.settings.chartSectionSeconds = stripChartTime;
-    ResetChartForRecording(m.chart);
     return m;
 }
 
-// One plotting call, `dt` seconds after the last, with every channel reading `reading`.
-void plot(ProgramState& m, FakeSurface& s, float dt, const QString& reading, double recordTime = 0,
-          const QString& line = {}, qint16 useRecordedTime = 0)
+// The sample at run time `time` with every channel reading `value`.
+void plot(ProgramState& m, FakeSurface& s, float time, float value)
 {
-    std::array<QString, kMaxChannels> text;
-    text.fill(reading);
-    qint16 startOver = 0, doing = 1;
-    s.now += dt;
-    PlotSample(m.chart, m.settings, m.derived, s, text, startOver, doing, recordTime, line,
-               useRecordedTime);
-    QCOMPARE(startOver, qint16(0));
+    RunSample sample;
+    sample.time = time;
+    sample.values.fill(value);
+    PlotSample(m.chart, m.settings, m.derived, s, sample);
 }
 
 class TestStripChart : public QObject
 {
     Q_OBJECT
 private slots:
-    // The set-up call draws dots (no previous point), the next one a line from them.
+    // The first sample draws dots (no previous point), the next one a line from them; a
+    // channel without a reading breaks its trace, so the next sample starts it with a dot.
     void firstPlotDrawsDots_data()
     {
-        QTest::addColumn<QString>("reading"), QTest::addColumn<double>("y");
+        QTest::addColumn<float>("reading"), QTest::addColumn<double>("y");
         QTest::addColumn<int>("thickness"), QTest::addColumn<int>("width");
-        QTest::newRow("below, thick") << "-40" << 0.0 << 1 << 2;
-        QTest::newRow("between, thickest") << "1100" << 0.25 << 2 << 4;
-        QTest::newRow("above, unknown width") << "2500" << 1.0 << 7 << 1;
-        QTest::newRow("not a number") << "open" << 0.0 << 0 << 1;
+        QTest::newRow("below, thick") << -40.0f << 0.0 << 1 << 2;
+        QTest::newRow("between, thickest") << 1100.0f << 0.25 << 2 << 4;
+        QTest::newRow("above, unknown width") << 2500.0f << 1.0 << 7 << 1;
+        QTest::newRow("no reading") << kNoReading << -1.0 << 0 << 1;
     }
     void firstPlotDrawsDots()
     {
-        QFETCH(QString, reading);
+        QFETCH(float, reading);
         QFETCH(double, y);
         QFETCH(int, thickness);
         QFETCH(int, width);
         ProgramState m = chartModule(15);
+        // More channels in the settings than a sample has: only the sample's are drawn.
         m.settings.lineThickness = static_cast<qint16>(thickness), m.derived.channelCount = 13;
-        m.chart.traceLastY.clear(); // as if recreated short elsewhere
         FakeSurface s;
         plot(m, s, 0, reading);
-        plot(m, s, 2, "1300");
-        QCOMPARE(m.chart.readings[12], 1300.0f); // all channels are read, at most kTraceSlots drawn
+        plot(m, s, 2, 1300);
         const std::vector<Line>& t = s.traces[0];
-        QCOMPARE(t.size(), size_t(2 * kTraceSlots));
-        for (int i = 0; i < kTraceSlots; ++i) {
+        const size_t first = y < 0 ? 0 : kRecorderChannels;
+        QCOMPARE(t.size(), first + kRecorderChannels);
+        for (size_t i = 0; i < first; ++i)
             QVERIFY(t[i].at == QLineF(0, y, 0, y) && t[i].rgb == m.derived.channelColors[i]);
-            QVERIFY(t[kTraceSlots + i].at == QLineF(0, y, 2, 0.5) &&
-                    t[kTraceSlots + i].width == width);
+        for (size_t i = 0; i < kRecorderChannels; ++i) {
+            const QLineF expected = y < 0 ? QLineF(2, 0.5, 2, 0.5) : QLineF(0, y, 2, 0.5);
+            QVERIFY(t[first + i].at == expected && t[first + i].width == width);
         }
     }
 
@@ -103,14 +96,14 @@ private slots:
     {
         ProgramState m = chartModule(15);
         FakeSurface s;
-        plot(m, s, 0, "900");
+        plot(m, s, 0, 900);
         s.log.clear();
-        plot(m, s, 15, "1300");
+        plot(m, s, 15, 1300);
         QVERIFY(m.chart.currentSection == 0 && s.log.isEmpty() && s.traces[0].back().at.x2() == 15);
-        plot(m, s, 0.25f, "1300");
+        plot(m, s, 15.25f, 1300);
         QVERIFY(m.chart.currentSection == 1 && s.log.contains("clear 1"));
         QCOMPARE(s.traces[0].back().at.x2(), 15.25);
-        plot(m, s, 1, "1700");
+        plot(m, s, 16.25f, 1700);
         QCOMPARE(s.traces[1].back().at.p1(), QPointF(0, 0.5));
     }
 
@@ -129,9 +122,8 @@ private slots:
         QFETCH(QList<double>, xs);
         ProgramState m = chartModule(static_cast<qint16>(time));
         FakeSurface s;
-        qint16 startOver = 0, doing = 2;
-        PlotSample(m.chart, m.settings, m.derived, s, {}, startOver, doing, 0, QString(), 0);
-        QVERIFY(startOver == 1 && doing == 1 && m.chart.started == 1 && s.traces[0].empty());
+        LayOutChart(m.chart, m.settings, m.derived, s);
+        QVERIFY(m.chart.laidOut && s.traces[0].empty());
         QVERIFY(s.log.contains("Temperature Deg F") && s.log.contains("1700 900"));
         QVERIFY(m.settings.chartSectionSeconds == shown &&
                 s.log.contains(QStringLiteral("scale %1").arg(shown)));
@@ -143,19 +135,18 @@ private slots:
         QCOMPARE(drawn, expected);
     }
 
-    // Sections follow recorded time; the first wrap moves the boxes and relabels them.
-    void replayWraps()
+    // Sections follow the samples' run time; the first wrap moves the boxes and relabels them.
+    void wraps()
     {
         ProgramState m = chartModule(15);
-        ResetChartForReplay(m.chart);
         FakeSurface s;
         for (int t = 0; t <= 46; ++t) {
             if (m.chart.currentSection == 2)
                 s.log.clear(), s.grid = {};
-            plot(m, s, 1000, "1300", t, QString::number(t), 1);
+            plot(m, s, float(t), 1300);
         }
         QCOMPARE(m.chart.sectionStartTimes, (std::array<float, 4>{45, 15, 30, 0}));
-        QVERIFY(m.chart.currentSection == 0 && m.chart.wrapped == 1 && !s.grid[0].empty());
+        QVERIFY(m.chart.currentSection == 0 && m.chart.wrapped && !s.grid[0].empty());
         QCOMPARE(s.log, QStringList({"clear 0", "place 0.666 0 0.333", "shown 0 0", "shown 1 1",
                                      "shown 2 0"}));
     }

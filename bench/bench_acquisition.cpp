@@ -1,22 +1,24 @@
-// bench-acquisition: what recording from a 10 Hz instrument costs while the frame reader waits
-// (CPU time, wake-ups), how many readings per second it takes and whether any is lost or
-// damaged, also with lines cut short on the wire; how many lines per second the decoder
-// splits; and how long a silent port takes to be reported.
+// bench-acquisition: what recording from a 10 Hz instrument costs the logger reader (CPU time,
+// wake-ups), how many readings per second a 100 ms tick takes from it and whether any is lost,
+// stamped twice with one run time or holds values never sent, also with lines cut short on the
+// wire; how many lines per second the decoder splits and the run-line parser reads; and how
+// long a silent port takes to be reported.
 // Usage: bench-acquisition [seconds-of-recording]   (simulator: $TR_SIMULATOR or the built one)
 
 #include "decoder.h"
-#include "framereader.h"
+#include "loggerreader.h"
 #include "portcommands.h"
 #include "portpath.h"
 #include "qtseriallink.h"
+#include "runsample.h"
 #include "seams.h"
+#include "silencebudget.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -24,15 +26,16 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 namespace
 {
 
 constexpr std::chrono::milliseconds kTick{100}; // the recording loop's timer
-constexpr int kChannels = 4;
 constexpr int kFileFrames = 5000; // more than a run sends, so every line is told apart
 
 // CPU time and voluntary context switches (sleeps that ended with a wake-up) of this process.
@@ -62,50 +65,76 @@ bool prepareFolder(const QTemporaryDir& dir)
     return true;
 }
 
-// The readings the simulator sends, one line each, every one different. Returns the index of
-// each line's temperature fields (all but the counter), by which a stored frame is traced back
-// to the line it came from.
-QHash<QString, int> writeFramesFile(const QString& path)
+// The temperatures of line k the simulator sends, in degrees C; every line's differ.
+std::array<float, kRecorderChannels> sentTemperatures(int k)
 {
-    QHash<QString, int> sent;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return sent;
-    for (int k = 0; k < kFileFrames; ++k) {
-        const QString temperatures = QStringLiteral("%1,%2,%3,%4")
-                                         .arg(400.0 + k * 0.1, 0, 'f', 1)
-                                         .arg(900.0 - k * 0.1, 0, 'f', 1)
-                                         .arg(455.0 + (k % 97), 0, 'f', 1)
-                                         .arg(63.2, 0, 'f', 1);
-        sent.insert(temperatures, k);
-        file.write(QStringLiteral("%1,%2\n").arg(k).arg(temperatures).toLatin1());
-    }
-    return sent;
+    return {static_cast<float>(400.0 + k * 0.1), static_cast<float>(900.0 - k * 0.1),
+            static_cast<float>(455.0 + (k % 97)), 63.2f};
 }
 
-PollBudget measureBudget(const QString& folder)
+bool writeFramesFile(const QString& path)
 {
-    QtSerialLink closed(folder);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (int k = 0; k < kFileFrames; ++k) {
+        const std::array<float, kRecorderChannels> t = sentTemperatures(k);
+        file.write(QStringLiteral("%1,%2,%3,%4,%5\n")
+                       .arg(k)
+                       .arg(t[0], 0, 'f', 1)
+                       .arg(t[1], 0, 'f', 1)
+                       .arg(t[2], 0, 'f', 1)
+                       .arg(t[3], 0, 'f', 1)
+                       .toLatin1());
+    }
+    return true;
+}
+
+// The line a reading came from, found by its first temperature; nothing when no sent line
+// holds all four of its values.
+std::optional<int> sentLineOf(const LoggerReading& reading)
+{
+    const int k = static_cast<int>(std::lround((reading.values[0] - 400.0) * 10));
+    if (k < 0 || k >= kFileFrames)
+        return std::nullopt;
+    const std::array<float, kRecorderChannels> sent = sentTemperatures(k);
+    for (int i = 0; i < kRecorderChannels; ++i)
+        if (std::fabs(reading.values[i] - sent[i]) > 0.05f)
+            return std::nullopt;
+    return k;
+}
+
+// How long the logger may stay silent, measured as the program measures it at start-up.
+std::chrono::milliseconds measureBudget()
+{
     SystemClock clock;
-    QString buffer, text;
-    return MeasurePollBudget(clock, closed, buffer, text, kLineBreak, YieldWaiting);
+    SilenceBudgetMeasurement measurement(clock);
+    std::chrono::milliseconds budget = kDefaultSilenceBudget;
+    QEventLoop loop;
+    QObject::connect(&measurement, &SilenceBudgetMeasurement::measured, &loop,
+                     [&](std::chrono::milliseconds measured) {
+                         budget = measured;
+                         loop.quit();
+                     });
+    measurement.start();
+    loop.exec();
+    return budget;
 }
 
 struct Recording {
     double wallSeconds = 0;
     Usage used;
     int readings = 0;
-    int gaveUp = 0;
+    int emptyTicks = 0;     // ticks that found no new reading
+    int silences = 0;       // times the silence deadline passed
     qint64 rejected = 0;
-    qint64 droppedByBacklog = 0;
     int linesLost = 0;      // lines sent but never taken, from the gaps between stored lines
-    int misshapen = 0;      // stored frames that fail the shape check
-    int neverSent = 0;      // stored frames whose readings no sent line holds
-    bool startFound = true; // Start's read found a frame
+    int neverSent = 0;      // readings whose values no sent line holds
+    int sameRunTime = 0;    // readings stamped with the run time of the one before
 };
 
-// Start (open, new session, one frame to prove data arrive), then a 100 ms tick that takes one
-// frame per tick, as the recording loop does, for `seconds`.
+// Start (open, a new reader session whose first line only proves that data arrive), then a
+// 100 ms tick that takes the newest reading, as the recording loop does, for `seconds`.
 bool record(const QString& simulator, const QString& fault, double seconds,
             std::chrono::milliseconds budget, Recording& out)
 {
@@ -113,55 +142,45 @@ bool record(const QString& simulator, const QString& fault, double seconds,
     if (!prepareFolder(dir))
         return false;
     const QString framesPath = dir.filePath(QStringLiteral("frames.txt"));
-    const QHash<QString, int> sent = writeFramesFile(framesPath);
+    if (!writeFramesFile(framesPath))
+        return false;
     QProcess sim;
     sim.start(simulator, {"--folder", dir.path(), "--port", "1", "--rate", "10", "--frames",
                           framesPath, "--fault", fault});
-    if (sent.isEmpty() || !sim.waitForStarted(5000) || !sim.waitForReadyRead(10000))
+    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(10000))
         return false;
 
     QtSerialLink link(dir.path());
+    SystemClock clock;
+    LoggerReader reader(link, clock);
+    QObject::connect(&reader, &LoggerReader::silent, [&] { ++out.silences; });
     qint16 comPort = 1;
     OpenLoggerPort(link, comPort);
-    FrameAssembler assembler;
-    assembler.reset();
-    qint16 notSampling = 0;
-    QString frameText;
+    reader.start(true, kRecorderChannels, budget);
+    const float startClock = clock.secondsSinceMidnight();
     int lastLine = -1;
-
-    const auto store = [&](const QString& frame) {
-        ++out.readings;
-        if (!IsInstrumentFrame(frame, kChannels))
-            ++out.misshapen;
-        const int line = sent.value(frame.section(QLatin1Char(','), 1), -1);
-        if (line < 0) {
-            ++out.neverSent;
-            return;
-        }
-        if (lastLine >= 0 && line > lastLine + 1)
-            out.linesLost += line - lastLine - 1;
-        lastLine = line;
-    };
-
-    out.startFound = ReadFrame(link, assembler, budget, notSampling, frameText, kChannels,
-                               out.rejected) == ReadFrameResult::Frame;
-    if (out.startFound)
-        store(frameText);
+    double lastRunTime = -1;
 
     QTimer tick;
     tick.setInterval(kTick);
-    bool inTick = false;
     QObject::connect(&tick, &QTimer::timeout, [&] {
-        // A tick due while an earlier one still waits for its frame is dropped, not nested.
-        if (inTick)
+        const std::optional<LoggerReading> reading = reader.takeNewest();
+        if (!reading) {
+            ++out.emptyTicks;
             return;
-        inTick = true;
-        if (ReadFrame(link, assembler, budget, notSampling, frameText, kChannels, out.rejected) ==
-            ReadFrameResult::Frame)
-            store(frameText);
-        else
-            ++out.gaveUp;
-        inTick = false;
+        }
+        ++out.readings;
+        const double runTime = RunTimeOfSample(reading->clock, startClock);
+        out.sameRunTime += runTime == lastRunTime;
+        lastRunTime = runTime;
+        const std::optional<int> line = sentLineOf(*reading);
+        if (!line) {
+            ++out.neverSent;
+            return;
+        }
+        if (lastLine >= 0 && *line > lastLine + 1)
+            out.linesLost += *line - lastLine - 1;
+        lastLine = *line;
     });
 
     QEventLoop loop;
@@ -176,8 +195,9 @@ bool record(const QString& simulator, const QString& fault, double seconds,
     const Usage after = processUsage();
     out.wallSeconds = static_cast<double>(wall.nsecsElapsed()) * 1e-9;
     out.used = {after.cpuSeconds - before.cpuSeconds, after.wakeUps - before.wakeUps};
-    out.droppedByBacklog = assembler.droppedFrames();
+    out.rejected = reader.rejectedLines();
 
+    reader.stop();
     link.close();
     sim.terminate();
     sim.waitForFinished(3000);
@@ -192,17 +212,15 @@ void benchRecording(const QString& simulator, double seconds, std::chrono::milli
         return;
     }
     const double wall = clean.wallSeconds;
-    std::printf("recording a 10 Hz instrument on a 100 ms tick for %.2f s%s:\n", wall,
-                clean.startFound ? "" : " (Start's read found no frame)");
+    std::printf("recording a 10 Hz instrument on a 100 ms tick for %.2f s:\n", wall);
     std::printf("(a) CPU: %.4f s, %.5f CPU s per wall s (target <= 0.005)\n", clean.used.cpuSeconds,
                 clean.used.cpuSeconds / wall);
     std::printf("(b) wake-ups: %ld, %.1f per second (target <= 30)\n", clean.used.wakeUps,
                 static_cast<double>(clean.used.wakeUps) / wall);
-    std::printf("(c) readings: %d, %.2f per second (instrument: 10); lines lost %d, dropped by "
-                "the backlog limit %lld, give-ups %d, rejected %lld\n",
-                clean.readings, clean.readings / wall, clean.linesLost,
-                static_cast<long long>(clean.droppedByBacklog), clean.gaveUp,
-                static_cast<long long>(clean.rejected));
+    std::printf("(c) readings: %d, %.2f per second (instrument: 10); lines lost %d, ticks without "
+                "a new reading %d, two readings at one run time %d, silences %d, rejected %lld\n",
+                clean.readings, clean.readings / wall, clean.linesLost, clean.emptyTicks,
+                clean.sameRunTime, clean.silences, static_cast<long long>(clean.rejected));
 
     Recording cut;
     if (!record(simulator, QStringLiteral("partial"), seconds, budget, cut)) {
@@ -210,30 +228,36 @@ void benchRecording(const QString& simulator, double seconds, std::chrono::milli
         return;
     }
     std::printf("(e) with lines cut short (--fault partial), %.2f s: %d readings, %.2f per "
-                "second; rejected frames %lld; stored frames failing the shape check %d, "
-                "holding readings never sent %d; lines lost %d; %.5f CPU s per wall s, "
-                "%.1f wake-ups per second\n",
+                "second; rejected lines %lld; readings holding values never sent %d; lines lost "
+                "%d; %.5f CPU s per wall s, %.1f wake-ups per second\n",
                 cut.wallSeconds, cut.readings, cut.readings / cut.wallSeconds,
-                static_cast<long long>(cut.rejected), cut.misshapen, cut.neverSent, cut.linesLost,
+                static_cast<long long>(cut.rejected), cut.neverSent, cut.linesLost,
                 cut.used.cpuSeconds / cut.wallSeconds,
                 static_cast<double>(cut.used.wakeUps) / cut.wallSeconds);
 }
 
+// A port that never sends: how long the reader takes to call it silent, and what waiting
+// for that costs.
 void benchSilentPort(const QString& folder, std::chrono::milliseconds budget)
 {
     QtSerialLink closed(folder); // never opened: nothing arrives
-    FrameAssembler assembler;
-    qint16 notSampling = 0;
-    qint64 rejected = 0;
-    QString frameText;
+    SystemClock clock;
+    LoggerReader reader(closed, clock);
+    QEventLoop loop;
+    bool silent = false;
+    QObject::connect(&reader, &LoggerReader::silent, &loop, [&] {
+        silent = true;
+        loop.quit();
+    });
+    QTimer::singleShot(budget * 2 + std::chrono::seconds(1), &loop, &QEventLoop::quit);
     QElapsedTimer wall;
     wall.start();
     const Usage before = processUsage();
-    const ReadFrameResult r =
-        ReadFrame(closed, assembler, budget, notSampling, frameText, kChannels, rejected);
+    reader.start(true, kRecorderChannels, budget);
+    loop.exec();
     const Usage after = processUsage();
     std::printf("(f) silent port: %s after %.2f s (budget %.2f s), %.4f CPU s, %ld wake-ups\n",
-                r == ReadFrameResult::GaveUp ? "gave up" : "unexpected result",
+                silent ? "reported silent" : "never reported",
                 static_cast<double>(wall.nsecsElapsed()) * 1e-9,
                 static_cast<double>(budget.count()) / 1000.0, after.cpuSeconds - before.cpuSeconds,
                 after.wakeUps - before.wakeUps);
@@ -259,14 +283,14 @@ void benchDecoder()
     }
     std::array<float, kMaxChannels> readings{};
     std::array<QString, kMaxChannels> texts;
+    constexpr int kRounds = 2'000'000;
 
-    const auto run = [&](const std::vector<QString>& input, qint16 degC, const char* what) {
-        constexpr int kRounds = 2'000'000;
+    const auto decode = [&](qint16 degC, const char* what) {
         QElapsedTimer t;
         t.start();
         double checksum = 0;
         for (int i = 0; i < kRounds; ++i) {
-            QString frame = input[static_cast<std::size_t>(i) % input.size()];
+            QString frame = frames[static_cast<std::size_t>(i) % frames.size()];
             DecodeFrame(frame, readings, 4, degC, texts);
             checksum += readings[3];
         }
@@ -275,9 +299,18 @@ void benchDecoder()
                     "[checksum %.1f]\n",
                     what, kRounds / s, checksum);
     };
-    run(frames, 0, "instrument frames in F");
-    run(frames, 1, "instrument frames in C");
-    run(lines, 0, "stored run lines");
+    decode(0, "instrument frames in F");
+    decode(1, "instrument frames in C");
+
+    QElapsedTimer t;
+    t.start();
+    double checksum = 0;
+    for (int i = 0; i < kRounds; ++i)
+        checksum += ParseSampleLine(lines[static_cast<std::size_t>(i) % lines.size()])->values[3];
+    const double s = static_cast<double>(t.nsecsElapsed()) * 1e-9;
+    std::printf("(d) ParseSampleLine, stored run lines: %.0f per second (target >= 1,000,000) "
+                "[checksum %.1f]\n",
+                kRounds / s, checksum);
 }
 
 } // namespace
@@ -297,13 +330,13 @@ int main(int argc, char** argv)
     }
     QElapsedTimer t;
     t.start();
-    const PollBudget budget = measureBudget(scratch.path());
-    std::printf("start-up measurement: pollPasses %d, a read waits at most %.2f s; took %.2f s\n",
-                budget.pollPasses, static_cast<double>(budget.timeBudget.count()) / 1000.0,
+    const std::chrono::milliseconds budget = measureBudget();
+    std::printf("start-up measurement: the logger may stay silent %.2f s; took %.2f s\n",
+                static_cast<double>(budget.count()) / 1000.0,
                 static_cast<double>(t.nsecsElapsed()) * 1e-9);
 
-    benchRecording(simulator, seconds > 0 ? seconds : 5.0, budget.timeBudget);
+    benchRecording(simulator, seconds > 0 ? seconds : 5.0, budget);
     benchDecoder();
-    benchSilentPort(scratch.path(), budget.timeBudget);
+    benchSilentPort(scratch.path(), budget);
     return 0;
 }

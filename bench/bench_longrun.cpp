@@ -2,7 +2,7 @@
 // with scripted dialogs, a hand-set clock and a scripted serial port, shows it (offscreen) and
 // prints:
 //  - start-up: construction, load and show up to the first finished paint, and when the
-//    polling-budget measurement ran (real clock and real yields here, as in the program);
+//    measurement of the silence budget ran (real clocks here, as in the program);
 //  - recording: UI-thread time per sample (the tick plus the repaint it causes) in windows of
 //    1,000 samples from row 100 to row 800,000, and the process's memory, for a run of H hours
 //    at ten samples a second; the first window's rows are measured once more in a new run
@@ -17,14 +17,8 @@
 // Usage: bench-longrun [--hours H] [--rows R1,R2,...] [--only startup|record|files]
 //   (QT_QPA_PLATFORM=offscreen unless set otherwise)
 
-#include "datafile.h"
-#include "decoder.h"
-#include "framereader.h"
 #include "longrun.h"
-#include "numconv.h"
 #include "readinglistview.h"
-#include "replay.h"
-#include "sampling.h"
 #include "sectionbox.h"
 
 #include <QApplication>
@@ -32,7 +26,9 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
+#include <QLabel>
 #include <QObject>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -103,33 +99,52 @@ struct Startup {
     double measureStartS = -1;
     double measureEndS = -1;
     bool exposedAtMeasureStart = false;
-    int passes = 0;
-    int passesBeforePaint = 0;
+    int clockReads = 0;
+    int readsBeforePaint = 0;
     bool painted = false;
 };
 
-// The window as the program starts it: built, loaded, shown, and the polling-budget
-// measurement queued behind the showing, with the real clock and the real waiting yield.
+// The real clock, noting when the measurement of the silence budget looks at it: its first and
+// its last look are the measurement's start and end.
+class WatchedClock final : public Clock
+{
+public:
+    std::function<void()> onRead;
+    float secondsSinceMidnight() override { return real_.secondsSinceMidnight(); }
+    QDateTime now() override
+    {
+        if (onRead)
+            onRead();
+        return real_.now();
+    }
+
+private:
+    SystemClock real_;
+};
+
+// The window as the program starts it: built, loaded, shown, and the measurement of the silence
+// budget started behind the showing, with the real clocks.
 Startup measureStartup()
 {
     Startup out;
     Rig r;
-    SystemClock systemClock;
-    r.clockInstead = &systemClock;
+    WatchedClock clock;
+    r.clockInstead = &clock;
     QElapsedTimer t;
-    // The measurement is what its first waiting pass says: the window may put it off until
-    // the desktop has shown it.
-    r.yieldWaiting = [&] {
-        if (out.passes++ == 0) {
+    bool afterShown = false;
+    // Only the looks from afterShown on belong to the measurement.
+    clock.onRead = [&] {
+        if (!afterShown)
+            return;
+        if (out.clockReads++ == 0) {
             out.measureStartS = t.nsecsElapsed() * 1e-9;
             out.exposedAtMeasureStart = r.exposed();
         }
-        YieldWaiting();
         out.measureEndS = t.nsecsElapsed() * 1e-9;
     };
     PaintCounter paints;
     FirstPaintWatch watch(paints, t);
-    paints.onFirstPaint = [&] { out.passesBeforePaint = out.passes; };
+    paints.onFirstPaint = [&] { out.readsBeforePaint = out.clockReads; };
     qApp->installEventFilter(&watch);
 
     t.start();
@@ -140,15 +155,19 @@ Startup measureStartup()
         child->installEventFilter(&paints);
     r.w->load();
     r.w->show();
-    const qint32 unmeasured = r.w->pollPasses;
-    bool measured = false;
-    QTimer::singleShot(0, r.w.get(), [&] { r.w->afterShown(); });
-    while ((watch.doneNs < 0 || !measured) && t.elapsed() < 10000) {
+    const std::chrono::milliseconds unmeasured = r.w->silenceBudget();
+    QTimer::singleShot(0, r.w.get(), [&] {
+        afterShown = true;
+        r.w->afterShown();
+    });
+    // The measurement has ended when the budget changes, or when the clock has not been looked
+    // at for a while (a measured budget may equal the one it replaces).
+    const auto measured = [&] {
+        return out.clockReads > 0 &&
+               (r.w->silenceBudget() != unmeasured || t.nsecsElapsed() * 1e-9 - out.measureEndS > 0.5);
+    };
+    while ((watch.doneNs < 0 || !measured()) && t.elapsed() < 10000)
         QCoreApplication::processEvents();
-        // The budget is set when the measurement ends (the smallest budget stands until then).
-        measured = out.passes > 0 && (r.w->pollPasses != unmeasured ||
-                                      t.nsecsElapsed() * 1e-9 - out.measureEndS > 2.0);
-    }
 
     out.painted = watch.doneNs >= 0;
     out.firstPaintDoneS = watch.doneNs * 1e-9;
@@ -187,6 +206,14 @@ struct Window {
     int chartPaints = 0;
     bool listScrollsSideways = false; // the longest line is wider than the list
 };
+
+// The damaged lines the status line reports for the run; 0 when it reports none.
+qint64 damagedLinesShown(const MainWindow& w)
+{
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("\\((\\d+) damaged line")).match(w.statusLine->text());
+    return m.hasMatch() ? m.captured(1).toLongLong() : 0;
+}
 
 struct Recording {
     int samples = 0;
@@ -237,24 +264,24 @@ Recording record(int samples, const std::vector<int>& windowRows)
     }
 
     const double startClock = r.clock.seconds;
-    // Start takes one frame to prove that data arrive; the text before the first CR LF of a
-    // freshly opened port is never taken, hence the leading line end.
-    r.port.queue(QByteArray("\r\n") + instrumentLine(0));
     w.onRecordButton(MainWindow::StartButton);
     // Ticks are driven by hand, one per sample, so that none arrives while the port is empty.
     w.sampleTimer->stop();
+    // The first line proves that data arrive; the text before the first CR LF of a freshly
+    // opened port is never taken, hence the leading line end.
+    r.port.feed(QByteArray("\r\n") + instrumentLine(0));
     w.onSampleTick(); // sets the chart up
     QCoreApplication::processEvents();
 
-    // One sample: the clock moves on by a tenth of a second, the instrument's line arrives, the
-    // tick takes it and the window repaints. Returns the wall and CPU seconds of the window's
-    // part.
+    // One sample: the clock moves on by a tenth of a second, the instrument's line arrives and
+    // is stamped, the tick takes it and the window repaints. Returns the wall and CPU seconds of
+    // the window's part.
     QElapsedTimer wall;
     const auto sample = [&](qint64 k) {
         r.clock.seconds = static_cast<float>(startClock + 0.1 * static_cast<double>(k));
-        r.port.queue(instrumentLine(k));
         const double cpu0 = threadCpuSeconds();
         wall.start();
+        r.port.feed(instrumentLine(k));
         w.onSampleTick();
         QCoreApplication::processEvents();
         const double took = wall.nsecsElapsed() * 1e-9;
@@ -315,7 +342,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
     out.rssEndMb = rssMb();
     out.hwmEndMb = statusMb("VmHWM");
     out.messages = r.prompts.messages.size();
-    out.rejected = w.rejectedFrames;
+    out.rejected = damagedLinesShown(w);
     w.onRecordButton(MainWindow::StopButton);
     QCoreApplication::processEvents();
 
@@ -328,9 +355,9 @@ Recording record(int samples, const std::vector<int>& windowRows)
         r.prompts.messageAnswers.push_back(MsgAnswer::No); // "Save this recorded data?"
         qint64 k = samples + 1;
         r.clock.seconds = static_cast<float>(startClock + 0.1 * static_cast<double>(k));
-        r.port.queue(QByteArray("\r\n") + instrumentLine(k));
         w.onRecordButton(MainWindow::StartButton);
         w.sampleTimer->stop();
+        r.port.feed(QByteArray("\r\n") + instrumentLine(k));
         w.onSampleTick();
         QCoreApplication::processEvents();
         listPaints.paints = 0;
@@ -361,8 +388,6 @@ Recording record(int samples, const std::vector<int>& windowRows)
     w.readingList->viewport()->removeEventFilter(&listPaints);
     for (SectionBox* box : w.chartSections)
         box->removeEventFilter(&chartPaints);
-    // The run is not saved: closing must not ask.
-    r.state.run.dataNotSaved = 0;
     return out;
 }
 
@@ -420,22 +445,22 @@ int main(int argc, char* argv[])
                                 : st.firstPaintDoneS < st.measureStartS ? "before it"
                                 : st.measureEndS >= 0 && st.firstPaintDoneS > st.measureEndS
                                     ? "after it"
-                                    : "during it (in its yields)";
-        std::printf("START-UP (real clock and yields)                 figure        target\n");
+                                    : "during it (between its looks at the clock)";
+        std::printf("START-UP (real clocks)                           figure        target\n");
         std::printf("  QApplication constructed (not counted)         %8.1f ms\n", ms(appS));
         std::printf("  window built + load + show -> first paint %8.1f ms    <= %.0f ms  %s\n",
                     ms(st.firstPaintDoneS), ms(kTargetStartupS),
                     verdict(st.painted && st.firstPaintDoneS <= kTargetStartupS));
-        std::printf("  polling-budget measurement (afterShown) began  %8.1f ms\n",
+        std::printf("  silence-budget measurement (afterShown) began  %8.1f ms\n",
                     ms(st.measureStartS));
-        std::printf("  ... and ended                                  %8.1f ms    (%d passes)\n",
-                    ms(st.measureEndS), st.passes);
+        std::printf("  ... and ended                                  %8.1f ms    (%d looks)\n",
+                    ms(st.measureEndS), st.clockReads);
         std::printf("  measurement began before the first paint       %8s       no          %s\n",
                     measuredFirst ? "yes" : "no", verdict(!measuredFirst));
         std::printf("  window exposed when the measurement began      %8s       yes         %s\n",
                     st.exposedAtMeasureStart ? "yes" : "no", verdict(st.exposedAtMeasureStart));
-        std::printf("  first paint, relative to the measurement       %s (%d passes before it)\n\n",
-                    paintWhen, st.passesBeforePaint);
+        std::printf("  first paint, relative to the measurement       %s (%d looks before it)\n\n",
+                    paintWhen, st.readsBeforePaint);
         std::fflush(stdout);
     }
 
@@ -445,7 +470,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "recording %d samples...\n", samples);
         rec = record(samples, windowRows);
         std::printf(
-            "RECORDING (one sample = onSampleTick + processEvents; 1,000 samples a window)\n");
+            "RECORDING (one sample = line fed + onSampleTick + processEvents; 1,000 samples a window)\n");
         std::printf("  %-8s %8s %8s %8s %8s %8s %8s %8s %7s %6s %6s %5s\n", "rows", "wall", "wall",
                     "cpu", "max", "wall", "wall", "cpu", "RSS MB", "list", "chart", "list");
         std::printf("  %-8s %8s %8s %8s %8s %8s %8s %8s %7s %6s %6s %5s\n", "", "mean ms", "median",
@@ -597,11 +622,9 @@ int main(int argc, char* argv[])
                     "loop;\n   gap began: how far into the Open it began; later gaps: the longest "
                     "once the loop\n   had turned for the first time)\n");
         const ReadSteps steps = timeReadSteps(dayPath);
-        std::printf("  steps before the replay's first turn of the event loop, %lld lines, alone:\n"
-                    "    ReadDataFile %.1f ms, ReplayLineSpans %.1f ms, ReplayLineTime of every "
-                    "line %.1f ms\n",
-                    static_cast<long long>(steps.lines), ms(steps.readS), ms(steps.splitS),
-                    ms(steps.timesS));
+        std::printf("  steps before the window draws, %lld lines, alone:\n"
+                    "    ReadDataFile %.1f ms, the run model's whole open (read and parse) %.1f ms\n",
+                    static_cast<long long>(steps.lines), ms(steps.readS), ms(steps.modelOpenS));
     }
     return 0;
 }

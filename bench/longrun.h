@@ -51,20 +51,19 @@ protected:
 struct Rig : ScriptedContacts {
     QTemporaryDir dir;
     ProgramState state;
-    // When set, the window reads this clock and yields through this function instead of the
-    // fakes (the start-up measurement then takes as long as it does in the program).
+    // When set, the window reads this clock, and the silence budget is measured on the real
+    // monotonic clock (the start-up measurement then takes as long as it does in the program).
     Clock* clockInstead = nullptr;
-    std::function<void()> yieldWaiting;
     std::unique_ptr<MainWindow> w;
 
     // Only the window: load and show are the caller's, so that they can be timed.
     void build()
     {
         WindowServices s = services(dir.path());
-        if (clockInstead)
+        if (clockInstead) {
             s.clock = clockInstead;
-        if (yieldWaiting)
-            s.yieldWaiting = yieldWaiting;
+            s.elapsedMs = {};
+        }
         w = std::make_unique<MainWindow>(state, s);
     }
     bool exposed() const { return w->windowHandle() && w->windowHandle()->isExposed(); }
@@ -98,7 +97,7 @@ struct Rig : ScriptedContacts {
     }
 };
 
-// A data file of `rows` sample lines 0.1 s apart, as the program writes them.
+// A data file of `rows` sample lines 0.1 s apart, each formatted as the run formats its rows.
 bool writeDataFile(const QString& path, int rows, qint16 degreesCelsius, qint16 channelCount);
 
 struct Open {
@@ -120,12 +119,11 @@ struct Open {
 // `saveAfter` also times a Save As of the opened run.
 Open openFile(const QString& sourcePath, int rows, qint16 sectionTime, bool saveAfter);
 
-// The steps of an Open that come before the replay's first turn of the event loop, timed one
-// by one outside the window (the replay's planning pass over the chart is not among them).
+// The steps of an Open before the window draws anything, timed one by one outside the window:
+// reading the file, and the run model's whole open (the read and every line parsed).
 struct ReadSteps {
     double readS = 0;
-    double splitS = 0;
-    double timesS = 0;
+    double modelOpenS = 0;
     qsizetype lines = 0;
 };
 ReadSteps timeReadSteps(const QString& path);

@@ -51,6 +51,7 @@ private slots:
     void failedSaveKeepsTheRunUnsaved();
     void nearestRow_data();
     void nearestRow();
+    void aSaveWhileRecordingKeepsTheJournal();
 };
 
 void TestRunModel::lineRoundTrip_data()
@@ -238,6 +239,21 @@ void TestRunModel::nearestRow()
     for (float t : times)
         model.addSample(sampleAt(t, 1, 2, 3, 4));
     QCOMPARE(model.nearestRow(target, 100.0f), qsizetype(row));
+}
+
+// The file holds the readings taken until the save; those after it are in the journal only.
+void TestRunModel::aSaveWhileRecordingKeepsTheJournal()
+{
+    QTemporaryDir dir;
+    RunModel model(dir.path());
+    model.startRecording({}, 0);
+    model.addSample(sampleAt(0.1f, 1, 2, 3, 4));
+    QCOMPARE(model.save(dir.filePath(QStringLiteral("part"))), 0);
+    QVERIFY(!model.isUnsaved());
+    QVERIFY(model.leftJournal());
+    model.addSample(sampleAt(0.2f, 5, 6, 7, 8));
+    QVERIFY(model.isUnsaved());
+    QCOMPARE(model.leftJournal()->lines, 2);
 }
 
 QTEST_GUILESS_MAIN(TestRunModel)

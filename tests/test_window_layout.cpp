@@ -21,8 +21,9 @@
 namespace
 {
 
-// A row as wide as the list must show whole: a five-digit time, four-digit readings.
-const QString kWidestRow = QStringLiteral("99999.9   1999   1999   1999   1999");
+// A row as wide as the list must show whole: a five-digit time, four-digit readings (the
+// instrument's highest temperature in degrees C).
+const QString kWidestRow = QStringLiteral("99999.9   1372   1372   1372   1372");
 
 struct Shown : WindowRig<> {
     explicit Shown(const QString& folder = {}) : WindowRig<>({}, folder) { show(); }
@@ -64,8 +65,10 @@ private slots:
             w.resize(size);
             QCoreApplication::processEvents();
         }
-        w.appendRunLine(kWidestRow);
-        w.readingList->setCurrentRow(0);
+        rig.startInC();
+        rig.tickAt(99999.9f, "1,1372,1372,1372,1372\r\n");
+        w.onRecordButton(MainWindow::StopButton);
+        QCOMPARE(rig.rows(), QStringList{kWidestRow});
         QCoreApplication::processEvents();
 
         // The whole row shows, with no horizontal scrolling, and no more than that.
@@ -75,8 +78,8 @@ private slots:
         QVERIFY(!w.readingList->horizontalScrollBar()->isVisible());
         // A heading over each column.
         const QString columns = w.readingListColumns->text();
-        QCOMPARE(columns.indexOf("Ch 1"), kWidestRow.indexOf("1999"));
-        QCOMPARE(columns.indexOf("Ch 4"), kWidestRow.lastIndexOf("1999"));
+        QCOMPARE(columns.indexOf("Ch 1"), kWidestRow.indexOf("1372"));
+        QCOMPARE(columns.indexOf("Ch 4"), kWidestRow.lastIndexOf("1372"));
         // Nothing stands outside the window or on another control.
         QWidget* client = w.centralWidget();
         const QList<QWidget*> controls{w.temperaturePanel,
@@ -144,8 +147,8 @@ private slots:
         QCOMPARE(w.readingList->geometry().bottom(), w.temperaturePanel->geometry().bottom());
     }
 
-    // The title is the program's own, exactly; Alt opens the menus, the usual Ctrl keys reach
-    // their commands, and no caption changes.
+    // The title is the program's own, exactly; Alt opens the menus, the usual Ctrl keys and F3
+    // reach their commands.
     void titleAndKeyboard()
     {
         Shown rig;
@@ -159,17 +162,15 @@ private slots:
         QTest::keyClick(&w, Qt::Key_F, Qt::AltModifier);
         QTRY_VERIFY(w.menu("mnuFile")->isVisible());
         w.menu("mnuFile")->hide();
-        QCOMPARE(w.menu("mnuFile")->title(), QStringLiteral("File"));
 
         rig.prompts.fileAnswers = {QString()}; // the Open dialog is cancelled
         QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(rig.prompts.openDialogs.size(), size_t(1));
-        QCOMPARE(w.action("mnuOpen")->text(), QStringLiteral("Open"));
 
         rig.startInC();
-        QCOMPARE(w.notSampling, qint16(0));
+        QVERIFY(w.run().isRecording());
         QTest::keyClick(&w, Qt::Key_F3); // Off
-        QCOMPARE(w.notSampling, qint16(1));
+        QVERIFY(!w.run().isRecording());
     }
 
     // The window comes back where and as large as it was; a damaged placement file only

@@ -1,15 +1,12 @@
-// Whole runs: a run longer than the chart is kept, saved and replayed whole; the journal
-// brings back a run that a killed program never saved.
+// Whole runs through the window: a run longer than the chart is kept, saved and opened whole,
+// and opened it draws what recording it drew; an unsaved run is given up only after No; the
+// unit stays fixed while recording; the journal brings back a run that a killed program never
+// saved.
 
 #include "datafile.h"
 #include "recordingjournal.h"
 #include "sectionbox.h"
 #include "windowrig.h"
-
-#include "decoder.h"
-#include "numconv.h"
-#include "replay.h"
-#include "stripchart.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,12 +33,15 @@ bool journalExists(const Rig& rig)
     return QFile::exists(RecordingJournal::pathIn(rig.data({})));
 }
 
-// Sample lines of a file as written: the text between the comments' and the file's end.
+// Sample lines of a file as written: the lines between the comments' terminator and the
+// file's last one, empty lines left out.
 QStringList savedSamples(const QByteArray& file)
 {
-    QStringList lines = QString::fromLatin1(file).split(QStringLiteral("\r\n"));
+    const QStringList lines = QString::fromLatin1(file).split(QStringLiteral("\r\n"));
     const qsizetype first = lines.indexOf(QStringLiteral("-9999")) + 1;
-    return lines.mid(first, lines.size() - first - 3); // empty line, "-9999", after the end
+    QStringList samples = lines.mid(first, lines.lastIndexOf(QStringLiteral("-9999")) - first);
+    samples.removeAll(QString());
+    return samples;
 }
 
 constexpr char kChildMode[] = "--record-until-killed";
@@ -66,111 +66,59 @@ class TestWindowRuns : public QObject
 {
     Q_OBJECT
 private slots:
-    // 25 s in 5 s sections wraps the chart twice; the list, the saved file and the file opened
-    // again still hold every reading. The unit is changed before the save: the readings stay as
-    // they were taken, so the file must still name their unit.
-    void aRunLongerThanTheChartIsKeptWhole()
-    {
-        Rig rig;
-        rig.state.settings.chartSectionSeconds = 5;
-        rig.startInC();
-        record(rig, 250);
-        QCOMPARE(rig.state.chart.wrapped, qint16(1));
-        const QStringList recorded = rig.rows();
-        QCOMPARE(recorded.size(), 250);
-
-        rig.w->onRecordButton(MainWindow::StopButton);
-        rig.w->onDegreesF();
-        rig.saveAs(rig.data("long run"));
-        const QByteArray saved = rig.read(rig.data("long run"));
-        QVERIFY(saved.startsWith("ZRB-TC-QLMR*1.10\r\n 1 \r\n"));
-        QCOMPARE(savedSamples(saved), recorded);
-
-        Rig again;
-        again.state.settings.chartSectionSeconds = 5;
-        again.prompts.fileAnswers = {rig.data("long run")};
-        again.w->onOpen();
-        QCOMPARE(again.rows(), recorded);
-    }
-
-    // The replay leaves out segments that a later wrap clears anyway: what stays on the chart
-    // must be exactly what drawing every line gives, across many wraps and a gap longer than a
-    // section.
-    void replayDrawsWhatDrawingEveryLineDraws_data()
+    // A run in 5 s sections wraps the chart many times, or jumps by more than a section; the
+    // list and the saved file still hold every reading, and the file opened in a window set to
+    // the other unit draws exactly what recording drew. The unit is changed before the save:
+    // the readings stay as they were taken, so the file must still name their unit.
+    void anOpenedRunIsTheRunAsRecorded_data()
     {
         QTest::addColumn<int>("lines");
-        QTest::addColumn<double>("gapAt"); // a jump of 40 s after this time (0: none)
-        QTest::newRow("many wraps") << 600 << 0.0;
-        QTest::newRow("long gap") << 300 << 12.0;
+        QTest::addColumn<float>("gapAt"); // a jump of 40 s after this run time (0: none)
+        QTest::newRow("many wraps") << 600 << 0.0f;
+        QTest::newRow("long gap") << 300 << 12.0f;
     }
-    void replayDrawsWhatDrawingEveryLineDraws()
+    void anOpenedRunIsTheRunAsRecorded()
     {
         QFETCH(int, lines);
-        QFETCH(double, gapAt);
-        QString source;
-        for (int n = 1; n <= lines; ++n) {
-            const double t = n * 0.1 + (gapAt > 0 && n * 0.1 > gapAt ? 40 : 0);
-            source +=
-                num::Format(t, QStringLiteral("#########.0")) +
-                QStringLiteral("   %1   %2   1300   900\r\n").arg(900 + n % 700).arg(1700 - n);
-        }
-        Rig fast, full;
-        for (Rig* r : {&fast, &full}) {
+        QFETCH(float, gapAt);
+        Rig recorded, opened;
+        for (Rig* r : {&recorded, &opened}) {
             r->state.settings.chartSectionSeconds = 5;
-            r->w->show();
+            r->show();
         }
-        fast.w->replayRun(source);
+        recorded.startInC();
+        for (int n = 1; n <= lines; ++n)
+            recorded.tickAt(n * 0.1f + (gapAt > 0 && n * 0.1f > gapAt ? 40 : 0),
+                            QStringLiteral("%1,%2,%3,1300,900\r\n")
+                                .arg(n)
+                                .arg(500 + n % 700)
+                                .arg(1000 - n)
+                                .toLatin1());
+        recorded.w->onRecordButton(MainWindow::StopButton);
+        QVERIFY(recorded.state.chart.wrapped);
+        const QStringList rows = recorded.rows();
+        QCOMPARE(rows.size(), lines);
+        std::array<QImage, 3> drawn;
+        for (int k = 0; k < 3; ++k)
+            drawn[k] = recorded.w->chartSections[k]->image();
 
-        // The same lines, each drawn, through the window's own routines.
-        ResetChartForReplay(full.state.chart);
-        full.state.run.chartPlotMode = 1;
-        for (const QString& line : ReplayLines(source)) {
-            QString copy = line;
-            full.w->sampleTime = ReplayLineTime(line);
-            full.w->decodeFrame(copy);
-            for (int i = 0; i < 4; ++i)
-                full.w->channelTexts[i] = FormatChannelReading(full.state.chart.readings[i]);
-            qint16 startOver = 0;
-            full.w->plotSample(startOver, full.state.run.chartPlotMode, full.w->sampleTime,
-                               copy = line, 1);
-        }
+        recorded.w->onDegreesF();
+        recorded.saveAs(recorded.data("run"));
+        const QByteArray saved = recorded.read(recorded.data("run"));
+        QVERIFY(saved.startsWith("ZRB-TC-QLMR*1.10\r\n 1 \r\n"));
+        QCOMPARE(savedSamples(saved), rows);
 
-        QCOMPARE(fast.w->runText(), source);
-        QCOMPARE(fast.state.chart.sectionStartTimes, full.state.chart.sectionStartTimes);
-        QCOMPARE(fast.state.chart.currentSection, full.state.chart.currentSection);
+        QCOMPARE(opened.state.settings.degreesCelsius, qint16(0));
+        opened.prompts.fileAnswers = {recorded.data("run")};
+        opened.w->onOpen();
+        QTRY_COMPARE(opened.w->readingList->currentRow(), lines - 1); // drawn to the end
+        QCOMPARE(opened.rows(), rows);
+        QCOMPARE(opened.state.chart.sectionStartTimes, recorded.state.chart.sectionStartTimes);
+        QCOMPARE(opened.state.chart.currentSection, recorded.state.chart.currentSection);
         for (int k = 0; k < 3; ++k) {
-            QCOMPARE(fast.w->chartSections[k]->x(), full.w->chartSections[k]->x());
-            QVERIFY2(fast.w->chartSections[k]->image() == full.w->chartSections[k]->image(),
+            QCOMPARE(opened.w->chartSections[k]->x(), recorded.w->chartSections[k]->x());
+            QVERIFY2(opened.w->chartSections[k]->image() == drawn[k],
                      qPrintable(QStringLiteral("section %1 differs").arg(k)));
-        }
-    }
-
-    // What becomes of the journal: a saved or discarded run removes it, a run that is still
-    // unsaved keeps it, and what is recorded after a save made while recording is unsaved.
-    void journalLivesAsLongAsTheUnsavedRun_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("stopped, unsaved") << "stop" << true;
-        QTest::newRow("saved") << "save" << false;
-        QTest::newRow("saved while still recording") << "save recording" << true;
-    }
-    void journalLivesAsLongAsTheUnsavedRun()
-    {
-        QFETCH(QString, action);
-        QFETCH(bool, kept);
-        Rig rig;
-        rig.startInC();
-        record(rig, 20);
-        QVERIFY(journalExists(rig));
-        if (action != "save recording")
-            rig.w->onRecordButton(MainWindow::StopButton);
-        if (action.startsWith("save"))
-            rig.saveAs(rig.data("run"));
-        QCOMPARE(journalExists(rig), kept);
-        if (action == "save recording") {
-            record(rig, 1, 21);
-            QCOMPARE(rig.state.run.dataNotSaved, qint16(1));
         }
     }
 
@@ -197,7 +145,7 @@ private slots:
         record(rig, 5);
         rig.w->onRecordButton(MainWindow::StopButton);
         const QStringList recorded = rig.rows();
-        const QString recordedText = rig.w->runText();
+        const QString recordedText = rig.runText();
         rig.write(rig.data("other"), WriteDataFileText("", "9.0   1   2   3   4\r\n", 1, 4, 0));
 
         rig.prompts.messageAnswers = {answer.startsWith("yes") ? MsgAnswer::Yes
@@ -233,7 +181,7 @@ private slots:
         QCOMPARE(rig.rows() == recorded, !replaced);
         QCOMPARE(rig.prompts.openDialogs.size(), size_t(command == "open" && goesOn));
         QCOMPARE(rig.ended, ends ? 1 : 0);
-        QCOMPARE(rig.w->notSampling, qint16(1));
+        QCOMPARE(rig.w->run().isRecording(), command == "start" && answer == "no");
         const std::optional<DataFileRead> journal = RecordingJournal::load(rig.data({}));
         QCOMPARE(journal && journal->samples == recordedText, !goesOn);
         QCOMPARE(QFile::exists(rig.data("saved")), answer == "yes, saved" && asked);
@@ -264,10 +212,13 @@ private slots:
         rig.w->onDegreesF(); // reached some other way, it still changes nothing
         QCOMPARE(rig.state.settings.degreesCelsius, qint16(1));
         if (end == "silence")
-            rig.tickAt(0.5f, {});
+            QTRY_VERIFY_WITH_TIMEOUT(!rig.w->run().isRecording(),
+                                     int(rig.w->silenceBudget().count()) + 3000);
         else
             rig.w->onRecordButton(end == "stop" ? MainWindow::StopButton : MainWindow::OffButton);
-        QCOMPARE(rig.w->notSampling, qint16(1));
+        QVERIFY(!rig.w->run().isRecording());
+        QCOMPARE(rig.prompts.messageTexts(),
+                 end == "silence" ? QStringList{"Not receiving data."} : QStringList{});
         for (const char* name : {"mnuDegF", "mnuDegC"})
             QVERIFY(rig.w->action(name)->isEnabled() && rig.w->action(name)->statusTip().isEmpty());
         QVERIFY(rig.rows().size() >= 2);
@@ -312,7 +263,7 @@ private slots:
             QVERIFY(rows.size() >= stored);
             for (int i = 0; i < rows.size(); ++i) // consecutive from the first, none torn
                 QCOMPARE(rows[i].split(QStringLiteral("   "))[1].toInt(), 450 + (i + 1) % 37);
-            QCOMPARE(rig.state.run.dataNotSaved, qint16(1));
+            QVERIFY(rig.w->run().isUnsaved());
             QVERIFY(journalExists(rig)); // until the run is saved
             return;
         }

@@ -101,6 +101,10 @@ void MainWindow::switchToFileUnit(qint16 unit)
     state.settings.degreesCelsius = unit;
     applyThermocoupleMode();
     redrawTemperaturePanel();
+    // The run began to be drawn when it replaced the last one, in the graph range of the unit
+    // shown then; its readings belong in the range of their own unit.
+    replayTimer_->stop();
+    startChartReplay();
 }
 
 void MainWindow::openDataFile(const QString& path)

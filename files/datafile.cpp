@@ -157,6 +157,15 @@ private:
 
 } // namespace
 
+QByteArray DataFileHeader(const QString& comments, qint16 degreesCelsius, qint16 channelCount,
+                          qint16 fuelType)
+{
+    const QByteArray emptyRun =
+        WriteDataFileText(comments, QString(), degreesCelsius, channelCount, fuelType);
+    const QByteArray emptySection = (kLineEnd + kSectionTerminator + kLineEnd).toLatin1();
+    return emptyRun.left(emptyRun.size() - emptySection.size());
+}
+
 QByteArray WriteDataFileText(const QString& comments, const QString& runText, qint16 degreesCelsius,
                              qint16 channelCount, qint16 fuelType)
 {

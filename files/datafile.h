@@ -18,6 +18,9 @@ inline const QString kSectionTerminator = QStringLiteral("-9999");
 
 // The file's bytes for a run. comments and runText are written as held (a character outside
 // Latin-1 becomes '?'), each followed by CR LF and the terminator line.
+// The file's lines before its sample lines: up to and including the comments' terminator.
+QByteArray DataFileHeader(const QString& comments, qint16 degreesCelsius, qint16 channelCount,
+                          qint16 fuelType);
 QByteArray WriteDataFileText(const QString& comments, const QString& runText, qint16 degreesCelsius,
                              qint16 channelCount, qint16 fuelType);
 

@@ -127,10 +127,7 @@ bool RecordingJournal::begin(const QString& dataFolder, qint16 degreesCelsius, q
     path_ = pathIn(dataFolder);
     // The data file of a run without samples ends in an empty sample section: an empty line
     // and the terminator. Cut off, it is the journal's header.
-    const QByteArray emptyRun =
-        WriteDataFileText(comments, QString(), degreesCelsius, channelCount, fuelType);
-    const QByteArray emptySection = (kLineEnd + kSectionTerminator + kLineEnd).toLatin1();
-    header_ = emptyRun.left(emptyRun.size() - emptySection.size());
+    header_ = DataFileHeader(comments, degreesCelsius, channelCount, fuelType);
     active_ = true;
     lastError_.clear();
     syncCount_ = 0;

@@ -181,13 +181,20 @@ QString RunModel::rowsText() const
 
 QByteArray RunModel::fileBytes() const
 {
-    QString text = rowsText();
-    // The sample section's last line is followed by one CR LF before its terminator; a run
-    // without readings has an empty line there, as it always has.
-    if (text.endsWith(kLineEnd))
-        text.chop(kLineEnd.size());
-    return WriteDataFileText(header_.comments, text, header_.degreesCelsius, header_.channelCount,
-                             header_.fuelType);
+    // Written as bytes row by row: a day-long run is never held as text on its way out.
+    QByteArray bytes = DataFileHeader(header_.comments, header_.degreesCelsius,
+                                      header_.channelCount, header_.fuelType);
+    bytes.reserve(bytes.size() + size() * (longestLine_ + 2) + 16);
+    for (qsizetype r = 0; r < size(); ++r) {
+        bytes += line(r).toLatin1();
+        bytes += "\r\n";
+    }
+    // One more CR LF comes before the terminator: an empty line closes the readings, as the
+    // files have always held them.
+    bytes += "\r\n";
+    bytes += kSectionTerminator.toLatin1();
+    bytes += "\r\n";
+    return bytes;
 }
 
 int RunModel::save(const QString& path)

@@ -109,6 +109,11 @@ void TestRunModel::recordSaveOpenKeepsEveryReading()
     QCOMPARE(added.count(), 50);
     QVERIFY(recorder.isUnsaved());
 
+    // The layout every reader of the data files knows, an empty line before the final "-9999"
+    // included.
+    QCOMPARE(recorder.fileBytes(), WriteDataFileText(QStringLiteral("Engine 7"),
+                                                     recorder.rowsText(), 1, 4, 0));
+    QVERIFY(recorder.fileBytes().endsWith("\r\n\r\n-9999\r\n"));
     const QString path = dir.filePath(QStringLiteral("run1"));
     QCOMPARE(recorder.save(path), 0);
     QVERIFY(!recorder.isUnsaved());

@@ -3,6 +3,7 @@
 // at without a display.
 // Usage: window-shots OUTPUT-FOLDER [PREFIX]   (runs offscreen; PNG files named PREFIX-*.png)
 
+#include "datafile.h"
 #include "mainwindow.h"
 #include "qtseriallink.h"
 #include "readinglistview.h"
@@ -10,6 +11,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QPrinter>
 #include <QProcess>
 #include <QScreen>
@@ -102,8 +105,21 @@ int main(int argc, char* argv[])
     MainWindow window(state, services);
     window.load();
     window.show();
-    window.replayRun(sampleRun(40, 0.0));
-    window.readingList->setCurrentRow(window.readingList->count() - 1);
+    // The run is opened from a data file, as a user opens one, and drawn before the picture.
+    const QString runFile = folder.filePath(QStringLiteral("sample run"));
+    QFile file(runFile);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(DataFileHeader(QString(), 0, 4, 0) + sampleRun(40, 0.0).toLatin1() +
+                   "\r\n-9999\r\n") < 0)
+        return 1;
+    file.close();
+    window.afterShown(runFile);
+    // 400 rows are drawn in one slice of the replay; half a second is ample.
+    QElapsedTimer drawing;
+    drawing.start();
+    while (drawing.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QCoreApplication::processEvents();
 
     bool ok = true;
     if (scaledChild)

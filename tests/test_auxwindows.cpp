@@ -140,10 +140,11 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(int, index);
-        m_.run.comments = old_;
+        QString comments = old_;
         QWidget main;
         main.show();
-        QPointer<CommentsEditor> f = new CommentsEditor(m_.run, &main);
+        QPointer<CommentsEditor> f =
+            new CommentsEditor(comments, [&](const QString& text) { comments = text; }, &main);
         f->show();
         QVERIFY(QTest::qWaitForWindowActive(f));
         f->editor->moveCursor(QTextCursor::End);
@@ -151,7 +152,7 @@ private slots:
         index < 0 ? main.activateWindow()
                   : QTest::mouseClick(f->okCancelButtons[index], Qt::LeftButton);
         QTRY_VERIFY(f.isNull()); // a closed window deletes itself from the event queue
-        QTEST(m_.run.comments, "stored");
+        QTEST(comments, "stored");
     }
 
     // The About box prints straight to the printer, and says so when there is none; a click on

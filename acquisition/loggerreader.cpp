@@ -61,14 +61,9 @@ void LoggerReader::onReadyRead()
             provenLive_ = true;
             continue;
         }
-        std::array<float, kMaxChannels> readings{};
-        std::array<QString, kMaxChannels> unusedTexts;
-        DecodeFrame(frame, readings, static_cast<qint16>(channelCount_), degreesCelsius_ ? 1 : 0,
-                    unusedTexts);
         LoggerReading reading;
         reading.clock = arrived;
-        for (int i = 0; i < channelCount_; ++i)
-            reading.values[i] = readings[i];
+        reading.values = FrameReadings(frame, channelCount_, degreesCelsius_);
         newest_ = reading;
         arrivedNow = true;
     }

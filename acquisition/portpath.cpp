@@ -36,7 +36,7 @@ QString ComPortDevicePath(const QString& programFolder, int n)
 #endif
 }
 
-bool ComPortExists(const QString& programFolder, int n)
+bool CanOpenComPort(const QString& programFolder, int n)
 {
     const QString path = ComPortDevicePath(programFolder, n);
     if (path.isEmpty())

@@ -14,4 +14,4 @@ QString ComPortDevicePath(const QString& programFolder, int n);
 
 // True when port n can be opened read/write right now (non-blocking, never as the controlling
 // terminal); the port is closed again at once. False for an absent, busy or forbidden port.
-bool ComPortExists(const QString& programFolder, int n);
+bool CanOpenComPort(const QString& programFolder, int n);

@@ -125,12 +125,12 @@ struct Recording {
     double wallSeconds = 0;
     Usage used;
     int readings = 0;
-    int emptyTicks = 0;     // ticks that found no new reading
-    int silences = 0;       // times the silence deadline passed
+    int emptyTicks = 0; // ticks that found no new reading
+    int silences = 0;   // times the silence deadline passed
     qint64 rejected = 0;
-    int linesLost = 0;      // lines sent but never taken, from the gaps between stored lines
-    int neverSent = 0;      // readings whose values no sent line holds
-    int sameRunTime = 0;    // readings stamped with the run time of the one before
+    int linesLost = 0;   // lines sent but never taken, from the gaps between stored lines
+    int neverSent = 0;   // readings whose values no sent line holds
+    int sameRunTime = 0; // readings stamped with the run time of the one before
 };
 
 // Start (open, a new reader session whose first line only proves that data arrive), then a
@@ -281,8 +281,6 @@ void benchDecoder()
                             .arg(851 + k)
                             .arg(146));
     }
-    std::array<float, kMaxChannels> readings{};
-    std::array<QString, kMaxChannels> texts;
     constexpr int kRounds = 2'000'000;
 
     const auto decode = [&](qint16 degC, const char* what) {
@@ -290,12 +288,11 @@ void benchDecoder()
         t.start();
         double checksum = 0;
         for (int i = 0; i < kRounds; ++i) {
-            QString frame = frames[static_cast<std::size_t>(i) % frames.size()];
-            DecodeFrame(frame, readings, 4, degC, texts);
-            checksum += readings[3];
+            const QString& frame = frames[static_cast<std::size_t>(i) % frames.size()];
+            checksum += FrameReadings(frame, 4, degC == 1)[3];
         }
         const double s = static_cast<double>(t.nsecsElapsed()) * 1e-9;
-        std::printf("(d) DecodeFrame, %s: %.0f per second (target >= 1,000,000) "
+        std::printf("(d) FrameReadings, %s: %.0f per second (target >= 1,000,000) "
                     "[checksum %.1f]\n",
                     what, kRounds / s, checksum);
     };

@@ -12,7 +12,7 @@ DerivedSettings DeriveSettings(const StoredSettings& settings)
     derived.programTitle = QStringLiteral("Thermocouple Recorder");
     derived.instrumentName = QStringLiteral("HX5-TC4 Thermocouple Recorder");
     derived.unitLetter = settings.degreesCelsius == 1 ? QStringLiteral("C") : QStringLiteral("F");
-    for (int i = 0; i < derived.channelCount && i < kMaxChannels; ++i)
+    for (int i = 0; i < derived.channelCount && i < kRecorderChannels; ++i)
         derived.channelColors[i] = kChannelBarColors[i];
 
     const bool degC = settings.degreesCelsius == 1;

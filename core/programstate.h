@@ -1,15 +1,16 @@
 #pragma once
 // The program's state in four parts, each handed only to the code that needs it: what the
 // settings file keeps, what follows from those settings, how the window names the run, and
-// the strip chart's working values. The run itself belongs to the run model. The main window owns one ProgramState for the whole session.
+// the strip chart's working values. The run itself belongs to the run model. The main window
+// owns one ProgramState for the whole session.
+
+#include "runsample.h"
 
 #include <QString>
 #include <QtGlobal>
 #include <array>
 #include <vector>
 
-constexpr int kMaxChannels = 13; // per-channel text, reading and colour slots
-constexpr int kTraceSlots = 7;   // strip-chart trace slots
 constexpr int kComPortSlots = 5; // the last port slot is never stored
 // Seconds of one strip-chart section: the dialog takes 5 up to the longest; a section time
 // outside 1..longest (a damaged settings file) gives way to the default when the chart is set up.
@@ -32,7 +33,7 @@ struct StoredSettings {
 struct DerivedSettings {
     qint16 thermocoupleMode = 0;
     qint16 channelCount = 0;
-    std::array<quint32, kMaxChannels> channelColors{}; // 0xRRGGBB
+    std::array<quint32, kRecorderChannels> channelColors{}; // 0xRRGGBB
     QString unitLetter;
     double graphMax = 0; // whole degrees for the presets, any number for a user range
     double graphMin = 0;
@@ -54,12 +55,12 @@ struct RunState {
 struct ChartState {
     bool laidOut = false; // false: the chart is laid out afresh at the next plot
     qint16 currentSection = 0;
-    bool wrapped = false;        // the third section has filled and the oldest box is reused
-    float sampleX = 0;           // seconds from the current section's left edge
+    bool wrapped = false;          // the third section has filled and the oldest box is reused
+    float sampleX = 0;             // seconds from the current section's left edge
     float currentSectionStart = 0; // run time at the current section's left edge
     // Each channel's last point in the current section; NaN where its trace is broken.
-    std::array<float, kTraceSlots> traceLastX{};
-    std::array<float, kTraceSlots> traceLastY{};
+    std::array<float, kRecorderChannels> traceLastX{};
+    std::array<float, kRecorderChannels> traceLastY{};
     std::array<float, 4> sectionStartTimes{}; // run time at each section's left edge
 };
 

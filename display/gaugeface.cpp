@@ -51,8 +51,8 @@ void LayOutGaugeFace(GaugeFace& face, const DerivedSettings& derived, double pan
     // placeholder then stands empty on the minimum instead of getting a negative height.
     const double placeholderTop = std::max(0.9 * graphMax, graphMin);
     const double W = face.panelWidth;
-    const int channels = std::clamp<int>(derived.channelCount, 0, kBarSlots);
-    for (int ch = 0; ch < kBarSlots; ++ch) {
+    const int channels = std::clamp<int>(derived.channelCount, 0, kRecorderChannels);
+    for (int ch = 0; ch < kRecorderChannels; ++ch) {
         Bar& bar = face.bars[ch];
         ChannelLabel& label = face.channelLabels[ch];
         bar.fillColor = kChannelBarColors[ch];

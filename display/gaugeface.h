@@ -11,7 +11,6 @@
 #include <array>
 
 constexpr int kGridSlots = 7; // grid lines, each with its label
-constexpr int kBarSlots = 4;  // channel bars, each with its reading label
 
 // Height of a grid or channel label as a fraction of the visible height of the panel. The
 // label boxes are design-time properties of the window; keeping them proportional lets the
@@ -56,8 +55,8 @@ struct GaugeFace {
     double labelHeight = 0;  // degrees, positive; height of the grid and channel labels
     std::array<GridLine, kGridSlots> gridLines{};
     std::array<GridLabel, kGridSlots> gridLabels{};
-    std::array<Bar, kBarSlots> bars{};
-    std::array<ChannelLabel, kBarSlots> channelLabels{};
+    std::array<Bar, kRecorderChannels> bars{};
+    std::array<ChannelLabel, kRecorderChannels> channelLabels{};
 };
 
 // Number of grid divisions for a span: the span rounded to a 16-bit whole number R, then the

@@ -73,7 +73,7 @@ int GaugePanel::channelLabelPixels() const
 
 QRect GaugePanel::channelLabelRect(int ch) const
 {
-    const ChannelLabel& label = face_.channelLabels[std::clamp(ch, 0, kBarSlots - 1)];
+    const ChannelLabel& label = face_.channelLabels[std::clamp(ch, 0, kRecorderChannels - 1)];
     const int width = std::max(1, columnForX(0.2 * face_.panelWidth));
     const int centre = columnForX(label.left) + kBarWidthPixels / 2;
     const int left = std::clamp(centre - width / 2, 0, std::max(0, this->width() - width));
@@ -103,7 +103,7 @@ void GaugePanel::invalidate()
 {
     // The bars are only painted: a screen reader hears the values under them.
     QStringList readings;
-    for (int ch = 0; ch < kBarSlots; ++ch) {
+    for (int ch = 0; ch < kRecorderChannels; ++ch) {
         if (!face_.channelLabels[ch].caption.isEmpty())
             readings
                 << QStringLiteral("Ch %1: %2").arg(ch + 1).arg(face_.channelLabels[ch].caption);
@@ -173,8 +173,8 @@ void GaugePanel::render()
             const QFontMetrics metrics(channelFont);
             bool fits = true;
             for (const ChannelLabel& label : face_.channelLabels)
-                fits = fits &&
-                       (!label.visible || metrics.horizontalAdvance(label.caption) <= column);
+                fits =
+                    fits && (!label.visible || metrics.horizontalAdvance(label.caption) <= column);
             if (fits)
                 break;
         }
@@ -183,7 +183,7 @@ void GaugePanel::render()
     }
     channelFont.setPixelSize(channelPixels);
     p.setFont(channelFont);
-    for (int ch = 0; ch < kBarSlots; ++ch) {
+    for (int ch = 0; ch < kRecorderChannels; ++ch) {
         const ChannelLabel& label = face_.channelLabels[ch];
         if (!label.visible)
             continue;

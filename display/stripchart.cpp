@@ -20,7 +20,7 @@ constexpr int kGridEndMarginTenths = 5;
 
 int tracedChannels(const DerivedSettings& derived)
 {
-    return std::clamp<int>(derived.channelCount, 0, kTraceSlots);
+    return std::clamp<int>(derived.channelCount, 0, kRecorderChannels);
 }
 
 void breakTraces(ChartState& chart)
@@ -121,7 +121,7 @@ void LayOutChart(ChartState& chart, StoredSettings& settings, const DerivedSetti
         StartSection(chart, settings.chartSectionSeconds, surface);
     }
     surface.setLegend(QStringLiteral("Temperature Deg ") + derived.unitLetter);
-    for (int i = 0; i < kTraceSlots; ++i)
+    for (int i = 0; i < kRecorderChannels; ++i)
         surface.markOffRange(0, i, 0, 0);
     chart.currentSection = 0;
     StartSection(chart, settings.chartSectionSeconds, surface);

@@ -53,7 +53,7 @@ void LayOutChart(ChartState& chart, StoredSettings& settings, const DerivedSetti
 // the current section (a dot for the first), none for a channel without a reading, so its
 // trace breaks there. A sample past the current section's right edge is drawn into it, cut
 // off by its edge, and the next sample begins the next section; after the third the oldest box
-// is reused at the right. Lays the chart out first when it has not been. At most kTraceSlots
+// is reused at the right. Lays the chart out first when it has not been. At most kRecorderChannels
 // channels are drawn.
 void PlotSample(ChartState& chart, StoredSettings& settings, const DerivedSettings& derived,
                 ChartSurface& surface, const RunSample& sample);

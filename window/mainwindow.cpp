@@ -103,17 +103,14 @@ QList<int> fieldStarts(const QString& row)
 } // namespace
 
 MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWidget* parent)
-    : QMainWindow(parent),
-      state(programState),
-      s(std::move(services)),
-      run_(s.programFolder + DeriveSettings(state.settings).dataFolder),
-      reader_(*s.port, *s.clock),
+    : QMainWindow(parent), state(programState), s(std::move(services)),
+      run_(s.programFolder + DeriveSettings(state.settings).dataFolder), reader_(*s.port, *s.clock),
       budgetMeasurement_(*s.clock, s.elapsedMs)
 {
     setObjectName(QStringLiteral("VoviRezoZA"));
     if (!s.comPortExists) {
         const QString folder = s.programFolder;
-        s.comPortExists = [folder](int n) { return ComPortExists(folder, n); };
+        s.comPortExists = [folder](int n) { return CanOpenComPort(folder, n); };
     }
     if (!s.printWait)
         s.printWait = kPrintWait;
@@ -360,7 +357,7 @@ void MainWindow::buildControls()
     sectionTimes_.fill(kNoSectionTime);
     // A trace beyond the graph range runs along the chart's edge; an arrow in its colour says
     // which way it left, so a cold or overheated channel is still seen to be alive.
-    for (int i = 0; i < kTraceSlots; ++i) {
+    for (int i = 0; i < kRecorderChannels; ++i) {
         offRangeMarkers_[i] = label(chartFrame, QStringLiteral("offRange_%1").arg(i));
         offRangeMarkers_[i]->setAlignment(Qt::AlignCenter);
         offRangeMarkers_[i]->hide();
@@ -551,7 +548,7 @@ void MainWindow::layoutChart()
         sectionTimeLabels[2 * k]->setGeometry(under.adjusted(0, 0, -under.width() / 2, 0));
         sectionTimeLabels[2 * k + 1]->setGeometry(under.adjusted(under.width() / 2, 0, 0, 0));
     }
-    for (int i = 0; i < kTraceSlots; ++i)
+    for (int i = 0; i < kRecorderChannels; ++i)
         placeOffRangeMarker(i);
 }
 
@@ -603,8 +600,8 @@ void MainWindow::alignReadingListColumns()
     }
     readingListColumns->setText(heading);
     // The rows' first character stands one blank in from the list's frame.
-    const int indent = readingList->frameWidth() +
-                       readingList->fontMetrics().horizontalAdvance(QLatin1Char(' '));
+    const int indent =
+        readingList->frameWidth() + readingList->fontMetrics().horizontalAdvance(QLatin1Char(' '));
     if (readingListColumns->indent() != indent)
         readingListColumns->setIndent(indent);
 }

@@ -144,7 +144,7 @@ public:
     ReadingListView* readingList = nullptr;
     QLabel* readingListHeading = nullptr;
     QLabel* readingListColumns = nullptr; // a heading over each column of the rows
-    QLabel* timeReadout = nullptr; // run time of the newest or the selected reading
+    QLabel* timeReadout = nullptr;        // run time of the newest or the selected reading
     QLabel* statusLine = nullptr;
     QLabel* fuelLabel = nullptr;
     QComboBox* portList = nullptr;
@@ -229,7 +229,7 @@ private:
     SilenceBudgetMeasurement budgetMeasurement_;
     std::chrono::milliseconds silenceBudget_ = kDefaultSilenceBudget;
     std::unique_ptr<WindowChart> chart_;
-    std::array<QLabel*, kTraceSlots> offRangeMarkers_{};
+    std::array<QLabel*, kRecorderChannels> offRangeMarkers_{};
     // The times sectionTimeLabels show (kNoSectionTime: none), compared before any text is made
     // because every plotted sample asks.
     std::array<double, 6> sectionTimes_{};

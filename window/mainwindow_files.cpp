@@ -191,9 +191,8 @@ void MainWindow::onSave()
         onSaveAs();
     // After a cancelled Save As the run still goes to the data folder's "Untitled", so a
     // Save never ends with the run unsaved.
-    const QString path = run_.filePath().isEmpty()
-                             ? dataFolderPath() + QStringLiteral("/Untitled")
-                             : run_.filePath();
+    const QString path = run_.filePath().isEmpty() ? dataFolderPath() + QStringLiteral("/Untitled")
+                                                   : run_.filePath();
     saveRunTo(path);
 }
 
@@ -273,9 +272,9 @@ void MainWindow::replayNextSlice()
         return;
     }
     if (!replayProgress_ && replayClock_.elapsed() >= kReplayProgressAfterMs) {
-        replayProgress_ = std::make_unique<QProgressDialog>(
-            QStringLiteral("Reading the run's samples..."), QString(), 0,
-            static_cast<int>(run_.size()), this);
+        replayProgress_ =
+            std::make_unique<QProgressDialog>(QStringLiteral("Reading the run's samples..."),
+                                              QString(), 0, static_cast<int>(run_.size()), this);
         replayProgress_->setObjectName(QStringLiteral("replayProgress"));
         replayProgress_->setAccessibleName(QStringLiteral("Opening the run"));
         replayProgress_->setMinimumDuration(0);
@@ -291,7 +290,7 @@ void MainWindow::finishChartReplay()
     chart_->replaying = false;
     replayProgress_.reset();
     showSectionTimes();
-    for (int i = 0; i < kTraceSlots; ++i)
+    for (int i = 0; i < kRecorderChannels; ++i)
         placeOffRangeMarker(i);
     if (!run_.isEmpty()) {
         readingList->setCurrentRow(int(run_.size() - 1));

@@ -115,5 +115,5 @@ private:
     MainWindow& w_;
     std::array<double, 3> lefts_{0.0, 0.333, 0.666};
     double width_ = 0.333;
-    std::array<OffRange, kTraceSlots> offRange_{};
+    std::array<OffRange, kRecorderChannels> offRange_{};
 };

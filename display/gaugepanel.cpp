@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStaticText>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -183,12 +184,26 @@ void GaugePanel::render()
     }
     channelFont.setPixelSize(channelPixels);
     p.setFont(channelFont);
+    // Laid out once per text and size: temperatures change slowly, and the same values come
+    // back reading after reading.
+    if (captionPixels_ != channelPixels || captionTexts_.size() > kMaxCachedCaptions) {
+        captionTexts_.clear();
+        captionPixels_ = channelPixels;
+    }
     for (int ch = 0; ch < kRecorderChannels; ++ch) {
         const ChannelLabel& label = face_.channelLabels[ch];
         if (!label.visible)
             continue;
+        auto text = captionTexts_.find(label.caption);
+        if (text == captionTexts_.end()) {
+            text = captionTexts_.insert(label.caption, QStaticText(label.caption));
+            text->setTextFormat(Qt::PlainText);
+            text->prepare(QTransform(), channelFont);
+        }
+        const QRect box = channelLabelRect(ch);
         p.setPen(OpaqueColor(label.foreColor));
-        p.drawText(channelLabelRect(ch), Qt::AlignHCenter | Qt::AlignTop, label.caption);
+        p.drawStaticText(box.left() + (box.width() - qRound(text->size().width())) / 2, box.top(),
+                         *text);
     }
     p.end();
 }

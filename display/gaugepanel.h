@@ -5,6 +5,9 @@
 #include "gaugeface.h"
 #include "imagewidget.h"
 
+#include <QHash>
+#include <QStaticText>
+
 // Under the bar of a channel whose probe sent no temperature.
 inline const QString kNoReadingCaption = QStringLiteral("no reading");
 
@@ -61,5 +64,9 @@ private:
     // the pixel size found for it.
     QString fittedShape_;
     int fittedPixels_ = 0;
+    // The channel values laid out at captionPixels_, by their text.
+    static constexpr int kMaxCachedCaptions = 256;
+    QHash<QString, QStaticText> captionTexts_;
+    int captionPixels_ = 0;
     void renderGridLayer(const QFont& font, int labelPx);
 };

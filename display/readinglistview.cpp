@@ -254,8 +254,30 @@ void ReadingListView::updateScrollBars()
     horizontalScrollBar()->setSingleStep(std::max(1, textMargin()));
 }
 
+const QStaticText& ReadingListView::rowText(int row) const
+{
+    // A new row is drawn twice, current and then no longer: its text is laid out once. The
+    // rows of a run never change while it is on screen (linesChanged forgets them).
+    for (const auto& [cachedRow, text] : recentRows_)
+        if (cachedRow == row)
+            return text;
+    auto& slot = recentRows_[nextRecentRow_++ % recentRows_.size()];
+    slot.first = row;
+    slot.second = QStaticText(lines_.line(row));
+    slot.second.setTextFormat(Qt::PlainText);
+    slot.second.prepare(QTransform(), font());
+    return slot.second;
+}
+
+void ReadingListView::forgetRowTexts()
+{
+    for (auto& slot : recentRows_)
+        slot.first = -1;
+}
+
 void ReadingListView::linesChanged()
 {
+    forgetRowTexts();
     updateScrollBars();
     if (current_ >= count()) {
         current_ = -1;
@@ -358,8 +380,7 @@ void ReadingListView::paintEvent(QPaintEvent* event)
         if (current)
             painter.fillRect(band, palette().brush(QPalette::Highlight));
         painter.setPen(palette().color(current ? QPalette::HighlightedText : QPalette::Text));
-        // A single line of plain characters needs no text layout.
-        painter.drawText(QPoint(left, band.top() + baseline), lines_.line(row));
+        painter.drawStaticText(left, band.top() + baseline - metrics.ascent(), rowText(row));
     }
 }
 
@@ -421,6 +442,8 @@ void ReadingListView::focusInEvent(QFocusEvent* event)
 void ReadingListView::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
+        forgetRowTexts();
         updateScrollBars();
+    }
 }

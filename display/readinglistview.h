@@ -8,6 +8,9 @@
 // that for free but lays out every row again on each insert, which a day-long run cannot afford.
 
 #include <QAbstractScrollArea>
+#include <QStaticText>
+#include <array>
+#include <utility>
 
 class RunRows;
 
@@ -61,6 +64,12 @@ private:
     int textMargin() const;
     int widestCharacter() const;
 
+    const QStaticText& rowText(int row) const;
+    void forgetRowTexts();
+
     const RunRows& lines_;
+    mutable std::array<std::pair<int, QStaticText>, 8> recentRows_{
+        {{-1, {}}, {-1, {}}, {-1, {}}, {-1, {}}, {-1, {}}, {-1, {}}, {-1, {}}, {-1, {}}}};
+    mutable size_t nextRecentRow_ = 0;
     int current_ = -1;
 };

@@ -2,12 +2,14 @@
 // and opened it draws what recording it drew; an unsaved run is given up only after No; the
 // unit stays fixed while recording; a run a killed program never saved is offered back.
 
+#include "commentseditor.h"
 #include "datafile.h"
 #include "recordingjournal.h"
 #include "sectionbox.h"
 #include "windowrig.h"
 
 #include <QDir>
+#include <QPlainTextEdit>
 
 namespace
 {
@@ -42,7 +44,8 @@ private slots:
     // A run in 5 s sections wraps the chart many times, or jumps by more than a section; the
     // list and the saved file still hold every reading, and the file opened in a window set to
     // the other unit draws exactly what recording drew. The unit is changed before the save:
-    // the readings stay as they were taken, so the file must still name their unit.
+    // the readings stay as they were taken, so the file must still name their unit. Saved
+    // again, the opened run gives the same bytes: the comments do not grow.
     void anOpenedRunIsTheRunAsRecorded_data()
     {
         QTest::addColumn<int>("lines");
@@ -75,10 +78,16 @@ private slots:
         for (int k = 0; k < 3; ++k)
             drawn[k] = recorded.w->chartSections[k]->image();
 
+        recorded.w->onComments();
+        auto* comments = recorded.w->findChild<CommentsEditor*>();
+        QVERIFY(comments);
+        comments->editor->setPlainText(QStringLiteral("Run 1"));
+        comments->onButton(0);
         recorded.w->onDegreesF();
         recorded.saveAs(recorded.data("run"));
         const QByteArray saved = recorded.read(recorded.data("run"));
         QVERIFY(saved.startsWith("ZRB-TC-QLMR*1.10\r\n 1 \r\n"));
+        QVERIFY(saved.contains("\r\nRun 1\r\n-9999\r\n"));
         QCOMPARE(savedSamples(saved), rows);
 
         QCOMPARE(opened.state.settings.degreesCelsius, qint16(0));
@@ -93,6 +102,8 @@ private slots:
             QVERIFY2(opened.w->chartSections[k]->image() == drawn[k],
                      qPrintable(QStringLiteral("section %1 differs").arg(k)));
         }
+        opened.w->action("mnuSave")->trigger();
+        QCOMPARE(opened.read(recorded.data("run")), saved);
     }
 
     // A stopped, unsaved run meets a command that would replace it or end the program. Only

@@ -6,9 +6,7 @@
 #include "datafile.h"
 #include "recordingjournal.h"
 
-#include <QAction>
 #include <QDir>
-#include <QTest>
 
 const QString kFileRun =
     QStringLiteral(".5   850   845   790   65\r\n1.0   852   846   791   65\r\n");
@@ -47,8 +45,7 @@ private slots:
 
         rig.w->afterShown(QDir::cleanPath(rig.dir.filePath("TCFiles/" + name)));
 
-        QStringList captions;
-        QStringList oks;
+        QStringList captions, oks;
         for (const MessageRequest& m : rig.prompts.messages)
             m.buttons == MsgButtons::Ok ? void(oks << m.text) : void(captions << m.caption);
         QTEST(captions, "asked");
@@ -70,18 +67,13 @@ private slots:
         QTest::addColumn<QString>("offered"); // the number the menu's box proposes
         QTest::addColumn<QString>("opened");  // how Start selects the port
         QTest::addColumn<int>("saved");       // the setting stored at exit
-        QTest::newRow("number, menu cancelled") << 3 << ""
-                                                << ""
-                                                << "3"
-                                                << "setPort 3" << 5;
-        QTest::newRow("device, menu cancelled") << 0 << "/dev/ttyUSB9"
-                                                << ""
-                                                << "5"
-                                                << "setDevice /dev/ttyUSB9" << 5;
-        QTest::newRow("device, then 2 chosen") << 0 << "/dev/ttyUSB9"
-                                               << "2"
-                                               << "5"
-                                               << "setPort 2" << 2;
+        const QString none;
+        QTest::newRow("number, menu cancelled")
+            << 3 << none << none << QString("3") << "setPort 3" << 5;
+        QTest::newRow("device, menu cancelled")
+            << 0 << "/dev/ttyUSB9" << none << QString("5") << "setDevice /dev/ttyUSB9" << 5;
+        QTest::newRow("device, then 2 chosen")
+            << 0 << "/dev/ttyUSB9" << QString("2") << QString("5") << "setPort 2" << 2;
     }
     void sessionPortIsUsedAndNeverSaved()
     {

@@ -1,10 +1,8 @@
 #include "aboutbox.h"
 #include "commentseditor.h"
-#include "pdfpages.h"
 #include "printwin.h"
 #include "scriptedprompts.h"
 
-#include <QPainter>
 #include <QTest>
 #include <QtPrintSupport>
 
@@ -39,8 +37,8 @@ private slots:
         QTEST(PictureOrientation(picture), "orientation");
     }
 
-    // Print with a PDF file as the way out: without a printer the page goes into the file named
-    // in the save dialog; with one, the user chooses. The PDF is the printer's page.
+    // Print with a PDF file as the way out: the cancels and failures. The page itself, from a
+    // printer or into a PDF file, is pinned by test_window_files.
     void printsToPrinterOrPdf_data()
     {
         QTest::addColumn<QList<PrintOutput>>("choice"); // answer when asked; empty: no printer
@@ -48,15 +46,11 @@ private slots:
         QTest::addColumn<QString>("written");           // "printer", "pdf" or nothing
         QTest::addColumn<QString>("message");           // part of the one message; empty: none
         const QList<PrintOutput> none;
-        QTest::newRow("no printer: PDF file named") << none << QStringList{"page.pdf"} << "pdf"
-                                                    << "";
-        QTest::newRow("no printer: save dialog cancelled") << none << QStringList{""} << ""
-                                                           << "";
+        QTest::newRow("no printer: save dialog cancelled") << none << QStringList{""} << "" << "";
         QTest::newRow("printer chosen") << QList{PrintOutput::Printer} << QStringList{} << "printer"
                                         << "";
         QTest::newRow("PDF chosen over the printer")
-            << QList{PrintOutput::PdfFile} << QStringList{"page.pdf"} << "pdf"
-            << "";
+            << QList{PrintOutput::PdfFile} << QStringList{"page.pdf"} << "pdf" << "";
         QTest::newRow("question cancelled") << QList{PrintOutput::Cancel} << QStringList{} << ""
                                             << "";
         QTest::newRow("PDF into a missing folder")
@@ -74,16 +68,8 @@ private slots:
         const QString pdfFile = dir.filePath("page.pdf");
         QPrinter device(QPrinter::HighResolution);
         device.setOutputFileName(choice.isEmpty() ? QString() : printerFile);
-        device.setOutputFormat(QPrinter::PdfFormat);      // after the name: "" is no printer
-        device.setPageSize(QPageSize(QPageSize::Letter)); // not the default page
-        device.setPageMargins(QMarginsF(20, 30, 40, 50), QPageLayout::Point);
-        // Large areas of clear colours: the page shows at a glance whether it holds the window.
-        QImage blocks(400, 300, QImage::Format_RGB32);
-        blocks.fill(Qt::blue);
-        QPainter(&blocks).fillRect(0, 0, 200, 300, Qt::red);
-        QLabel window;
-        window.setPixmap(QPixmap::fromImage(blocks));
-        window.resize(400, 300);
+        device.setOutputFormat(QPrinter::PdfFormat); // after the name: "" is no printer
+        QLabel window(QStringLiteral("Run 1"));
         ScriptedPrompts prompts;
         prompts.printOutputAnswers.assign(choice.begin(), choice.end());
         for (const QString& answer : dialog)
@@ -101,30 +87,16 @@ private slots:
             QTRY_VERIFY(printed);
         QCOMPARE(printed.value_or(false), !written.isEmpty());
         QVERIFY(!QGuiApplication::overrideCursor());
-        QCOMPARE(prompts.unexpected, 0);
-        QVERIFY(prompts.printOutputAnswers.empty() && prompts.fileAnswers.empty());
+        QVERIFY(prompts.unexpected == 0 && prompts.printOutputAnswers.empty() &&
+                prompts.fileAnswers.empty());
         const QStringList shown = prompts.messageTexts();
         QVERIFY2(message.isEmpty() ? shown.isEmpty()
                                    : shown.size() == 1 && shown[0].contains(message),
                  qPrintable(shown.join('|')));
         QCOMPARE(QFile::exists(printerFile), written == "printer");
         QCOMPARE(QFile::exists(pdfFile), written == "pdf");
-        if (written != "pdf")
-            return;
-        QCOMPARE(prompts.saveDialogs.at(0).initialName, QStringLiteral("run1.pdf"));
-
-        const PdfPages pdf = ReadPdf(pdfFile, 50);
-        QVERIFY2(pdf.error.isEmpty(), qPrintable(pdf.error));
-        QCOMPARE(pdf.pages, 1);
-        // The printer's Letter page, turned as the wide window asks, margins kept.
-        QCOMPARE(pdf.pageSize.toSize(), QSize(792, 612));
-        // Less the margins, 732 x 532 pt from (20, 30): the 4:3 window fills its height, 709 pt
-        // wide. At 50 dpi, less a pixel of edge:
-        const QRect area(15, 22, 491, 367);
-        const QImage picture = window.grab().toImage();
-        const double difference = MeanDifference(pdf.firstPage, area, picture);
-        QVERIFY2(difference < 10, qPrintable(QString::number(difference)));
-        QVERIFY(MeanDifference(pdf.firstPage, area, picture.mirrored(true, false)) > 60);
+        if (!prompts.saveDialogs.empty())
+            QCOMPARE(prompts.saveDialogs.at(0).initialName, QStringLiteral("run1.pdf"));
     }
 
     void commentsEditor_data()

@@ -1,8 +1,5 @@
-// Start-up before any window. The command lines of the program and of the instrument simulator:
-// what each form asks for, the mistakes they refuse, and the status and messages the built
-// programs answer with. Where the program keeps its files: beside a built program, in the
-// per-user folder for an installed one (also when it runs as root), with the installed help text
-// copied there.
+// Start-up before any window: the command lines of the program and of the simulator, the
+// status the built programs answer with, and where the program keeps its files.
 
 #include "commandline.h"
 #include "programfolder.h"
@@ -54,7 +51,6 @@ private slots:
         row("help hides Qt's options", {"--help"}, Outcome::Help,
             "/dev/ttyUSB0.\n\nArguments:\n  FILE");
         row("--version", {"--version"}, Outcome::Version, "thermocouple-recorder 9.8\n");
-        row("unknown option", {"--bogus"}, error, "Unknown option 'bogus'.");
         row("port 0", {"--port", "0"}, error, "not '0'");
         row("port 17", {"--port", "17"}, error, "from 1 to 16");
         row("port word", {"--port", "usb"}, error, "device path such as /dev/ttyUSB0, not 'usb'");
@@ -112,7 +108,6 @@ private slots:
         error({"--seed", "-1"}, "--seed must be a whole number 0 or more, not '-1'");
         error({"--start-count", "x"}, "--start-count must be a whole number, not 'x'");
         error({"--once"}, "--once needs --frames");
-        error({"--colour"}, "Unknown option 'colour'.");
         error({"extra"}, "unknown argument 'extra'");
     }
     void simulatorParses()

@@ -1,27 +1,22 @@
 // The run journal: what the next start finds and loads, torn lines, failing disks and folders,
-// how often it goes to the disk, and a writer killed in the middle of its run.
+// and how often it goes to the disk. A writer killed mid-run is pinned end to end by
+// test_window_runs.
 
 #include "numconv.h"
 #include "recordingjournal.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
-#include <cstdio>
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
 #endif
 
 namespace
 {
-
-// The test program started with this argument and a folder writes a journal until killed.
-constexpr char kWriterArgument[] = "--write-journal-until-killed";
 
 enum class Fault { NotBegun, FolderIsFile, FolderRemoved, JournalRemoved, DiskFull };
 
@@ -45,32 +40,6 @@ bool addToFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Append) && f.write(bytes) == bytes.size();
-}
-
-int writeJournalUntilKilled(const QString& folder)
-{
-    RecordingJournal journal;
-    if (!journal.begin(folder, 1, 4, 0, QStringLiteral("Killed run")))
-        return 2;
-    // The count goes out before each line, so every number the parent read is a lower bound
-    // of the lines written. The cap only matters when nobody kills the writer.
-    for (int k = 0; k < 1000000; ++k) {
-        std::printf("%d\n", k);
-        std::fflush(stdout);
-        if (!journal.append(sampleLine(k)))
-            return 3;
-    }
-    return 0;
-}
-
-// The last whole number line of a writer's output; -1 when there is none yet.
-int lastCount(const QByteArray& output)
-{
-    const qsizetype end = output.lastIndexOf('\n');
-    if (end < 0)
-        return -1;
-    const qsizetype start = output.lastIndexOf('\n', end - 1) + 1;
-    return output.mid(start, end - start).toInt();
 }
 
 } // namespace
@@ -230,46 +199,7 @@ private slots:
         }
         QCOMPARE(journal.syncCount(), 5);
     }
-
-    void survivesKilledWriter()
-    {
-#ifdef Q_OS_UNIX
-        QTemporaryDir dir;
-        QProcess writer;
-        writer.start(QCoreApplication::applicationFilePath(),
-                     {QString::fromLatin1(kWriterArgument), dir.path()});
-        QVERIFY2(writer.waitForStarted(), qPrintable(writer.errorString()));
-        QByteArray output;
-        while (lastCount(output) < 200) {
-            QVERIFY2(writer.waitForReadyRead(30000), "the writer stopped reporting");
-            output += writer.readAllStandardOutput();
-        }
-        writer.kill(); // SIGKILL: nothing of the writer runs any more
-        QVERIFY(writer.waitForFinished(30000));
-        QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
-        output += writer.readAllStandardOutput();
-        const int announced = lastCount(output); // lines 0 .. announced-1 were appended
-
-        const std::optional<DataFileRead> run = RecordingJournal::load(dir.path());
-        QVERIFY(run);
-        const auto lines = int(run->samples.count(QStringLiteral("\r\n")));
-        QVERIFY2(lines >= announced && lines <= announced + 1,
-                 qPrintable(QStringLiteral("%1 lines, %2 announced").arg(lines).arg(announced)));
-        QCOMPARE(run->samples, sampleText(0, lines - 1));
-        QCOMPARE(run->comments, QStringLiteral("Killed run\r\n"));
-#else
-        QSKIP("killing a process is tested on Unix");
-#endif
-    }
 };
 
-int main(int argc, char* argv[])
-{
-    if (argc == 3 && qstrcmp(argv[1], kWriterArgument) == 0)
-        return writeJournalUntilKilled(QString::fromLocal8Bit(argv[2]));
-    QCoreApplication app(argc, argv);
-    TestJournal test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestJournal)
 #include "test_journal.moc"

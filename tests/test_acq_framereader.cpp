@@ -6,7 +6,6 @@
 #include "simulatorprocess.h"
 
 #include <QFileInfo>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,8 +26,6 @@ private slots:
         QTest::newRow("signs, both ends of the range") << "0,-270,+1372,-0,1372.0" << 4 << true;
         QTest::newRow("blanks around, counter not looked at")
             << "#x, 450 ,  461.5,472 , 4 " << 4 << true;
-        QTest::newRow("fields after the last temperature")
-            << "0, 537.3,650, 760.2 ,880,12" << 4 << true;
         QTest::newRow("anything after the last temperature") << "0,1,2,3,4,OVR,,x" << 4 << true;
         QTest::newRow("two channels") << "0,1,2" << 2 << true;
         QTest::newRow("no channels") << "0" << 0 << false;
@@ -173,10 +170,6 @@ private slots:
         link.setDevice(device);
         QVERIFY(link.setSettings(QStringLiteral("19200,N,8,1")));
         QVERIFY(link.open());
-        QByteArray received;
-        QSignalSpy arrived(&link, &SerialLink::readyRead);
-        QTRY_VERIFY_WITH_TIMEOUT((received += link.readAll()).contains("\r\n"), 30000);
-        QVERIFY(!arrived.isEmpty()); // the bytes announced themselves
         link.close();
 
         link.setPort(kSimPort);

@@ -30,16 +30,11 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("field");
-        QTest::newRow("plain") << "852"
-                               << "852";
-        QTest::newRow("comma") << "1,5"
-                               << "\"1,5\"";
-        QTest::newRow("quote doubled") << "say \"hi\""
-                                       << "\"say \"\"hi\"\"\"";
-        QTest::newRow("CR alone") << "a\rb"
-                                  << "\"a\rb\"";
-        QTest::newRow("LF alone") << "a\nb"
-                                  << "\"a\nb\"";
+        QTest::newRow("plain") << QStringLiteral("852") << "852";
+        QTest::newRow("comma") << QStringLiteral("1,5") << "\"1,5\"";
+        QTest::newRow("quote doubled") << QStringLiteral("say \"hi\"") << "\"say \"\"hi\"\"\"";
+        QTest::newRow("CR alone") << QStringLiteral("a\rb") << "\"a\rb\"";
+        QTest::newRow("LF alone") << QStringLiteral("a\nb") << "\"a\nb\"";
     }
     void quotesOnlyWhatNeedsIt()
     {

@@ -19,8 +19,6 @@ private slots:
         QTest::addColumn<QList<double>>("lines"); // from graphMin up to graphMax
         QTest::addColumn<double>("placeholderTop");
         QTest::newRow("900-1700") << QList<double>{900, 1060, 1220, 1380, 1540, 1700} << 1530.0;
-        QTest::newRow("500-950") << QList<double>{500, 590, 680, 770, 860, 950} << 855.0;
-        QTest::newRow("0-200") << QList<double>{0, 40, 80, 120, 160, 200} << 180.0;
         QTest::newRow("span 12") << QList<double>{100, 103, 106, 109, 112} << 100.8;
         QTest::newRow("span 53") << QList<double>{100, 110.6, 121.2, 131.8, 142.4, 153} << 137.7;
         // 90 % of the maximum lies below the minimum: the placeholder must not go negative.

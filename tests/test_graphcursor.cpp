@@ -1,59 +1,14 @@
 #include "graphcursor.h"
-#include "runmodel.h"
 
-#include <QTemporaryDir>
 #include <QTest>
-#include <cmath>
 
 using Starts = std::array<float, 4>;
 Q_DECLARE_METATYPE(Starts)
-
-template <typename T> T fetch(const char* name)
-{
-    return *static_cast<T*>(QTest::qData(name, qMetaTypeId<T>()));
-}
 
 class TestGraphCursor : public QObject
 {
     Q_OBJECT
 private slots:
-    // The row a click on the chart finds: the search over ordered times must pick what a scan
-    // of every row picks, ties to the earlier row included, for targets between, on and beyond
-    // the rows.
-    void nearestRowMatchesAScan_data()
-    {
-        QTest::addColumn<QList<float>>("times");
-        QTest::newRow("halfway between rows") << QList<float>{0.5f, 1, 1, 1.5f};
-        QTest::newRow("negative times after midnight") << QList<float>{-0.3f, -0.2f, 0.1f};
-        QTest::newRow("clock set back") << QList<float>{5, 6, 1, 2};
-        QList<float> equalTimes;
-        for (int i = 0; i < 3000; ++i)
-            equalTimes << float(std::floor(i * 0.7) / 10);
-        QTest::newRow("a long run with equal times") << equalTimes;
-    }
-    void nearestRowMatchesAScan()
-    {
-        QFETCH(QList<float>, times);
-        QTemporaryDir dir;
-        RunModel run(dir.path());
-        for (float t : times) {
-            RunSample sample;
-            sample.time = t;
-            run.addSample(sample);
-        }
-        for (float target = times.first() - 5; target < times.last() + 5; target += 0.037f) {
-            qsizetype best = 0;
-            float bestDistance = kNoRowDistance;
-            for (qsizetype r = 0; r < times.size(); ++r) {
-                if (std::fabs(times[r] - target) < bestDistance) {
-                    bestDistance = std::fabs(times[r] - target);
-                    best = r;
-                }
-            }
-            QCOMPARE(run.nearestRow(target, kNoRowDistance), best);
-        }
-    }
-
     void sectionOfTime_data()
     {
         QTest::addColumn<Starts>("starts"), QTest::addColumn<float>("t"),
@@ -66,7 +21,9 @@ private slots:
     }
     void sectionOfTime()
     {
-        QCOMPARE(SectionOfTime(fetch<float>("t"), fetch<Starts>("starts")), fetch<int>("k"));
+        QFETCH(Starts, starts);
+        QFETCH(float, t);
+        QTEST(SectionOfTime(t, starts), "k");
     }
 
     // The marker is not held inside the scale; the time shows in Single precision.

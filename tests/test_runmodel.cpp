@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
+
 namespace
 {
 
@@ -39,227 +42,224 @@ class TestRunModel : public QObject
     Q_OBJECT
 
 private slots:
-    void lineRoundTrip_data();
-    void lineRoundTrip();
-    void damagedLinesAreNoSamples_data();
-    void damagedLinesAreNoSamples();
-    void recordSaveOpenKeepsEveryReading();
-    void openTakesEveryCompleteLine_data();
-    void openTakesEveryCompleteLine();
-    void wrongFileLeavesTheRun();
-    void journalGivesBackTheRecording();
-    void failedSaveKeepsTheRunUnsaved();
-    void nearestRow_data();
-    void nearestRow();
-    void aSaveWhileRecordingKeepsTheJournal();
-};
-
-void TestRunModel::lineRoundTrip_data()
-{
-    QTest::addColumn<RunSample>("sample");
-    QTest::addColumn<int>("channels");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("four readings") << sampleAt(12.3f, 842.4f, 862.5f, -40.5f, 0.04f) << 4
-                                   << "12.3   842   863   -41   0";
-    QTest::newRow("first tenth") << sampleAt(0.5f, 1, 2, 3, 4) << 4 << ".5   1   2   3   4";
-    QTest::newRow("failed probe") << sampleAt(3, 900, kNoReading, 880, 870) << 4
-                                  << "3.0   900   -9999   880   870";
-    QTest::newRow("two channels") << sampleAt(1, 10, 20, 30, 40) << 2 << "1.0   10   20";
-}
-
-void TestRunModel::lineRoundTrip()
-{
-    QFETCH(RunSample, sample);
-    QFETCH(int, channels);
-    QFETCH(QString, line);
-    QCOMPARE(FormatSampleLine(sample, channels), line);
-    // Read back, the line gives the same line again: what the list showed is what reopens.
-    const std::optional<RunSample> read = ParseSampleLine(line);
-    QVERIFY(read);
-    QCOMPARE(FormatSampleLine(*read, channels), line);
-    QCOMPARE(HasReading(read->values[1]), HasReading(sample.values[1]));
-}
-
-void TestRunModel::damagedLinesAreNoSamples_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::newRow("empty") << "";
-    QTest::newRow("time alone") << "12.3";
-    QTest::newRow("terminator") << "-9999";
-    QTest::newRow("blanks") << "     ";
-    QTest::newRow("a word for a reading") << "1.0   852   abc   791   65";
-    QTest::newRow("a number run into a word") << "1.0   852   8x0   791   65";
-}
-
-void TestRunModel::damagedLinesAreNoSamples()
-{
-    QFETCH(QString, line);
-    QVERIFY(!ParseSampleLine(line));
-}
-
-void TestRunModel::recordSaveOpenKeepsEveryReading()
-{
-    QTemporaryDir dir;
-    RunModel recorder(dir.path());
-    QSignalSpy added(&recorder, &RunModel::sampleAdded);
-    recorder.startRecording({1, 4, 0, QStringLiteral("Engine 7")}, 0);
-    for (int k = 0; k < 50; ++k)
-        recorder.addSample(sampleAt(k / 10.0f, 800 + k, 810, k == 7 ? kNoReading : 820, -5));
-    recorder.stopRecording();
-    QCOMPARE(added.count(), 50);
-    QVERIFY(recorder.isUnsaved());
-
-    // The layout every reader of the data files knows, an empty line before the final "-9999"
-    // included.
-    QCOMPARE(recorder.fileBytes(), WriteDataFileText(QStringLiteral("Engine 7"),
-                                                     recorder.rowsText(), 1, 4, 0));
-    QVERIFY(recorder.fileBytes().endsWith("\r\n\r\n-9999\r\n"));
-    const QString path = dir.filePath(QStringLiteral("run1"));
-    QCOMPARE(recorder.save(path), 0);
-    QVERIFY(!recorder.isUnsaved());
-    QVERIFY(!recorder.leftJournal()); // a saved run needs no journal
-
-    RunModel reader(dir.path());
-    const RunModel::OpenResult opened = reader.open(path);
-    QCOMPARE(opened.outcome, DataFileRead::Outcome::Ok);
-    QCOMPARE(opened.unit, qint16(1));
-    QCOMPARE(reader.size(), recorder.size());
-    for (qsizetype r = 0; r < reader.size(); ++r)
-        QCOMPARE(reader.line(r), recorder.line(r));
-    QVERIFY(!HasReading(reader.sample(7).values[2]));
-    QCOMPARE(reader.header().comments, QStringLiteral("Engine 7\r\n"));
-    QCOMPARE(reader.filePath(), path);
-    QVERIFY(!reader.isUnsaved());
-}
-
-void TestRunModel::openTakesEveryCompleteLine_data()
-{
-    QTest::addColumn<QByteArray>("samples");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("damaged");
-    QTest::newRow("whole") << QByteArray("1.0   1   2   3   4\r\n2.0   5   6   7   8\r\n-9999\r\n")
-                           << 2 << 0;
-    QTest::newRow("last line without terminator")
-        << QByteArray("1.0   1   2   3   4\r\n2.0   5   6   7   8\r\n") << 2 << 0;
-    // Cut short in the middle of its write: "85" may have been "852".
-    QTest::newRow("last line without line end")
-        << QByteArray("1.0   1   2   3   4\r\n2.0   5   6   7   8\r\n3.0   852   85") << 2 << 1;
-    QTest::newRow("damaged line in the middle")
-        << QByteArray("1.0   1   2   3   4\r\n#?\r\n3.0   5   6   7   8\r\n-9999\r\n") << 2 << 1;
-    // "85" may be the start of 852: a line with fewer readings than the run has channels
-    // was cut short.
-    QTest::newRow("last line cut short")
-        << QByteArray("1.0   1   2   3   4\r\n2.0   5   6   7   8\r\n3.0   85") << 2 << 1;
-}
-
-void TestRunModel::openTakesEveryCompleteLine()
-{
-    QFETCH(QByteArray, samples);
-    QFETCH(int, count);
-    QFETCH(int, damaged);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("run"));
-    QVERIFY(writeFile(path, fileWithSamples(samples)));
-    RunModel model(dir.path());
-    const RunModel::OpenResult opened = model.open(path);
-    QCOMPARE(model.size(), qsizetype(count));
-    QCOMPARE(opened.damagedLines, damaged);
-    QCOMPARE(model.sample(count - 1).values[3], 8.0f);
-}
-
-void TestRunModel::wrongFileLeavesTheRun()
-{
-    QTemporaryDir dir;
-    RunModel model(dir.path());
-    model.startRecording({}, 0);
-    model.addSample(sampleAt(0.1f, 1, 2, 3, 4));
-    model.stopRecording();
-    const QString path = dir.filePath(QStringLiteral("notes.txt"));
-    QVERIFY(writeFile(path, "shopping list\r\n"));
-    QCOMPARE(model.open(path).outcome, DataFileRead::Outcome::WrongType);
-    QCOMPARE(model.size(), qsizetype(1));
-    QVERIFY(model.isUnsaved());
-    QVERIFY(model.leftJournal()); // still journaled: nothing replaced it
-}
-
-void TestRunModel::journalGivesBackTheRecording()
-{
-    QTemporaryDir dir;
+    void lineRoundTrip_data()
     {
-        RunModel killed(dir.path());
-        killed.startRecording({0, 4, 2, QStringLiteral("Cell 3")}, 0);
-        for (int k = 0; k < 21; ++k)
-            killed.addSample(sampleAt(k / 10.0f, 700 + k, 701, 702, 703));
-        // Destroyed while recording, as a killed program is: its journal stays.
+        QTest::addColumn<RunSample>("sample");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("four readings") << sampleAt(12.3f, 842.4f, 862.5f, -40.5f, 0.04f) << 4
+                                       << "12.3   842   863   -41   0";
+        QTest::newRow("first tenth") << sampleAt(0.5f, 1, 2, 3, 4) << 4 << ".5   1   2   3   4";
+        QTest::newRow("failed probe") << sampleAt(3, 900, kNoReading, 880, 870) << 4
+                                      << "3.0   900   -9999   880   870";
+        QTest::newRow("two channels") << sampleAt(1, 10, 20, 30, 40) << 2 << "1.0   10   20";
     }
-    RunModel next(dir.path());
-    const std::optional<JournalInfo> left = next.leftJournal();
-    QVERIFY(left);
-    QCOMPARE(left->lines, 21);
-    QVERIFY(next.recoverJournal());
-    QCOMPARE(next.size(), qsizetype(left->lines)); // the count offered is the count shown
-    QCOMPARE(next.line(20), QStringLiteral("2.0   720   701   702   703"));
-    QVERIFY(next.isUnsaved());
-    QVERIFY(next.leftJournal()); // kept until the run is saved
-    QCOMPARE(next.save(dir.filePath(QStringLiteral("kept"))), 0);
-    QVERIFY(!next.leftJournal());
-}
 
-void TestRunModel::failedSaveKeepsTheRunUnsaved()
-{
-    QTemporaryDir dir;
-    RunModel model(dir.path());
-    model.startRecording({}, 0);
-    model.addSample(sampleAt(0.1f, 1, 2, 3, 4));
-    model.stopRecording();
-    QVERIFY(model.save(dir.filePath(QStringLiteral("no/such/folder/run"))) != 0);
-    QVERIFY(model.isUnsaved());
-    QVERIFY(model.filePath().isEmpty());
-    QVERIFY(model.leftJournal());
-}
+    void lineRoundTrip()
+    {
+        QFETCH(RunSample, sample);
+        QFETCH(int, channels);
+        QFETCH(QString, line);
+        QCOMPARE(FormatSampleLine(sample, channels), line);
+        // Read back, the line gives the same line again: what the list showed is what reopens.
+        const std::optional<RunSample> read = ParseSampleLine(line);
+        QVERIFY(read);
+        QCOMPARE(FormatSampleLine(*read, channels), line);
+        QCOMPARE(HasReading(read->values[1]), HasReading(sample.values[1]));
+    }
 
-void TestRunModel::nearestRow_data()
-{
-    QTest::addColumn<QList<float>>("times");
-    QTest::addColumn<float>("target");
-    QTest::addColumn<int>("row");
-    const QList<float> ordered{0.1f, 0.2f, 0.3f, 0.5f};
-    QTest::newRow("exact") << ordered << 0.3f << 2;
-    QTest::newRow("between, nearer the later") << ordered << 0.44f << 3;
-    QTest::newRow("tie takes the first") << QList<float>{1, 2, 2, 3} << 2.0f << 1;
-    QTest::newRow("past the end") << ordered << 9.0f << 3;
-    QTest::newRow("too far from any row") << ordered << 500.0f << 0;
-    QTest::newRow("clock set back") << QList<float>{5, 6, 1, 2} << 1.9f << 3;
-    QTest::newRow("empty run") << QList<float>{} << 1.0f << -1;
-}
+    void damagedLinesAreNoSamples_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("empty") << "";
+        QTest::newRow("time alone") << "12.3";
+        QTest::newRow("terminator") << "-9999";
+        QTest::newRow("blanks") << "     ";
+        QTest::newRow("a word for a reading") << "1.0   852   abc   791   65";
+        QTest::newRow("a number run into a word") << "1.0   852   8x0   791   65";
+    }
 
-void TestRunModel::nearestRow()
-{
-    QFETCH(QList<float>, times);
-    QFETCH(float, target);
-    QFETCH(int, row);
-    QTemporaryDir dir;
-    RunModel model(dir.path());
-    model.startRecording({}, 0);
-    for (float t : times)
-        model.addSample(sampleAt(t, 1, 2, 3, 4));
-    QCOMPARE(model.nearestRow(target, 100.0f), qsizetype(row));
-}
+    void damagedLinesAreNoSamples()
+    {
+        QFETCH(QString, line);
+        QVERIFY(!ParseSampleLine(line));
+    }
 
-// The file holds the readings taken until the save; those after it are in the journal only.
-void TestRunModel::aSaveWhileRecordingKeepsTheJournal()
-{
-    QTemporaryDir dir;
-    RunModel model(dir.path());
-    model.startRecording({}, 0);
-    model.addSample(sampleAt(0.1f, 1, 2, 3, 4));
-    QCOMPARE(model.save(dir.filePath(QStringLiteral("part"))), 0);
-    QVERIFY(!model.isUnsaved());
-    QVERIFY(model.leftJournal());
-    model.addSample(sampleAt(0.2f, 5, 6, 7, 8));
-    QVERIFY(model.isUnsaved());
-    QCOMPARE(model.leftJournal()->lines, 2);
-}
+    void recordSaveOpenKeepsEveryReading()
+    {
+        QTemporaryDir dir;
+        RunModel recorder(dir.path());
+        QSignalSpy added(&recorder, &RunModel::sampleAdded);
+        recorder.startRecording({1, 4, 0, QStringLiteral("Engine 7")}, 0);
+        for (int k = 0; k < 50; ++k)
+            recorder.addSample(sampleAt(k / 10.0f, 800 + k, 810, k == 7 ? kNoReading : 820, -5));
+        recorder.stopRecording();
+        QCOMPARE(added.count(), 50);
+        QVERIFY(recorder.isUnsaved());
+
+        // The layout every reader of the data files knows, an empty line before the final "-9999"
+        // included.
+        QCOMPARE(recorder.fileBytes(), WriteDataFileText(QStringLiteral("Engine 7"),
+                                                         recorder.rowsText(), 1, 4, 0));
+        QVERIFY(recorder.fileBytes().endsWith("\r\n\r\n-9999\r\n"));
+        const QString path = dir.filePath(QStringLiteral("run1"));
+        QCOMPARE(recorder.save(path), 0);
+        QVERIFY(!recorder.isUnsaved());
+        QVERIFY(!recorder.leftJournal()); // a saved run needs no journal
+
+        RunModel reader(dir.path());
+        const RunModel::OpenResult opened = reader.open(path);
+        QCOMPARE(opened.outcome, DataFileRead::Outcome::Ok);
+        QCOMPARE(opened.unit, qint16(1));
+        QCOMPARE(reader.size(), recorder.size());
+        for (qsizetype r = 0; r < reader.size(); ++r)
+            QCOMPARE(reader.line(r), recorder.line(r));
+        QVERIFY(!HasReading(reader.sample(7).values[2]));
+        QCOMPARE(reader.header().comments, QStringLiteral("Engine 7\r\n"));
+        QCOMPARE(reader.filePath(), path);
+        QVERIFY(!reader.isUnsaved());
+    }
+
+    void openTakesEveryCompleteLine_data()
+    {
+        QTest::addColumn<QByteArray>("samples");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("damaged");
+        QTest::newRow("whole") << QByteArray("1.0   1   2   3   4\r\n2.0   5   6   7   8\r\n-9999\r\n")
+                               << 2 << 0;
+        QTest::newRow("last line without terminator")
+            << QByteArray("1.0   1   2   3   4\r\n2.0   5   6   7   8\r\n") << 2 << 0;
+        // Cut short in the middle of its write: "85" may have been "852".
+        QTest::newRow("last line without line end")
+            << QByteArray("1.0   1   2   3   4\r\n2.0   5   6   7   8\r\n3.0   852   85") << 2 << 1;
+        QTest::newRow("damaged line in the middle")
+            << QByteArray("1.0   1   2   3   4\r\n#?\r\n3.0   5   6   7   8\r\n-9999\r\n") << 2 << 1;
+    }
+
+    void openTakesEveryCompleteLine()
+    {
+        QFETCH(QByteArray, samples);
+        QFETCH(int, count);
+        QFETCH(int, damaged);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("run"));
+        QVERIFY(writeFile(path, fileWithSamples(samples)));
+        RunModel model(dir.path());
+        const RunModel::OpenResult opened = model.open(path);
+        QCOMPARE(model.size(), qsizetype(count));
+        QCOMPARE(opened.damagedLines, damaged);
+        QCOMPARE(model.sample(count - 1).values[3], 8.0f);
+    }
+
+    // A file that is not a run, or a save that fails, leaves the run as it was: unsaved and
+    // still journaled, as nothing replaced it.
+    void failedOpenOrSaveKeepsTheRun_data()
+    {
+        QTest::addColumn<bool>("open");
+        QTest::newRow("open a file that is not a run") << true;
+        QTest::newRow("save into a folder that does not exist") << false;
+    }
+    void failedOpenOrSaveKeepsTheRun()
+    {
+        QFETCH(bool, open);
+        QTemporaryDir dir;
+        RunModel model(dir.path());
+        model.startRecording({}, 0);
+        model.addSample(sampleAt(0.1f, 1, 2, 3, 4));
+        model.stopRecording();
+        const QString notes = dir.filePath(QStringLiteral("notes.txt"));
+        QVERIFY(writeFile(notes, "shopping list\r\n"));
+        if (open)
+            QCOMPARE(model.open(notes).outcome, DataFileRead::Outcome::WrongType);
+        else
+            QVERIFY(model.save(dir.filePath(QStringLiteral("no/such/folder/run"))) != 0);
+        QCOMPARE(model.size(), qsizetype(1));
+        QVERIFY(model.isUnsaved());
+        QVERIFY(model.filePath().isEmpty());
+        QVERIFY(model.leftJournal());
+    }
+
+    void journalGivesBackTheRecording()
+    {
+        QTemporaryDir dir;
+        {
+            RunModel killed(dir.path());
+            killed.startRecording({0, 4, 2, QStringLiteral("Cell 3")}, 0);
+            for (int k = 0; k < 21; ++k)
+                killed.addSample(sampleAt(k / 10.0f, 700 + k, 701, 702, 703));
+            // Destroyed while recording, as a killed program is: its journal stays.
+        }
+        RunModel next(dir.path());
+        const std::optional<JournalInfo> left = next.leftJournal();
+        QVERIFY(left);
+        QCOMPARE(left->lines, 21);
+        QVERIFY(next.recoverJournal());
+        QCOMPARE(next.size(), qsizetype(left->lines)); // the count offered is the count shown
+        QCOMPARE(next.line(20), QStringLiteral("2.0   720   701   702   703"));
+        QVERIFY(next.isUnsaved());
+        QVERIFY(next.leftJournal()); // kept until the run is saved
+        QCOMPARE(next.save(dir.filePath(QStringLiteral("kept"))), 0);
+        QVERIFY(!next.leftJournal());
+    }
+
+    // The row a click on the chart finds: the search over ordered times must pick what a scan
+    // of every row picks, ties to the earlier row and no row near enough (row 0) included.
+    void nearestRowMatchesAScan_data()
+    {
+        QTest::addColumn<QList<float>>("times");
+        QTest::newRow("ordered") << QList<float>{0.1f, 0.2f, 0.3f, 0.5f};
+        QTest::newRow("halfway between rows") << QList<float>{0.5f, 1, 1, 1.5f};
+        QTest::newRow("negative times after midnight") << QList<float>{-0.3f, -0.2f, 0.1f};
+        QTest::newRow("clock set back") << QList<float>{5, 6, 1, 2};
+        QList<float> equalTimes;
+        for (int i = 0; i < 3000; ++i)
+            equalTimes << float(std::floor(i * 0.7) / 10);
+        QTest::newRow("a long run with equal times") << equalTimes;
+        QTest::newRow("empty run") << QList<float>{};
+    }
+    void nearestRowMatchesAScan()
+    {
+        QFETCH(QList<float>, times);
+        constexpr float kMaxDistance = 100.0f;
+        QTemporaryDir dir;
+        RunModel model(dir.path());
+        for (float t : times)
+            model.addSample(sampleAt(t, 1, 2, 3, 4));
+        if (times.isEmpty()) {
+            QCOMPARE(model.nearestRow(1.0f, kMaxDistance), qsizetype(-1));
+            return;
+        }
+        const auto [lowest, highest] = std::minmax_element(times.cbegin(), times.cend());
+        for (float target = *lowest - 5; target < *highest + 500; target += 0.037f) {
+            qsizetype best = 0;
+            float bestDistance = kMaxDistance;
+            for (qsizetype r = 0; r < times.size(); ++r) {
+                if (std::fabs(times[r] - target) < bestDistance) {
+                    bestDistance = std::fabs(times[r] - target);
+                    best = r;
+                }
+            }
+            QCOMPARE(model.nearestRow(target, kMaxDistance), best);
+            if (target > *highest + 5)
+                target += 100; // then a few targets too far from any row
+        }
+    }
+
+    // The file holds the readings taken until the save; those after it are in the journal only.
+    void aSaveWhileRecordingKeepsTheJournal()
+    {
+        QTemporaryDir dir;
+        RunModel model(dir.path());
+        model.startRecording({}, 0);
+        model.addSample(sampleAt(0.1f, 1, 2, 3, 4));
+        QCOMPARE(model.save(dir.filePath(QStringLiteral("part"))), 0);
+        QVERIFY(!model.isUnsaved());
+        QVERIFY(model.leftJournal());
+        model.addSample(sampleAt(0.2f, 5, 6, 7, 8));
+        QVERIFY(model.isUnsaved());
+        QCOMPARE(model.leftJournal()->lines, 2);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestRunModel)
 #include "test_runmodel.moc"

@@ -107,32 +107,21 @@ private slots:
         QCOMPARE(s.traces[1].back().at.p1(), QPointF(0, 0.5));
     }
 
-    void startUp_data()
+    // Lays out the empty chart: grid, labels, legend, no trace. A section time out of range
+    // (a damaged settings file) falls back to 15 s.
+    void startUp()
     {
-        QTest::addColumn<int>("time"), QTest::addColumn<int>("shown");
-        QTest::addColumn<QList<double>>("xs");
-        QTest::newRow("60") << 60 << 60 << QList<double>{0.1,  5.0,  9.9,  14.8, 19.7, 24.6, 29.5,
-                                                         34.4, 39.3, 44.2, 49.1, 54.0, 58.9};
-        QTest::newRow("1501 becomes 15") << 1501 << 15 << QList<double>{0.1, 5.0, 9.9};
-    }
-    void startUp() // lays out the empty chart: grid, labels, legend, no trace
-    {
-        QFETCH(int, time);
-        QFETCH(int, shown);
-        QFETCH(QList<double>, xs);
-        ProgramState m = chartModule(static_cast<qint16>(time));
+        ProgramState m = chartModule(1501);
         FakeSurface s;
         LayOutChart(m.chart, m.settings, m.derived, s);
         QVERIFY(m.chart.laidOut && s.traces[0].empty());
         QVERIFY(s.log.contains("Temperature Deg F") && s.log.contains("1700 900"));
-        QVERIFY(m.settings.chartSectionSeconds == shown &&
-                s.log.contains(QStringLiteral("scale %1").arg(shown)));
-        QList<QLineF> drawn, expected{{0, 0, double(shown), 0}, {0, 1, double(shown), 1}};
-        for (double x : xs)
-            expected << QLineF(x, 0, x, 1);
+        QVERIFY(m.settings.chartSectionSeconds == 15 && s.log.contains("scale 15"));
+        QList<QLineF> drawn;
         for (const Line& l : s.grid[1])
             drawn << l.at;
-        QCOMPARE(drawn, expected);
+        QCOMPARE(drawn, (QList<QLineF>{{0, 0, 15, 0}, {0, 1, 15, 1}, {0.1, 0, 0.1, 1},
+                                       {5.0, 0, 5.0, 1}, {9.9, 0, 9.9, 1}}));
     }
 
     // Sections follow the samples' run time; the first wrap moves the boxes and relabels them.

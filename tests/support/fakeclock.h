@@ -10,12 +10,10 @@ public:
     float seconds = 36000.0f; // 10:00:00
     QDateTime dateTime{QDate(2026, 1, 15), QTime(10, 0, 0)};
     int secondsPerDateTimeRead = 0; // advance of dateTime on each now()
-    int dateTimeReads = 0;
 
     float secondsSinceMidnight() override { return seconds; }
     QDateTime now() override
     {
-        ++dateTimeReads;
         const QDateTime t = dateTime;
         dateTime = dateTime.addSecs(secondsPerDateTimeRead);
         return t;

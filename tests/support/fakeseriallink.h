@@ -1,8 +1,7 @@
 #pragma once
 // A serial control played by a script, for tests: bytes fed to it wait for readAll() and
-// announce themselves with readyRead, as a real port's do; open() succeeds or fails as told; a
-// pulled adapter is one call; and every call is recorded so a test can check what the code
-// under test did with the port.
+// announce themselves with readyRead, as a real port's do; open() succeeds or fails as told;
+// and every call is recorded so a test can check what the code under test did with the port.
 
 #include "seriallink.h"
 
@@ -20,7 +19,6 @@ public:
 
     int port = 0;
     bool opened = false;
-    int readCalls = 0;
     // "close", "setPort 3", "setDevice /dev/x", "setSettings 19200,N,8,1", "open"
     QStringList calls;
     QByteArray pending; // received and not yet read
@@ -32,13 +30,6 @@ public:
             return;
         pending += bytes;
         emit readyRead();
-    }
-    // The adapter is pulled: the link closes itself and says so.
-    void pull()
-    {
-        opened = false;
-        pending.clear();
-        emit lost();
     }
 
     void close() override
@@ -71,7 +62,6 @@ public:
     bool isOpen() const override { return opened; }
     QByteArray readAll() override
     {
-        ++readCalls;
         return std::exchange(pending, QByteArray());
     }
 };

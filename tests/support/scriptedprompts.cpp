@@ -58,7 +58,6 @@ std::optional<QString> ScriptedPrompts::saveFile(const FileDialogRequest& reques
 
 bool ScriptedPrompts::printerSetup(QPrinter&)
 {
-    ++printerDialogs;
     if (printerAnswers.empty()) {
         ++unexpected;
         return false;

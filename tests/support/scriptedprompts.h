@@ -26,7 +26,6 @@ public:
     std::vector<InputRequest> inputs;
     std::vector<FileDialogRequest> openDialogs;
     std::vector<FileDialogRequest> saveDialogs;
-    int printerDialogs = 0;
     QStringList printOutputQuestions; // the printer names asked about
     int unexpected = 0;               // requests that found no scripted answer
 

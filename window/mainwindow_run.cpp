@@ -240,6 +240,8 @@ void MainWindow::stopRecording()
 {
     reader_.stop();
     run_.stopRecording();
+    // Nothing is taken between runs: the window is not woken ten times a second for nothing.
+    setSampleInterval(0);
     hideCursorMarkers();
     showStatus();
 }

@@ -20,8 +20,6 @@ private slots:
         QTest::addColumn<QSizeF>("printable");
         QTest::addColumn<QSizeF>("printed");
         QTest::addColumn<QPageLayout::Orientation>("orientation");
-        QTest::newRow("full width")
-            << QSize(400, 100) << QSizeF(800, 600) << QSizeF(800, 200) << QPageLayout::Landscape;
         QTest::newRow("page wider")
             << QSize(500, 400) << QSizeF(1000, 500) << QSizeF(625, 500) << QPageLayout::Landscape;
         QTest::newRow("square: portrait")
@@ -37,8 +35,7 @@ private slots:
         QTEST(PictureOrientation(picture), "orientation");
     }
 
-    // Print with a PDF file as the way out: the cancels and failures. The page itself, from a
-    // printer or into a PDF file, is pinned by test_window_files.
+    // The cancels and failures of printing, with a PDF file as the way out.
     void printsToPrinterOrPdf_data()
     {
         QTest::addColumn<QList<PrintOutput>>("choice"); // answer when asked; empty: no printer
@@ -64,8 +61,7 @@ private slots:
         QFETCH(QString, written);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString printerFile = dir.filePath("printer.pdf");
-        const QString pdfFile = dir.filePath("page.pdf");
+        const QString printerFile = dir.filePath("printer.pdf"), pdfFile = dir.filePath("page.pdf");
         QPrinter device(QPrinter::HighResolution);
         device.setOutputFileName(choice.isEmpty() ? QString() : printerFile);
         device.setOutputFormat(QPrinter::PdfFormat); // after the name: "" is no printer
@@ -127,8 +123,7 @@ private slots:
         QTEST(comments, "stored");
     }
 
-    // The About box prints straight to the printer, and says so when there is none; a click on
-    // a control or its text keeps it open, one on the box closes it.
+    // No printer is said in words; a click on a control keeps the box open, one on it closes it.
     void aboutBoxPrintsAndCloses()
     {
         m_.derived = DeriveSettings(m_.settings);

@@ -6,27 +6,6 @@
 
 #include <QTest>
 
-namespace
-{
-
-QStringList captions(const GaugePanel& panel)
-{
-    QStringList texts;
-    for (const ChannelLabel& label : panel.face().channelLabels)
-        texts << label.caption;
-    return texts;
-}
-
-QList<double> barTops(const GaugePanel& panel)
-{
-    QList<double> tops;
-    for (const Bar& bar : panel.face().bars)
-        tops << bar.top;
-    return tops;
-}
-
-} // namespace
-
 class TestGaugePanel : public QObject
 {
     Q_OBJECT
@@ -36,8 +15,7 @@ private slots:
     {
         GaugePanel panel;
         panel.resize(200, 460);
-        const DerivedSettings m =
-            DeriveSettings(StoredSettings{}); // degrees F, exhaust gas: 900..1700
+        const DerivedSettings m = DeriveSettings(StoredSettings{}); // degrees F: 900..1700
         panel.redraw(m);
         panel.showReading(m, {1300, kNoReading, kNoReading, kNoReading});
         const QImage image = panel.image();
@@ -48,11 +26,8 @@ private slots:
         QCOMPARE(image.pixel(199, panel.rowForValue(1220)), qRgb(255, 255, 255));
     }
 
-    // Whatever redraws the panel (a dialog closing re-activates the window, a unit or scale
-    // command, the redraw before a print), a window with readings keeps showing a reading it
-    // holds: the newest one, or the row under the cursor. The placeholder at 90 % of the
-    // range, labelled "Temp 1" to "Temp 4", was never measured: only a window without
-    // readings shows it.
+    // Any redraw (activation, a unit or scale command) keeps a held reading shown: the
+    // unmeasured placeholder ("Temp 1".."Temp 4" at 90 %) only in a window without readings.
     void redrawKeepsTheReadingShown_data()
     {
         QTest::addColumn<QString>("redraw"); // a menu command, or empty for an activation
@@ -61,10 +36,9 @@ private slots:
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QList<double>>("tops");
         const QStringList newest{"655", "666", "677", "688"}, first{"650", "661", "672", "683"};
-        QTest::newRow("activation")
-            << QString() << true << -1 << newest << QList<double>{655, 666, 677, 688};
-        QTest::newRow("scale command")
-            << "mnuScalesFluid" << true << -1 << newest << QList<double>{655, 666, 677, 688};
+        const QList<double> newestTops{655, 666, 677, 688};
+        QTest::newRow("activation") << QString() << true << -1 << newest << newestTops;
+        QTest::newRow("scale command") << "mnuScalesFluid" << true << -1 << newest << newestTops;
         QTest::newRow("unit command: below the F range")
             << "mnuDegF" << true << -1 << newest << QList<double>{900, 900, 900, 900};
         QTest::newRow("cursor row, activation")
@@ -76,9 +50,9 @@ private slots:
     void redrawKeepsTheReadingShown()
     {
         QFETCH(QString, redraw);
-        QFETCH(bool, recorded);
         QFETCH(int, cursorRow);
         QFETCH(QStringList, shown);
+        QFETCH(bool, recorded);
         WindowRig<SaveAsCounted> f;
         if (recorded) {
             f.startInC();
@@ -93,8 +67,13 @@ private slots:
             f.w->onActivated();
         else
             f.w->action(redraw)->trigger();
-        QCOMPARE(captions(*f.w->temperaturePanel), shown);
-        QTEST(barTops(*f.w->temperaturePanel), "tops");
+        const GaugeFace& face = f.w->temperaturePanel->face();
+        QStringList captions;
+        QList<double> tops;
+        for (int ch = 0; ch < 4; ++ch)
+            captions << face.channelLabels[ch].caption, tops << face.bars[ch].top;
+        QCOMPARE(captions, shown);
+        QTEST(tops, "tops");
         // What the bars show is what a screen reader hears.
         QVERIFY(f.w->temperaturePanel->accessibleDescription().startsWith("Ch 1: " + shown[0] +
                                                                           ", Ch 2: " + shown[1]));

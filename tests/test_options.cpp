@@ -37,9 +37,7 @@ private slots:
         QFETCH(QString, answers);
         QFETCH(int, confirm);
         StoredSettings m;
-        m.userGraphMax = "900";
-        m.userGraphMin = "300";
-        m.scaleType = 1;
+        m.userGraphMax = "900", m.userGraphMin = "300", m.scaleType = 1;
         ScriptedPrompts p;
         const QStringList typed = answers.split('|');
         p.inputAnswers.assign(typed.cbegin(), typed.cend());
@@ -58,8 +56,8 @@ private slots:
         const QStringList shown = p.messageTexts().mid(0, p.messages.size() - (confirm >= 0));
         // The question shows the rounded values, the ones then stored.
         if (accepted)
-            QVERIFY(p.messages.back().text.contains(QStringLiteral("Max = %1    Min = %2")
-                                                        .arg(m.userGraphMax, m.userGraphMin)));
+            QVERIFY(p.messages.back().text.contains(
+                QStringLiteral("Max = %1    Min = %2").arg(m.userGraphMax, m.userGraphMin)));
         QTEST(shown.join('|'), "refusal");
     }
 

@@ -42,7 +42,6 @@ private slots:
         QFETCH(QString, files);
         QFETCH(QString, haltAt);
         QFETCH(QString, messages);
-        QFETCH(QString, listed);
         QFETCH(QString, chosen);
         QTemporaryDir dir;
         const QString root = dir.path() + '/';
@@ -70,9 +69,7 @@ private slots:
         QStringList shown;
         for (int i = 0; i < seek.findsList->count(); ++i)
             shown << seek.findsList->item(i)->text().remove(0, root.size());
-        QCOMPARE(shown.join('|'), listed);
-        QCOMPARE(seek.countLabel->text(),
-                 QString(" %1 Occurances Found of ").arg(shown.size()) + name);
+        QTEST(shown.join('|'), "listed");
         QCOMPARE(seek.isVisible(), chosen.isEmpty());
         QCOMPARE(seek.chosenPath, chosen.isEmpty() ? name : root + chosen);
         if (!chosen.isEmpty())

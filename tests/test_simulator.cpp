@@ -10,21 +10,6 @@
 
 #include <clocale>
 #include <cstdio>
-#include <cstdlib>
-
-namespace
-{
-
-constexpr int kChannels = 4;
-
-// The C library's locale for the life of the object, C again afterwards.
-struct LocaleForTest {
-    const bool ok;
-    explicit LocaleForTest(const char* name) : ok(std::setlocale(LC_ALL, name) != nullptr) {}
-    ~LocaleForTest() { std::setlocale(LC_ALL, "C"); }
-};
-
-} // namespace
 
 class TestSimulator : public QObject
 {
@@ -40,19 +25,19 @@ private slots:
         if (!localedef.waitForFinished(60000) || localedef.exitCode() != 0)
             QSKIP("no German locale can be made here (localedef or the locales package missing)");
         qputenv("LOCPATH", QFile::encodeName(locales.path()));
-        const LocaleForTest german("de_DE.UTF-8");
+        const bool german = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+        const auto restore = qScopeGuard([] { std::setlocale(LC_ALL, "C"); });
         qunsetenv("LOCPATH");
         char printed[16];
         std::snprintf(printed, sizeof printed, "%.1f", 0.5);
-        if (!german.ok || QByteArray(printed) != "0,5")
+        if (!german || QByteArray(printed) != "0,5")
             QSKIP("the German locale made here does not take effect");
 
         tc4sim::FrameFeed feed(7, 0.1, 0);
         for (int k = 0; k < 20; ++k) {
             feed.tick();
             const QString frame = QString::fromStdString(feed.current());
-            QVERIFY2(IsInstrumentFrame(frame, kChannels) && frame.count(u',') == kChannels,
-                     qPrintable(frame));
+            QVERIFY2(IsInstrumentFrame(frame, 4) && frame.count(u',') == 4, qPrintable(frame));
         }
     }
 };

@@ -1,5 +1,4 @@
-// Received text cut into lines and kept between reads, instrument frames told from damaged
-// lines, and a port given by its device path (the simulator on a pseudo-terminal).
+// Received text cut into lines, frames told from damaged lines, a port given by device path.
 
 #include "framereader.h"
 #include "qtseriallink.h"
@@ -80,8 +79,7 @@ private slots:
         QTEST(accepted, "accepted");
     }
 
-    // Bytes of one session as they arrive, the frames taken after each arrival. The text
-    // before the first line end is the tail of a line sent before the port was opened.
+    // Bytes as they arrive; the text before the first line end is the tail of an older line.
     void assembles_data()
     {
         QTest::addColumn<Chunks>("chunks");
@@ -123,8 +121,7 @@ private slots:
     void assembles()
     {
         QFETCH(Chunks, chunks);
-        // A session before the port was opened again: reset() forgets its frames, its count of
-        // dropped ones, its field count, and where its lines began.
+        // An earlier session: reset() forgets its frames, drop count, field count and line start.
         FrameAssembler assembler;
         assembler.append("left from an earlier session\r\n" +
                          QByteArray("9,9,9,9,9,9\r\n").repeated(5) + "9,9");
@@ -149,8 +146,7 @@ private slots:
         QTEST(int(assembler.droppedFrames()), "droppedByBacklog");
     }
 
-    // A port given by its device path opens without a ports/COMn link in the program folder,
-    // and a port number afterwards selects by number again.
+    // A device path opens without a ports/COMn link; a number afterwards selects by number.
     void devicePathNeedsNoLink()
     {
         constexpr int kSimPort = 5;

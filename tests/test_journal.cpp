@@ -1,6 +1,4 @@
-// The run journal: what the next start finds and loads, torn lines, failing disks and folders,
-// and how often it goes to the disk. A writer killed mid-run is pinned end to end by
-// test_window_runs.
+// The run journal: what the next start finds and loads, torn lines, failing disks and folders.
 
 #include "numconv.h"
 #include "recordingjournal.h"
@@ -20,14 +18,12 @@ namespace
 
 enum class Fault { NotBegun, FolderIsFile, FolderRemoved, JournalRemoved, DiskFull };
 
-// Reading k of a made-up run, as the window formats it.
 QString sampleLine(int k)
 {
     return num::Format(k / 10.0, QStringLiteral("#########.0")) + QStringLiteral("   ") +
            QString::number(800 + k % 97) + QStringLiteral("   845   790   65");
 }
 
-// Readings `first` to `last`, each with its CR LF.
 QString sampleText(int first, int last)
 {
     QString text;
@@ -49,8 +45,7 @@ class TestJournal : public QObject
     Q_OBJECT
 
 private slots:
-    // A journal of `lines` readings (-1: none begun) with `middle` before the second half and
-    // `tail` after them, as a crash may leave it. Only the readings are taken back, all of them.
+    // `lines` readings (-1: none begun), `middle` and `tail` as a crash may leave them.
     void takesBackCompleteLines_data()
     {
         QTest::addColumn<QString>("comments");
@@ -68,16 +63,13 @@ private slots:
         QTest::newRow("no journal") << "" << -1 << none << none << "";
         QTest::newRow("no reading yet") << "Run 1" << 0 << none << none << "";
         QTest::newRow("torn first reading") << "Run 1" << 0 << none << QByteArray(".0   85") << "";
-        QTest::newRow("zeros in the middle") << "Run 1" << 21 << QByteArray(24, '\0') + "\r\n"
-                                             << none << run1;
-        QTest::newRow("short line in the middle")
-            << "Run 1" << 21 << QByteArray("1.0   850   8\r\n") << none << run1;
-        QTest::newRow("two lines run together")
+        // Zeros, a short line, two lines run together, letters for a reading.
+        QTest::newRow("damaged lines in the middle")
             << "Run 1" << 21
-            << QByteArray("1.0   850   845   790   61.1   850   845   790   65\r\n") << none
-            << run1;
-        QTest::newRow("letters for a reading")
-            << "Run 1" << 21 << QByteArray("1.0   850   8x5   790   65\r\n") << none << run1;
+            << QByteArray(24, '\0') + "\r\n1.0   850   8\r\n"
+                   "1.0   850   845   790   61.1   850   845   790   65\r\n"
+                   "1.0   850   8x5   790   65\r\n"
+            << none << run1;
         QTest::newRow("only damaged lines") << "Run 1" << 0 << QByteArray("\xff\r\n") << none << "";
     }
     void takesBackCompleteLines()
@@ -162,8 +154,7 @@ private slots:
         const qint64 sizeBefore = QFileInfo(path).size();
         if (fault == Fault::DiskFull) {
 #ifdef Q_OS_UNIX
-            // Room for part of the line only, as on a disk that fills up in the middle of it.
-            // Ignored, the signal no longer ends the process: the write fails with EFBIG.
+            // Room for part of a line; SIGXFSZ ignored, the write fails with EFBIG.
             rlimit saved{};
             getrlimit(RLIMIT_FSIZE, &saved);
             const rlimit small{rlim_t(sizeBefore + 10), saved.rlim_max};

@@ -1,5 +1,4 @@
-// The reading list and the progress of a long Open as a screen reader finds them: through
-// QAccessible only, the way the desktop's accessibility bridge asks.
+// The reading list and a long Open's progress as a screen reader finds them, via QAccessible.
 
 #include "datafile.h"
 #include "runsample.h"
@@ -20,7 +19,6 @@ QString sampleRow(int i)
            QStringLiteral("   461   472   483");
 }
 
-// A run's rows as the list reads them, without a run behind them.
 class Rows final : public RunRows
 {
 public:
@@ -35,12 +33,6 @@ public:
     QStringList lines;
 };
 
-QAccessibleInterface* listOf(ReadingListView& list)
-{
-    return QAccessible::queryAccessibleInterface(&list);
-}
-
-// The rows the accessibility tree offers, read the way a screen reader walks it.
 QStringList accessibleRows(QAccessibleInterface* list)
 {
     QStringList rows;
@@ -55,11 +47,7 @@ class TestReadingList : public QObject
 {
     Q_OBJECT
 private slots:
-    // The list is a named, described list of every row of the run, in order, whatever part
-    // of it is scrolled into view; exactly the current row is selected and focused, and moving
-    // it (by code, or by pressing a row through its action) moves both; hit-testing finds the
-    // row drawn there. Walking every row (as a reader's "read all" does) keeps the current
-    // row's interface.
+    // Every row however scrolled; one current row, selected and focused, found by hit-testing.
     void rowsAndCurrentRow_data()
     {
         QTest::addColumn<int>("rows");
@@ -83,7 +71,7 @@ private slots:
         list.linesChanged();
         list.setCurrentRow(current);
 
-        QAccessibleInterface* a = listOf(list);
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&list);
         QVERIFY(a && a->isValid());
         QCOMPARE(a->role(), QAccessible::List);
         QCOMPARE(a->text(QAccessible::Name), QStringLiteral("Readings"));
@@ -124,15 +112,14 @@ private slots:
             QVERIFY(!a->child(current)->state().selected);
     }
 
-    // Rows taken while recording appear in the tree at once, the newest one current; when the
-    // run is emptied (as Start and Open do) its old rows are no longer offered as valid.
+    // Appended rows appear at once; rows of an emptied run are no longer valid.
     void appendedRowsAppear()
     {
         Rows run(2);
         ReadingListView list(run);
         list.linesChanged();
         list.setCurrentRow(1);
-        QAccessibleInterface* a = listOf(list);
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&list);
         QAccessibleInterface* old = a->child(1);
         run.lines << sampleRow(2);
         list.rowsAppended(2);
@@ -145,8 +132,7 @@ private slots:
         QVERIFY(!old->isValid());
     }
 
-    // The progress of a long Open is a dialog of the main window, named, and reachable from
-    // the application's root of the tree while the opened run is drawn.
+    // A long Open's progress is a named dialog of the window, reachable from the tree's root.
     void longOpenProgressInTheTree()
     {
         WindowRig<> rig;

@@ -1,5 +1,4 @@
-// Recording a run in the window: the tick that stores the newest reading under the time its
-// line arrived, and the chart's traces across an activation.
+// Recording in the window: each tick stores the newest reading; an activation keeps the traces.
 
 #include "windowrig.h"
 
@@ -10,7 +9,6 @@ namespace
 
 const QByteArray kLine = "0,450,461,472,483\r\n";
 
-// Recording in degrees C.
 struct Rig : WindowRig<> {
     Rig() { startInC(); }
 };
@@ -56,28 +54,7 @@ private slots:
                  elapsed < 0 ? QStringList{"Fix. Negative time."} : QStringList{});
     }
 
-    // A reading keeps the time its line arrived, however late the tick that takes it: two
-    // readings never share a time, and a line split over two reads counts from its end.
-    void aLateTickKeepsTheArrivalTime()
-    {
-        Rig rig;
-        const auto arrive = [&rig](float seconds, const QByteArray& bytes) {
-            rig.clock.seconds = rig.w->run().startClock() + seconds;
-            rig.port.feed(bytes);
-        };
-        arrive(0.1f, "1,450,461,472,483\r\n");
-        rig.tickAt(0.28f, {});
-        arrive(0.32f, "1,451,461,");
-        arrive(0.44f, "472,483\r\n");
-        rig.tickAt(0.7f, {});
-        rig.tickAt(0.8f, {}); // nothing new: nothing stored
-        QCOMPARE(rig.rows(),
-                 (QStringList{".1   450   461   472   483", ".4   451   461   472   483"}));
-        QVERIFY(rig.prompts.messageTexts().isEmpty());
-    }
-
-    // Coming back to the window during a run redraws the panel but must not restart the traces
-    // from the chart's corner.
+    // An activation redraws the panel but must not restart the traces from the chart's corner.
     void activationLeavesTheTracesAlone()
     {
         Rig rig;

@@ -1,10 +1,8 @@
-// The run model without a window: the one text form of a sample, and a run recorded, saved,
-// opened again and taken back from its journal with every reading as it was taken.
+// The run model without a window: a sample's one text form, opening, the journal, the cursor.
 
 #include "runmodel.h"
 
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,6 +40,7 @@ class TestRunModel : public QObject
     Q_OBJECT
 
 private slots:
+    // What the list showed is what reopens; a damaged line is no sample.
     void lineRoundTrip_data()
     {
         QTest::addColumn<RunSample>("sample");
@@ -53,6 +52,10 @@ private slots:
         QTest::newRow("failed probe") << sampleAt(3, 900, kNoReading, 880, 870) << 4
                                       << "3.0   900   -9999   880   870";
         QTest::newRow("two channels") << sampleAt(1, 10, 20, 30, 40) << 2 << "1.0   10   20";
+        // No channels: a damaged line that must give no sample.
+        for (const char* damaged : {"", "12.3", "-9999", "     ", "1.0   852   abc   791   65",
+                                    "1.0   852   8x0   791   65"})
+            QTest::addRow("damaged \"%s\"", damaged) << RunSample{} << 0 << damaged;
     }
 
     void lineRoundTrip()
@@ -60,64 +63,15 @@ private slots:
         QFETCH(RunSample, sample);
         QFETCH(int, channels);
         QFETCH(QString, line);
+        if (channels == 0) {
+            QVERIFY(!ParseSampleLine(line));
+            return;
+        }
         QCOMPARE(FormatSampleLine(sample, channels), line);
-        // Read back, the line gives the same line again: what the list showed is what reopens.
         const std::optional<RunSample> read = ParseSampleLine(line);
         QVERIFY(read);
         QCOMPARE(FormatSampleLine(*read, channels), line);
         QCOMPARE(HasReading(read->values[1]), HasReading(sample.values[1]));
-    }
-
-    void damagedLinesAreNoSamples_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::newRow("empty") << "";
-        QTest::newRow("time alone") << "12.3";
-        QTest::newRow("terminator") << "-9999";
-        QTest::newRow("blanks") << "     ";
-        QTest::newRow("a word for a reading") << "1.0   852   abc   791   65";
-        QTest::newRow("a number run into a word") << "1.0   852   8x0   791   65";
-    }
-
-    void damagedLinesAreNoSamples()
-    {
-        QFETCH(QString, line);
-        QVERIFY(!ParseSampleLine(line));
-    }
-
-    void recordSaveOpenKeepsEveryReading()
-    {
-        QTemporaryDir dir;
-        RunModel recorder(dir.path());
-        QSignalSpy added(&recorder, &RunModel::sampleAdded);
-        recorder.startRecording({1, 4, 0, QStringLiteral("Engine 7")}, 0);
-        for (int k = 0; k < 50; ++k)
-            recorder.addSample(sampleAt(k / 10.0f, 800 + k, 810, k == 7 ? kNoReading : 820, -5));
-        recorder.stopRecording();
-        QCOMPARE(added.count(), 50);
-        QVERIFY(recorder.isUnsaved());
-
-        // The layout every reader of the data files knows, an empty line before the final "-9999"
-        // included.
-        QCOMPARE(recorder.fileBytes(), WriteDataFileText(QStringLiteral("Engine 7"),
-                                                         recorder.rowsText(), 1, 4, 0));
-        QVERIFY(recorder.fileBytes().endsWith("\r\n\r\n-9999\r\n"));
-        const QString path = dir.filePath(QStringLiteral("run1"));
-        QCOMPARE(recorder.save(path), 0);
-        QVERIFY(!recorder.isUnsaved());
-        QVERIFY(!recorder.leftJournal()); // a saved run needs no journal
-
-        RunModel reader(dir.path());
-        const RunModel::OpenResult opened = reader.open(path);
-        QCOMPARE(opened.outcome, DataFileRead::Outcome::Ok);
-        QCOMPARE(opened.unit, qint16(1));
-        QCOMPARE(reader.size(), recorder.size());
-        for (qsizetype r = 0; r < reader.size(); ++r)
-            QCOMPARE(reader.line(r), recorder.line(r));
-        QVERIFY(!HasReading(reader.sample(7).values[2]));
-        QCOMPARE(reader.header().comments, QStringLiteral("Engine 7\r\n"));
-        QCOMPARE(reader.filePath(), path);
-        QVERIFY(!reader.isUnsaved());
     }
 
     void openTakesEveryCompleteLine_data()
@@ -151,34 +105,6 @@ private slots:
         QCOMPARE(model.sample(count - 1).values[3], 8.0f);
     }
 
-    // A file that is not a run, or a save that fails, leaves the run as it was: unsaved and
-    // still journaled, as nothing replaced it.
-    void failedOpenOrSaveKeepsTheRun_data()
-    {
-        QTest::addColumn<bool>("open");
-        QTest::newRow("open a file that is not a run") << true;
-        QTest::newRow("save into a folder that does not exist") << false;
-    }
-    void failedOpenOrSaveKeepsTheRun()
-    {
-        QFETCH(bool, open);
-        QTemporaryDir dir;
-        RunModel model(dir.path());
-        model.startRecording({}, 0);
-        model.addSample(sampleAt(0.1f, 1, 2, 3, 4));
-        model.stopRecording();
-        const QString notes = dir.filePath(QStringLiteral("notes.txt"));
-        QVERIFY(writeFile(notes, "shopping list\r\n"));
-        if (open)
-            QCOMPARE(model.open(notes).outcome, DataFileRead::Outcome::WrongType);
-        else
-            QVERIFY(model.save(dir.filePath(QStringLiteral("no/such/folder/run"))) != 0);
-        QCOMPARE(model.size(), qsizetype(1));
-        QVERIFY(model.isUnsaved());
-        QVERIFY(model.filePath().isEmpty());
-        QVERIFY(model.leftJournal());
-    }
-
     void journalGivesBackTheRecording()
     {
         QTemporaryDir dir;
@@ -190,20 +116,25 @@ private slots:
             // Destroyed while recording, as a killed program is: its journal stays.
         }
         RunModel next(dir.path());
-        const std::optional<JournalInfo> left = next.leftJournal();
-        QVERIFY(left);
-        QCOMPARE(left->lines, 21);
+        QCOMPARE(next.leftJournal().value_or(JournalInfo{}).lines, 21); // the count offered
         QVERIFY(next.recoverJournal());
-        QCOMPARE(next.size(), qsizetype(left->lines)); // the count offered is the count shown
+        QCOMPARE(next.size(), qsizetype(21)); // is the count shown
         QCOMPARE(next.line(20), QStringLiteral("2.0   720   701   702   703"));
         QVERIFY(next.isUnsaved());
         QVERIFY(next.leftJournal()); // kept until the run is saved
         QCOMPARE(next.save(dir.filePath(QStringLiteral("kept"))), 0);
         QVERIFY(!next.leftJournal());
+        // Readings after a save while recording are in the journal only.
+        next.startRecording({}, 0);
+        next.addSample(sampleAt(0.1f, 1, 2, 3, 4));
+        QCOMPARE(next.save(dir.filePath(QStringLiteral("part"))), 0);
+        QVERIFY(!next.isUnsaved() && next.leftJournal());
+        next.addSample(sampleAt(0.2f, 5, 6, 7, 8));
+        QVERIFY(next.isUnsaved());
+        QCOMPARE(next.leftJournal()->lines, 2);
     }
 
-    // The row a click on the chart finds: the search over ordered times must pick what a scan
-    // of every row picks, ties to the earlier row and no row near enough (row 0) included.
+    // The row a chart click finds is what a scan picks: ties to the earlier, none near: row 0.
     void nearestRowMatchesAScan_data()
     {
         QTest::addColumn<QList<float>>("times");
@@ -245,20 +176,6 @@ private slots:
         }
     }
 
-    // The file holds the readings taken until the save; those after it are in the journal only.
-    void aSaveWhileRecordingKeepsTheJournal()
-    {
-        QTemporaryDir dir;
-        RunModel model(dir.path());
-        model.startRecording({}, 0);
-        model.addSample(sampleAt(0.1f, 1, 2, 3, 4));
-        QCOMPARE(model.save(dir.filePath(QStringLiteral("part"))), 0);
-        QVERIFY(!model.isUnsaved());
-        QVERIFY(model.leftJournal());
-        model.addSample(sampleAt(0.2f, 5, 6, 7, 8));
-        QVERIFY(model.isUnsaved());
-        QCOMPARE(model.leftJournal()->lines, 2);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestRunModel)

@@ -9,7 +9,6 @@ struct Line {
     int width;
 };
 
-// Records what the chart asks of its window.
 class FakeSurface final : public ChartSurface
 {
 public:
@@ -45,7 +44,6 @@ ProgramState chartModule(qint16 stripChartTime)
     return m;
 }
 
-// The sample at run time `time` with every channel reading `value`.
 void plot(ProgramState& m, FakeSurface& s, float time, float value)
 {
     RunSample sample;
@@ -58,8 +56,7 @@ class TestStripChart : public QObject
 {
     Q_OBJECT
 private slots:
-    // The first sample draws dots (no previous point), the next one a line from them; a
-    // channel without a reading breaks its trace, so the next sample starts it with a dot.
+    // A first sample draws dots, the next a line; a channel without a reading restarts its trace.
     void firstPlotDrawsDots_data()
     {
         QTest::addColumn<float>("reading"), QTest::addColumn<double>("y");
@@ -107,8 +104,7 @@ private slots:
         QCOMPARE(s.traces[1].back().at.p1(), QPointF(0, 0.5));
     }
 
-    // Lays out the empty chart: grid, labels, legend, no trace. A section time out of range
-    // (a damaged settings file) falls back to 15 s.
+    // The empty chart: grid, labels, legend; a damaged section time falls back to 15 s.
     void startUp()
     {
         ProgramState m = chartModule(1501);

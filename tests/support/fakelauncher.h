@@ -1,7 +1,6 @@
 #pragma once
-// A launcher for tests: records every start and succeeds only for the programs it is told. A
-// program run to its end reports its outcome only when the test calls finishRuns(), as the
-// real one reports from the event loop.
+// Records every start and succeeds for the programs told; runs report only at finishRuns(), as
+// the real ones report from the event loop.
 
 #include "seams.h"
 

@@ -1,7 +1,6 @@
 #pragma once
-// A serial control played by a script, for tests: bytes fed to it wait for readAll() and
-// announce themselves with readyRead, as a real port's do; open() succeeds or fails as told;
-// and every call is recorded so a test can check what the code under test did with the port.
+// A scripted serial port: fed bytes wait for readAll() after readyRead, open() does as told,
+// and every call is recorded.
 
 #include "seriallink.h"
 

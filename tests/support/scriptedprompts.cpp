@@ -2,46 +2,46 @@
 
 #include <QTest>
 
+namespace
+{
+
+// The next queued answer; none left is counted and, named by `what`, warned about.
+template <typename T>
+std::optional<T> takeNext(std::deque<T>& answers, int& unexpected, const QString& what = {})
+{
+    if (answers.empty()) {
+        ++unexpected;
+        if (!what.isEmpty())
+            qWarning("unscripted %s", qPrintable(what));
+        return std::nullopt;
+    }
+    T answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
+
 MsgAnswer ScriptedPrompts::message(const MessageRequest& request)
 {
     messages.push_back(request);
     if (request.buttons == MsgButtons::Ok)
         return MsgAnswer::Ok;
-    if (messageAnswers.empty()) {
-        ++unexpected;
-        qWarning("unscripted message box: %s", qPrintable(request.text));
-        return MsgAnswer::Cancel;
-    }
-    const MsgAnswer answer = messageAnswers.front();
-    messageAnswers.pop_front();
-    return answer;
+    return takeNext(messageAnswers, unexpected, "message box: " + request.text)
+        .value_or(MsgAnswer::Cancel);
 }
 
 QString ScriptedPrompts::input(const QString& prompt, const QString& title,
                                const QString& defaultText)
 {
     inputs.push_back({prompt, title, defaultText});
-    if (inputAnswers.empty()) {
-        ++unexpected;
-        qWarning("unscripted input box: %s", qPrintable(title));
-        return {};
-    }
-    QString answer = inputAnswers.front();
-    inputAnswers.pop_front();
-    return answer;
+    return takeNext(inputAnswers, unexpected, "input box: " + title).value_or(QString());
 }
 
 std::optional<QString> ScriptedPrompts::takeFileAnswer()
 {
-    if (fileAnswers.empty()) {
-        ++unexpected;
-        return std::nullopt;
-    }
-    const QString answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    if (answer.isNull())
-        return std::nullopt;
-    return answer;
+    const std::optional<QString> answer = takeNext(fileAnswers, unexpected);
+    return answer && !answer->isNull() ? answer : std::nullopt;
 }
 
 std::optional<QString> ScriptedPrompts::openFile(const FileDialogRequest& request)
@@ -58,26 +58,14 @@ std::optional<QString> ScriptedPrompts::saveFile(const FileDialogRequest& reques
 
 bool ScriptedPrompts::printerSetup(QPrinter&)
 {
-    if (printerAnswers.empty()) {
-        ++unexpected;
-        return false;
-    }
-    const bool answer = printerAnswers.front();
-    printerAnswers.pop_front();
-    return answer;
+    return takeNext(printerAnswers, unexpected).value_or(false);
 }
 
 PrintOutput ScriptedPrompts::choosePrintOutput(const QString& printerName)
 {
     printOutputQuestions << printerName;
-    if (printOutputAnswers.empty()) {
-        ++unexpected;
-        qWarning("unscripted printer or PDF question");
-        return PrintOutput::Cancel;
-    }
-    const PrintOutput answer = printOutputAnswers.front();
-    printOutputAnswers.pop_front();
-    return answer;
+    return takeNext(printOutputAnswers, unexpected, QStringLiteral("printer or PDF question"))
+        .value_or(PrintOutput::Cancel);
 }
 
 QStringList ScriptedPrompts::messageTexts() const

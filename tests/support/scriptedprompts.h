@@ -1,7 +1,6 @@
 #pragma once
-// Prompts answered by a script, for tests: each message, input box or dialog takes the next
-// answer queued for its kind and every request is recorded for the test to inspect.
-// A request with no queued answer fails the running test (QFAIL-style) and answers as Cancel.
+// Prompts answered by a script: each request takes the next queued answer of its kind and is
+// recorded; one with none queued is counted in `unexpected` and answers as Cancel.
 
 #include "seams.h"
 

@@ -1,7 +1,6 @@
 #pragma once
-// The instrument simulator (tc4-sim, found through TR_SIMULATOR) on a pseudo-terminal, linked
-// as ports/COMn of a scratch program folder. Every other port number of that folder gets a
-// link to nothing, so a test never opens one of the machine's own serial devices.
+// The instrument simulator (TR_SIMULATOR) on a pty linked as ports/COMn of a scratch folder;
+// every other port there links to nothing, so a test never opens a real serial device.
 
 #include <QProcess>
 #include <QString>

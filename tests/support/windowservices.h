@@ -24,9 +24,7 @@ inline WindowServices BasicServices(const QString& programFolder, Prompts& promp
     return s;
 }
 
-// Every contact point scripted: dialogs answered by script, a hand-set clock, a scripted serial
-// port, recorded outside programs, and an end of the program that is only counted. Yields do
-// nothing.
+// Every contact point scripted, outside programs recorded, the program's end only counted.
 struct ScriptedContacts {
     ScriptedPrompts prompts;
     FakeClock clock;

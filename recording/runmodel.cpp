@@ -279,15 +279,20 @@ RunModel::OpenResult RunModel::open(const QString& path)
         if (read.outcome == DataFileRead::Outcome::WrongType)
             return result;
     }
+    // A file that failed before its readings began leaves the run on screen whole, its
+    // comments and unit included.
+    if (!read.samplesStarted)
+        return result;
     recording_ = false;
     takeHeader(read);
     // The run the journal kept is replaced now; the user chose not to save it.
-    if (read.samplesStarted)
-        discardJournal();
-    if (read.outcome == DataFileRead::Outcome::Ok) {
-        filePath_ = path;
-        unsaved_ = false;
-    }
+    discardJournal();
+    // A file that failed part-way shows what could be read, which no file holds as it is: a
+    // Save must ask for a name rather than write this over the file it came from, or over the
+    // one the previous run was saved to.
+    const bool whole = read.outcome == DataFileRead::Outcome::Ok;
+    filePath_ = whole ? path : QString();
+    unsaved_ = !whole;
     emit runReplaced();
     emit stateChanged();
     return result;

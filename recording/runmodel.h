@@ -87,8 +87,9 @@ public:
         qint16 unit = 0;
         int damagedLines = 0; // sample lines that were not a reading and were left out
     };
-    // Replaces the run by the file at `path`. A file of another type leaves the run alone; a
-    // read that fails part-way keeps what was read before the failure, as the file holds it.
+    // Replaces the run by the file at `path`. A file of another type, or one that fails before
+    // its readings, leaves the run alone; a read that fails among the readings shows what was
+    // read before the failure as a new, unsaved run.
     OpenResult open(const QString& path);
 
     // ---- a run left unsaved by a crash

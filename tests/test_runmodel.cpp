@@ -105,6 +105,41 @@ private slots:
         QCOMPARE(model.sample(count - 1).values[3], 8.0f);
     }
 
+    // A whole file becomes the run and its file, written back byte for byte (the empty line
+    // before the final "-9999" included); one that fails among its readings is a new unsaved
+    // run a Save cannot write over a file; one that fails before them leaves the run alone.
+    void openedFileReplacesTheRunOnlyAsFarAsItWasRead_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("rows"); // -1: the run on screen stays
+        QTest::addColumn<bool>("isTheFile");
+        const QByteArray whole = fileWithSamples("1.0   1   2   3   4\r\n\r\n-9999\r\n");
+        QTest::newRow("whole") << whole << 1 << true;
+        QTest::newRow("ends where the readings begin") << fileWithSamples("") << 0 << false;
+        QTest::newRow("ends in its first lines") << whole.left(30) << -1 << false;
+    }
+    void openedFileReplacesTheRunOnlyAsFarAsItWasRead()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, rows);
+        QFETCH(bool, isTheFile);
+        QTemporaryDir dir;
+        RunModel model(dir.path());
+        const QString saved = dir.filePath(QStringLiteral("saved")), opened = dir.filePath("run");
+        model.startRecording({}, 0);
+        for (int k = 0; k < 3; ++k)
+            model.addSample(sampleAt(k, 7, 7, 7, 7));
+        model.stopRecording();
+        QCOMPARE(model.save(saved), 0);
+        QVERIFY(writeFile(opened, file));
+        model.open(opened);
+        QCOMPARE(model.size(), qsizetype(rows < 0 ? 3 : rows));
+        QCOMPARE(model.filePath(), rows < 0 ? saved : isTheFile ? opened : QString());
+        QCOMPARE(model.isUnsaved(), rows >= 0 && !isTheFile);
+        if (isTheFile)
+            QCOMPARE(model.fileBytes(), file);
+    }
+
     void journalGivesBackTheRecording()
     {
         QTemporaryDir dir;

@@ -1,5 +1,7 @@
 #include "decoder.h"
 
+#include "framereader.h"
+
 #include <algorithm>
 
 std::array<float, kRecorderChannels> FrameReadings(QStringView frame, int channelCount,
@@ -12,10 +14,9 @@ std::array<float, kRecorderChannels> FrameReadings(QStringView frame, int channe
         qsizetype end = frame.indexOf(u',', start);
         if (end < 0)
             end = frame.size();
-        bool ok = false;
-        const double c = frame.mid(start, end - start).trimmed().toDouble(&ok);
-        if (ok)
-            values[i] = static_cast<float>(celsius ? c : c * 9.0 / 5.0 + 32.0);
+        // A failed probe's field (a word, nothing, a number out of range) gives no reading.
+        if (const std::optional<double> c = FrameTemperature(frame.mid(start, end - start)))
+            values[i] = static_cast<float>(celsius ? *c : *c * 9.0 / 5.0 + 32.0);
         start = end < frame.size() ? end + 1 : 0;
     }
     return values;

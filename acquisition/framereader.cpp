@@ -155,6 +155,18 @@ bool FrameAssembler::acceptFrame(const QString& frame, int channelCount)
     return true;
 }
 
+std::optional<double> FrameTemperature(QStringView field)
+{
+    field = withoutBlanks(field);
+    if (!isPlainDecimal(field))
+        return std::nullopt;
+    bool ok = false;
+    const double value = field.toDouble(&ok);
+    if (!ok || value < kLowestFrameTemperature || value > kHighestFrameTemperature)
+        return std::nullopt;
+    return value;
+}
+
 bool IsInstrumentFrame(const QString& frame, int channelCount)
 {
     if (channelCount < 1)
@@ -164,12 +176,10 @@ bool IsInstrumentFrame(const QString& frame, int channelCount)
         return false;
     for (qsizetype i = 1; i <= channelCount; ++i) {
         const QStringView field = withoutBlanks(fields[i]);
-        if (!isPlainDecimal(field))
-            return false;
-        bool ok = false;
-        const double value = field.toDouble(&ok);
-        if (!ok || value < kLowestFrameTemperature || value > kHighestFrameTemperature)
-            return false;
+        if (FrameTemperature(field) || isPlainDecimal(field))
+            continue; // a temperature, or a probe's fault sent as a number out of range
+        if (std::any_of(field.begin(), field.end(), [](QChar c) { return isDigit(c); }))
+            return false; // garbled digits: noise, not the instrument's word for a fault
     }
     return true;
 }

@@ -3,6 +3,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
+#include <optional>
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -18,16 +20,22 @@ inline const QString kLineBreak = QStringLiteral("\r\n");
 QString DecodePortText(const QByteArray& bytes);
 
 // Lowest and highest temperature, in degrees C, that the instrument's type-K thermocouples are
-// specified for. A field outside this range is line noise or two lines run together, not a
-// reading.
+// specified for. A number outside this range is what an open or shorted probe makes the
+// instrument send, never a temperature.
 constexpr double kLowestFrameTemperature = -270.0;
 constexpr double kHighestFrameTemperature = 1372.0;
 
+// The temperature in a frame's field: a plain decimal number (optional sign, digits, optionally
+// a point and digits; blanks around it allowed) between kLowestFrameTemperature and
+// kHighestFrameTemperature. Nothing for anything else.
+std::optional<double> FrameTemperature(QStringView field);
+
 // True when `frame` can be a reading of channelCount channels: a first field (the instrument's
-// counter, not looked at), then channelCount temperature fields, comma-separated, each a plain
-// decimal number (optional sign, digits, optionally a point and digits; blanks around it
-// allowed) between kLowestFrameTemperature and kHighestFrameTemperature. Fields after the last
-// temperature may hold anything: the instrument may add some of its own.
+// counter, not looked at), then channelCount temperature fields, comma-separated. Each is a
+// temperature (FrameTemperature) or the instrument's word for a failed probe: a number out of
+// range, or text without a digit ("OPEN", "----", "OVR", nothing). A field with digits that is
+// no plain number is line noise, and the frame is damaged. Fields after the last temperature
+// may hold anything: the instrument may add some of its own.
 bool IsInstrumentFrame(const QString& frame, int channelCount);
 
 // The received text of one session with the instrument, cut into lines, and the shape check

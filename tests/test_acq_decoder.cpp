@@ -19,6 +19,8 @@ private slots:
         QTest::newRow("blanks around fields, a field after the last")
             << "0, 537.3,650, 760.2 ,880,12" << true << 4 << "537 650 760 880";
         QTest::newRow("halves away from zero") << "0,0.5,-0.5,2.5,-2.5" << true << 4 << "1 -1 3 -3";
+        QTest::newRow("failed probes have no reading")
+            << "0,450,OPEN,1400,-300" << true << 4 << "450 -9999 -9999 -9999";
         QTest::newRow("two channels: the others have none")
             << "0,450,461,472,483" << true << 2 << "450 461 -9999 -9999";
         QTest::newRow("more channels than the recorder has")

@@ -29,16 +29,17 @@ private slots:
         QTest::newRow("two channels") << "0,1,2" << 2 << true;
         QTest::newRow("no channels") << "0" << 0 << false;
         QTest::newRow("too few fields") << "0,450,461" << 4 << false;
-        QTest::newRow("two frames run together")
-            << "17,450.1,4618,450.2,461.0,470.3,480.9" << 4 << false;
-        QTest::newRow("run together with the right field count") << "17,4618,450.2" << 2 << false;
-        QTest::newRow("just above the range") << "0,1,2,1372.1,3" << 4 << false;
-        QTest::newRow("just below the range") << "0,1,2,3,-270.5" << 4 << false;
-        QTest::newRow("a failed probe's text") << "0,450,OPEN,472,483" << 4 << false;
-        QTest::newRow("letters") << "0,45a,1,2,3" << 4 << false;
+        // A field the instrument sends for a failed probe makes that channel no reading; two
+        // frames run together are told by their field count (the assembler's table).
+        QTest::newRow("two frames run together: the probe words pass here")
+            << "17,450.1,4618,450.2,461.0,470.3,480.9" << 4 << true;
+        QTest::newRow("just above the range: a failed probe") << "0,1,2,1372.1,3" << 4 << true;
+        QTest::newRow("just below the range: a failed probe") << "0,1,2,3,-270.5" << 4 << true;
+        QTest::newRow("a failed probe's word") << "0,450,OPEN,----,OVR" << 4 << true;
+        QTest::newRow("empty field: a failed probe") << "0,1,,3,4" << 4 << true;
+        QTest::newRow("garbled digits") << "0,45a,1,2,3" << 4 << false;
         QTest::newRow("exponent") << "0,1e3,1,2,3" << 4 << false;
         QTest::newRow("point without digits") << "0,.5,5.,1,2" << 4 << false;
-        QTest::newRow("empty field") << "0,1,,3,4" << 4 << false;
         QTest::newRow("blank inside a number") << "0,4 50,1,2,3" << 4 << false;
     }
     void instrumentFrame()

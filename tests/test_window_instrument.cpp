@@ -1,5 +1,6 @@
 // From the menu to the readings against the instrument simulator through the real serial port.
 
+#include "gaugepanel.h"
 #include "qtseriallink.h"
 #include "readinglistview.h"
 #include "simulatorprocess.h"
@@ -29,13 +30,17 @@ class TestWindowInstrument : public QObject
         std::unique_ptr<MainWindow> window;
         SimulatorProcess sim{dir.path()};
 
+        // Empty `lines`: the simulator's engine makes the frames.
         bool start(const QStringList& simArgs, const QByteArray& lines = "7,450,461,472,483\n")
         {
             QFile frames(dir.filePath(QStringLiteral("frames.txt")));
-            if (!frames.open(QIODevice::WriteOnly) || frames.write(lines) != lines.size())
+            if (!lines.isEmpty() &&
+                (!frames.open(QIODevice::WriteOnly) || frames.write(lines) != lines.size()))
                 return false;
             frames.close();
-            if (!sim.start(kPort, QStringList{"--frames", frames.fileName()} + simArgs))
+            const QStringList feed =
+                lines.isEmpty() ? QStringList{} : QStringList{"--frames", frames.fileName()};
+            if (!sim.start(kPort, feed + simArgs))
                 return false;
             port = std::make_unique<QtSerialLink>(dir.path());
             window = std::make_unique<MainWindow>(state,
@@ -99,6 +104,28 @@ private slots:
             QVERIFY(w.statusLine->text().contains(QStringLiteral("damaged line")));
         }
         QCOMPARE(rig.prompts.unexpected, 0);
+    }
+
+    // One open probe: its channel has no reading in any row, the other three go on, and no
+    // line is thrown away as damaged.
+    void anOpenProbeLeavesTheOtherChannels()
+    {
+        Rig rig;
+        if (!rig.start({"--open-channel", "2"}, QByteArray()))
+            QSKIP(qPrintable(rig.sim.why()));
+        MainWindow& w = *rig.window;
+        rig.state.settings.comPorts[0] = kPort;
+        w.onRecordButton(MainWindow::StartButton);
+        QTRY_VERIFY_WITH_TIMEOUT(w.run().size() >= 10, 20000);
+        w.onRecordButton(MainWindow::StopButton);
+        for (qsizetype r = 0; r < w.run().size(); ++r) {
+            const RunSample& s = w.run().sample(r);
+            QVERIFY(!HasReading(s.values[1]));
+            QVERIFY(HasReading(s.values[0]) && HasReading(s.values[2]) && HasReading(s.values[3]));
+        }
+        QVERIFY(!w.statusLine->text().contains(QStringLiteral("damaged")));
+        QVERIFY(w.temperaturePanel->accessibleDescription().contains(
+            QStringLiteral("Ch 2: no reading")));
     }
 
     // An instrument gone mid-run: one message, the readings stay, and no dead descriptor is kept.

@@ -58,8 +58,11 @@ void FrameFeed::tick()
     // for the C library, where printf would write a decimal comma; Qt's number formatting
     // never does.
     current_ = std::to_string(counter_);
+    int channel = 0;
     for (const double reading : t)
-        current_ += ',' + QByteArray::number(reading, 'f', 1).toStdString();
+        current_ += ++channel == openChannel_
+                        ? std::string(",OPEN")
+                        : ',' + QByteArray::number(reading, 'f', 1).toStdString();
 }
 
 void FrameFeed::consume()

@@ -27,6 +27,9 @@ public:
     // File lines, cycling, or only once when `once`; `lines` must not be empty.
     FrameFeed(std::vector<std::string> lines, bool once);
 
+    // Channel n (1..4) of the generated frames sends the word of an open probe; 0: none.
+    void setOpenChannel(int n) { openChannel_ = n; }
+
     // Moves on to the next tick. Generated frames follow the clock whether or not anybody
     // listens; file lines move on only through consume(), so none is lost to an absent reader.
     void tick();
@@ -46,6 +49,7 @@ private:
     std::vector<std::string> lines_;
     std::size_t next_ = 0;
     bool once_ = false;
+    int openChannel_ = 0;
     std::string current_;
 };
 

@@ -84,6 +84,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         "MODE");
     const QCommandLineOption faultAfter(
         "fault-after", "Seconds of good frames before the fault begins (default 0).", "S");
+    const QCommandLineOption openChannel(
+        "open-channel", "Channel N (1-4) has an open thermocouple: it sends OPEN.", "N");
     const QCommandLineOption frames(
         "frames",
         "Send the lines of FILE (one frame per line, bytes exactly as in the file, a CR LF or "
@@ -101,8 +103,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
                                        "Print the link path instead of the COM line.");
     const QCommandLineOption verbose("verbose",
                                      "Report readers, faults and dropped frames on stderr.");
-    parser.addOptions({help, folder, port, rate, seconds, fault, faultAfter, frames, once, seed,
-                       startCount, printPath, verbose});
+    parser.addOptions({help, folder, port, rate, seconds, fault, faultAfter, openChannel, frames,
+                       once, seed, startCount, printPath, verbose});
 
     if (!parser.parse(arguments))
         return failure(parser.errorText());
@@ -153,6 +155,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         return failure(QStringLiteral("unknown --fault '%1' (none, silence, garbage, partial, "
                                       "nocrlf, disconnect)")
                            .arg(parser.value(fault)));
+    if (parser.isSet(openChannel)) {
+        const QString text = parser.value(openChannel);
+        bool ok = false;
+        o.openChannel = text.toInt(&ok);
+        if (!ok || o.openChannel < 1 || o.openChannel > 4)
+            return failure(
+                QStringLiteral("--open-channel must be a channel from 1 to 4, not '%1'").arg(text));
+    }
     o.framesFile = parser.value(frames).toStdString();
     if (parser.isSet(seed)) {
         const QString text = parser.value(seed);

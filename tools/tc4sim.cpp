@@ -151,6 +151,7 @@ int run(const Options& options)
     const double tickSeconds = 1.0 / options.rate;
     FrameFeed feed = lines.empty() ? FrameFeed(options.seed, tickSeconds, options.startCount)
                                    : FrameFeed(std::move(lines), options.once);
+    feed.setOpenChannel(options.openChannel);
     FaultShaper shaper(options.fault, options.seed);
     const Nanos sessionStart = monotonicNow();
     const Nanos faultStart = sessionStart + toNanos(options.faultAfter);

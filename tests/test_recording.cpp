@@ -32,8 +32,8 @@ private slots:
         QTest::newRow("clock back") << -0.46f << kLine << "-.5   450   461   472   483"
                                     << "";
         // A damaged line is counted where the user looks and never becomes a reading.
-        QTest::newRow("not a number")
-            << 1.0f << "9,451.6,0,-3,abc\r\n" + kLine << "1.0   450   461   472   483"
+        QTest::newRow("garbled number")
+            << 1.0f << "9,451.6,0,-3,4x5\r\n" + kLine << "1.0   450   461   472   483"
             << "   (1 damaged line from the instrument ignored)";
     }
     void samplesAreStampedAndStored()

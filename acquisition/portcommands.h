@@ -15,7 +15,7 @@ inline const QString kLoggerSettings = QStringLiteral("19200,N,8,1");
 
 // Opens the logger's port for a recording: close, loggerPort outside 1..16 becomes 1, select it,
 // apply 19200,N,8,1, open. Failures are not reported here; a port that did not open shows up
-// as the frame reader's time-out.
+// as the logger's silence ("Not receiving data.").
 void OpenLoggerPort(SerialLink& port, qint16& loggerPort);
 
 // The same for a port named by its device path (a port given on the command line).

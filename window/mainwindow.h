@@ -59,11 +59,11 @@ public:
     MainWindow(ProgramState& programState, WindowServices services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Start-up: settings, mode, panel, title, empty chart, polling budget.
+    // Start-up: settings, mode, panel, title, empty chart.
     void load();
-    // Work that must not keep the window from showing: the frame reader's budget is measured
-    // with the window already on screen and answering. `dataFile`, when given, is opened after
-    // a run left by a crash was offered back.
+    // Work that must not keep the window from showing, done once it is on screen: a run left by
+    // a crash is offered back, `dataFile` (when given) is opened, and the logger's silence
+    // budget is measured.
     void afterShown(const QString& dataFile = {});
     // The logger's port named on the command line (a COM number, or a device path when not
     // empty). It holds until the user chooses a port through the menu and is never saved.

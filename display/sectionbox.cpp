@@ -63,6 +63,51 @@ SectionBox::SectionBox(QWidget* parent) : ImageWidget(parent)
     refreshImage();
 }
 
+namespace
+{
+
+// The cursor's box: 12 x 25 pixels at 96 dpi, the "+" in a 13-point font at its left, centred
+// from top to bottom.
+constexpr QSize kCursorSize{12, 25};
+constexpr int kCursorPoints = 13;
+
+} // namespace
+
+void SectionBox::showCursor(std::optional<QPoint> topLeft)
+{
+    if (topLeft == cursor_)
+        return;
+    if (cursor_)
+        repaintArea(cursorRect());
+    cursor_ = topLeft;
+    if (cursor_)
+        repaintArea(cursorRect());
+}
+
+QRect SectionBox::cursorRect() const
+{
+    // Some room around the glyph, which may stand a little past its box.
+    return cursor_ ? QRect(*cursor_, kCursorSize).adjusted(-2, -2, 4, 2) : QRect();
+}
+
+void SectionBox::paintEvent(QPaintEvent* event)
+{
+    ImageWidget::paintEvent(event);
+    if (!cursor_ || !event->rect().intersects(cursorRect()))
+        return;
+    QPainter painter(this);
+    QFont font(QStringLiteral("Sans Serif"), kCursorPoints);
+    painter.setFont(font);
+    if (cursorText_.text().isEmpty()) {
+        cursorText_.setText(QStringLiteral("+"));
+        cursorText_.setTextFormat(Qt::PlainText);
+        cursorText_.prepare(QTransform(), font);
+    }
+    const int top = cursor_->y() + (kCursorSize.height() - qRound(cursorText_.size().height())) / 2;
+    painter.setPen(Qt::black);
+    painter.drawStaticText(cursor_->x(), top, cursorText_);
+}
+
 void SectionBox::clear()
 {
     pending_.clear();

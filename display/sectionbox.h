@@ -1,11 +1,14 @@
 #pragma once
 // One strip-chart section box. Lines are drawn into the widget's retained image in a user scale
 // (x 0..scaleWidth left to right, y 1.05 at the top edge down to -0.05 at the bottom), because
-// the chart is never redrawn from data. Child labels paint over it as usual.
+// the chart is never redrawn from data. Child labels and the graph cursor paint over it.
 
 #include "imagewidget.h"
 
 #include <QLineF>
+#include <QPoint>
+#include <QStaticText>
+#include <optional>
 #include <QPointF>
 #include <vector>
 
@@ -35,13 +38,24 @@ public:
 
     QSize sizeHint() const override { return {225, 209}; }
 
+    // The graph cursor's "+" with its box's top-left corner at `topLeft` (pixels), or none. It is
+    // painted over the image, never into it.
+    void showCursor(std::optional<QPoint> topLeft);
+    std::optional<QPoint> cursor() const { return cursor_; }
+
 protected:
+    void paintEvent(QPaintEvent* event) override;
     // Paints the collected lines, at the size they were meant for, then fits the image to the
     // box, scaling what is drawn rather than losing it.
     void refreshImage() override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QRect cursorRect() const;
+
+    std::optional<QPoint> cursor_;
+    QStaticText cursorText_;
+
     struct PendingLine {
         QLineF line;
         quint32 rgb;

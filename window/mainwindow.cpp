@@ -346,10 +346,6 @@ void MainWindow::buildControls()
         box->installEventFilter(this);
         sectionScaleLabels[2 * k] = label(box, QStringLiteral("Label14_%1").arg(2 * k));
         sectionScaleLabels[2 * k + 1] = label(box, QStringLiteral("Label14_%1").arg(2 * k + 1));
-        cursorMarkers[k] = label(box, QStringLiteral("Label2_%1").arg(k), QStringLiteral("+"));
-        cursorMarkers[k]->setFont(QFont(QStringLiteral("Sans Serif"), 13));
-        cursorMarkers[k]->setGeometry(twipsRect(0, 0, 180, 375));
-        cursorMarkers[k]->hide();
         sectionTimeLabels[2 * k] = label(chartFrame, QStringLiteral("sectionStart_%1").arg(k));
         sectionTimeLabels[2 * k + 1] = label(chartFrame, QStringLiteral("sectionEnd_%1").arg(k));
         sectionTimeLabels[2 * k + 1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -541,7 +537,7 @@ void MainWindow::layoutChart()
             px(30), boxHeight - scaleLabelHeight,
             std::max(px(975), sectionScaleLabels[2 * k + 1]->sizeHint().width()), scaleLabelHeight);
         if (box->size() != before)
-            cursorMarkers[k]->hide(); // its place was worked out for the old size
+            box->showCursor(std::nullopt); // its place was worked out for the old size
         // The times stand under the box's two edges, each in its half.
         const QRect under(box->x() + px(30), legendHeight + boxHeight, box->width() - px(60),
                           timeRowHeight);

@@ -137,7 +137,6 @@ public:
     QFrame* chartFrame = nullptr;
     std::array<SectionBox*, 3> chartSections{};
     std::array<QLabel*, 6> sectionScaleLabels{};
-    std::array<QLabel*, 3> cursorMarkers{};
     std::array<QLabel*, 3> chartLegends{};
     // Under section box k: the run time at its left edge (2k) and at its right edge (2k+1).
     std::array<QLabel*, 6> sectionTimeLabels{};

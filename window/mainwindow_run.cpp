@@ -64,9 +64,8 @@ void MainWindow::moveGraphCursor(float x, int sectionBox)
     const QPointF at =
         CursorMarkerPosition(sample.time, state.chart.sectionStartTimes[section],
                              sample.values[0], state.derived.graphMin, state.derived.graphFactor);
-    QLabel* marker = cursorMarkers[section];
-    marker->move(MarkerPixel(chartSections[section]->toPixel(at.x(), at.y())));
-    marker->show();
+    chartSections[section]->showCursor(
+        MarkerPixel(chartSections[section]->toPixel(at.x(), at.y())));
 }
 
 void MainWindow::onReadingListRowChanged()
@@ -296,8 +295,8 @@ void MainWindow::setSampleInterval(int milliseconds)
 
 void MainWindow::hideCursorMarkers()
 {
-    for (QLabel* marker : cursorMarkers)
-        marker->hide();
+    for (SectionBox* box : chartSections)
+        box->showCursor(std::nullopt);
 }
 
 // ---------------------------------------------------------------- options

@@ -21,12 +21,13 @@ bool parseFault(const std::string& name, Fault& fault)
         const char* name;
         Fault fault;
     };
-    constexpr std::array<Named, 6> names{{{"none", Fault::None},
+    constexpr std::array<Named, 7> names{{{"none", Fault::None},
                                           {"silence", Fault::Silence},
                                           {"garbage", Fault::Garbage},
                                           {"partial", Fault::Partial},
                                           {"nocrlf", Fault::NoCrLf},
-                                          {"disconnect", Fault::Disconnect}}};
+                                          {"disconnect", Fault::Disconnect},
+                                          {"unplug", Fault::Unplug}}};
     for (const auto& n : names) {
         if (name == n.name) {
             fault = n.fault;
@@ -130,6 +131,7 @@ std::string FaultShaper::shapeBytes(const std::string& frame, bool active)
     case Fault::None:
     case Fault::Silence:
     case Fault::Disconnect:
+    case Fault::Unplug:
         break;
     }
     return frame + crlf;

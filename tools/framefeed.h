@@ -12,7 +12,7 @@ namespace tc4sim
 {
 
 // Ways the line to the reader can go wrong.
-enum class Fault { None, Silence, Garbage, Partial, NoCrLf, Disconnect };
+enum class Fault { None, Silence, Garbage, Partial, NoCrLf, Disconnect, Unplug };
 
 // Parses a fault name as given on the command line; false if unknown.
 bool parseFault(const std::string& name, Fault& fault);

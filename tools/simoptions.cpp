@@ -41,6 +41,8 @@ Fault modes (--fault), from --fault-after seconds on:
   nocrlf      every line ends with LF alone or CR alone
   disconnect  removes the link, closes the pty (the reader sees a hang-up) and exits with
               status 0
+  unplug      like disconnect, then after --outage seconds comes back once on a new pty
+              under the same link, as an adapter plugged in again
 )";
 
 const char exitStatus[] =
@@ -80,10 +82,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption seconds(
         "seconds", "Exit after S seconds from start (default: run until signalled).", "S");
     const QCommandLineOption fault(
-        "fault", "none (default), silence, garbage, partial, nocrlf or disconnect (see below).",
+        "fault",
+        "none (default), silence, garbage, partial, nocrlf, disconnect or unplug (see below).",
         "MODE");
     const QCommandLineOption faultAfter(
         "fault-after", "Seconds of good frames before the fault begins (default 0).", "S");
+    const QCommandLineOption outage(
+        "outage", "With --fault unplug: seconds the adapter stays away (default 4).", "S");
     const QCommandLineOption openChannel(
         "open-channel", "Channel N (1-4) has an open thermocouple: it sends OPEN.", "N");
     const QCommandLineOption frames(
@@ -103,8 +108,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
                                        "Print the link path instead of the COM line.");
     const QCommandLineOption verbose("verbose",
                                      "Report readers, faults and dropped frames on stderr.");
-    parser.addOptions({help, folder, port, rate, seconds, fault, faultAfter, openChannel, frames,
-                       once, seed, startCount, printPath, verbose});
+    parser.addOptions({help, folder, port, rate, seconds, fault, faultAfter, outage, openChannel,
+                       frames, once, seed, startCount, printPath, verbose});
 
     if (!parser.parse(arguments))
         return failure(parser.errorText());
@@ -138,7 +143,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
                     .arg(text));
         o.rate = value;
     }
-    for (const QCommandLineOption* option : {&seconds, &faultAfter}) {
+    for (const QCommandLineOption* option : {&seconds, &faultAfter, &outage}) {
         if (!parser.isSet(*option))
             continue;
         const QString text = parser.value(*option);
@@ -148,12 +153,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
                                .arg(option->names().constFirst(), text));
         if (option == &seconds)
             o.seconds = value;
+        else if (option == &outage)
+            o.outage = value;
         else
             o.faultAfter = value;
     }
     if (parser.isSet(fault) && !parseFault(parser.value(fault).toStdString(), o.fault))
         return failure(QStringLiteral("unknown --fault '%1' (none, silence, garbage, partial, "
-                                      "nocrlf, disconnect)")
+                                      "nocrlf, disconnect, unplug)")
                            .arg(parser.value(fault)));
     if (parser.isSet(openChannel)) {
         const QString text = parser.value(openChannel);

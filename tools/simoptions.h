@@ -17,6 +17,7 @@ struct Options {
     std::optional<double> seconds;
     Fault fault = Fault::None;
     double faultAfter = 0.0;
+    double outage = 4.0; // seconds an unplugged adapter stays away
     int openChannel = 0; // 1..4: that probe is open and sends "OPEN"; 0: none
     std::string framesFile;
     bool once = false;

@@ -155,8 +155,10 @@ int run(const Options& options)
     FaultShaper shaper(options.fault, options.seed);
     const Nanos sessionStart = monotonicNow();
     const Nanos faultStart = sessionStart + toNanos(options.faultAfter);
-    const bool faultAtOnce = options.fault == Fault::Silence || options.fault == Fault::Disconnect;
+    const bool faultAtOnce = options.fault == Fault::Silence || options.fault == Fault::Disconnect ||
+                             options.fault == Fault::Unplug;
     bool faultNoted = false;
+    bool unplugged = false; // the unplug fault happens once
     bool readerWasPresent = true;
     long long tick = 0;
     long long dropped = 0; // frames in a row the reader had no room for
@@ -165,7 +167,8 @@ int run(const Options& options)
         const Nanos now = monotonicNow();
         if (timeIsUp(now))
             break;
-        const bool faultActive = options.fault != Fault::None && now >= faultStart;
+        const bool faultActive = options.fault != Fault::None && now >= faultStart &&
+                                 !(options.fault == Fault::Unplug && unplugged);
         if (faultActive && !faultNoted) {
             note(options, "fault begins");
             faultNoted = true;
@@ -173,6 +176,22 @@ int run(const Options& options)
         if (faultActive && options.fault == Fault::Disconnect) {
             port.close();
             return exitOk;
+        }
+        if (faultActive && options.fault == Fault::Unplug && !unplugged) {
+            // The reader sees a hang-up and the link goes; a new pty comes back under it.
+            unplugged = true;
+            port.close();
+            const Nanos back = monotonicNow() + toNanos(options.outage);
+            while (!stopRequested && monotonicNow() < back)
+                sleepUntil(std::min(back, deadline));
+            std::string error;
+            if (stopRequested || !port.open(options.folder, options.port, error)) {
+                if (!error.empty())
+                    std::fprintf(stderr, "tc4-sim: %s\n", error.c_str());
+                return stopRequested ? exitOk : exitFailure;
+            }
+            note(options, "plugged in again");
+            continue;
         }
 
         // Ticks are due at fixed offsets from the start, so timing does not drift. Ticks that

@@ -127,6 +127,17 @@ MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWid
     connect(&run_, &RunModel::runReplaced, this, &MainWindow::onRunReplaced);
     connect(&run_, &RunModel::stateChanged, this, &MainWindow::onRunStateChanged);
     connect(&reader_, &LoggerReader::silent, this, &MainWindow::onLoggerSilent);
+    connect(s.port, &SerialLink::lost, this, [this] {
+        if (run_.isRecording() && !run_.isEmpty())
+            loseLogger();
+    });
+    connect(&reader_, &LoggerReader::readingArrived, this, [this] {
+        if (std::exchange(loggerLost_, false))
+            showStatus();
+    });
+    reconnectTimer_ = new QTimer(this);
+    reconnectTimer_->setInterval(kLoggerRetry);
+    connect(reconnectTimer_, &QTimer::timeout, this, &MainWindow::tryLoggerAgain);
     connect(&reader_, &LoggerReader::rejectedLinesChanged, this, &MainWindow::showStatus);
     connect(&budgetMeasurement_, &SilenceBudgetMeasurement::measured, this,
             [this](std::chrono::milliseconds budget) { silenceBudget_ = budget; });
@@ -767,6 +778,7 @@ void MainWindow::endProgram()
 {
     saveWindowPlacement();
     ending_ = true;
+    reconnectTimer_->stop();
     reader_.stop();
     run_.stopRecording();
     sampleTimer->stop();

@@ -212,6 +212,12 @@ private:
     void onRunReplaced();
     void onRunStateChanged();
     void onLoggerSilent();
+    // The logger's link failed (an adapter pulled, a line hung up) or fell silent during a run
+    // that has readings: the run goes on, and the port is opened again about once a second.
+    void loseLogger();
+    void tryLoggerAgain();
+    // "COM1", or the device the command line named.
+    QString loggerName() const;
     // The panel and the read-outs show `sample`.
     void showSample(const RunSample& sample);
     // Draws the run again onto the chart and the list, in slices continued from a zero-time
@@ -227,6 +233,9 @@ private:
     LoggerReader reader_;
     SilenceBudgetMeasurement budgetMeasurement_;
     std::chrono::milliseconds silenceBudget_ = kDefaultSilenceBudget;
+    QTimer* reconnectTimer_ = nullptr;
+    bool loggerLost_ = false; // since loggerLostSince_, until a reading comes again
+    QElapsedTimer loggerLostSince_;
     std::unique_ptr<WindowChart> chart_;
     std::array<QLabel*, kRecorderChannels> offRangeMarkers_{};
     // The times sectionTimeLabels show (kNoSectionTime: none), compared before any text is made

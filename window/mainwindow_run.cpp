@@ -117,6 +117,14 @@ void MainWindow::openLoggerPort()
                          sessionComPort_ != 0 ? sessionComPort_ : state.settings.comPorts[0]);
 }
 
+QString MainWindow::loggerName() const
+{
+    if (!sessionPortDevice_.isEmpty())
+        return sessionPortDevice_;
+    return QStringLiteral("COM%1").arg(sessionComPort_ != 0 ? sessionComPort_
+                                                             : state.settings.comPorts[0]);
+}
+
 void MainWindow::useSessionPort(qint16 comPort, const QString& device)
 {
     sessionComPort_ = comPort;
@@ -127,14 +135,50 @@ void MainWindow::onLoggerSilent()
 {
     if (!run_.isRecording())
         return;
-    stopRecording();
-    s.prompts->say(QStringLiteral("Not receiving data."));
+    // A Start that never got a reading has no run to keep going: the logger was never there.
+    if (run_.isEmpty()) {
+        stopRecording();
+        s.prompts->say(QStringLiteral("Not receiving data."));
+        return;
+    }
+    loseLogger();
+}
+
+void MainWindow::loseLogger()
+{
+    if (reconnectTimer_->isActive())
+        return;
+    if (!loggerLost_) {
+        loggerLost_ = true;
+        loggerLostSince_.start();
+    }
+    // Closed and opened again, so a link that now names a new device is followed, and a dead
+    // descriptor does not wake the program.
+    reader_.stop();
+    s.port->close();
+    reconnectTimer_->start();
+    showStatus();
+}
+
+void MainWindow::tryLoggerAgain()
+{
+    showStatus();
+    openLoggerPort();
+    if (!s.port->isOpen())
+        return;
+    // Listening again: a reading ends the wait; silence for the budget loses the logger anew.
+    reconnectTimer_->stop();
+    reader_.start(run_.header().degreesCelsius == 1, channelCount(), silenceBudget_);
 }
 
 void MainWindow::showStatus()
 {
     QString text =
         run_.isRecording() ? state.run.recordingStatusText : state.run.idleStatusText;
+    if (run_.isRecording() && loggerLost_)
+        text = QStringLiteral("Logger on %1 disconnected, waiting for it \u2014 %2 s")
+                   .arg(loggerName())
+                   .arg(loggerLostSince_.elapsed() / 1000);
     // The list keeps the unit its readings were taken in, whatever the unit setting says now.
     if (!run_.isEmpty())
         text += QStringLiteral("   Readings in Deg ") +
@@ -227,6 +271,8 @@ void MainWindow::onRecordButton(int button)
     header.channelCount = state.derived.channelCount;
     header.fuelType = run_.header().fuelType;
     header.comments = run_.header().comments;
+    reconnectTimer_->stop();
+    loggerLost_ = false;
     // The run's clock starts now: every reading is stamped from here, when its line arrives.
     run_.startRecording(header, s.clock->secondsSinceMidnight());
     openLoggerPort();
@@ -237,6 +283,8 @@ void MainWindow::onRecordButton(int button)
 
 void MainWindow::stopRecording()
 {
+    reconnectTimer_->stop();
+    loggerLost_ = false;
     reader_.stop();
     run_.stopRecording();
     // Nothing is taken between runs: the window is not woken ten times a second for nothing.

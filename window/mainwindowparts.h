@@ -38,6 +38,8 @@ inline constexpr std::chrono::milliseconds kExposeWait{10};
 inline constexpr int kMaxExposeWaits = 100;
 // A replay that lasts longer than this shows its progress.
 inline constexpr qint64 kReplayProgressAfterMs = 500;
+// How often a lost logger's port is opened again.
+inline constexpr std::chrono::milliseconds kLoggerRetry{1000};
 inline constexpr int kF1 = 112;
 inline constexpr int kF2 = 113;
 inline constexpr int kF3 = 114;

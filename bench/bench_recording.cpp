@@ -4,7 +4,11 @@
 // Prints, over the recording: CPU seconds per second and wake-ups per second (voluntary and
 // involuntary context switches) of the whole process and of each thread, the main thread's CPU
 // time per sample, the samples taken and how many neighbours share one run time.
-// Usage: bench-recording [seconds]   (default 30; simulator: $TR_SIMULATOR or the built one)
+// With --unplug, the simulator's adapter is pulled 3 s into the run and plugged in again 3 s
+// later; the figure printed is how long after the link came back the first reading joined the
+// run.
+// Usage: bench-recording [--unplug] [seconds]   (default 30, 12 with --unplug; simulator:
+// $TR_SIMULATOR or the built one)
 
 #include "mainwindow.h"
 #include "programstate.h"
@@ -16,7 +20,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -270,9 +276,11 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("TR_SIMULATOR"))
         qputenv("TR_SIMULATOR", TR_DEFAULT_SIMULATOR);
     QApplication app(argc, argv);
-    double seconds = argc > 1 ? QString::fromLocal8Bit(argv[1]).toDouble() : kDefaultSeconds;
+    QStringList args = app.arguments().mid(1);
+    const bool unplug = args.removeAll(QStringLiteral("--unplug")) > 0;
+    double seconds = args.isEmpty() ? 0 : args.first().toDouble();
     if (seconds <= 0)
-        seconds = kDefaultSeconds;
+        seconds = unplug ? 12 : kDefaultSeconds;
 
     QTemporaryDir folder;
     if (!folder.isValid()) {
@@ -281,7 +289,25 @@ int main(int argc, char** argv)
     }
     // Every other port of the folder leads nowhere, never to a serial device of this machine.
     SimulatorProcess simulator(folder.path());
-    if (!simulator.start(kSimulatorPort, {QStringLiteral("--rate"), QStringLiteral("10")})) {
+    QStringList simArgs{QStringLiteral("--rate"), QStringLiteral("10")};
+    if (unplug)
+        simArgs << QStringLiteral("--fault") << QStringLiteral("unplug")
+                << QStringLiteral("--fault-after") << QStringLiteral("3")
+                << QStringLiteral("--outage") << QStringLiteral("3");
+    // When the link to the simulator's pty goes and comes back, in seconds from Start.
+    QElapsedTimer sinceStart;
+    double linkGone = -1, linkBack = -1;
+    QTimer watchLink;
+    watchLink.setInterval(5);
+    const QString link = folder.filePath(QStringLiteral("ports/COM%1").arg(kSimulatorPort));
+    QObject::connect(&watchLink, &QTimer::timeout, [&] {
+        const bool there = QFileInfo::exists(link);
+        if (!there && linkGone < 0)
+            linkGone = sinceStart.elapsed() / 1000.0;
+        if (there && linkGone >= 0 && linkBack < 0)
+            linkBack = sinceStart.elapsed() / 1000.0;
+    });
+    if (!simulator.start(kSimulatorPort, simArgs)) {
         std::fprintf(stderr, "the simulator did not come up: %s\n", qPrintable(simulator.why()));
         return 1;
     }
@@ -293,6 +319,9 @@ int main(int argc, char** argv)
         [&] {
             clock_gettime(CLOCK_MONOTONIC, &wallBefore);
             before = usageNow();
+            sinceStart.start();
+            if (unplug)
+                watchLink.start();
         },
         [&] {
             after = usageNow();
@@ -305,6 +334,20 @@ int main(int argc, char** argv)
     }
     const double wall = static_cast<double>(wallAfter.tv_sec - wallBefore.tv_sec) +
                         static_cast<double>(wallAfter.tv_nsec - wallBefore.tv_nsec) * 1e-9;
-    printFigures(before, after, wall, rec);
+    if (!unplug) {
+        printFigures(before, after, wall, rec);
+        return 0;
+    }
+    // The first reading after the outage, by its run time (stamped when its line arrived).
+    const auto joined = std::find_if(rec.runTimes.begin(), rec.runTimes.end(),
+                                     [&](float t) { return linkBack >= 0 && t >= linkBack; });
+    std::printf("adapter pulled %.2f s into the run, back at %.2f s; ", linkGone, linkBack);
+    if (linkBack < 0 || joined == rec.runTimes.end()) {
+        std::printf("no reading joined the run after it came back\n");
+        return 1;
+    }
+    std::printf("the first reading joined the run %.2f s after the adapter came back "
+                "(target <= 2 s); %zu readings in one run, messages shown: %lld\n",
+                *joined - linkBack, rec.runTimes.size(), static_cast<long long>(rec.messages.size()));
     return 0;
 }

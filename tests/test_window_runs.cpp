@@ -7,6 +7,7 @@
 #include "windowrig.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QPlainTextEdit>
 
 namespace
@@ -202,6 +203,30 @@ private slots:
     }
 
     // A journal a killed program left is offered back whole, or kept as a data file.
+    // A pulled adapter leaves the run waiting; the port is opened again only when its link
+    // names a device again: with the link gone, COM 1 would be the machine's own serial port.
+    void aLostLoggerIsOpenedAgainOnlyThroughItsLink()
+    {
+        Rig rig;
+        QVERIFY(QDir(rig.folder).mkpath("ports"));
+        const QString link = rig.folder + "/ports/COM1";
+        QVERIFY(QFile::link("/dev/null", link));
+        rig.state.settings.comPorts[0] = 1;
+        rig.startInC();
+        record(rig, 2);
+        rig.port.pull();
+        QVERIFY(QFile::remove(link));
+        rig.port.calls.clear();
+        QTest::qWait(1300);
+        QVERIFY(rig.w->statusLine->text().startsWith(
+            "Logger on COM1 disconnected, waiting for it \u2014 1 s"));
+        QVERIFY(!rig.port.calls.contains("open"));
+        QVERIFY(QFile::link("/dev/null", link));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.port.calls.contains("open"), 2000);
+        QVERIFY(rig.w->run().isRecording());
+        QCOMPARE(rig.prompts.messageTexts(), QStringList{});
+    }
+
     void aLeftRunIsOfferedBack_data()
     {
         QTest::addColumn<bool>("showIt");

@@ -218,6 +218,9 @@ private:
     void tryLoggerAgain();
     // "COM1", or the device the command line named.
     QString loggerName() const;
+    // The device the logger's port names now: a ports/COMn link, a fixed device, or the one the
+    // command line named.
+    QString loggerDevicePath() const;
     // The panel and the read-outs show `sample`.
     void showSample(const RunSample& sample);
     // Draws the run again onto the chart and the list, in slices continued from a zero-time
@@ -236,6 +239,7 @@ private:
     QTimer* reconnectTimer_ = nullptr;
     bool loggerLost_ = false; // since loggerLostSince_, until a reading comes again
     QElapsedTimer loggerLostSince_;
+    QString loggerDevice_; // what the logger's port named when the run began
     std::unique_ptr<WindowChart> chart_;
     std::array<QLabel*, kRecorderChannels> offRangeMarkers_{};
     // The times sectionTimeLabels show (kNoSectionTime: none), compared before any text is made

@@ -117,6 +117,15 @@ void MainWindow::openLoggerPort()
                          sessionComPort_ != 0 ? sessionComPort_ : state.settings.comPorts[0]);
 }
 
+QString MainWindow::loggerDevicePath() const
+{
+    if (!sessionPortDevice_.isEmpty())
+        return sessionPortDevice_;
+    const int port = sessionComPort_ != 0 ? sessionComPort_ : state.settings.comPorts[0];
+    return ComPortDevicePath(s.programFolder,
+                             port >= kFirstComPort && port <= kLastComPort ? port : 1);
+}
+
 QString MainWindow::loggerName() const
 {
     if (!sessionPortDevice_.isEmpty())
@@ -163,6 +172,10 @@ void MainWindow::loseLogger()
 void MainWindow::tryLoggerAgain()
 {
     showStatus();
+    // Only the device the run began with: with its link gone, COM n would name the machine's
+    // own serial device, and a logger must never be taken from another port.
+    if (loggerDevicePath() != loggerDevice_)
+        return;
     openLoggerPort();
     if (!s.port->isOpen())
         return;
@@ -273,6 +286,7 @@ void MainWindow::onRecordButton(int button)
     header.comments = run_.header().comments;
     reconnectTimer_->stop();
     loggerLost_ = false;
+    loggerDevice_ = loggerDevicePath();
     // The run's clock starts now: every reading is stamped from here, when its line arrives.
     run_.startRecording(header, s.clock->secondsSinceMidnight());
     openLoggerPort();

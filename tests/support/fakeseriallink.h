@@ -31,6 +31,13 @@ public:
         emit readyRead();
     }
 
+    // The adapter is pulled: the link closes itself and says so.
+    void pull()
+    {
+        opened = false;
+        pending.clear();
+        emit lost();
+    }
     void close() override
     {
         calls << QStringLiteral("close");

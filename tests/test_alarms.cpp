@@ -1,5 +1,6 @@
 #include "alarmengine.h"
 #include "alarmsettings.h"
+#include "csvexport.h"
 #include "derivedchannels.h"
 
 #include <QFile>
@@ -156,6 +157,22 @@ private slots:
             rates << (HasReading(now.rates[0]) ? QString::number(now.rates[0], 'g', 3) : "-");
         }
         QTEST(rates.join('|'), "rates");
+    }
+
+    // The derived columns follow the readings only when asked for; a reading without a value
+    // leaves its fields empty.
+    void csvColumns()
+    {
+        struct Run final : SampleSource {
+            std::vector<RunSample> rows{{0, {100, 150, kNoReading, 0}}, {5, {150, 160, 170, 0}}};
+            qsizetype size() const override { return qsizetype(rows.size()); }
+            const RunSample& sample(qsizetype r) const override { return rows[size_t(r)]; }
+        } run;
+        QCOMPARE(RunAsCsv(run, 3, 1, 5),
+                 "time_s,ch1_degC,ch2_degC,ch3_degC,spread_degC,rate1_degC_per_s,"
+                 "rate2_degC_per_s,rate3_degC_per_s\r\n"
+                 ".0,100,150,,50,,,\r\n5.0,150,160,170,20,10.00,2.00,\r\n");
+        QCOMPARE(RunAsCsv(run, 3, 1, 0), RunAsCsv(run, 3, 1));
     }
 
     void iniFile_data()

@@ -4,10 +4,12 @@
 #include "alarmline.h"
 #include "alarmsdialog.h"
 #include "gaugepanel.h"
+#include "windowrig.h"
 
 #include <QAccessible>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 class TestAlarmsWindow : public QObject
@@ -52,6 +54,65 @@ private slots:
         QCOMPARE(s.limits[kSpreadSource].high, std::optional<double>(150));
         QCOMPARE(s.rateWindow, 10.0);
         QVERIFY(s.csvDerivedColumns);
+    }
+
+    // A recording in degrees C crosses Ch 1's limit of 500 and comes back; its probe fails; the
+    // events are in the run, in the saved file and in the run opened again.
+    void recordedRun()
+    {
+        QTemporaryDir folder;
+        QFile ini(AlarmSettingsPath(folder.path()));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[derived]\nunit=C\n[channel1]\nhigh=500\nhysteresis=10\ndelay=0.1\n");
+        ini.close();
+        WindowRig<> f({}, folder.path());
+        f.show();
+        f.w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.w.get()));
+        f.startInC("\r\n0,450,400,400,400\r\n");
+        const QStringList frames{"490", "505", "520", "ack", "495", "489", "OPEN", "470"};
+        float t = 0;
+        for (const QString& ch1 : frames) {
+            if (ch1 == "ack") {
+                QVERIFY(f.w->acknowledgeButton->isEnabled());
+                QVERIFY(f.w->alarmLine->text().startsWith("ALARM Ch 1 high: 520 \u00B0C above 500"));
+                QVERIFY(f.w->temperaturePanel->alarmedChannels()[0]);
+                QTest::keyClick(f.w.get(), Qt::Key_F4);
+                continue;
+            }
+            t += 0.1f;
+            f.tickAt(t, ("1," + ch1 + ",400,400,400\r\n").toLatin1());
+        }
+        QVERIFY(!f.w->alarmLine->alarming() && !f.w->acknowledgeButton->isEnabled());
+        f.port.pull(); // the adapter
+        QVERIFY(f.w->alarmLine->text().startsWith("ALARM logger silent"));
+        f.w->acknowledgeButton->click();
+        QStringList events;
+        for (const RunEvent& e : f.w->run().events())
+            events << FormatEventLine(e);
+        const QStringList expected{
+            "Event 0.3 s: ALARM Ch 1 high: 520 \u00B0C above 500",
+            "Event 0.3 s: acknowledged: Ch 1 high", "Event 0.5 s: cleared: Ch 1 high",
+            "Event 0.6 s: ALARM Ch 1 no reading: the probe sends no temperature",
+            "Event 0.7 s: cleared: Ch 1 no reading", "Event 0.7 s: logger disconnected",
+            "Event 0.7 s: acknowledged: logger silent"};
+        QCOMPARE(events, expected);
+        QVERIFY(f.w->derivedReadout->text().startsWith("Spread 70 \u00B0C"));
+
+        f.saveAs(f.data("alarmed run"));
+        const QByteArray file = f.read(f.data("alarmed run"));
+        for (const QString& line : expected)
+            QVERIFY2(file.contains(line.toUtf8()) || file.contains(line.toLatin1()),
+                     qPrintable(line));
+        WindowRig<> again;
+        again.prompts.fileAnswers = {f.data("alarmed run")};
+        again.w->action("mnuOpen")->trigger();
+        QStringList reopened;
+        for (const RunEvent& e : again.w->run().events())
+            reopened << FormatEventLine(e);
+        QCOMPARE(reopened, expected);
+        QVERIFY(!again.w->alarmLine->alarming()); // the alarms of a run opened are history
+        QCOMPARE(f.prompts.unexpected + again.prompts.unexpected, 0);
     }
 
     // A screen reader can tell every field from every other.

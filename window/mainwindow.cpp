@@ -1,6 +1,7 @@
 #include "mainwindowparts.h"
 
 #include "aboutbox.h"
+#include "alarmline.h"
 #include "commentseditor.h"
 #include "configfile.h"
 #include "csvexport.h"
@@ -236,6 +237,9 @@ void MainWindow::buildMenus()
             &MainWindow::onLoggerPort);
     addItem(ports, QStringLiteral("Com Port for 2nd Logger"), QStringLiteral("mnuComPort2"),
             &MainWindow::onSecondLoggerPort);
+    options->addSeparator();
+    addItem(options, QStringLiteral("Alarms"), QStringLiteral("mnuAlarms"),
+            &MainWindow::onAlarmOptions);
 
     QAction* comments = menuBar()->addAction(QStringLiteral("Record Comments"));
     comments->setObjectName(QStringLiteral("mnuComments"));
@@ -372,6 +376,8 @@ void MainWindow::buildControls()
     printHolder->setObjectName(QStringLiteral("Picture1"));
     printHolder->hide();
 
+    buildAlarmControls(central);
+
     central->onResize = [this] { layoutControls(); };
     layoutControls();
     resize(defaultClientSize_ + QSize(0, menuBar()->sizeHint().height()));
@@ -462,7 +468,7 @@ void MainWindow::layoutControls()
     const int lowestBoxes = px(2100);
     const int roomyTop = std::max(px(3720), placeColumn(0, 1.0, false, false) - margin);
     const int tightTop =
-        std::max(3 * headingHeight + 4 * textHeight, placeColumn(0, 0.0, true, false) - margin);
+        std::max(5 * headingHeight + 4 * textHeight, placeColumn(0, 0.0, true, false) - margin);
     const int below = statusGap + labelHeight + chartGap + margin;
 
     defaultClientSize_ = QSize(std::max(px(kClientWidth), listLeft + listWidth + margin),
@@ -504,9 +510,13 @@ void MainWindow::layoutControls()
     temperaturePanel->setGeometry(margin, margin, panel, top);
     readingListHeading->setGeometry(list, margin, listWidth, headingHeight);
     readingListColumns->setGeometry(list, margin + headingHeight, listWidth, headingHeight);
-    readingList->setGeometry(list, margin + 2 * headingHeight, listWidth, top - 2 * headingHeight);
+    // Under the list, two lines of the spread and the rates at the reading shown.
+    readingList->setGeometry(list, margin + 2 * headingHeight, listWidth, top - 4 * headingHeight);
+    derivedReadout->setGeometry(list, margin + top - 2 * headingHeight, listWidth,
+                                2 * headingHeight);
     const int statusTop = margin + top + statusGap;
-    statusLine->setGeometry(margin, statusTop, width - 2 * margin, labelHeight);
+    statusRow_ = QRect(margin, statusTop, width - 2 * margin, labelHeight);
+    placeStatusRow();
     const int chartTop = statusTop + labelHeight + chartGap;
     chartFrame->setGeometry(margin, chartTop, width - 2 * margin, height - margin - chartTop);
     layoutChart();
@@ -662,6 +672,7 @@ void MainWindow::load()
 {
     // A missing or unreadable settings file leaves every setting at its initial value.
     LoadSettingsFile(state.settings, s.programFolder);
+    loadAlarmSettings();
     applyThermocoupleMode();
     redrawTemperaturePanel();
     restoreWindowPlacement();
@@ -855,8 +866,12 @@ void MainWindow::redrawTemperaturePanel()
     temperaturePanel->redraw(state.derived);
     // The placeholder bars only mean "nothing measured yet". A window holding a run keeps
     // showing a reading of it: the row under the cursor, or the newest.
-    if (run_.isEmpty())
+    if (run_.isEmpty()) {
+        showDerived(-1);
         return;
+    }
     const qsizetype row = listRows_.sampleAt(readingList->currentRow());
-    showSample(run_.sample(row >= 0 ? row : run_.size() - 1));
+    const qsizetype shown = row >= 0 ? row : run_.size() - 1;
+    showSample(run_.sample(shown));
+    showDerived(shown);
 }

@@ -13,12 +13,15 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 
+class AlarmLine;
+class AlarmMonitor;
 class QAction;
 class QComboBox;
 class QPrinter;
@@ -123,6 +126,9 @@ public slots:
     void onHelp();
     void onAbout();
     void onWebSite();
+    void onAlarmOptions();
+    // Quiets every active alarm (the Acknowledge button and F4).
+    void onAcknowledgeAlarms();
 
 public:
     // Controls. Their object names ("List1", "Command1_0", "Picture3_2" ...) stay as scripts and
@@ -150,6 +156,11 @@ public:
     QComboBox* portList = nullptr;
     QTimer* sampleTimer = nullptr;
     QLabel* printHolder = nullptr;
+    // The spread and the rates at the reading the panel shows; the active alarms in words.
+    QLabel* derivedReadout = nullptr;
+    AlarmLine* alarmLine = nullptr;
+    QPushButton* acknowledgeButton = nullptr;
+    const AlarmMonitor& alarms() const { return *alarms_; }
 
     ProgramState& state;
 
@@ -230,6 +241,18 @@ private:
     void replayEventsBefore(qsizetype sample);
     void finishChartReplay();
 
+    // The alarms (mainwindow_alarms.cpp).
+    void buildAlarmControls(QWidget* client);
+    void loadAlarmSettings();
+    void showAlarms();
+    // The status line, and while an alarm is active the alarm line, in the status row; the
+    // Acknowledge button at its end.
+    void placeStatusRow();
+    // The derived values at row `row` of the run (none for -1) on the read-out.
+    void showDerived(qsizetype row);
+    // The rate window of the CSV export's derived columns; 0 for none.
+    double csvRateWindow() const;
+
     class WindowChart;
 
     WindowServices s;
@@ -259,4 +282,8 @@ private:
     qint16 replaySectionSeconds_ = 0; // the section time the replay was planned with
     QElapsedTimer replayClock_;
     std::unique_ptr<QProgressDialog> replayProgress_;
+    AlarmMonitor* alarms_ = nullptr;
+    QTimer* alarmSound_ = nullptr;
+    QRect statusRow_;
+    QStringList alarmProblems_; // what was wrong with alarms.ini, until the alarms are saved
 };

@@ -342,7 +342,8 @@ void MainWindow::onExportCsv()
     if (!chosen || chosen->isEmpty())
         return;
     if (const int error =
-            WriteCsvFile(*chosen, run_, run_.channelCount(), run_.header().degreesCelsius))
+            WriteCsvFile(*chosen, run_, run_.channelCount(), run_.header().degreesCelsius,
+                         csvRateWindow()))
         s.prompts->say(CsvErrorText(*chosen, error));
 }
 

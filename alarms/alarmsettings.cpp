@@ -1,6 +1,10 @@
 #include "alarmsettings.h"
 
+#include "errornumbers.h"
+#include "safewrite.h"
+
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <cmath>
 
@@ -195,26 +199,39 @@ AlarmSettingsRead LoadAlarmSettings(const QString& programFolder, bool displayCe
 
 QString SaveAlarmSettings(const QString& programFolder, const AlarmSettings& settings)
 {
-    QSettings file(AlarmSettingsPath(programFolder), QSettings::IniFormat);
-    file.clear();
-    const auto number = [](double v) { return QString::number(v, 'g', 10); };
-    file.setValue(kGeneralGroup + QStringLiteral("/unit"),
-                  settings.celsius ? QStringLiteral("C") : QStringLiteral("F"));
-    file.setValue(kGeneralGroup + QStringLiteral("/rateWindow"), number(settings.rateWindow));
-    file.setValue(kGeneralGroup + QStringLiteral("/csvColumns"),
-                  settings.csvDerivedColumns ? QStringLiteral("true") : QStringLiteral("false"));
-    for (int source = 0; source < kAlarmSources; ++source) {
-        const AlarmLimits& l = settings.limits[source];
-        const QString group = AlarmSourceGroup(source) + QLatin1Char('/');
-        file.setValue(group + QStringLiteral("high"), l.high ? number(*l.high) : QString());
-        file.setValue(group + QStringLiteral("low"), l.low ? number(*l.low) : QString());
-        file.setValue(group + QStringLiteral("hysteresis"), number(l.hysteresis));
-        file.setValue(group + QStringLiteral("delay"), number(l.delay));
+    const QString path = AlarmSettingsPath(programFolder);
+    // QSettings writes a scratch file, whose text then replaces alarms.ini once it is complete:
+    // QSettings itself never writes over a file it could not parse, and a full disk must not
+    // leave half a file.
+    const QString scratch = path + QStringLiteral(".new");
+    QFile::remove(scratch);
+    QByteArray bytes;
+    {
+        QSettings file(scratch, QSettings::IniFormat);
+        const auto number = [](double v) { return QString::number(v, 'g', 10); };
+        file.setValue(kGeneralGroup + QStringLiteral("/unit"),
+                      settings.celsius ? QStringLiteral("C") : QStringLiteral("F"));
+        file.setValue(kGeneralGroup + QStringLiteral("/rateWindow"), number(settings.rateWindow));
+        file.setValue(kGeneralGroup + QStringLiteral("/csvColumns"),
+                      settings.csvDerivedColumns ? QStringLiteral("true") : QStringLiteral("false"));
+        for (int source = 0; source < kAlarmSources; ++source) {
+            const AlarmLimits& l = settings.limits[source];
+            const QString group = AlarmSourceGroup(source) + QLatin1Char('/');
+            file.setValue(group + QStringLiteral("high"), l.high ? number(*l.high) : QString());
+            file.setValue(group + QStringLiteral("low"), l.low ? number(*l.low) : QString());
+            file.setValue(group + QStringLiteral("hysteresis"), number(l.hysteresis));
+            file.setValue(group + QStringLiteral("delay"), number(l.delay));
+        }
+        file.sync();
+        QFile written(scratch);
+        if (file.status() == QSettings::NoError && written.open(QIODevice::ReadOnly))
+            bytes = written.readAll();
     }
-    file.sync();
-    if (file.status() != QSettings::NoError)
-        return QStringLiteral("The alarms could not be saved in \"%1\": the file cannot be "
-                              "written.")
-            .arg(QDir::toNativeSeparators(AlarmSettingsPath(programFolder)));
+    QFile::remove(scratch);
+    const int error = bytes.isEmpty() ? err::kPathFileAccess : WriteFileReplacing(path, bytes);
+    if (error != 0)
+        return QStringLiteral("The alarms could not be saved in \"%1\": %2 (error %3).")
+            .arg(QDir::toNativeSeparators(path), FileErrorDescription(error))
+            .arg(error);
     return {};
 }

@@ -10,6 +10,12 @@
 namespace
 {
 
+struct Samples final : SampleSource {
+    std::vector<RunSample> rows;
+    qsizetype size() const override { return qsizetype(rows.size()); }
+    const RunSample& sample(qsizetype r) const override { return rows[size_t(r)]; }
+};
+
 // "t:v1/v2/v3/v4" steps separated by blanks ("-" for no reading, fewer values leave the rest
 // without one); "ack@t" acknowledges, "lost@t" and "back@t" are the logger's silence.
 std::vector<AlarmEvent> Drive(AlarmEngine& engine, const QString& steps, double window = 5)
@@ -135,11 +141,7 @@ private slots:
     void derived()
     {
         QFETCH(QString, steps);
-        struct Run final : SampleSource {
-            std::vector<RunSample> rows;
-            qsizetype size() const override { return qsizetype(rows.size()); }
-            const RunSample& sample(qsizetype r) const override { return rows[size_t(r)]; }
-        } run;
+        Samples run;
         DerivedChannels live(5, 1);
         QStringList rates;
         for (const QString& step : steps.split(' ')) {
@@ -150,9 +152,7 @@ private slots:
             run.rows.push_back(s);
             const DerivedValues now = live.add(s);
             const DerivedValues back = DerivedAt(run, run.size() - 1, 5, 1);
-            QCOMPARE(HasReading(now.rates[0]), HasReading(back.rates[0]));
-            if (HasReading(now.rates[0]))
-                QCOMPARE(now.rates[0], back.rates[0]);
+            QCOMPARE(QString::number(now.rates[0]), QString::number(back.rates[0])); // nan too
             QVERIFY(!HasReading(now.spread)); // one channel has no spread
             rates << (HasReading(now.rates[0]) ? QString::number(now.rates[0], 'g', 3) : "-");
         }
@@ -163,11 +163,8 @@ private slots:
     // leaves its fields empty.
     void csvColumns()
     {
-        struct Run final : SampleSource {
-            std::vector<RunSample> rows{{0, {100, 150, kNoReading, 0}}, {5, {150, 160, 170, 0}}};
-            qsizetype size() const override { return qsizetype(rows.size()); }
-            const RunSample& sample(qsizetype r) const override { return rows[size_t(r)]; }
-        } run;
+        Samples run;
+        run.rows = {{0, {100, 150, kNoReading, 0}}, {5, {150, 160, 170, 0}}};
         QCOMPARE(RunAsCsv(run, 3, 1, 5),
                  "time_s,ch1_degC,ch2_degC,ch3_degC,spread_degC,rate1_degC_per_s,"
                  "rate2_degC_per_s,rate3_degC_per_s\r\n"
@@ -200,7 +197,7 @@ private slots:
                                                              "high=500\nhysteresis=10\n")
                                                << "932/-/18/0" << 5.0 << "";
         QTest::newRow("damaged") << QByteArray("[channel1\nhigh=900\n\x01\x02") << "-/-/0/0" << 5.0
-                                 << "";
+                                 << "alarms.ini could not be read (it is damaged)";
     }
     void iniFile()
     {
@@ -220,14 +217,9 @@ private slots:
                   .join('/'),
               "channel1");
         QTEST(read.settings.rateWindow, "window");
-        QVERIFY2(problem.isEmpty() ? read.problems.size() <= 1 // a damaged file says so
-                                   : read.problems.size() >= 1 &&
-                                         read.problems.join(' ').contains(problem),
+        QVERIFY2(problem.isEmpty() ? read.problems.isEmpty()
+                                   : read.problems.join(' ').contains(problem),
                  qPrintable(read.problems.join('\n')));
-        if (QTest::currentDataTag() == QLatin1String("damaged")) {
-            QCOMPARE(read.problems.size(), 1);
-            return;
-        }
         // What was read is written back and read again unchanged.
         QCOMPARE(SaveAlarmSettings(folder.path(), read.settings), QString());
         const AlarmSettingsRead again = LoadAlarmSettings(folder.path(), false);

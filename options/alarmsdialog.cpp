@@ -11,9 +11,11 @@
 namespace
 {
 
+// Limits converted from the other unit come with long fractions: a hundredth of a degree is
+// more than the logger resolves.
 QString NumberText(double v)
 {
-    return QString::number(v, 'g', 10);
+    return QString::number(std::round(v * 100) / 100, 'g', 10);
 }
 
 } // namespace

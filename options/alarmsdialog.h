@@ -1,8 +1,8 @@
 #pragma once
 // Options > Alarms: the limits of every watched value, the rate window and whether the CSV
-// export carries the derived columns. Shown without a nested event loop (open(), not exec());
-// OK keeps the dialog open, with the reason in words under the table, while a field cannot be
-// used.
+// export carries the derived columns. Shown without a nested event loop and without blocking
+// the main window, so Stop and Acknowledge stay at hand; OK keeps the dialog open, with the
+// reason in words under the table, while a field cannot be used.
 
 #include "alarmsettings.h"
 

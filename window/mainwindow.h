@@ -12,6 +12,7 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -24,6 +25,7 @@ class AlarmLine;
 class AlarmMonitor;
 class QAction;
 class QComboBox;
+class QDialog;
 class QPrinter;
 class QFrame;
 class QLabel;
@@ -285,5 +287,6 @@ private:
     AlarmMonitor* alarms_ = nullptr;
     QTimer* alarmSound_ = nullptr;
     QRect statusRow_;
+    QPointer<QDialog> alarmsDialog_;
     QStringList alarmProblems_; // what was wrong with alarms.ini, until the alarms are saved
 };

@@ -76,6 +76,11 @@ void MainWindow::loadAlarmSettings()
 
 void MainWindow::onAlarmOptions()
 {
+    if (alarmsDialog_) {
+        alarmsDialog_->raise();
+        alarmsDialog_->activateWindow();
+        return;
+    }
     const bool celsius = state.settings.degreesCelsius == 1;
     auto* dialog = new AlarmsDialog(AlarmSettingsInUnit(alarms_->settings(), celsius),
                                     celsius ? QStringLiteral("C") : QStringLiteral("F"),
@@ -92,7 +97,8 @@ void MainWindow::onAlarmOptions()
         alarmLine->setNotice(QString());
         placeStatusRow();
     });
-    dialog->open(); // no event loop of its own: the recording goes on meanwhile
+    alarmsDialog_ = dialog;
+    dialog->show(); // not modal: Stop and Acknowledge stay at hand while it is open
 }
 
 void MainWindow::onAcknowledgeAlarms()

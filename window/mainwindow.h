@@ -255,6 +255,7 @@ private:
     QTimer* replayTimer_ = nullptr;
     qsizetype replayNext_ = 0;
     qsizetype replayNextEvent_ = 0;
+    std::optional<bool> unitCommandsIdle_; // what enableUnitCommands last set
     qsizetype replayFirstDrawn_ = 0;
     qint16 replaySectionSeconds_ = 0; // the section time the replay was planned with
     QElapsedTimer replayClock_;

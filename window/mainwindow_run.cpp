@@ -175,16 +175,21 @@ void MainWindow::showStatus()
 void MainWindow::enableUnitCommands()
 {
     const bool idle = !run_.isRecording();
+    // Asked at every tick; the menus change only with the recording.
+    if (unitCommandsIdle_ == idle)
+        return;
     const QString why =
         idle ? QString()
              : QStringLiteral("Not while recording: a run keeps the unit it was started in. "
                               "Stop the recording to change it.");
     for (const char* name : {"mnuDegF", "mnuDegC"}) {
-        if (QAction* unit = action(QLatin1String(name))) { // none while the menus are built
-            unit->setEnabled(idle);
-            unit->setStatusTip(why);
-        }
+        QAction* unit = action(QLatin1String(name));
+        if (!unit)
+            return; // none while the menus are built
+        unit->setEnabled(idle);
+        unit->setStatusTip(why);
     }
+    unitCommandsIdle_ = idle;
 }
 
 int MainWindow::channelCount() const

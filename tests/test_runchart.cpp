@@ -1,0 +1,178 @@
+// The run chart's window beside the main window: reached by key and Tab, its first cursor in
+// step with the reading list and the graph cursor, following and browsing a recording, and its
+// page in a PDF file.
+
+#include "graphcursor.h"
+#include "pdfpages.h"
+#include "runchartwindow.h"
+#include "windowrig.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace
+{
+
+using Rig = WindowRig<>;
+
+// Ticks 0.1 s apart from `from`, each with a reading.
+void record(Rig& rig, int from, int to)
+{
+    for (int n = from; n <= to; ++n)
+        rig.tickAt(n * 0.1f, QByteArray::number(n) + "," + QByteArray::number(450 + n % 37) +
+                                 ",461," + QByteArray::number(472 + n % 5) + ",483\r\n");
+}
+
+RunChartWindow* openChart(Rig& rig)
+{
+    rig.w->action("mnuRunChart")->trigger();
+    RunChartWindow* chart = rig.w->runChart();
+    if (chart && !QTest::qWaitForWindowExposed(chart))
+        return nullptr;
+    return chart;
+}
+
+QPoint at(RunChartWidget* chart, double t)
+{
+    return QPoint(qRound(chart->xOf(t)), chart->height() / 2);
+}
+
+} // namespace
+
+class TestRunChart : public QObject
+{
+    Q_OBJECT
+private slots:
+    void everyControlIsNamedAndOnTheTabChain()
+    {
+        Rig rig;
+        rig.show();
+        RunChartWindow* window = openChart(rig);
+        QVERIFY(window);
+        const QList<QWidget*> controls{
+            window->lastMinuteButton, window->lastTenMinutesButton, window->lastHourButton,
+            window->wholeRunButton,   window->liveButton,           window->fitBox,
+            window->printButton,      window->chart,                window->scrollBar,
+            window->readout};
+        QSet<QWidget*> reached;
+        QWidget* w = window->lastMinuteButton;
+        do {
+            if (w->focusPolicy() & Qt::TabFocus)
+                reached.insert(w);
+            w = w->nextInFocusChain();
+        } while (w != window->lastMinuteButton);
+        for (QWidget* control : controls) {
+            QVERIFY2(reached.contains(control), qPrintable(control->objectName()));
+            QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(spoken && !spoken->text(QAccessible::Name).isEmpty());
+        }
+    }
+
+    // A click puts cursor 1 on a reading; the list, the graph cursor and the time read-out go
+    // there and stay while readings come in. A row chosen in the list moves cursor 1 back.
+    void firstCursorInStepWithTheList()
+    {
+        Rig rig;
+        rig.show();
+        rig.startInC();
+        record(rig, 1, 100);
+        RunChartWindow* window = openChart(rig);
+        QVERIFY(window);
+        RunChartWidget* chart = window->chart;
+        // A dragged range zooms in.
+        QTest::mousePress(chart, Qt::LeftButton, {}, at(chart, 0.0));
+        QTest::mouseMove(chart, at(chart, 4.0));
+        QTest::mouseRelease(chart, Qt::LeftButton, {}, at(chart, 6.0));
+        QVERIFY(!chart->range().following());
+        QVERIFY(chart->range().span() < 7);
+        QVERIFY(window->liveButton->isEnabled());
+
+        const RunSample& target = rig.w->run().sample(20);
+        QTest::mouseClick(chart, Qt::LeftButton, {}, at(chart, target.time));
+        QCOMPARE(chart->cursorRow(0), std::optional<qsizetype>(20));
+        QCOMPARE(rig.w->readingList->currentRow(), 20);
+        QCOMPARE(rig.w->timeReadout->text(), CursorTimeText(target.time));
+        QVERIFY(window->readout->text().startsWith("Cursor 1  " + ClockText(target.time, true)));
+
+        record(rig, 101, 105);
+        QCOMPARE(rig.w->readingList->currentRow(), 20);
+
+        rig.w->readingList->setCurrentRow(7);
+        QCOMPARE(chart->cursorRow(0), std::optional<qsizetype>(7));
+
+        QTest::mouseClick(chart, Qt::RightButton, {}, at(chart, rig.w->run().sample(40).time));
+        QCOMPARE(chart->cursorRow(1), std::optional<qsizetype>(40));
+        const QStringList lines = window->readoutLines();
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[2].startsWith(QStringLiteral("\u0394t 3.3 s")), qPrintable(lines[2]));
+        QCOMPARE(rig.w->readingList->currentRow(), 7); // cursor 2 leaves the list alone
+    }
+
+    // While recording the newest reading stays at the right edge; scrolling back stops that
+    // and Live resumes it.
+    void followsTheRecordingAndBrowsesBack()
+    {
+        Rig rig;
+        rig.show();
+        rig.startInC();
+        RunChartWindow* window = openChart(rig);
+        QVERIFY(window);
+        RunChartWidget* chart = window->chart;
+        window->lastMinuteButton->click();
+        record(rig, 1, 900);
+        const double newest = rig.w->run().sample(rig.w->run().size() - 1).time;
+        QCOMPARE(chart->range().end(), newest);
+        QVERIFY(!window->liveButton->isEnabled());
+        // The scroll bar learns of the readings at the next repaint, not at each one.
+        QCOMPARE(window->scrollBar->maximum(), 0);
+        QTRY_VERIFY(window->scrollBar->value() > 0);
+
+        window->scrollBar->setValue(window->scrollBar->value() - 200); // 20 s back
+        QVERIFY(!chart->range().following());
+        const double browsed = chart->range().end();
+        QVERIFY(qAbs(browsed - (newest - 20)) < 0.05);
+        record(rig, 901, 950);
+        QCOMPARE(chart->range().end(), browsed);
+
+        window->liveButton->click();
+        QCOMPARE(chart->range().end(), double(rig.w->run().sample(rig.w->run().size() - 1).time));
+        QVERIFY(chart->range().following());
+    }
+
+    // The page shows the chart in landscape with the channels' colours, in a PDF file when no
+    // printer is installed.
+    void printsTheChartIntoAPdfFile()
+    {
+        Rig rig;
+        rig.show();
+        rig.startInC();
+        record(rig, 1, 200);
+        RunChartWindow* window = openChart(rig);
+        QVERIFY(window);
+        rig.w->printer().setOutputFormat(QPrinter::PdfFormat); // no printer installed
+        rig.w->printer().setOutputFileName(QString());
+        const QString pdf = rig.dir.filePath("chart.pdf");
+        rig.prompts.fileAnswers = {pdf};
+        window->printButton->click();
+        QCOMPARE(rig.prompts.unexpected, 0);
+        QCOMPARE(rig.prompts.messageTexts(), QStringList());
+        const PdfPages page = ReadPdf(pdf, 40);
+        QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
+        QCOMPARE(page.pages, 1);
+        QVERIFY(page.pageSize.width() > page.pageSize.height());
+        int red = 0;
+        for (int y = 0; y < page.firstPage.height(); ++y)
+            for (int x = 0; x < page.firstPage.width(); ++x) {
+                const QColor c = page.firstPage.pixelColor(x, y);
+                red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+            }
+        QVERIFY2(red > 20, qPrintable(QString::number(red)));
+    }
+};
+
+QTEST_MAIN(TestRunChart)
+#include "test_runchart.moc"

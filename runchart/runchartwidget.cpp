@@ -35,8 +35,9 @@ QRect plotRect(const QRect& area, const QFontMetrics& metrics)
 {
     const int text = metrics.height();
     const int left = metrics.horizontalAdvance(QStringLiteral("-00000.0")) + 8;
-    return area.adjusted(left, text + 8, -metrics.horizontalAdvance(QStringLiteral("0:00:00")) / 2,
-                         -(2 * text + 10));
+    // Room on the right for half of the last time label, which stands centred on its tick.
+    const int right = metrics.horizontalAdvance(QStringLiteral("00:00:00.0")) / 2 + 4;
+    return area.adjusted(left, text + 8, -right, -(2 * text + 10));
 }
 
 } // namespace
@@ -271,39 +272,66 @@ void RunChartWidget::paintChart(QPainter& painter, const QRect& area) const
         painter.drawLine(QPointF(mx, plot.top()), QPointF(mx, plot.bottom()));
     }
 
-    // Traces: per column a bar from the lowest to the highest reading, joined to the column
-    // before where the readings on either side are joined.
+    // Traces: a line through each column's first and last reading, joined to the column before
+    // where the readings on either side are joined, and a bar from the column's lowest to its
+    // highest reading.
     const qsizetype n = summary_.size();
     const qsizetype firstPos = columns.empty() ? 0 : columns.front().from;
     const qsizetype endPos = columns.empty() ? 0 : columns.back().to;
-    std::vector<QLineF> lines;
-    lines.reserve(columns.size() * 2 + 2);
+    std::vector<QPolygonF> runs;
+    std::vector<QLineF> bars;
+    std::vector<QPointF> points;
+    QPolygonF current;
+    const auto endRun = [&] {
+        if (current.size() > 1)
+            runs.push_back(current);
+        else if (current.size() == 1)
+            points.push_back(current.front());
+        current.clear();
+    };
     for (int ch = 0; ch < look_.channels; ++ch) {
-        lines.clear();
+        runs.clear();
+        bars.clear();
+        points.clear();
+        current.clear();
         // The reading before the view joins the first one in it.
         qsizetype lastPos = firstPos > 0 ? firstPos - 1 : -1;
-        double lastX = lastPos >= 0 ? x(summary_.at(lastPos).time) : 0;
+        if (lastPos >= 0 && HasReading(summary_.at(lastPos).values[ch]))
+            current << QPointF(x(summary_.at(lastPos).time), y(summary_.at(lastPos).values[ch]));
         for (size_t c = 0; c < columns.size(); ++c) {
             const ChartColumn& column = columns[c];
             if (column.from == column.to)
                 continue;
             const double cx = plot.left() + c + 0.5;
             const RunSample& first = summary_.at(column.from);
-            if (lastPos >= 0 && JoinedReadings(summary_.at(lastPos), first, ch))
-                lines.emplace_back(lastX, y(summary_.at(lastPos).values[ch]), cx,
-                                   y(first.values[ch]));
-            if (HasReading(column.lowest[ch]))
-                lines.emplace_back(cx, y(column.lowest[ch]), cx, y(column.highest[ch]));
+            const RunSample& last = summary_.at(column.to - 1);
+            if (lastPos < 0 || !JoinedReadings(summary_.at(lastPos), first, ch))
+                endRun();
+            if (HasReading(first.values[ch]))
+                current << QPointF(cx, y(first.values[ch]));
+            if (column.lowest[ch] < column.highest[ch])
+                bars.emplace_back(cx, y(column.lowest[ch]), cx, y(column.highest[ch]));
+            else if (HasReading(column.lowest[ch]))
+                points.emplace_back(cx, y(column.lowest[ch]));
+            if (column.to - 1 != column.from) {
+                if (!HasReading(last.values[ch]))
+                    endRun();
+                else
+                    current << QPointF(cx, y(last.values[ch]));
+            }
             lastPos = column.to - 1;
-            lastX = cx;
         }
-        if (endPos < n && lastPos >= 0 && JoinedReadings(summary_.at(lastPos), summary_.at(endPos), ch))
-            lines.emplace_back(lastX, y(summary_.at(lastPos).values[ch]),
-                               x(summary_.at(endPos).time), y(summary_.at(endPos).values[ch]));
+        if (endPos < n && lastPos >= 0 &&
+            JoinedReadings(summary_.at(lastPos), summary_.at(endPos), ch))
+            current << QPointF(x(summary_.at(endPos).time), y(summary_.at(endPos).values[ch]));
+        endRun();
         QPen pen(channelColor(look_.colors[size_t(ch)]), std::max(1, look_.lineWidth));
         pen.setCapStyle(Qt::SquareCap);
         painter.setPen(pen);
-        painter.drawLines(lines.data(), int(lines.size()));
+        for (const QPolygonF& run : runs)
+            painter.drawPolyline(run);
+        painter.drawLines(bars.data(), int(bars.size()));
+        painter.drawPoints(points.data(), int(points.size()));
     }
 
     // Cursors over the traces.

@@ -132,12 +132,15 @@ void RunChartWindow::refreshSettings()
     const RunChartSettings settings = settings_();
     chart->setLook(settings.look);
     fileName_ = settings.fileName;
-    setWindowTitle(QStringLiteral("Run Chart - ") + fileName_);
+    const QString title = QStringLiteral("Run Chart - ") + fileName_;
+    if (title != windowTitle())
+        setWindowTitle(title);
     showReadout();
 }
 
 void RunChartWindow::onRangeChanged()
 {
+    refreshSettings(); // a new thickness or file name shows at the next drawing
     const ChartRange& range = chart->range();
     const QSignalBlocker quiet(scrollBar);
     scrollBar->setRange(0, range.scrollMaximum());

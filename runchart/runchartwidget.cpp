@@ -462,6 +462,13 @@ void RunChartWidget::keyPressEvent(QKeyEvent* event)
         range_.zoom(1 / kWheelZoom, range_.start() + range_.span() / 2);
         rangeChanged();
         break;
+    case Qt::Key_Escape:
+        if (!cursors_[0] && !cursors_[1])
+            return QWidget::keyPressEvent(event);
+        setCursorRow(0, std::nullopt);
+        setCursorRow(1, std::nullopt);
+        emit cursorsRemovedByUser();
+        break;
     case Qt::Key_PageUp:
         range_.pan(-range_.span());
         rangeChanged();

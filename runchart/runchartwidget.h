@@ -78,6 +78,8 @@ signals:
     void rangeChangedByView();
     // The user put cursor k somewhere else.
     void cursorMovedByUser(int k);
+    // Esc took both cursors away.
+    void cursorsRemovedByUser();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -112,6 +112,10 @@ RunChartWindow::RunChartWindow(const RunModel& run, Prompts& prompts, QPrinter& 
     });
     connect(chart, &RunChartWidget::rangeChangedByView, this, &RunChartWindow::onRangeChanged);
     connect(chart, &RunChartWidget::cursorMovedByUser, this, &RunChartWindow::onCursorMoved);
+    connect(chart, &RunChartWidget::cursorsRemovedByUser, this, [this] {
+        cursorPlaced_ = false; // the list follows the newest reading again
+        showReadout();
+    });
     auto* printKey = new QShortcut(QKeySequence::Print, this);
     connect(printKey, &QShortcut::activated, this, &RunChartWindow::print);
 
@@ -179,7 +183,8 @@ void RunChartWindow::showReadout()
 {
     QString text = readoutLines().join(QLatin1Char('\n'));
     if (text.isEmpty())
-        text = QStringLiteral("Click the chart for cursor 1, right-click for cursor 2.");
+        text = QStringLiteral(
+            "Click the chart for cursor 1, right-click for cursor 2; Esc removes them.");
     if (text != readout->text())
         readout->setText(text);
 }

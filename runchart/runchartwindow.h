@@ -46,8 +46,8 @@ public:
     void refreshSettings();
     // The reading list moved to `row`: the first cursor goes there too.
     void showFirstCursorAt(qsizetype row);
-    // True once the user has put a cursor on the chart in this run: the list then stays with
-    // the first cursor instead of jumping to each new reading.
+    // True once the user has put a cursor on the chart in this run, until Esc removes them: the
+    // list then stays with the first cursor instead of jumping to each new reading.
     bool cursorPlaced() const { return cursorPlaced_; }
     // Print or PDF of the chart as it is shown, through the Prompts seam.
     void print();

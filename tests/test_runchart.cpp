@@ -110,6 +110,11 @@ private slots:
         QCOMPARE(lines.size(), 3);
         QVERIFY2(lines[2].startsWith(QStringLiteral("\u0394t 3.3 s")), qPrintable(lines[2]));
         QCOMPARE(rig.w->readingList->currentRow(), 7); // cursor 2 leaves the list alone
+
+        // Without cursors the list follows the newest reading again.
+        QTest::keyClick(chart, Qt::Key_Escape);
+        record(rig, 106, 107);
+        QCOMPARE(rig.w->readingList->currentRow(), int(rig.w->run().size() - 1));
     }
 
     // While recording the newest reading stays at the right edge; scrolling back stops that

@@ -77,9 +77,9 @@ void RunChartWidget::runGrew()
     const bool inView = summary_.size() == 0 || summary_.lastTime() <= range_.end();
     summary_.append(run_);
     range_.setRun(summary_.firstTime(), summary_.lastTime());
-    // A browsing view away from the newest readings needs only its scroll bar moved, which
-    // waits for the next repaint of any kind as well.
-    if ((range_.following() || inView) && !followRepaint_.isActive())
+    // A closed chart is brought up to date when it shows again. A browsing view away from the
+    // newest readings needs only its scroll bar moved, which waits for the next repaint.
+    if (isVisible() && (range_.following() || inView) && !followRepaint_.isActive())
         followRepaint_.start();
 }
 

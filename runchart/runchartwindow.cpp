@@ -124,9 +124,14 @@ RunChartWindow::RunChartWindow(const RunModel& run, Prompts& prompts, QPrinter& 
     connect(&run_, &RunModel::runReplaced, this, [this] {
         cursorPlaced_ = false;
         chart->runReplaced();
+        // A new recording is followed at the default span; an opened run is seen whole.
+        if (!run_.isRecording())
+            chart->changeRange([](ChartRange& r) { r.showWholeRun(); });
         refreshSettings();
     });
 
+    if (!run_.isRecording())
+        chart->changeRange([](ChartRange& r) { r.showWholeRun(); });
     refreshSettings();
     resize(960, 560);
 }

@@ -86,6 +86,7 @@ void RunChartWidget::runGrew()
 void RunChartWidget::setMarks(std::vector<ChartMark> marks)
 {
     marks_ = std::move(marks);
+    describe();
     update();
 }
 

@@ -119,17 +119,20 @@ RunChartWindow::RunChartWindow(const RunModel& run, Prompts& prompts, QPrinter& 
     auto* printKey = new QShortcut(QKeySequence::Print, this);
     connect(printKey, &QShortcut::activated, this, &RunChartWindow::print);
 
+    connect(&run_, &RunModel::eventAdded, this, &RunChartWindow::takeEvents);
     // A new reading costs the chart an append to its summary; drawing waits for its timer.
     connect(&run_, &RunModel::sampleAdded, chart, [this] { chart->runGrew(); });
     connect(&run_, &RunModel::runReplaced, this, [this] {
         cursorPlaced_ = false;
         chart->runReplaced();
+        takeEvents();
         // A new recording is followed at the default span; an opened run is seen whole.
         if (!run_.isRecording())
             chart->changeRange([](ChartRange& r) { r.showWholeRun(); });
         refreshSettings();
     });
 
+    takeEvents();
     if (!run_.isRecording())
         chart->changeRange([](ChartRange& r) { r.showWholeRun(); });
     refreshSettings();
@@ -145,6 +148,16 @@ void RunChartWindow::refreshSettings()
     if (title != windowTitle())
         setWindowTitle(title);
     showReadout();
+}
+
+void RunChartWindow::takeEvents()
+{
+    // A run has a handful of events: taking them all again costs nothing worth keeping apart.
+    std::vector<ChartMark> marks;
+    marks.reserve(run_.events().size());
+    for (const RunEvent& event : run_.events())
+        marks.push_back({event.time, event.text});
+    chart->setMarks(std::move(marks));
 }
 
 void RunChartWindow::onRangeChanged()
@@ -255,7 +268,14 @@ bool RunChartWindow::printTo(QPrinter& device, QString* error)
                      QStringLiteral("Run chart of ") + fileName_);
     painter.drawText(QRect(page.left(), page.top(), page.width(), text), Qt::AlignRight,
                      clock_.now().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
-    const QStringList lines = readoutLines();
+    QStringList lines = readoutLines();
+    // The marks' texts, which the screen shows as tool tips, are written under the chart.
+    QStringList shown;
+    for (const ChartMark& mark : chart->marks())
+        if (mark.time >= chart->range().start() && mark.time <= chart->range().end())
+            shown << ClockText(mark.time, true) + QLatin1Char(' ') + mark.text;
+    if (!shown.isEmpty())
+        lines << QStringLiteral("Events: ") + shown.join(QStringLiteral("; "));
     const QRect chartArea =
         page.adjusted(0, text + 8, 0, -(int(lines.size()) * text + (lines.isEmpty() ? 0 : 8)));
     chart->paintChart(painter, chartArea);

@@ -104,7 +104,7 @@ QList<int> fieldStarts(const QString& row)
 
 MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWidget* parent)
     : QMainWindow(parent), state(programState), s(std::move(services)),
-      run_(s.programFolder + DeriveSettings(state.settings).dataFolder), reader_(*s.port, *s.clock),
+      run_(s.programFolder + DeriveSettings(state.settings).dataFolder), session_(run_, *s.port, *s.clock), listRows_(run_),
       budgetMeasurement_(*s.clock, s.elapsedMs)
 {
     setObjectName(QStringLiteral("VoviRezoZA"));
@@ -126,19 +126,12 @@ MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWid
     connect(&run_, &RunModel::sampleAdded, this, &MainWindow::onSampleAdded);
     connect(&run_, &RunModel::runReplaced, this, &MainWindow::onRunReplaced);
     connect(&run_, &RunModel::stateChanged, this, &MainWindow::onRunStateChanged);
-    connect(&reader_, &LoggerReader::silent, this, &MainWindow::onLoggerSilent);
-    connect(s.port, &SerialLink::lost, this, [this] {
-        if (run_.isRecording() && !run_.isEmpty())
-            loseLogger();
+    connect(&run_, &RunModel::eventAdded, this, &MainWindow::onEventAdded);
+    connect(&session_, &RecordingSession::statusChanged, this, &MainWindow::showStatus);
+    connect(&session_, &RecordingSession::neverStarted, this, [this] {
+        stopRecording();
+        s.prompts->say(QStringLiteral("Not receiving data."));
     });
-    connect(&reader_, &LoggerReader::readingArrived, this, [this] {
-        if (std::exchange(loggerLost_, false))
-            showStatus();
-    });
-    reconnectTimer_ = new QTimer(this);
-    reconnectTimer_->setInterval(kLoggerRetry);
-    connect(reconnectTimer_, &QTimer::timeout, this, &MainWindow::tryLoggerAgain);
-    connect(&reader_, &LoggerReader::rejectedLinesChanged, this, &MainWindow::showStatus);
     connect(&budgetMeasurement_, &SilenceBudgetMeasurement::measured, this,
             [this](std::chrono::milliseconds budget) { silenceBudget_ = budget; });
 
@@ -335,7 +328,7 @@ void MainWindow::buildControls()
     statusLine = label(central, QStringLiteral("Label1_3"));
 
     readingListHeading = label(central, QStringLiteral("Label3"));
-    readingList = new ReadingListView(run_, central);
+    readingList = new ReadingListView(listRows_, central);
     readingList->setObjectName(QStringLiteral("List1"));
     readingList->setFont(QFont(QStringLiteral("Monospace")));
     readingListColumns = label(central, QStringLiteral("readingListColumns"));
@@ -600,8 +593,8 @@ void MainWindow::showSectionTimes()
 // one before: the rows are not padded, so where a column starts depends on the numbers in it.
 void MainWindow::alignReadingListColumns()
 {
-    const int rows = readingList->count();
-    const QList<int> starts = fieldStarts(rows > 0 ? readingList->text(rows - 1) : QString());
+    const qsizetype last = listRows_.lastSampleRow();
+    const QList<int> starts = fieldStarts(last >= 0 ? listRows_.line(last) : QString());
     if (starts == columnStarts_ && !readingListColumns->text().isEmpty())
         return;
     columnStarts_ = starts;
@@ -784,9 +777,7 @@ void MainWindow::endProgram()
 {
     saveWindowPlacement();
     ending_ = true;
-    reconnectTimer_->stop();
-    reader_.stop();
-    run_.stopRecording();
+    session_.stop();
     sampleTimer->stop();
     replayTimer_->stop();
     hide();
@@ -872,6 +863,6 @@ void MainWindow::redrawTemperaturePanel()
     // showing a reading of it: the row under the cursor, or the newest.
     if (run_.isEmpty())
         return;
-    const int row = readingList->currentRow();
-    showSample(run_.sample(row >= 0 && row < run_.size() ? row : run_.size() - 1));
+    const qsizetype row = listRows_.sampleAt(readingList->currentRow());
+    showSample(run_.sample(row >= 0 ? row : run_.size() - 1));
 }

@@ -3,8 +3,9 @@
 // its menu, its buttons or F1/F2; each has one handler (onRecordButton, onOpen, onExit ...) and
 // the work itself is done by the subsystem libraries.
 
-#include "loggerreader.h"
 #include "programstate.h"
+#include "recordingsession.h"
+#include "runlistrows.h"
 #include "runmodel.h"
 #include "seams.h"
 #include "silencebudget.h"
@@ -216,11 +217,9 @@ private:
     void onSampleAdded(qsizetype row);
     void onRunReplaced();
     void onRunStateChanged();
-    void onLoggerSilent();
-    // The logger's link failed (an adapter pulled, a line hung up) or fell silent during a run
-    // that has readings: the run goes on, and the port is opened again about once a second.
-    void loseLogger();
-    void tryLoggerAgain();
+    void onEventAdded(qsizetype index);
+    // Where the logger is: the session's port, or the COM port the settings name.
+    LoggerPort loggerPort();
     // "COM1", or the device the command line named.
     QString loggerName() const;
     // The device the logger's port names now: a ports/COMn link, a fixed device, or the one the
@@ -232,19 +231,18 @@ private:
     // timer so that the window stays alive during a long one.
     void startChartReplay();
     void replayNextSlice();
+    // Marks the events that stand before sample `sample` (all of them for the run's size).
+    void replayEventsBefore(qsizetype sample);
     void finishChartReplay();
 
     class WindowChart;
 
     WindowServices s;
     RunModel run_;
-    LoggerReader reader_;
+    RecordingSession session_;
+    RunListRows listRows_;
     SilenceBudgetMeasurement budgetMeasurement_;
     std::chrono::milliseconds silenceBudget_ = kDefaultSilenceBudget;
-    QTimer* reconnectTimer_ = nullptr;
-    bool loggerLost_ = false; // since loggerLostSince_, until a reading comes again
-    QElapsedTimer loggerLostSince_;
-    QString loggerDevice_; // what the logger's port named when the run began
     std::unique_ptr<WindowChart> chart_;
     std::array<QLabel*, kRecorderChannels> offRangeMarkers_{};
     // The times sectionTimeLabels show (kNoSectionTime: none), compared before any text is made
@@ -261,6 +259,7 @@ private:
     // The replay of an opened run: the next row to draw, and the progress shown for a long one.
     QTimer* replayTimer_ = nullptr;
     qsizetype replayNext_ = 0;
+    qsizetype replayNextEvent_ = 0;
     qsizetype replayFirstDrawn_ = 0;
     qint16 replaySectionSeconds_ = 0; // the section time the replay was planned with
     QElapsedTimer replayClock_;

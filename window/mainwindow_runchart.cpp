@@ -32,13 +32,14 @@ void MainWindow::onRunChart()
         runChart_ = new RunChartWindow(run_, *s.prompts, printer(), *s.clock,
                                        [this] { return runChartSettings(state, run_); }, this);
         // The list, the graph cursor and the panel follow the chart's first cursor.
-        connect(runChart_, &RunChartWindow::firstCursorMoved, this, [this](qsizetype row) {
-            if (row < run_.size() && readingList->currentRow() != row)
+        connect(runChart_, &RunChartWindow::firstCursorMoved, this, [this](qsizetype sample) {
+            const qsizetype row = listRows_.rowOfSample(sample);
+            if (sample < run_.size() && readingList->currentRow() != row)
                 readingList->setCurrentRow(int(row));
         });
-        const int row = readingList->currentRow();
-        if (row >= 0 && row < run_.size())
-            runChart_->showFirstCursorAt(row);
+        const qsizetype sample = listRows_.sampleAt(readingList->currentRow());
+        if (sample >= 0)
+            runChart_->showFirstCursorAt(sample);
     }
     runChart_->refreshSettings();
     runChart_->show();

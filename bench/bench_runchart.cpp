@@ -105,8 +105,14 @@ int main(int argc, char* argv[])
         // all) plus the chart's append; the chart alone is timed on its own summary below.
         QElapsedTimer recording;
         recording.start();
-        for (qsizetype n = 0; n < samples; ++n)
+        for (qsizetype n = 0; n < samples; ++n) {
+            if (n == kSilentFrom) {
+                const double lost = engineSample(n - 1).time + 0.5;
+                run.addEvent(float(lost), QStringLiteral("logger disconnected"));
+                run.addEvent(engineSample(n).time, QStringLiteral("logger reconnected"));
+            }
             run.addSample(engineSample(n));
+        }
         const double perReading = recording.nsecsElapsed() / 1e3 / double(run.size());
         run.stopRecording();
         RunSummary summary;
@@ -146,15 +152,16 @@ int main(int argc, char* argv[])
             chart.render(&image);
             steps.push_back(timer.nsecsElapsed() / 1e6);
         }
-        std::printf("%-34s %7lld samples: %zu steps, slowest %.2f ms\n", "wheel zoom, whole run to 1 s",
-                    static_cast<long long>(run.size()), steps.size(),
-                    *std::max_element(steps.begin(), steps.end()));
+        std::printf("%-34s %7lld samples: %zu steps, slowest %.2f ms\n",
+                    "wheel zoom, whole run to 1 s", static_cast<long long>(run.size()),
+                    steps.size(), *std::max_element(steps.begin(), steps.end()));
 
         if (!out.isEmpty() && samples == 864000) {
-            const double middle = 45000;
-            chart.changeRange([middle](ChartRange& r) { r.setRange(middle, middle + 180); });
-            chart.setCursorRow(0, chart.rowNearest(middle + 40));
-            chart.setCursorRow(1, chart.rowNearest(middle + 130));
+            // Around the silent logger: the trace breaks between the two events' marks.
+            const double lost = kSilentFrom / 10.0;
+            chart.changeRange([lost](ChartRange& r) { r.setRange(lost - 240, lost + 420); });
+            chart.setCursorRow(0, chart.rowNearest(lost - 200));
+            chart.setCursorRow(1, chart.rowNearest(lost + 360));
             window.refreshSettings();
             QCoreApplication::processEvents();
             const QString zoomed = out + QStringLiteral("/runchart-24h-zoomed.png");

@@ -18,8 +18,8 @@ qsizetype blockSize(int level)
     return size;
 }
 
-void takeIn(RunSummary::Values& lowest, RunSummary::Values& highest,
-            const RunSummary::Values& low, const RunSummary::Values& high)
+void takeIn(RunSummary::Values& lowest, RunSummary::Values& highest, const RunSummary::Values& low,
+            const RunSummary::Values& high)
 {
     // fmin and fmax pass over a NaN: a channel without a reading leaves the other side as it is.
     for (int ch = 0; ch < kRecorderChannels; ++ch) {
@@ -41,6 +41,7 @@ void RunSummary::rebuild(const SampleSource& run)
 {
     run_ = &run;
     count_ = 0;
+    stale_ = false;
     order_.clear();
     levels_.assign(kLevels, {});
     const qsizetype n = run.size();
@@ -64,9 +65,9 @@ void RunSummary::append(const SampleSource& run)
         rebuild(run);
         return;
     }
-    for (qsizetype r = count_; r < run.size(); ++r) {
+    for (qsizetype r = count_; r < run.size() && !stale_; ++r) {
         if (count_ > 0 && run.sample(r).time < at(count_ - 1).time) {
-            rebuild(run); // a clock set back: the new row belongs among the old ones
+            stale_ = true; // a clock set back: the new row belongs among the old ones
             return;
         }
         if (!order_.empty())
@@ -298,8 +299,10 @@ QString ClockText(double seconds, bool tenths)
     const long long s = t / 10 % 60;
     QString text = negative ? QStringLiteral("-") : QString();
     if (h > 0)
-        text += QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QLatin1Char('0')).arg(s, 2, 10,
-                                                                                 QLatin1Char('0'));
+        text += QStringLiteral("%1:%2:%3")
+                    .arg(h)
+                    .arg(m, 2, 10, QLatin1Char('0'))
+                    .arg(s, 2, 10, QLatin1Char('0'));
     else
         text += QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
     if (tenths)
@@ -377,7 +380,8 @@ QStringList CursorReadout(const RunSample* first, const RunSample* second, int c
     for (int k = 0; k < 2; ++k) {
         if (!cursors[k])
             continue;
-        QString line = QStringLiteral("Cursor %1  %2").arg(k + 1).arg(ClockText(cursors[k]->time, true));
+        QString line =
+            QStringLiteral("Cursor %1  %2").arg(k + 1).arg(ClockText(cursors[k]->time, true));
         for (int ch = 0; ch < channels; ++ch) {
             const float v = cursors[k]->values[ch];
             line += QStringLiteral("   Ch %1 %2")
@@ -395,7 +399,8 @@ QStringList CursorReadout(const RunSample* first, const RunSample* second, int c
                 line += QStringLiteral("no reading");
                 continue;
             }
-            line += QStringLiteral("%1%2").arg(d.dT[ch] >= 0 ? QStringLiteral("+") : QString())
+            line += QStringLiteral("%1%2")
+                        .arg(d.dT[ch] >= 0 ? QStringLiteral("+") : QString())
                         .arg(d.dT[ch], 0, 'f', 1);
             if (HasReading(float(d.perSecond[ch])))
                 line += QStringLiteral(", %1%2/s")

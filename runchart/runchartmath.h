@@ -28,8 +28,11 @@ public:
     // Forgets everything and summarises `run` afresh, which must outlive the summary's use.
     void rebuild(const SampleSource& run);
     // Takes the rows `run` gained since the last rebuild or append: O(1) amortised per row while
-    // times keep their order; a row earlier than the newest makes the summary rebuild.
+    // times keep their order. A row earlier than the newest (the clock set back while recording)
+    // leaves the summary stale, without that row and the rows after it, until a rebuild: that
+    // costs O(n log n), which the caller spends when it can afford it, not at every reading.
     void append(const SampleSource& run);
+    bool stale() const { return stale_; }
 
     qsizetype size() const { return count_; }
     bool timesOrdered() const { return order_.empty(); }
@@ -56,6 +59,7 @@ private:
 
     const SampleSource* run_ = nullptr;
     qsizetype count_ = 0;
+    bool stale_ = false;
     std::vector<qint32> order_;              // empty while the rows are in time order
     std::vector<std::vector<Block>> levels_; // level k: blocks of kBlockFanOut^(k+1) positions
 };
@@ -85,8 +89,8 @@ bool JoinedReadings(const RunSample& a, const RunSample& b, int channel);
 class ChartRange
 {
 public:
-    static constexpr double kShortestSpan = 1.0;   // seconds across at the deepest zoom
-    static constexpr double kDefaultSpan = 600.0;  // "10 min"
+    static constexpr double kShortestSpan = 1.0;  // seconds across at the deepest zoom
+    static constexpr double kDefaultSpan = 600.0; // "10 min"
     // A run shorter than the longest range button can still be seen at that span.
     static constexpr double kLongestButtonSpan = 3600.0;
 
@@ -156,8 +160,8 @@ double ToFahrenheit(double celsius);
 // ---- the two cursors
 
 struct CursorDifferences {
-    double dt = 0;                                   // seconds, second cursor minus first
-    std::array<double, kRecorderChannels> dT{};      // NaN where either has no reading
+    double dt = 0;                                     // seconds, second cursor minus first
+    std::array<double, kRecorderChannels> dT{};        // NaN where either has no reading
     std::array<double, kRecorderChannels> perSecond{}; // dT / dt; NaN also when dt is 0
 };
 CursorDifferences CursorDifference(const RunSample& first, const RunSample& second);

@@ -54,6 +54,9 @@ RunChartWidget::RunChartWidget(const SampleSource& run, QWidget* parent)
     followRepaint_.setSingleShot(true);
     followRepaint_.setInterval(kFollowRepaintMs);
     connect(&followRepaint_, &QTimer::timeout, this, [this] { rangeChanged(); });
+    staleRebuild_.setSingleShot(true);
+    staleRebuild_.setInterval(kStaleRebuildMs);
+    connect(&staleRebuild_, &QTimer::timeout, this, &RunChartWidget::rebuildStale);
     runReplaced();
 }
 
@@ -76,11 +79,22 @@ void RunChartWidget::runGrew()
 {
     const bool inView = summary_.size() == 0 || summary_.lastTime() <= range_.end();
     summary_.append(run_);
+    if (summary_.stale() && isVisible() && !staleRebuild_.isActive())
+        staleRebuild_.start();
     range_.setRun(summary_.firstTime(), summary_.lastTime());
     // A closed chart is brought up to date when it shows again. A browsing view away from the
     // newest readings needs only its scroll bar moved, which waits for the next repaint.
     if (isVisible() && (range_.following() || inView) && !followRepaint_.isActive())
         followRepaint_.start();
+}
+
+void RunChartWidget::rebuildStale()
+{
+    if (!summary_.stale())
+        return;
+    summary_.rebuild(run_);
+    range_.setRun(summary_.firstTime(), summary_.lastTime());
+    rangeChanged();
 }
 
 void RunChartWidget::setMarks(std::vector<ChartMark> marks)
@@ -106,10 +120,10 @@ void RunChartWidget::rangeChanged()
 
 void RunChartWidget::describe()
 {
-    QString text = QStringLiteral("Run time %1 to %2%3")
-                       .arg(ClockText(range_.start(), true), ClockText(range_.end(), true),
-                            range_.following() ? QStringLiteral(", following the newest reading")
-                                               : QString());
+    QString text =
+        QStringLiteral("Run time %1 to %2%3")
+            .arg(ClockText(range_.start(), true), ClockText(range_.end(), true),
+                 range_.following() ? QStringLiteral(", following the newest reading") : QString());
     for (const ChartMark& mark : marks_)
         if (mark.time >= range_.start() && mark.time <= range_.end())
             text += QStringLiteral("; %1 at %2").arg(mark.text, ClockText(mark.time, true));
@@ -271,6 +285,10 @@ void RunChartWidget::paintChart(QPainter& painter, const QRect& area) const
             continue;
         const double mx = x(mark.time);
         painter.drawLine(QPointF(mx, plot.top()), QPointF(mx, plot.bottom()));
+        // Its text beside it at the foot of the plot, where the traces seldom run.
+        painter.drawText(QRectF(mx + 3, plot.bottom() - text - 2,
+                                metrics.horizontalAdvance(mark.text) + 4, text),
+                         Qt::AlignLeft | Qt::AlignVCenter, mark.text);
     }
 
     // Traces: a line through each column's first and last reading, joined to the column before
@@ -366,6 +384,8 @@ void RunChartWidget::paintEvent(QPaintEvent*)
 void RunChartWidget::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    if (summary_.stale())
+        staleRebuild_.start();
     rangeChanged();
 }
 
@@ -414,7 +434,9 @@ void RunChartWidget::mouseReleaseEvent(QMouseEvent* event)
     }
     dragFrom_.reset();
     dragging_ = false;
-    const int k = event->button() == Qt::LeftButton ? 0 : event->button() == Qt::RightButton ? 1 : -1;
+    const int k = event->button() == Qt::LeftButton    ? 0
+                  : event->button() == Qt::RightButton ? 1
+                                                       : -1;
     if (k < 0)
         return;
     const std::optional<qsizetype> row = rowNearest(timeAt(atX));
@@ -490,9 +512,9 @@ bool RunChartWidget::event(QEvent* event)
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
         if (const ChartMark* mark = markAt(help->pos().x()))
-            QToolTip::showText(help->globalPos(),
-                               QStringLiteral("%1  %2").arg(ClockText(mark->time, true), mark->text),
-                               this);
+            QToolTip::showText(
+                help->globalPos(),
+                QStringLiteral("%1  %2").arg(ClockText(mark->time, true), mark->text), this);
         else
             QToolTip::hideText();
         return true;

@@ -35,6 +35,8 @@ class RunChartWidget : public QWidget
 public:
     // Repaints while following come at most this often: recording never waits for the chart.
     static constexpr int kFollowRepaintMs = 250;
+    // A summary left stale by a clock set back is summarised afresh at most this often.
+    static constexpr int kStaleRebuildMs = 1000;
 
     explicit RunChartWidget(const SampleSource& run, QWidget* parent = nullptr);
 
@@ -100,6 +102,7 @@ private:
     Frame frameFor(const QRect& area, const QFontMetrics& metrics,
                    const std::vector<ChartColumn>& columns) const;
     void rangeChanged();
+    void rebuildStale();
     void moveCursorBy(int k, int readings);
     void describe();
 
@@ -111,6 +114,7 @@ private:
     bool fit_ = true;
     std::array<std::optional<qsizetype>, 2> cursors_{};
     QTimer followRepaint_;
+    QTimer staleRebuild_;
     std::optional<int> dragFrom_; // x where the left button went down
     int dragTo_ = 0;
     bool dragging_ = false;

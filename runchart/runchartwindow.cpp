@@ -76,9 +76,10 @@ RunChartWindow::RunChartWindow(const RunModel& run, Prompts& prompts, QPrinter& 
     readout->setFont(QFont(QStringLiteral("Monospace")));
 
     auto* buttons = new QHBoxLayout;
-    for (QWidget* w : {static_cast<QWidget*>(lastMinuteButton), static_cast<QWidget*>(lastTenMinutesButton),
-                       static_cast<QWidget*>(lastHourButton), static_cast<QWidget*>(wholeRunButton),
-                       static_cast<QWidget*>(liveButton)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(lastMinuteButton), static_cast<QWidget*>(lastTenMinutesButton),
+          static_cast<QWidget*>(lastHourButton), static_cast<QWidget*>(wholeRunButton),
+          static_cast<QWidget*>(liveButton)})
         buttons->addWidget(w);
     buttons->addSpacing(12);
     buttons->addWidget(fitBox);
@@ -90,8 +91,9 @@ RunChartWindow::RunChartWindow(const RunModel& run, Prompts& prompts, QPrinter& 
     layout->addWidget(scrollBar);
     layout->addWidget(readout);
     // Tab runs along the window from the top left, as it reads.
-    QWidget* order[] = {lastMinuteButton, lastTenMinutesButton, lastHourButton, wholeRunButton,
-                        liveButton, fitBox, printButton, chart, scrollBar, readout};
+    QWidget* order[] = {
+        lastMinuteButton, lastTenMinutesButton, lastHourButton, wholeRunButton, liveButton,
+        fitBox,           printButton,          chart,          scrollBar,      readout};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 

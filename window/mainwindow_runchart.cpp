@@ -21,7 +21,9 @@ static RunChartSettings runChartSettings(const ProgramState& state, const RunMod
         look.graphMin = convert(look.graphMin);
         look.graphMax = convert(look.graphMax);
     }
-    look.lineWidth = state.settings.lineThickness == 2 ? 3 : state.settings.lineThickness == 1 ? 2 : 1;
+    look.lineWidth = state.settings.lineThickness == 2   ? 3
+                     : state.settings.lineThickness == 1 ? 2
+                                                         : 1;
     settings.fileName = state.run.fileName;
     return settings;
 }
@@ -29,8 +31,9 @@ static RunChartSettings runChartSettings(const ProgramState& state, const RunMod
 void MainWindow::onRunChart()
 {
     if (!runChart_) {
-        runChart_ = new RunChartWindow(run_, *s.prompts, printer(), *s.clock,
-                                       [this] { return runChartSettings(state, run_); }, this);
+        runChart_ = new RunChartWindow(
+            run_, *s.prompts, printer(), *s.clock, [this] { return runChartSettings(state, run_); },
+            this);
         // The list, the graph cursor and the panel follow the chart's first cursor.
         connect(runChart_, &RunChartWindow::firstCursorMoved, this, [this](qsizetype sample) {
             const qsizetype row = listRows_.rowOfSample(sample);

@@ -55,8 +55,25 @@ void RunSummary::rebuild(const SampleSource& run)
             return run.sample(a).time < run.sample(b).time;
         });
     }
-    for (qsizetype pos = 0; pos < n; ++pos)
-        addPosition(pos);
+    // Level 0 from the samples, each coarser level from the one below it.
+    count_ = n;
+    std::vector<Block>& finest = levels_[0];
+    finest.resize(size_t((n + kBlockFanOut - 1) / kBlockFanOut), {noReadings(), noReadings()});
+    for (qsizetype pos = 0; pos < n; ++pos) {
+        const Values& v = at(pos).values;
+        Block& block = finest[size_t(pos / kBlockFanOut)];
+        takeIn(block.lowest, block.highest, v, v);
+    }
+    for (size_t level = 1; level < levels_.size(); ++level) {
+        const std::vector<Block>& below = levels_[level - 1];
+        std::vector<Block>& blocks = levels_[level];
+        blocks.resize((below.size() + kBlockFanOut - 1) / kBlockFanOut,
+                      {noReadings(), noReadings()});
+        for (size_t b = 0; b < below.size(); ++b) {
+            Block& block = blocks[b / kBlockFanOut];
+            takeIn(block.lowest, block.highest, below[b].lowest, below[b].highest);
+        }
+    }
 }
 
 void RunSummary::append(const SampleSource& run)

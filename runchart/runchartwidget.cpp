@@ -70,7 +70,7 @@ void RunChartWidget::runReplaced()
 {
     summary_.rebuild(run_);
     cursors_ = {};
-    range_.setRun(summary_.firstTime(), summary_.lastTime());
+    takeRunSpan();
     range_.live();
     rangeChanged();
 }
@@ -81,11 +81,17 @@ void RunChartWidget::runGrew()
     summary_.append(run_);
     if (summary_.stale() && isVisible() && !staleRebuild_.isActive())
         staleRebuild_.start();
-    range_.setRun(summary_.firstTime(), summary_.lastTime());
+    takeRunSpan();
     // A closed chart is brought up to date when it shows again. A browsing view away from the
     // newest readings needs only its scroll bar moved, which waits for the next repaint.
     if (isVisible() && (range_.following() || inView) && !followRepaint_.isActive())
         followRepaint_.start();
+}
+
+void RunChartWidget::takeRunSpan()
+{
+    // A run's time begins at 0 with Start, before its first reading.
+    range_.setRun(std::min(0.0, summary_.firstTime()), summary_.lastTime());
 }
 
 void RunChartWidget::rebuildStale()
@@ -93,7 +99,7 @@ void RunChartWidget::rebuildStale()
     if (!summary_.stale())
         return;
     summary_.rebuild(run_);
-    range_.setRun(summary_.firstTime(), summary_.lastTime());
+    takeRunSpan();
     rangeChanged();
 }
 

@@ -103,6 +103,7 @@ private:
                    const std::vector<ChartColumn>& columns) const;
     void rangeChanged();
     void rebuildStale();
+    void takeRunSpan();
     void moveCursorBy(int k, int readings);
     void describe();
 

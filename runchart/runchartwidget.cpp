@@ -147,6 +147,17 @@ void RunChartWidget::setCursorRow(int k, std::optional<qsizetype> row)
     update();
 }
 
+void RunChartWidget::setCursorRowSoon(int k, std::optional<qsizetype> row)
+{
+    if (row && (*row < 0 || *row >= run_.size()))
+        row.reset();
+    if (cursors_[size_t(k)] == row)
+        return;
+    cursors_[size_t(k)] = row;
+    if (isVisible() && !followRepaint_.isActive())
+        followRepaint_.start();
+}
+
 std::optional<qsizetype> RunChartWidget::rowNearest(double t) const
 {
     const qsizetype n = summary_.size();

@@ -64,6 +64,9 @@ public:
     // Cursor k (0 or 1) stands at run row `row`; nothing when it is not placed.
     std::optional<qsizetype> cursorRow(int k) const { return cursors_[size_t(k)]; }
     void setCursorRow(int k, std::optional<qsizetype> row);
+    // The same, shown with the next repaint of a following chart: the reading list moves to
+    // each new reading while the run records.
+    void setCursorRowSoon(int k, std::optional<qsizetype> row);
     // The row nearest to run time `t`; nothing in an empty run.
     std::optional<qsizetype> rowNearest(double t) const;
 

@@ -186,8 +186,8 @@ void RunChartWindow::onCursorMoved(int k)
 
 void RunChartWindow::showFirstCursorAt(qsizetype row)
 {
-    chart->setCursorRow(0, row);
-    showReadout();
+    // The read-out follows with the repaint.
+    chart->setCursorRowSoon(0, row);
 }
 
 QStringList RunChartWindow::readoutLines() const

@@ -31,6 +31,7 @@ class QTimer;
 class QWidget;
 class QProgressDialog;
 class GaugePanel;
+class RunChartWindow;
 class SectionBox;
 class SerialLink;
 
@@ -84,6 +85,8 @@ public:
 
     // The run on screen: recorded, opened or taken back from its journal.
     const RunModel& run() const { return run_; }
+    // The run chart's window; none until it was first opened.
+    RunChartWindow* runChart() const { return runChart_; }
     // How long the logger may stay silent before "Not receiving data.".
     std::chrono::milliseconds silenceBudget() const { return silenceBudget_; }
 
@@ -123,6 +126,8 @@ public slots:
     void onHelp();
     void onAbout();
     void onWebSite();
+    // The run chart of the whole run, in a window of its own (F4).
+    void onRunChart();
 
 public:
     // Controls. Their object names ("List1", "Command1_0", "Picture3_2" ...) stay as scripts and
@@ -260,4 +265,5 @@ private:
     qint16 replaySectionSeconds_ = 0; // the section time the replay was planned with
     QElapsedTimer replayClock_;
     std::unique_ptr<QProgressDialog> replayProgress_;
+    RunChartWindow* runChart_ = nullptr; // made at its first opening, then kept
 };

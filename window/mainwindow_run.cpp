@@ -18,6 +18,7 @@
 #include "portpath.h"
 #include "printwin.h"
 #include "readinglistview.h"
+#include "runchartwindow.h"
 #include "sectionbox.h"
 #include "seriallink.h"
 #include "stripchart.h"
@@ -77,6 +78,8 @@ void MainWindow::onReadingListRowChanged()
     const int k = SectionOfTime(t, state.chart.sectionStartTimes);
     cursorX_ = t - state.chart.sectionStartTimes[k];
     moveGraphCursor(cursorX_, k);
+    if (runChart_)
+        runChart_->showFirstCursorAt(r);
 }
 
 void MainWindow::onChartSectionPressed(int, float x)
@@ -289,8 +292,9 @@ void MainWindow::onSampleAdded(qsizetype row)
     const int listRow = int(listRows_.rowOfSample(row));
     readingList->rowsAppended(listRow);
     // The newest row becomes the current one, as a click on it would: the cursor, the panel
-    // and the time read-out follow it.
-    readingList->setCurrentRow(listRow);
+    // and the time read-out follow it. A cursor the user put on the run chart holds them.
+    if (!runChart_ || !runChart_->cursorPlaced())
+        readingList->setCurrentRow(listRow);
 }
 
 void MainWindow::onEventAdded(qsizetype index)
@@ -331,6 +335,8 @@ void MainWindow::afterUnitOrScaleChange()
 {
     applyThermocoupleMode();
     redrawTemperaturePanel();
+    if (runChart_)
+        runChart_->refreshSettings();
 }
 
 void MainWindow::onDegreesC()

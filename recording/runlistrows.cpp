@@ -76,8 +76,10 @@ QString RunListRows::line(qsizetype row) const
 
 qsizetype RunListRows::longestLine() const
 {
-    qsizetype longest = run_.longestLine();
-    for (const RunEvent& event : run_.events())
-        longest = std::max(longest, EventRowText(event).size());
-    return longest;
+    const std::vector<RunEvent>& events = run_.events();
+    if (events.size() < eventsMeasured_)
+        eventsMeasured_ = 0, longestEvent_ = 0;
+    for (; eventsMeasured_ < events.size(); ++eventsMeasured_)
+        longestEvent_ = std::max(longestEvent_, EventRowText(events[eventsMeasured_]).size());
+    return std::max(run_.longestLine(), longestEvent_);
 }

@@ -22,12 +22,18 @@ public:
     qsizetype rowOfEvent(qsizetype event) const;
     // The row of the last reading, -1 in a run without one.
     qsizetype lastSampleRow() const;
+    // Another run replaced the one shown (started, opened, taken back).
+    void runReplaced() { eventsMeasured_ = 0, longestEvent_ = 0; }
 
 private:
     // Events whose rows stand before `row`, or at it.
     qsizetype eventsUpTo(qsizetype row) const;
 
     const RunModel& run_;
+    // The longest event row among the first eventsMeasured_ events: the width is asked at
+    // every reading, and a run may gather many events.
+    mutable size_t eventsMeasured_ = 0;
+    mutable qsizetype longestEvent_ = 0;
 };
 
 // An event as the list shows it: its time where a reading's time stands, then what happened.

@@ -83,7 +83,7 @@ private slots:
                 QVERIFY(f.w->acknowledgeButton->isEnabled());
                 QVERIFY(f.w->alarmLine->text().startsWith("ALARM Ch 1 high: 520 \u00B0C above 500"));
                 QVERIFY(f.w->temperaturePanel->alarmedChannels()[0]);
-                QTest::keyClick(f.w.get(), Qt::Key_F4);
+                QTest::keyClick(f.w.get(), Qt::Key_F5);
                 continue;
             }
             t += 0.1f;

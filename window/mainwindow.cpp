@@ -241,6 +241,10 @@ void MainWindow::buildMenus()
     addItem(options, QStringLiteral("Alarms"), QStringLiteral("mnuAlarms"),
             &MainWindow::onAlarmOptions);
 
+    QMenu* view = addMenu(nullptr, QStringLiteral("View"), QStringLiteral("mnuView"));
+    addItem(view, QStringLiteral("Run Chart"), QStringLiteral("mnuRunChart"),
+            &MainWindow::onRunChart);
+
     QAction* comments = menuBar()->addAction(QStringLiteral("Record Comments"));
     comments->setObjectName(QStringLiteral("mnuComments"));
     connect(comments, &QAction::triggered, this, &MainWindow::onComments);
@@ -257,7 +261,8 @@ void MainWindow::buildMenus()
     const struct {
         Qt::Key key;
         const char* name;
-    } menuKeys[] = {{Qt::Key_F, "mnuFile"}, {Qt::Key_O, "mnuOptions"}, {Qt::Key_H, "mnuHelp"}};
+    } menuKeys[] = {{Qt::Key_F, "mnuFile"}, {Qt::Key_O, "mnuOptions"}, {Qt::Key_V, "mnuView"},
+                       {Qt::Key_H, "mnuHelp"}};
     for (const auto& entry : menuKeys) {
         QMenu* target = menu(QString::fromLatin1(entry.name));
         auto* key = new QShortcut(QKeySequence(Qt::ALT | entry.key), this);
@@ -272,9 +277,10 @@ void MainWindow::buildMenus()
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     action(QStringLiteral("mnuPrint"))->setShortcut(QKeySequence::Print);
     action(QStringLiteral("mnuExit"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    action(QStringLiteral("mnuRunChart"))->setShortcut(QKeySequence(Qt::Key_F4));
     for (QAction* a : {action(QStringLiteral("mnuOpen")), action(QStringLiteral("mnuSave")),
                        action(QStringLiteral("mnuSaveAs")), action(QStringLiteral("mnuPrint")),
-                       action(QStringLiteral("mnuExit"))})
+                       action(QStringLiteral("mnuExit")), action(QStringLiteral("mnuRunChart"))})
         addAction(a); // the shortcut works while the menu is closed
 }
 

@@ -36,6 +36,7 @@ class QTimer;
 class QWidget;
 class QProgressDialog;
 class GaugePanel;
+class RunChartWindow;
 class SectionBox;
 class SerialLink;
 
@@ -89,6 +90,8 @@ public:
 
     // The run on screen: recorded, opened or taken back from its journal.
     const RunModel& run() const { return run_; }
+    // The run chart's window; none until it was first opened.
+    RunChartWindow* runChart() const { return runChart_; }
     // How long the logger may stay silent before "Not receiving data.".
     std::chrono::milliseconds silenceBudget() const { return silenceBudget_; }
 
@@ -129,8 +132,10 @@ public slots:
     void onAbout();
     void onWebSite();
     void onAlarmOptions();
-    // Quiets every active alarm (the Acknowledge button and F4).
+    // Quiets every active alarm (the Acknowledge button and F5).
     void onAcknowledgeAlarms();
+    // The run chart of the whole run, in a window of its own (F4).
+    void onRunChart();
 
 public:
     // Controls. Their object names ("List1", "Command1_0", "Picture3_2" ...) stay as scripts and
@@ -280,6 +285,7 @@ private:
     QTimer* replayTimer_ = nullptr;
     qsizetype replayNext_ = 0;
     qsizetype replayNextEvent_ = 0;
+    std::optional<bool> unitCommandsIdle_; // what enableUnitCommands last set
     qsizetype replayFirstDrawn_ = 0;
     qint16 replaySectionSeconds_ = 0; // the section time the replay was planned with
     QElapsedTimer replayClock_;
@@ -289,4 +295,5 @@ private:
     QRect statusRow_;
     QPointer<QDialog> alarmsDialog_;
     QStringList alarmProblems_; // what was wrong with alarms.ini, until the alarms are saved
+    RunChartWindow* runChart_ = nullptr; // made at its first opening, then kept
 };

@@ -47,13 +47,13 @@ void MainWindow::buildAlarmControls(QWidget* client)
     derivedReadout->setObjectName(QStringLiteral("derivedReadout"));
     derivedReadout->setAccessibleName(QStringLiteral("Spread and rates"));
     alarmLine = new AlarmLine(client);
-    acknowledgeButton = new QPushButton(QStringLiteral("Acknowledge <F4>"), client);
+    acknowledgeButton = new QPushButton(QStringLiteral("Acknowledge <F5>"), client);
     acknowledgeButton->setObjectName(QStringLiteral("acknowledgeAlarms"));
     acknowledgeButton->setEnabled(false);
     connect(acknowledgeButton, &QPushButton::clicked, this, &MainWindow::onAcknowledgeAlarms);
-    // F1 to F3 are Start, Stop and Off; F4 is the next key along.
-    auto* f4 = new QShortcut(QKeySequence(Qt::Key_F4), this);
-    connect(f4, &QShortcut::activated, this, &MainWindow::onAcknowledgeAlarms);
+    // F1 to F3 are Start, Stop and Off, F4 the run chart; F5 is the next key along.
+    auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(f5, &QShortcut::activated, this, &MainWindow::onAcknowledgeAlarms);
     alarmSound_ = new QTimer(this);
     alarmSound_->setInterval(kAlarmSoundRepeat);
     connect(alarmSound_, &QTimer::timeout, this, [] { QApplication::beep(); });

@@ -18,6 +18,7 @@
 #include "portpath.h"
 #include "printwin.h"
 #include "readinglistview.h"
+#include "runchartwindow.h"
 #include "sectionbox.h"
 #include "seriallink.h"
 #include "stripchart.h"
@@ -78,6 +79,8 @@ void MainWindow::onReadingListRowChanged()
     const int k = SectionOfTime(t, state.chart.sectionStartTimes);
     cursorX_ = t - state.chart.sectionStartTimes[k];
     moveGraphCursor(cursorX_, k);
+    if (runChart_)
+        runChart_->showFirstCursorAt(r);
 }
 
 void MainWindow::onChartSectionPressed(int, float x)
@@ -176,16 +179,21 @@ void MainWindow::showStatus()
 void MainWindow::enableUnitCommands()
 {
     const bool idle = !run_.isRecording();
+    // Asked at every tick; the menus change only with the recording.
+    if (unitCommandsIdle_ == idle)
+        return;
     const QString why =
         idle ? QString()
              : QStringLiteral("Not while recording: a run keeps the unit it was started in. "
                               "Stop the recording to change it.");
     for (const char* name : {"mnuDegF", "mnuDegC"}) {
-        if (QAction* unit = action(QLatin1String(name))) { // none while the menus are built
-            unit->setEnabled(idle);
-            unit->setStatusTip(why);
-        }
+        QAction* unit = action(QLatin1String(name));
+        if (!unit)
+            return; // none while the menus are built
+        unit->setEnabled(idle);
+        unit->setStatusTip(why);
     }
+    unitCommandsIdle_ = idle;
 }
 
 int MainWindow::channelCount() const
@@ -285,8 +293,9 @@ void MainWindow::onSampleAdded(qsizetype row)
     const int listRow = int(listRows_.rowOfSample(row));
     readingList->rowsAppended(listRow);
     // The newest row becomes the current one, as a click on it would: the cursor, the panel
-    // and the time read-out follow it.
-    readingList->setCurrentRow(listRow);
+    // and the time read-out follow it. A cursor the user put on the run chart holds them.
+    if (!runChart_ || !runChart_->cursorPlaced())
+        readingList->setCurrentRow(listRow);
 }
 
 void MainWindow::onEventAdded(qsizetype index)
@@ -327,6 +336,8 @@ void MainWindow::afterUnitOrScaleChange()
 {
     applyThermocoupleMode();
     redrawTemperaturePanel();
+    if (runChart_)
+        runChart_->refreshSettings();
 }
 
 void MainWindow::onDegreesC()

@@ -40,7 +40,7 @@ void AlarmMonitor::onSampleAdded(qsizetype row)
     latest_ = derived_.add(sample);
     std::vector<AlarmEvent> events;
     engine_.evaluate(sample, latest_, events);
-    publish(events);
+    keep(events);
 }
 
 float AlarmMonitor::runTimeNow() const
@@ -52,7 +52,7 @@ bool AlarmMonitor::acknowledge()
 {
     std::vector<AlarmEvent> events;
     const bool any = engine_.acknowledge(runTimeNow(), events);
-    publish(events);
+    keep(events);
     return any;
 }
 
@@ -60,17 +60,17 @@ void AlarmMonitor::loggerSilent()
 {
     std::vector<AlarmEvent> events;
     engine_.loggerSilent(runTimeNow(), events);
-    publish(events);
+    keep(events);
 }
 
 void AlarmMonitor::loggerBack()
 {
     std::vector<AlarmEvent> events;
     engine_.loggerBack(runTimeNow(), events);
-    publish(events);
+    keep(events);
 }
 
-void AlarmMonitor::publish(std::vector<AlarmEvent>& events)
+void AlarmMonitor::keep(std::vector<AlarmEvent>& events)
 {
     if (events.empty())
         return;

@@ -44,7 +44,8 @@ private:
     void onSampleAdded(qsizetype row);
     void onRunReplaced();
     float runTimeNow() const;
-    void publish(std::vector<AlarmEvent>& events);
+    // Puts what happened into the run, then tells the views.
+    void keep(std::vector<AlarmEvent>& events);
 
     RunModel& run_;
     std::function<float()> clock_;

@@ -146,8 +146,12 @@ void MainWindow::showDerived(qsizetype row)
     const QString unit = run_.isEmpty() ? state.derived.unitLetter
                          : run_.header().degreesCelsius == 1 ? QStringLiteral("C")
                                                              : QStringLiteral("F");
+    // The newest reading of a recording has its values from the monitor's running window,
+    // which heard of it first; any other row looks back over the run.
     const DerivedValues values =
-        DerivedAt(run_, row, alarms_->settings().rateWindow, channelCount());
+        run_.isRecording() && row == run_.size() - 1
+            ? alarms_->latest()
+            : DerivedAt(run_, row, alarms_->settings().rateWindow, channelCount());
     const QString text = DerivedText(values, channelCount(), unit);
     if (text != derivedReadout->text()) {
         derivedReadout->setText(text);

@@ -164,6 +164,12 @@ AlarmSettingsRead LoadAlarmSettings(const QString& programFolder, bool displayCe
     }
     const QString csv = RawText(file.value(kGeneralGroup + QStringLiteral("/csvColumns")));
     s.csvDerivedColumns = csv == QLatin1String("true") || csv == QLatin1String("1");
+    if (!csv.isEmpty() && !s.csvDerivedColumns && csv != QLatin1String("false") &&
+        csv != QLatin1String("0"))
+        read.problems << Where(kGeneralGroup, QStringLiteral("csvColumns")) +
+                             QStringLiteral(": \"%1\" is neither true nor false; the CSV export "
+                                            "has no derived columns.")
+                                 .arg(csv);
 
     for (int source = 0; source < kAlarmSources; ++source) {
         const QString group = AlarmSourceGroup(source);

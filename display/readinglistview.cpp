@@ -274,7 +274,10 @@ const QStaticText& ReadingListView::rowText(int row) const
             return text;
     auto& slot = recentRows_[nextRecentRow_++ % recentRows_.size()];
     slot.first = row;
-    slot.second = QStaticText(lines_.line(row));
+    // A row wider than the list (a long event) ends in "…"; the rows of readings set the
+    // list's width, and the whole text is what a screen reader reads.
+    slot.second = QStaticText(fontMetrics().elidedText(
+        lines_.line(row), Qt::ElideRight, std::max(1, viewport()->width() - 2 * textMargin())));
     slot.second.setTextFormat(Qt::PlainText);
     slot.second.prepare(QTransform(), font());
     return slot.second;
@@ -478,6 +481,7 @@ void ReadingListView::keyPressEvent(QKeyEvent* event)
 void ReadingListView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    forgetRowTexts(); // their ends were cut for the old width
     updateScrollBars();
     if (current_ >= 0)
         scrollToRow(current_);

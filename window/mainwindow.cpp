@@ -3,6 +3,7 @@
 #include "aboutbox.h"
 #include "alarmline.h"
 #include "commentseditor.h"
+#include "elidedlabel.h"
 #include "configfile.h"
 #include "csvexport.h"
 #include "datafile.h"
@@ -329,7 +330,9 @@ void MainWindow::buildControls()
     exportButton->hide(); // thermocouple mode never shows it; the layout leaves it no room
 
     fuelLabel = label(central, QStringLiteral("Label1_4"));
-    statusLine = label(central, QStringLiteral("Label1_3"));
+    // Beside an alarm the status line may not have room for all its words.
+    statusLine = new ElidedLabel(central);
+    statusLine->setObjectName(QStringLiteral("Label1_3"));
 
     readingListHeading = label(central, QStringLiteral("Label3"));
     readingList = new ReadingListView(listRows_, central);

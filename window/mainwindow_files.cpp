@@ -212,7 +212,6 @@ void MainWindow::onSaveAs()
 
 void MainWindow::onRunReplaced()
 {
-    listRows_.runReplaced();
     readingList->linesChanged();
     hideCursorMarkers();
     // A new recording starts with an empty chart, laid out at its first tick.

@@ -4,6 +4,7 @@
 #include "alarmline.h"
 #include "commentseditor.h"
 #include "elidedlabel.h"
+#include "readoutlabel.h"
 #include "configfile.h"
 #include "csvexport.h"
 #include "datafile.h"
@@ -309,7 +310,8 @@ void MainWindow::buildControls()
         connect(recordButtons[i], &QPushButton::clicked, this, [this, i] { onRecordButton(i); });
     }
 
-    timeReadout = label(central, QStringLiteral("Label1_0"));
+    timeReadout = new ReadoutLabel(central); // a new time with every reading
+    timeReadout->setObjectName(QStringLiteral("Label1_0"));
     timeReadout->setAlignment(Qt::AlignCenter);
     timeReadout->setFrameShape(QFrame::Panel);
     timeReadout->setFrameShadow(QFrame::Sunken);

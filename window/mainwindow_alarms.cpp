@@ -8,6 +8,7 @@
 #include "alarmmonitor.h"
 #include "alarmsdialog.h"
 #include "gaugepanel.h"
+#include "readoutlabel.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -43,7 +44,7 @@ void MainWindow::buildAlarmControls(QWidget* client)
 {
     alarms_ = new AlarmMonitor(
         run_, [this] { return s.clock->secondsSinceMidnight(); }, this);
-    derivedReadout = new QLabel(client);
+    derivedReadout = new ReadoutLabel(client);
     derivedReadout->setObjectName(QStringLiteral("derivedReadout"));
     derivedReadout->setAccessibleName(QStringLiteral("Spread and rates"));
     alarmLine = new AlarmLine(client);

@@ -64,6 +64,19 @@ QString sampleRun(int seconds, double startTime)
     return text;
 }
 
+WindowServices servicesFor(const QString& folder, Prompts& prompts, Clock& clock, SerialLink& port,
+                           Launcher& launcher)
+{
+    WindowServices services;
+    services.programFolder = folder;
+    services.prompts = &prompts;
+    services.clock = &clock;
+    services.port = &port;
+    services.launcher = &launcher;
+    services.endProgram = [] {};
+    return services;
+}
+
 bool shoot(MainWindow& window, const QString& path)
 {
     QCoreApplication::processEvents();
@@ -89,14 +102,7 @@ bool shootActiveAlarm(Prompts& prompts, Launcher& launcher, const QString& path)
     state.settings.degreesCelsius = 1;
     FakeClock clock;
     FakeSerialLink port;
-    WindowServices services;
-    services.programFolder = folder.path();
-    services.prompts = &prompts;
-    services.clock = &clock;
-    services.port = &port;
-    services.launcher = &launcher;
-    services.endProgram = [] {};
-    MainWindow window(state, services);
+    MainWindow window(state, servicesFor(folder.path(), prompts, clock, port, launcher));
     window.load();
     state.settings.degreesCelsius = 1;
     window.applyThermocoupleMode();
@@ -143,15 +149,7 @@ int main(int argc, char* argv[])
     QuietPrompts prompts;
     QtSerialLink port(folder.path());
     NoLauncher launcher;
-    WindowServices services;
-    services.programFolder = folder.path();
-    services.prompts = &prompts;
-    services.clock = &clock;
-    services.port = &port;
-    services.launcher = &launcher;
-    services.endProgram = [] {};
-
-    MainWindow window(state, services);
+    MainWindow window(state, servicesFor(folder.path(), prompts, clock, port, launcher));
     window.load();
     window.show();
     // The run is opened from a data file, as a user opens one, and drawn before the picture.

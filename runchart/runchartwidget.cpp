@@ -297,14 +297,23 @@ void RunChartWidget::paintChart(QPainter& painter, const QRect& area) const
     // Marks under the traces, so a trace is never hidden by one.
     QPen markPen(kMark, 1, Qt::DashLine);
     painter.setPen(markPen);
+    // Texts of marks close together would be written over each other: each goes one line
+    // higher than a text it would run into; the tooltip names every mark.
+    std::vector<double> lineEnds; // per line from the foot: where its last text ends
     for (const ChartMark& mark : marks_) {
         if (mark.time < range_.start() || mark.time > range_.end())
             continue;
         const double mx = x(mark.time);
         painter.drawLine(QPointF(mx, plot.top()), QPointF(mx, plot.bottom()));
-        // Its text beside it at the foot of the plot, where the traces seldom run.
-        painter.drawText(QRectF(mx + 3, plot.bottom() - text - 2,
-                                metrics.horizontalAdvance(mark.text) + 4, text),
+        const double width = metrics.horizontalAdvance(mark.text) + 4;
+        size_t line = 0;
+        while (line < lineEnds.size() && lineEnds[line] > mx)
+            ++line;
+        if (line == lineEnds.size())
+            lineEnds.push_back(0);
+        lineEnds[line] = mx + 3 + width;
+        // Beside it at the foot of the plot, where the traces seldom run.
+        painter.drawText(QRectF(mx + 3, plot.bottom() - (int(line) + 1) * (text + 2), width, text),
                          Qt::AlignLeft | Qt::AlignVCenter, mark.text);
     }
 

@@ -3,11 +3,16 @@
 // also across a broker stopped for 30 s.
 
 #include "publishformat.h"
+#include "publishingdialog.h"
 #include "publishingsettings.h"
 #include "runmodel.h"
 #include "runpublisher.h"
 
+#include <QAccessible>
+#include <QCheckBox>
 #include <QJsonArray>
+#include <QLabel>
+#include <QLineEdit>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -300,6 +305,44 @@ private slots:
         QCOMPARE(bool(plan.influx), problem.isEmpty() && !influx.isEmpty());
     }
 
+    // The dialog keeps what it can use, and names in words what it cannot, staying open.
+    void dialog_data()
+    {
+        QTest::addColumn<QString>("broker");
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("influx");
+        QTest::addColumn<QString>("problem"); // part of it; empty: saved and closed
+        QTest::newRow("saved") << "mqtt://b:1884" << "plant/cell3" << "http://db:8086/write?db=c" << "";
+        QTest::newRow("all empty") << "" << "" << "" << "";
+        QTest::newRow("broker") << "b:1884" << "" << "" << "mqtt://HOST:PORT, not 'b:1884'.";
+        QTest::newRow("base") << "mqtt://b" << "plant/#" << "" << "wildcards";
+        QTest::newRow("influx") << "" << "" << "http://db:8086/" << "not '/'.";
+    }
+    void dialog()
+    {
+        QFETCH(QString, broker);
+        QFETCH(QString, base);
+        QFETCH(QString, influx);
+        QFETCH(QString, problem);
+        QTemporaryDir folder;
+        PublishingDialog dialog(folder.path());
+        QCOMPARE(QAccessible::queryAccessibleInterface(dialog.brokerField)->text(QAccessible::Name),
+                 QString("MQTT broker"));
+        dialog.open();
+        dialog.brokerField->setText(broker);
+        dialog.topicBaseField->setText(base);
+        dialog.homeAssistantBox->setChecked(true);
+        dialog.influxField->setText(influx);
+        dialog.accept();
+        QCOMPARE(dialog.isVisible(), !problem.isEmpty());
+        QVERIFY2(dialog.problemLabel->text().contains(problem), qPrintable(dialog.problemLabel->text()));
+        QCOMPARE(QFile::exists(folder.filePath(kPublishingFile)), problem.isEmpty());
+        if (problem.isEmpty()) {
+            QVERIFY(ReadPublishingSettings(folder.path()) == dialog.settings());
+            QCOMPARE(PublishingDialog(folder.path()).influxField->text(), influx);
+        }
+    }
+
     // Every reading reaches the broker and the database, in spite of a broker stopped for 30 s
     // in the middle of the run and a database that refuses the first writes; the run itself
     // holds every reading.
@@ -389,5 +432,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPublishing)
+QTEST_MAIN(TestPublishing)
 #include "test_publishing.moc"

@@ -53,6 +53,7 @@ int main(int argc, char* argv[])
     prompts.setParent(&window);
     window.load();
     window.useSessionPort(command.comPort, command.portDevice);
+    window.startPublishing(command.mqttUrl, command.influxUrl);
     window.show();
     // A name relative to the folder the program was started in, resolved before anything can
     // change that folder.

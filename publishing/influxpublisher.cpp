@@ -1,5 +1,6 @@
 #include "influxpublisher.h"
 
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -15,6 +16,7 @@ constexpr int kTransferTimeoutMs = 10000;
 InfluxPublisher::InfluxPublisher(InfluxOptions options, QObject* parent)
     : QObject(parent), options_(std::move(options))
 {
+    network_.setProxy(QNetworkProxy::NoProxy);
     timer_ = new QTimer(this);
     timer_->setSingleShot(true);
     connect(timer_, &QTimer::timeout, this, &InfluxPublisher::send);
@@ -45,7 +47,9 @@ void InfluxPublisher::add(const QByteArray& point)
 
 void InfluxPublisher::schedule()
 {
-    if (reply_ || timer_->isActive() || buffer_.empty())
+    // Started by the reading that finds it idle, as the MQTT hand-off is: both then fall due
+    // in the same wake-up.
+    if (timer_->isActive() || buffer_.empty())
         return;
     auto wait = options_.interval;
     for (int i = 0; i < failures_ && wait < options_.retryMax; ++i)
@@ -55,7 +59,11 @@ void InfluxPublisher::schedule()
 
 void InfluxPublisher::send()
 {
-    if (reply_ || buffer_.empty())
+    if (reply_) {
+        schedule();
+        return;
+    }
+    if (buffer_.empty())
         return;
     QByteArray body;
     while (!buffer_.empty() && static_cast<qsizetype>(sending_.size()) < options_.batchLimit) {
@@ -71,6 +79,7 @@ void InfluxPublisher::send()
         request.setRawHeader(QByteArrayLiteral("Authorization"),
                              QByteArrayLiteral("Token ") + options_.token);
     request.setTransferTimeout(kTransferTimeoutMs);
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     reply_ = network_.post(request, body);
     connect(reply_, &QNetworkReply::finished, this, &InfluxPublisher::onFinished);
 }

@@ -42,6 +42,10 @@ MqttPublisher::MqttPublisher(MqttOptions options, QObject* parent)
     resolveRetry_->setSingleShot(true);
     resolveRetry_->setInterval(kResolveRetry);
     connect(resolveRetry_, &QTimer::timeout, this, &MqttPublisher::resolve);
+    handOff_ = new QTimer(this);
+    handOff_->setSingleShot(true);
+    handOff_->setInterval(options_.handOff);
+    connect(handOff_, &QTimer::timeout, this, &MqttPublisher::drain);
     // The name is looked up by Qt's own thread: the library would do it on this one.
     QTimer::singleShot(0, this, &MqttPublisher::resolve);
 }
@@ -121,8 +125,16 @@ void MqttPublisher::disconnectCallback(mosquitto*, void* self, int code)
 void MqttPublisher::publishCallback(mosquitto*, void* self, int mid)
 {
     auto* publisher = static_cast<MqttPublisher*>(self);
-    QMetaObject::invokeMethod(
-        publisher, [publisher, mid] { publisher->onPublished(mid); }, Qt::QueuedConnection);
+    bool first = false;
+    {
+        std::lock_guard<std::mutex> lock(publisher->ackMutex_);
+        first = publisher->acknowledged_.empty();
+        publisher->acknowledged_.push_back(mid);
+    }
+    // The next hand-off takes them in passing; only a backlog waiting for room is woken.
+    if (first && publisher->catchingUp_)
+        QMetaObject::invokeMethod(
+            publisher, [publisher] { publisher->onAcknowledged(); }, Qt::QueuedConnection);
 }
 
 void MqttPublisher::onConnected(int code)
@@ -148,24 +160,19 @@ void MqttPublisher::onDisconnected(int code)
     if (!connected_ && code == 0)
         return;
     connected_ = false;
+    catchingUp_ = false;
     problem_ = QStringLiteral("MQTT broker %1:%2 not reachable")
                    .arg(options_.broker.host)
                    .arg(options_.broker.port);
     emit changed();
 }
 
-void MqttPublisher::onPublished(int mid)
+void MqttPublisher::onAcknowledged()
 {
-    const auto it = inFlight_.find(mid);
-    if (it == inFlight_.end())
-        return;
-    if (it->second)
-        --waitingReadings_;
-    inFlight_.erase(it);
-    const bool wasStalled = stalled();
-    drain();
-    if (wasStalled)
-        emit changed();
+    takeAcknowledged();
+    // A backlog that outgrew the window goes on at once: catching up after an outage.
+    if (catchingUp_ && static_cast<int>(inFlight_.size()) <= options_.window / 2)
+        drain();
 }
 
 void MqttPublisher::publishReading(const QByteArray& payload)
@@ -206,13 +213,33 @@ void MqttPublisher::enqueue(Message message)
         queue_.pop_front();
         lost = true;
     }
-    drain();
-    if (lost || stalled())
+    if (connected_ && !catchingUp_ && !handOff_->isActive())
+        handOff_->start();
+    if (lost || !connected_)
         emit changed();
+}
+
+void MqttPublisher::takeAcknowledged()
+{
+    std::vector<int> mids;
+    {
+        std::lock_guard<std::mutex> lock(ackMutex_);
+        mids.swap(acknowledged_);
+    }
+    for (const int mid : mids) {
+        const auto it = inFlight_.find(mid);
+        if (it == inFlight_.end())
+            continue; // the status or a retained message
+        if (it->second)
+            --waitingReadings_;
+        inFlight_.erase(it);
+    }
 }
 
 void MqttPublisher::drain()
 {
+    handOff_->stop();
+    takeAcknowledged();
     while (connected_ && !queue_.empty() &&
            static_cast<int>(inFlight_.size()) < options_.window) {
         Message& m = queue_.front();
@@ -223,6 +250,7 @@ void MqttPublisher::drain()
         if (rc == MOSQ_ERR_NO_CONN) {
             // The disconnect callback is on its way; the message waits for the next connection.
             connected_ = false;
+            catchingUp_ = false;
             return;
         }
         if (rc == MOSQ_ERR_SUCCESS) {
@@ -234,4 +262,9 @@ void MqttPublisher::drain()
         }
         queue_.pop_front();
     }
+    catchingUp_ = connected_ && !queue_.empty();
+    // Acknowledgements still to come are taken at the next hand-off, also when no reading
+    // follows.
+    if (connected_ && !catchingUp_ && !inFlight_.empty())
+        handOff_->start();
 }

@@ -118,8 +118,7 @@ void RunPublisher::onSampleAdded(qsizetype row)
 void RunPublisher::updateStatus()
 {
     QString text;
-    if (mqtt_ && (!mqtt_->problem().isEmpty() || mqtt_->dropped() > 0 ||
-                  mqtt_->waiting() > plan_.mqtt->window))
+    if (mqtt_ && (!mqtt_->problem().isEmpty() || mqtt_->dropped() > 0))
         text += backlog(QStringLiteral("MQTT"), mqtt_->problem(), mqtt_->waiting(),
                         mqtt_->dropped());
     if (influx_ && (!influx_->problem().isEmpty() || influx_->dropped() > 0))

@@ -69,6 +69,13 @@ void FrameAssembler::reset()
     m_cut = 0;
 }
 
+void FrameAssembler::resume()
+{
+    m_frames.clear();
+    m_partial.clear();
+    m_lineStart = false;
+}
+
 void FrameAssembler::append(const QByteArray& bytes)
 {
     // CR and LF each end a line: a CR LF pair then ends a line and an empty one, also when it

@@ -62,6 +62,9 @@ public:
     // Starts a new session (the port was opened again): forgets every byte and frame held, the
     // instrument's field count and the counts of dropped and cut lines.
     void reset();
+    // The same instrument on a port opened again (a reconnected adapter): forgets the bytes and
+    // frames held, keeps the instrument's field count, so its first line is checked as usual.
+    void resume();
     // Adds bytes as they came from the port; a line end may be split across two calls.
     void append(const QByteArray& bytes);
     // Moves the oldest complete frame (without its line end) into `frame`. False, and `frame`

@@ -29,6 +29,15 @@ void LoggerReader::start(bool degreesCelsius, int channelCount,
     silence_.start(silenceBudget);
 }
 
+void LoggerReader::resume(std::chrono::milliseconds silenceBudget)
+{
+    frames_.resume();
+    newest_.reset();
+    listening_ = true;
+    port_.readAll();
+    silence_.start(silenceBudget);
+}
+
 void LoggerReader::stop()
 {
     listening_ = false;

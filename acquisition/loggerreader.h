@@ -32,6 +32,9 @@ public:
     // Begins listening to a port just opened: what an earlier session left is forgotten, and
     // a line is expected within `silenceBudget` from now and from every good line on.
     void start(bool degreesCelsius, int channelCount, std::chrono::milliseconds silenceBudget);
+    // Listens again to the same logger on a port opened anew: its lines are known, so the first
+    // whole line is already a reading.
+    void resume(std::chrono::milliseconds silenceBudget);
     // Stops listening; received bytes are no longer looked at.
     void stop();
     bool isListening() const { return listening_; }

@@ -62,6 +62,8 @@ struct ChartState {
     std::array<float, kRecorderChannels> traceLastX{};
     std::array<float, kRecorderChannels> traceLastY{};
     std::array<float, 4> sectionStartTimes{}; // run time at each section's left edge
+    // Run times of events that lie past the current section, marked once it gets there.
+    std::vector<float> pendingMarks;
 };
 
 struct ProgramState {

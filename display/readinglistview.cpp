@@ -200,24 +200,35 @@ QString ReadingListView::text(int row) const
     return row >= 0 && row < count() ? lines_.line(row) : QString();
 }
 
+const ReadingListView::Measures& ReadingListView::measures() const
+{
+    if (measures_.rowHeight > 0)
+        return measures_;
+    const QFontMetrics metrics = fontMetrics();
+    measures_.rowHeight = metrics.lineSpacing() + 2;
+    measures_.textMargin = metrics.horizontalAdvance(QLatin1Char(' '));
+    // Every character of a reading is a digit, a point, a sign or a blank; the widest of
+    // them stands for all, so the width is right in any font.
+    measures_.widestCharacter = 0;
+    for (const QChar c : QStringLiteral("0123456789.- "))
+        measures_.widestCharacter =
+            std::max(measures_.widestCharacter, metrics.horizontalAdvance(c));
+    return measures_;
+}
+
 int ReadingListView::rowHeight() const
 {
-    return fontMetrics().lineSpacing() + 2;
+    return measures().rowHeight;
 }
 
 int ReadingListView::textMargin() const
 {
-    return fontMetrics().horizontalAdvance(QLatin1Char(' '));
+    return measures().textMargin;
 }
 
 int ReadingListView::widestCharacter() const
 {
-    // Every character of a reading is a digit, a point, a sign or a blank; the widest of
-    // them stands for all, so the width is right in any font.
-    int widest = 0;
-    for (const QChar c : QStringLiteral("0123456789.- "))
-        widest = std::max(widest, fontMetrics().horizontalAdvance(c));
-    return widest;
+    return measures().widestCharacter;
 }
 
 int ReadingListView::widthForLongestLine() const
@@ -267,6 +278,42 @@ const QStaticText& ReadingListView::rowText(int row) const
     slot.second.setTextFormat(Qt::PlainText);
     slot.second.prepare(QTransform(), font());
     return slot.second;
+}
+
+std::optional<QGlyphRun> ReadingListView::readingGlyphs(const QString& text) const
+{
+    if (!glyphs_.ready) {
+        glyphs_ = {};
+        glyphs_.ready = true;
+        glyphs_.font = QRawFont::fromFont(font());
+        const QString characters = QStringLiteral("0123456789.- ");
+        const QList<quint32> indexes = glyphs_.font.glyphIndexesForString(characters);
+        if (glyphs_.font.isValid() && indexes.size() == characters.size()) {
+            const QList<QPointF> advances = glyphs_.font.advancesForGlyphIndexes(indexes);
+            for (qsizetype i = 0; i < characters.size(); ++i) {
+                glyphs_.index[characters[i].unicode()] = indexes[i];
+                glyphs_.advance[characters[i].unicode()] = advances[i].x();
+            }
+        }
+    }
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    indexes.reserve(text.size());
+    positions.reserve(text.size());
+    qreal x = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= glyphs_.index.size() || glyphs_.index[u] == 0)
+            return std::nullopt;
+        indexes << glyphs_.index[u];
+        positions << QPointF(x, 0);
+        x += glyphs_.advance[u];
+    }
+    QGlyphRun run;
+    run.setRawFont(glyphs_.font);
+    run.setGlyphIndexes(indexes);
+    run.setPositions(positions);
+    return run;
 }
 
 void ReadingListView::forgetRowTexts()
@@ -380,7 +427,10 @@ void ReadingListView::paintEvent(QPaintEvent* event)
         if (current)
             painter.fillRect(band, palette().brush(QPalette::Highlight));
         painter.setPen(palette().color(current ? QPalette::HighlightedText : QPalette::Text));
-        painter.drawStaticText(left, band.top() + baseline - metrics.ascent(), rowText(row));
+        if (const std::optional<QGlyphRun> glyphs = readingGlyphs(lines_.line(row)))
+            painter.drawGlyphRun(QPointF(left, band.top() + baseline), *glyphs);
+        else
+            painter.drawStaticText(left, band.top() + baseline - metrics.ascent(), rowText(row));
     }
 }
 
@@ -443,6 +493,8 @@ void ReadingListView::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        measures_ = {};
+        glyphs_ = {};
         forgetRowTexts();
         updateScrollBars();
     }

@@ -8,8 +8,11 @@
 // that for free but lays out every row again on each insert, which a day-long run cannot afford.
 
 #include <QAbstractScrollArea>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QStaticText>
 #include <array>
+#include <optional>
 #include <utility>
 
 class RunRows;
@@ -63,8 +66,18 @@ private:
     void announceCurrentRow(bool selectionMoved);
     int textMargin() const;
     int widestCharacter() const;
+    // The font's measures, taken once per font: asked at every reading.
+    struct Measures {
+        int rowHeight = 0;
+        int textMargin = 0;
+        int widestCharacter = 0;
+    };
+    const Measures& measures() const;
 
     const QStaticText& rowText(int row) const;
+    // A row of readings as glyphs along the baseline, placed without laying the text out: a
+    // new row comes ten times a second. Nothing for a row with other characters (an event).
+    std::optional<QGlyphRun> readingGlyphs(const QString& text) const;
     void forgetRowTexts();
 
     const RunRows& lines_;
@@ -72,4 +85,12 @@ private:
         {{-1, {}}, {-1, {}}, {-1, {}}, {-1, {}}, {-1, {}}, {-1, {}}, {-1, {}}, {-1, {}}}};
     mutable size_t nextRecentRow_ = 0;
     int current_ = -1;
+    mutable Measures measures_;
+    struct ReadingGlyphs {
+        bool ready = false;
+        QRawFont font;
+        std::array<quint32, 128> index{}; // by character; 0: none
+        std::array<qreal, 128> advance{};
+    };
+    mutable ReadingGlyphs glyphs_;
 };

@@ -8,6 +8,8 @@ namespace
 {
 
 constexpr quint32 kGridColor = 0x808080;
+// Solid and dark, so that an event is told from the dotted grey grid.
+constexpr quint32 kEventMarkColor = 0x000000;
 constexpr double kSectionWidthFraction = 0.333; // not a third: the same factors serve every wrap
 constexpr std::array<double, kChartSections> kBoxLefts{0.0, 0.333, 0.666}; // left to right
 // A damaged settings file may hold any section time; below one second nothing could be drawn.
@@ -100,6 +102,21 @@ void ChangeSection(ChartState& chart, int sectionSeconds, ChartSurface& surface)
     chart.traceLastX.fill(0.0f);
 }
 
+// Marks the events that lie in the current section; one whose time the chart has passed
+// without a section for it (a long gap) is marked at the left edge. Later ones wait.
+void drawPendingMarks(ChartState& chart, int sectionSeconds, ChartSurface& surface)
+{
+    auto& marks = chart.pendingMarks;
+    const auto due = std::stable_partition(marks.begin(), marks.end(), [&](float t) {
+        return t - chart.currentSectionStart > float(sectionSeconds);
+    });
+    for (auto m = due; m != marks.end(); ++m) {
+        const double x = std::max(0.0, double(*m - chart.currentSectionStart));
+        surface.drawLine(chart.currentSection, x, -0.05, x, 1.05, kEventMarkColor, 1, false);
+    }
+    marks.erase(due, marks.end());
+}
+
 } // namespace
 
 void LayOutChart(ChartState& chart, StoredSettings& settings, const DerivedSettings& derived,
@@ -162,8 +179,20 @@ void PlotSample(ChartState& chart, StoredSettings& settings, const DerivedSettin
 
     // A point just past the right edge is drawn into the old section, cut off by its edge;
     // the new section takes the trace up from its left edge at the next sample.
-    if (chart.sampleX > static_cast<float>(settings.chartSectionSeconds))
+    if (chart.sampleX > static_cast<float>(settings.chartSectionSeconds)) {
         ChangeSection(chart, settings.chartSectionSeconds, surface);
+        drawPendingMarks(chart, settings.chartSectionSeconds, surface);
+    }
+}
+
+void PlotEvent(ChartState& chart, const StoredSettings& settings, ChartSurface& surface,
+               float time)
+{
+    // Laying the chart out here would wipe what it shows; a chart not laid out has no run yet.
+    if (!chart.laidOut)
+        return;
+    chart.pendingMarks.push_back(time);
+    drawPendingMarks(chart, settings.chartSectionSeconds, surface);
 }
 
 void ResetChart(ChartState& chart)

@@ -58,5 +58,9 @@ void LayOutChart(ChartState& chart, StoredSettings& settings, const DerivedSetti
 void PlotSample(ChartState& chart, StoredSettings& settings, const DerivedSettings& derived,
                 ChartSurface& surface, const RunSample& sample);
 
+// Marks an event of the run at its run time: a line across the section that holds the time,
+// drawn once the chart has come that far. Nothing on a chart not laid out.
+void PlotEvent(ChartState& chart, const StoredSettings& settings, ChartSurface& surface,
+               float time);
 // Forgets what the chart drew: the next PlotSample lays it out afresh for a new run.
 void ResetChart(ChartState& chart);

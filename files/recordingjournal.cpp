@@ -1,6 +1,7 @@
 #include "recordingjournal.h"
 
 #include "numconv.h"
+#include "runevent.h"
 #include "safewrite.h"
 
 #include <QDir>
@@ -86,8 +87,9 @@ bool isWholeReading(QStringView line, int channels)
     return true;
 }
 
-// The whole readings of `samples`, each with its CR LF.
-QString wholeReadings(const QString& samples, int channels)
+// The whole readings of `samples`, each with its CR LF; the run's events among them go to
+// `events` in the same form.
+QString wholeReadings(const QString& samples, int channels, QString* events)
 {
     QString kept;
     qsizetype start = 0;
@@ -96,6 +98,8 @@ QString wholeReadings(const QString& samples, int channels)
         const QStringView line = QStringView(samples).mid(start, end - start + kLineEnd.size());
         if (isWholeReading(line.chopped(kLineEnd.size()), channels))
             kept += line;
+        else if (ParseEventLine(line.chopped(kLineEnd.size())))
+            *events += line;
     }
     return kept;
 }
@@ -270,9 +274,17 @@ std::optional<DataFileRead> RecordingJournal::load(const QString& dataFolder)
         r.samples.truncate(lastEnd < 0 ? 0 : lastEnd + kLineEnd.size());
     }
     // Damaged lines are skipped one by one: the readings after one are as good as before it.
-    r.samples = wholeReadings(r.samples, r.channels);
+    QString events;
+    r.samples = wholeReadings(r.samples, r.channels, &events);
     if (r.samples.isEmpty())
         return std::nullopt;
+    // A data file keeps the run's events as its last comment lines, where every reader takes
+    // them; the journal, written as they happen, has them among the readings.
+    if (!events.isEmpty()) {
+        if (!r.comments.isEmpty() && !r.comments.endsWith(kLineEnd))
+            r.comments += kLineEnd;
+        r.comments += events;
+    }
     return r;
 }
 

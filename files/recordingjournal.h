@@ -48,7 +48,8 @@ public:
     // cannot be written; appends then keep trying to start it.
     bool begin(const QString& dataFolder, qint16 degreesCelsius, qint16 channelCount,
                qint16 fuelType, const QString& comments, QString* error = nullptr);
-    // Hands `sampleLine` and CR LF to the system in one write, so a killed program loses no
+    // Hands `sampleLine` (or an event line) and CR LF to the system in one write, so a killed
+    // program loses no
     // line it appended; forces the journal to the disk when kSyncInterval has passed since it
     // last was. False when the line could not be stored (full disk, folder gone, journal file
     // removed): a partly written line is cut off again, and the next append tries anew, with a
@@ -75,7 +76,8 @@ public:
     // The journal read as a data file, with exactly the lines find() counts, each ended by
     // CR LF, as the run held them when the last one was recorded. A line cut short at the end
     // or damaged anywhere (not a run time and one number per channel) is left out, the lines
-    // after it are kept. Nothing when find() gives nothing.
+    // after it are kept. Event lines appended among the readings come back after the
+    // comments, where a data file holds them. Nothing when find() gives nothing.
     static std::optional<DataFileRead> load(const QString& dataFolder);
 
 private:

@@ -124,9 +124,7 @@ void RunModel::startRecording(const RunHeader& header, float startClock)
 {
     header_ = header;
     startClock_ = startClock;
-    samples_.clear();
-    timesOrdered_ = true;
-    longestLine_ = 0;
+    clearSamples();
     recording_ = true;
     unsaved_ = true;
     noteJournal(journal_.begin(dataFolder_, header_.degreesCelsius, header_.channelCount,
@@ -158,6 +156,38 @@ void RunModel::addSample(const RunSample& sample)
     emit sampleAdded(size() - 1);
 }
 
+const RunEvent& RunModel::addEvent(float clock, const QString& text)
+{
+    events_.push_back(RunEvent{float(RunTimeOfSample(clock, startClock_)), text});
+    eventPlaces_.push_back(size());
+    if (recording_)
+        noteJournal(journal_.append(FormatEventLine(events_.back())));
+    setUnsaved(true);
+    emit eventAdded(qsizetype(events_.size()) - 1);
+    return events_.back();
+}
+
+void RunModel::placeEvents(std::vector<RunEvent> events)
+{
+    std::stable_sort(events.begin(), events.end(),
+                     [](const RunEvent& a, const RunEvent& b) { return a.time < b.time; });
+    events_ = std::move(events);
+    eventPlaces_.clear();
+    // After the readings of its time or before, as it was added while recording: an event is
+    // noted once the reading that showed it was taken.
+    const auto beforeSample = [](float t, const RunSample& s) { return t < s.time; };
+    for (const RunEvent& event : events_) {
+        const auto at =
+            timesOrdered_
+                ? std::upper_bound(samples_.begin(), samples_.end(), event.time, beforeSample)
+                : std::find_if(samples_.begin(), samples_.end(),
+                               [&](const RunSample& s) { return s.time > event.time; });
+        eventPlaces_.push_back(at - samples_.begin());
+    }
+    // Out of order times place events anywhere; the list needs them in order of place.
+    std::sort(eventPlaces_.begin(), eventPlaces_.end());
+}
+
 void RunModel::stopRecording()
 {
     if (!recording_)
@@ -182,7 +212,8 @@ QString RunModel::rowsText() const
 QByteArray RunModel::fileBytes() const
 {
     // Written as bytes row by row: a day-long run is never held as text on its way out.
-    QByteArray bytes = DataFileHeader(header_.comments, header_.degreesCelsius,
+    QByteArray bytes = DataFileHeader(JoinEventLines(header_.comments, events_),
+                                      header_.degreesCelsius,
                                       header_.channelCount, header_.fuelType);
     bytes.reserve(bytes.size() + size() * (longestLine_ + 2) + 16);
     for (qsizetype r = 0; r < size(); ++r) {
@@ -213,6 +244,8 @@ int RunModel::save(const QString& path)
 void RunModel::clearSamples()
 {
     samples_.clear();
+    events_.clear();
+    eventPlaces_.clear();
     timesOrdered_ = true;
     longestLine_ = 0;
 }
@@ -241,8 +274,9 @@ void RunModel::takeHeader(const DataFileRead& read)
 {
     if (read.channelsRead)
         header_.channelCount = read.channels;
+    // The events come back with the readings (placeEvents), once those are read.
     if (read.commentsStarted)
-        header_.comments = read.comments;
+        header_.comments = SplitEventLines(read.comments).comments;
     if (read.outcome == DataFileRead::Outcome::Ok)
         header_.degreesCelsius = read.unit;
     header_.fuelType = read.fuel;
@@ -256,6 +290,8 @@ RunModel::OpenResult RunModel::open(const QString& path)
     std::swap(previous, samples_);
     const bool previousOrdered = timesOrdered_;
     const qsizetype previousLongest = longestLine_;
+    std::vector<RunEvent> previousEvents = std::move(events_);
+    std::vector<qsizetype> previousPlaces = std::move(eventPlaces_);
     clearSamples();
     OpenResult result;
     const DataFileRead read = ReadDataFile(
@@ -276,6 +312,8 @@ RunModel::OpenResult RunModel::open(const QString& path)
         samples_ = std::move(previous);
         timesOrdered_ = previousOrdered;
         longestLine_ = previousLongest;
+        events_ = std::move(previousEvents);
+        eventPlaces_ = std::move(previousPlaces);
         if (read.outcome == DataFileRead::Outcome::WrongType)
             return result;
     }
@@ -285,6 +323,7 @@ RunModel::OpenResult RunModel::open(const QString& path)
         return result;
     recording_ = false;
     takeHeader(read);
+    placeEvents(SplitEventLines(read.comments).events);
     // The run the journal kept is replaced now; the user chose not to save it.
     discardJournal();
     // A file that failed part-way shows what could be read, which no file holds as it is: a
@@ -320,6 +359,7 @@ bool RunModel::recoverJournal()
         takeLine(all.mid(start, end - start), channelCount());
         start = end + kLineEnd.size();
     }
+    placeEvents(SplitEventLines(read->comments).events);
     header_.degreesCelsius = read->unit;
     filePath_.clear();
     // Still unsaved: the journal stays until the run is saved.

@@ -9,6 +9,7 @@
 
 #include "datafile.h"
 #include "recordingjournal.h"
+#include "runevent.h"
 #include "runsample.h"
 
 #include <QObject>
@@ -49,6 +50,10 @@ public:
     // Rows farther than `maxDistance` are never preferred to row 0. -1 for an empty run.
     qsizetype nearestRow(float target, float maxDistance) const;
     const RunHeader& header() const { return header_; }
+    // What happened to the run, in time order as far as the clock went forward.
+    const std::vector<RunEvent>& events() const { return events_; }
+    // Samples before event `index`: the event stands between that many readings and the rest.
+    qsizetype eventPlace(qsizetype index) const { return eventPlaces_[size_t(index)]; }
     int channelCount() const;
     void setComments(const QString& comments);
 
@@ -69,6 +74,9 @@ public:
     // A reading whose line arrived at `clock`, stamped with its run time rounded to the tenth.
     const RunSample& addReading(float clock, const std::array<float, kRecorderChannels>& values);
     void addSample(const RunSample& sample);
+    // Something that happened at `clock`, after the readings the run has so far; journaled like
+    // a reading and saved with the run.
+    const RunEvent& addEvent(float clock, const QString& text);
     // The run stays on screen, unsaved, its journal on the disk until it is saved or dropped.
     void stopRecording();
 
@@ -105,6 +113,7 @@ public:
 
 signals:
     void sampleAdded(qsizetype row);
+    void eventAdded(qsizetype index);
     // The whole run changed (started, opened, recovered): views redraw from the samples.
     void runReplaced();
     // Recording, unsaved state, file or journal problem changed.
@@ -116,6 +125,8 @@ private:
     // line.
     bool takeLine(QStringView text, int channels);
     void takeHeader(const DataFileRead& read);
+    // Events of a file's comments, placed among the samples by their times.
+    void placeEvents(std::vector<RunEvent> events);
     void noteJournal(bool ok);
     void setUnsaved(bool unsaved);
 
@@ -124,6 +135,8 @@ private:
     RunHeader header_;
     // A deque, so a day-long run grows without ever copying what it holds.
     std::deque<RunSample> samples_;
+    std::vector<RunEvent> events_;
+    std::vector<qsizetype> eventPlaces_;
     bool timesOrdered_ = true;
     qsizetype longestLine_ = 0;
     bool recording_ = false;

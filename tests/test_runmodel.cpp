@@ -1,5 +1,6 @@
 // The run model without a window: a sample's one text form, opening, the journal, the cursor.
 
+#include "runlistrows.h"
 #include "runmodel.h"
 
 #include <QFile>
@@ -167,6 +168,123 @@ private slots:
         next.addSample(sampleAt(0.2f, 5, 6, 7, 8));
         QVERIFY(next.isUnsaved());
         QCOMPARE(next.leftJournal()->lines, 2);
+    }
+
+    // Events come back from the file and from a journal at the place they had, the comments the
+    // user wrote without them; older readers see them as comment lines.
+    void eventsTravelWithTheRun_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("saved and opened") << "save";
+        QTest::newRow("journal taken back") << "recover";
+        QTest::newRow("journal kept as a file") << "keep";
+    }
+    void eventsTravelWithTheRun()
+    {
+        QFETCH(QString, way);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("run"));
+        std::vector<RunEvent> events;
+        std::vector<qsizetype> places;
+        {
+            RunModel recorded(dir.path());
+            recorded.startRecording({0, 4, 0, QStringLiteral("Cell 3\r\n")}, 100);
+            recorded.addReading(100.2f, {1, 2, 3, 4});
+            recorded.addEvent(100.2f, QStringLiteral("logger disconnected")); // same tenth
+            recorded.addEvent(103.0f, QStringLiteral("ALARM Ch 1 high: 932 \u00b0F above 900"));
+            recorded.addReading(104.04f, {5, 6, 7, 8});
+            recorded.addEvent(104.04f, QStringLiteral("logger reconnected"));
+            recorded.addReading(104.1f, {9, 10, 11, 12});
+            events = recorded.events();
+            for (qsizetype e = 0; e < qsizetype(events.size()); ++e)
+                places.push_back(recorded.eventPlace(e));
+            if (way == "save") {
+                recorded.stopRecording();
+                QCOMPARE(recorded.save(file), 0);
+            }
+        }
+        QCOMPARE(places, (std::vector<qsizetype>{1, 1, 2}));
+        RunModel next(dir.path());
+        if (way == "save")
+            QCOMPARE(next.open(file).outcome, DataFileRead::Outcome::Ok);
+        else if (way == "recover")
+            QVERIFY(next.leftJournal().value_or(JournalInfo{}).lines == 3 && next.recoverJournal());
+        else
+            QCOMPARE(next.keepJournalAs(file), 0);
+        if (way == "keep")
+            QCOMPARE(next.open(file).outcome, DataFileRead::Outcome::Ok);
+        QCOMPARE(next.header().comments, QStringLiteral("Cell 3\r\n"));
+        QCOMPARE(next.size(), qsizetype(3));
+        QCOMPARE(next.events().size(), events.size());
+        for (qsizetype e = 0; e < qsizetype(events.size()); ++e) {
+            QCOMPARE(next.events()[size_t(e)].time, events[size_t(e)].time);
+            QCOMPARE(next.events()[size_t(e)].text, events[size_t(e)].text);
+            QCOMPARE(next.eventPlace(e), places[size_t(e)]);
+        }
+        // The comment section, as every reader of the file takes it.
+        QVERIFY(next.fileBytes().contains("Cell 3\r\nEvent 0.2 s: logger disconnected\r\n"
+                                          "Event 3.0 s: ALARM Ch 1 high: 932 \xb0""F above 900\r\n"
+                                          "Event 4.0 s: logger reconnected\r\n-9999\r\n"));
+    }
+
+    // Only a whole event line is an event: a user's comment that merely looks like one stays.
+    void eventLines_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("isEvent");
+        QTest::newRow("event") << "Event 123.4 s: logger disconnected" << true;
+        QTest::newRow("no text") << "Event 5.0 s: " << true;
+        QTest::newRow("no time") << "Event  s: lost" << false;
+        QTest::newRow("word for time") << "Event soon s: lost" << false;
+        QTest::newRow("no colon") << "Event 5.0 s lost" << false;
+        QTest::newRow("comment") << "Eventually the engine stalled" << false;
+        QTest::newRow("lower case") << "event 5.0 s: lost" << false;
+    }
+    void eventLines()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, isEvent);
+        const std::optional<RunEvent> event = ParseEventLine(line);
+        QCOMPARE(event.has_value(), isEvent);
+        if (event)
+            QCOMPARE(FormatEventLine(*event), line);
+        const CommentsAndEvents split = SplitEventLines("Cell 3\r\n" + line + "\r\nEnd\r\n");
+        QCOMPARE(split.comments, isEvent ? QString("Cell 3\r\nEnd\r\n")
+                                         : "Cell 3\r\n" + line + "\r\nEnd\r\n");
+        QCOMPARE(JoinEventLines(split.comments, split.events),
+                 isEvent ? "Cell 3\r\nEnd\r\n" + line + "\r\n"
+                         : "Cell 3\r\n" + line + "\r\nEnd\r\n");
+    }
+
+    // The list shows each event between the readings it came between.
+    void listRowsInterleaveEvents()
+    {
+        QTemporaryDir dir;
+        RunModel run(dir.path());
+        RunListRows rows(run);
+        run.startRecording({0, 2, 0, {}}, 0);
+        run.addEvent(0, QStringLiteral("first")); // before any reading
+        run.addReading(0.1f, {1, 2, 0, 0});
+        run.addReading(0.2f, {3, 4, 0, 0});
+        run.addEvent(0.3f, QStringLiteral("lost"));
+        run.addEvent(0.3f, QStringLiteral("alarm"));
+        run.addReading(5, {5, 6, 0, 0});
+        run.addEvent(5.1f, QStringLiteral("last"));
+        const QStringList expected{".0   Event: first", ".1   1   2",        ".2   3   4",
+                                   ".3   Event: lost",  ".3   Event: alarm", "5.0   5   6",
+                                   "5.1   Event: last"};
+        QCOMPARE(rows.size(), qsizetype(expected.size()));
+        QStringList shown;
+        for (qsizetype r = 0; r < rows.size(); ++r) {
+            shown << rows.line(r);
+            const qsizetype sample = rows.sampleAt(r);
+            const qsizetype event = rows.eventAt(r);
+            QVERIFY((sample >= 0) != (event >= 0));
+            QCOMPARE(sample >= 0 ? rows.rowOfSample(sample) : rows.rowOfEvent(event), r);
+        }
+        QCOMPARE(shown, expected);
+        QCOMPARE(rows.lastSampleRow(), qsizetype(5));
+        QCOMPARE(rows.longestLine(), QStringLiteral(".3   Event: alarm").size());
     }
 
     // The row a chart click finds is what a scan picks: ties to the earlier, none near: row 0.

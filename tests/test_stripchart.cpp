@@ -136,6 +136,32 @@ private slots:
                                      "shown 2 0"}));
     }
 
+    // An event is a line across its section at its time; one past the section waits for it, one
+    // the chart passed during a gap stands at the left edge.
+    void eventMarks()
+    {
+        ProgramState m = chartModule(5);
+        FakeSurface s;
+        const auto marks = [&s](int k) {
+            QList<QLineF> found;
+            for (const Line& l : s.traces[k])
+                if (l.at.x1() == l.at.x2() && l.at.y1() < 0)
+                    found << l.at;
+            return found;
+        };
+        PlotEvent(m.chart, m.settings, s, 1); // no chart yet: nothing drawn, nothing laid out
+        QVERIFY(!m.chart.laidOut);
+        plot(m, s, 0, 900);
+        PlotEvent(m.chart, m.settings, s, 3);
+        PlotEvent(m.chart, m.settings, s, 7);
+        QCOMPARE(marks(0), (QList<QLineF>{{3, -0.05, 3, 1.05}}));
+        QVERIFY(marks(1).isEmpty());
+        plot(m, s, 5.5f, 900); // section 1 begins at 5
+        QCOMPARE(marks(1), (QList<QLineF>{{2, -0.05, 2, 1.05}}));
+        PlotEvent(m.chart, m.settings, s, 4);
+        QCOMPARE(marks(1), (QList<QLineF>{{2, -0.05, 2, 1.05}, {0, -0.05, 0, 1.05}}));
+    }
+
     void sectionBoxKeepsItsLine() // scaled with the box when the window resizes it
     {
         SectionBox box;

@@ -153,6 +153,18 @@ private slots:
             gap = std::max(gap, step);
         }
         QVERIFY2(gap >= 2.5f, qPrintable(QString::number(gap)));
+        // Both ends of the outage are events, placed at the gap.
+        const std::vector<RunEvent>& events = w.run().events();
+        QCOMPARE(events.size(), size_t(2));
+        QCOMPARE(events[0].text, QStringLiteral("logger disconnected"));
+        QCOMPARE(events[1].text, QStringLiteral("logger reconnected"));
+        const qsizetype lastBefore = w.run().eventPlace(0) - 1;
+        QCOMPARE(w.run().eventPlace(1), lastBefore + 2);
+        QVERIFY(w.run().sample(lastBefore).time <= events[0].time);
+        QCOMPARE(events[1].time, w.run().sample(lastBefore + 1).time);
+        QVERIFY(events[1].time - events[0].time >= 2.0f);
+        QCOMPARE(w.readingList->text(int(lastBefore + 1)),
+                 FormatRunTime(events[0].time) + "   Event: logger disconnected");
         QCOMPARE(rig.prompts.messageTexts(), QStringList{});
     }
 

@@ -105,7 +105,7 @@ QList<int> fieldStarts(const QString& row)
 
 MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWidget* parent)
     : QMainWindow(parent), state(programState), s(std::move(services)),
-      run_(s.programFolder + DeriveSettings(state.settings).dataFolder), reader_(*s.port, *s.clock),
+      run_(s.programFolder + DeriveSettings(state.settings).dataFolder), session_(run_, *s.port, *s.clock), listRows_(run_),
       budgetMeasurement_(*s.clock, s.elapsedMs)
 {
     setObjectName(QStringLiteral("VoviRezoZA"));
@@ -127,19 +127,12 @@ MainWindow::MainWindow(ProgramState& programState, WindowServices services, QWid
     connect(&run_, &RunModel::sampleAdded, this, &MainWindow::onSampleAdded);
     connect(&run_, &RunModel::runReplaced, this, &MainWindow::onRunReplaced);
     connect(&run_, &RunModel::stateChanged, this, &MainWindow::onRunStateChanged);
-    connect(&reader_, &LoggerReader::silent, this, &MainWindow::onLoggerSilent);
-    connect(s.port, &SerialLink::lost, this, [this] {
-        if (run_.isRecording() && !run_.isEmpty())
-            loseLogger();
+    connect(&run_, &RunModel::eventAdded, this, &MainWindow::onEventAdded);
+    connect(&session_, &RecordingSession::statusChanged, this, &MainWindow::showStatus);
+    connect(&session_, &RecordingSession::neverStarted, this, [this] {
+        stopRecording();
+        s.prompts->say(QStringLiteral("Not receiving data."));
     });
-    connect(&reader_, &LoggerReader::readingArrived, this, [this] {
-        if (std::exchange(loggerLost_, false))
-            showStatus();
-    });
-    reconnectTimer_ = new QTimer(this);
-    reconnectTimer_->setInterval(kLoggerRetry);
-    connect(reconnectTimer_, &QTimer::timeout, this, &MainWindow::tryLoggerAgain);
-    connect(&reader_, &LoggerReader::rejectedLinesChanged, this, &MainWindow::showStatus);
     connect(&budgetMeasurement_, &SilenceBudgetMeasurement::measured, this,
             [this](std::chrono::milliseconds budget) { silenceBudget_ = budget; });
 
@@ -247,6 +240,10 @@ void MainWindow::buildMenus()
     addItem(ports, QStringLiteral("Com Port for 2nd Logger"), QStringLiteral("mnuComPort2"),
             &MainWindow::onSecondLoggerPort);
 
+    QMenu* view = addMenu(nullptr, QStringLiteral("View"), QStringLiteral("mnuView"));
+    addItem(view, QStringLiteral("Run Chart"), QStringLiteral("mnuRunChart"),
+            &MainWindow::onRunChart);
+
     QAction* comments = menuBar()->addAction(QStringLiteral("Record Comments"));
     comments->setObjectName(QStringLiteral("mnuComments"));
     connect(comments, &QAction::triggered, this, &MainWindow::onComments);
@@ -263,7 +260,8 @@ void MainWindow::buildMenus()
     const struct {
         Qt::Key key;
         const char* name;
-    } menuKeys[] = {{Qt::Key_F, "mnuFile"}, {Qt::Key_O, "mnuOptions"}, {Qt::Key_H, "mnuHelp"}};
+    } menuKeys[] = {{Qt::Key_F, "mnuFile"}, {Qt::Key_O, "mnuOptions"}, {Qt::Key_V, "mnuView"},
+                       {Qt::Key_H, "mnuHelp"}};
     for (const auto& entry : menuKeys) {
         QMenu* target = menu(QString::fromLatin1(entry.name));
         auto* key = new QShortcut(QKeySequence(Qt::ALT | entry.key), this);
@@ -278,9 +276,10 @@ void MainWindow::buildMenus()
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     action(QStringLiteral("mnuPrint"))->setShortcut(QKeySequence::Print);
     action(QStringLiteral("mnuExit"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    action(QStringLiteral("mnuRunChart"))->setShortcut(QKeySequence(Qt::Key_F4));
     for (QAction* a : {action(QStringLiteral("mnuOpen")), action(QStringLiteral("mnuSave")),
                        action(QStringLiteral("mnuSaveAs")), action(QStringLiteral("mnuPrint")),
-                       action(QStringLiteral("mnuExit"))})
+                       action(QStringLiteral("mnuExit")), action(QStringLiteral("mnuRunChart"))})
         addAction(a); // the shortcut works while the menu is closed
 }
 
@@ -332,7 +331,7 @@ void MainWindow::buildControls()
     statusLine = label(central, QStringLiteral("Label1_3"));
 
     readingListHeading = label(central, QStringLiteral("Label3"));
-    readingList = new ReadingListView(run_, central);
+    readingList = new ReadingListView(listRows_, central);
     readingList->setObjectName(QStringLiteral("List1"));
     readingList->setFont(QFont(QStringLiteral("Monospace")));
     readingListColumns = label(central, QStringLiteral("readingListColumns"));
@@ -597,8 +596,8 @@ void MainWindow::showSectionTimes()
 // one before: the rows are not padded, so where a column starts depends on the numbers in it.
 void MainWindow::alignReadingListColumns()
 {
-    const int rows = readingList->count();
-    const QList<int> starts = fieldStarts(rows > 0 ? readingList->text(rows - 1) : QString());
+    const qsizetype last = listRows_.lastSampleRow();
+    const QList<int> starts = fieldStarts(last >= 0 ? listRows_.line(last) : QString());
     if (starts == columnStarts_ && !readingListColumns->text().isEmpty())
         return;
     columnStarts_ = starts;
@@ -781,9 +780,7 @@ void MainWindow::endProgram()
 {
     saveWindowPlacement();
     ending_ = true;
-    reconnectTimer_->stop();
-    reader_.stop();
-    run_.stopRecording();
+    session_.stop();
     sampleTimer->stop();
     replayTimer_->stop();
     hide();
@@ -869,6 +866,6 @@ void MainWindow::redrawTemperaturePanel()
     // showing a reading of it: the row under the cursor, or the newest.
     if (run_.isEmpty())
         return;
-    const int row = readingList->currentRow();
-    showSample(run_.sample(row >= 0 && row < run_.size() ? row : run_.size() - 1));
+    const qsizetype row = listRows_.sampleAt(readingList->currentRow());
+    showSample(run_.sample(row >= 0 ? row : run_.size() - 1));
 }

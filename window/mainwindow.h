@@ -3,8 +3,9 @@
 // its menu, its buttons or F1/F2; each has one handler (onRecordButton, onOpen, onExit ...) and
 // the work itself is done by the subsystem libraries.
 
-#include "loggerreader.h"
 #include "programstate.h"
+#include "recordingsession.h"
+#include "runlistrows.h"
 #include "runmodel.h"
 #include "seams.h"
 #include "silencebudget.h"
@@ -31,6 +32,7 @@ class QWidget;
 class QProgressDialog;
 class GaugePanel;
 class RunPublisher;
+class RunChartWindow;
 class SectionBox;
 class SerialLink;
 
@@ -88,6 +90,8 @@ public:
 
     // The run on screen: recorded, opened or taken back from its journal.
     const RunModel& run() const { return run_; }
+    // The run chart's window; none until it was first opened.
+    RunChartWindow* runChart() const { return runChart_; }
     // How long the logger may stay silent before "Not receiving data.".
     std::chrono::milliseconds silenceBudget() const { return silenceBudget_; }
 
@@ -128,6 +132,8 @@ public slots:
     void onAbout();
     void onWebSite();
     void onPublishing();
+    // The run chart of the whole run, in a window of its own (F4).
+    void onRunChart();
 
 public:
     // Controls. Their object names ("List1", "Command1_0", "Picture3_2" ...) stay as scripts and
@@ -219,11 +225,9 @@ private:
     void onSampleAdded(qsizetype row);
     void onRunReplaced();
     void onRunStateChanged();
-    void onLoggerSilent();
-    // The logger's link failed (an adapter pulled, a line hung up) or fell silent during a run
-    // that has readings: the run goes on, and the port is opened again about once a second.
-    void loseLogger();
-    void tryLoggerAgain();
+    void onEventAdded(qsizetype index);
+    // Where the logger is: the session's port, or the COM port the settings name.
+    LoggerPort loggerPort();
     // "COM1", or the device the command line named.
     QString loggerName() const;
     // The device the logger's port names now: a ports/COMn link, a fixed device, or the one the
@@ -235,19 +239,18 @@ private:
     // timer so that the window stays alive during a long one.
     void startChartReplay();
     void replayNextSlice();
+    // Marks the events that stand before sample `sample` (all of them for the run's size).
+    void replayEventsBefore(qsizetype sample);
     void finishChartReplay();
 
     class WindowChart;
 
     WindowServices s;
     RunModel run_;
-    LoggerReader reader_;
+    RecordingSession session_;
+    RunListRows listRows_;
     SilenceBudgetMeasurement budgetMeasurement_;
     std::chrono::milliseconds silenceBudget_ = kDefaultSilenceBudget;
-    QTimer* reconnectTimer_ = nullptr;
-    bool loggerLost_ = false; // since loggerLostSince_, until a reading comes again
-    QElapsedTimer loggerLostSince_;
-    QString loggerDevice_; // what the logger's port named when the run began
     std::unique_ptr<WindowChart> chart_;
     std::array<QLabel*, kRecorderChannels> offRangeMarkers_{};
     // The times sectionTimeLabels show (kNoSectionTime: none), compared before any text is made
@@ -264,6 +267,8 @@ private:
     // The replay of an opened run: the next row to draw, and the progress shown for a long one.
     QTimer* replayTimer_ = nullptr;
     qsizetype replayNext_ = 0;
+    qsizetype replayNextEvent_ = 0;
+    std::optional<bool> unitCommandsIdle_; // what enableUnitCommands last set
     qsizetype replayFirstDrawn_ = 0;
     qint16 replaySectionSeconds_ = 0; // the section time the replay was planned with
     QElapsedTimer replayClock_;
@@ -273,4 +278,5 @@ private:
     QString sessionMqttUrl_;
     QString sessionInfluxUrl_;
     QString publishingProblem_; // a publishing setting that cannot be used, for the status line
+    RunChartWindow* runChart_ = nullptr; // made at its first opening, then kept
 };

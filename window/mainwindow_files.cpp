@@ -212,6 +212,7 @@ void MainWindow::onSaveAs()
 
 void MainWindow::onRunReplaced()
 {
+    listRows_.runReplaced();
     readingList->linesChanged();
     hideCursorMarkers();
     // A new recording starts with an empty chart, laid out at its first tick.
@@ -250,6 +251,7 @@ void MainWindow::startChartReplay()
         ++replayFirstDrawn_;
     replaySectionSeconds_ = state.settings.chartSectionSeconds;
     replayNext_ = 0;
+    replayNextEvent_ = 0;
     replayClock_.start();
     chart_->replaying = true;
     replayNextSlice();
@@ -263,10 +265,13 @@ void MainWindow::replayNextSlice()
         // Should the section time change between two slices, every sample is drawn.
         chart_->skipTraces = replayNext_ < replayFirstDrawn_ &&
                              state.settings.chartSectionSeconds == replaySectionSeconds_;
+        replayEventsBefore(replayNext_);
         PlotSample(state.chart, state.settings, state.derived, *chart_, run_.sample(replayNext_));
         ++replayNext_;
     }
     chart_->skipTraces = false;
+    if (replayNext_ >= run_.size())
+        replayEventsBefore(run_.size());
     if (replayNext_ >= run_.size()) {
         finishChartReplay();
         return;
@@ -285,6 +290,15 @@ void MainWindow::replayNextSlice()
     replayTimer_->start(0);
 }
 
+void MainWindow::replayEventsBefore(qsizetype sample)
+{
+    const auto& events = run_.events();
+    for (; replayNextEvent_ < qsizetype(events.size()) && run_.eventPlace(replayNextEvent_) <= sample;
+         ++replayNextEvent_)
+        PlotEvent(state.chart, state.settings, *chart_,
+                  events[size_t(replayNextEvent_)].time);
+}
+
 void MainWindow::finishChartReplay()
 {
     chart_->replaying = false;
@@ -293,7 +307,7 @@ void MainWindow::finishChartReplay()
     for (int i = 0; i < kRecorderChannels; ++i)
         placeOffRangeMarker(i);
     if (!run_.isEmpty()) {
-        readingList->setCurrentRow(int(run_.size() - 1));
+        readingList->setCurrentRow(int(listRows_.lastSampleRow()));
         timeReadout->setText(FormatRunTime(run_.sample(run_.size() - 1).time));
     }
     redrawTemperaturePanel();

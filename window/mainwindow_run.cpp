@@ -18,6 +18,7 @@
 #include "portpath.h"
 #include "printwin.h"
 #include "readinglistview.h"
+#include "runchartwindow.h"
 #include "sectionbox.h"
 #include "seriallink.h"
 #include "stripchart.h"
@@ -53,9 +54,9 @@ void MainWindow::moveGraphCursor(float x, int sectionBox)
     const qsizetype best = run_.nearestRow(target, kNoRowDistance);
     if (best < 0)
         return; // an empty list has no row to show
-    if (readingList->currentRow() != best)
-        readingList->setCurrentRow(
-            int(best)); // runs onReadingListRowChanged first, as a user's click would
+    const int row = int(listRows_.rowOfSample(best));
+    if (readingList->currentRow() != row)
+        readingList->setCurrentRow(row); // runs onReadingListRowChanged first, as a click would
     const RunSample& sample = run_.sample(best);
     showSample(sample);
     timeReadout->setText(CursorTimeText(sample.time));
@@ -70,13 +71,15 @@ void MainWindow::moveGraphCursor(float x, int sectionBox)
 
 void MainWindow::onReadingListRowChanged()
 {
-    const int r = readingList->currentRow();
-    if (r < 0 || r >= run_.size())
-        return;
+    const qsizetype r = listRows_.sampleAt(readingList->currentRow());
+    if (r < 0)
+        return; // an event's row: the cursor stays at its reading
     const float t = run_.sample(r).time;
     const int k = SectionOfTime(t, state.chart.sectionStartTimes);
     cursorX_ = t - state.chart.sectionStartTimes[k];
     moveGraphCursor(cursorX_, k);
+    if (runChart_)
+        runChart_->showFirstCursorAt(r);
 }
 
 void MainWindow::onChartSectionPressed(int, float x)
@@ -140,64 +143,27 @@ void MainWindow::useSessionPort(qint16 comPort, const QString& device)
     sessionPortDevice_ = device;
 }
 
-void MainWindow::onLoggerSilent()
+LoggerPort MainWindow::loggerPort()
 {
-    if (!run_.isRecording())
-        return;
-    // A Start that never got a reading has no run to keep going: the logger was never there.
-    if (run_.isEmpty()) {
-        stopRecording();
-        s.prompts->say(QStringLiteral("Not receiving data."));
-        return;
-    }
-    loseLogger();
-}
-
-void MainWindow::loseLogger()
-{
-    if (reconnectTimer_->isActive())
-        return;
-    if (!loggerLost_) {
-        loggerLost_ = true;
-        loggerLostSince_.start();
-    }
-    // Closed and opened again, so a link that now names a new device is followed, and a dead
-    // descriptor does not wake the program.
-    reader_.stop();
-    s.port->close();
-    reconnectTimer_->start();
-    showStatus();
-}
-
-void MainWindow::tryLoggerAgain()
-{
-    showStatus();
-    // Only the device the run began with: with its link gone, COM n would name the machine's
-    // own serial device, and a logger must never be taken from another port.
-    if (loggerDevicePath() != loggerDevice_)
-        return;
-    openLoggerPort();
-    if (!s.port->isOpen())
-        return;
-    // Listening again: a reading ends the wait; silence for the budget loses the logger anew.
-    reconnectTimer_->stop();
-    reader_.start(run_.header().degreesCelsius == 1, channelCount(), silenceBudget_);
+    LoggerPort port;
+    port.open = [this] { openLoggerPort(); };
+    port.devicePath = [this] { return loggerDevicePath(); };
+    port.name = loggerName();
+    return port;
 }
 
 void MainWindow::showStatus()
 {
     QString text =
         run_.isRecording() ? state.run.recordingStatusText : state.run.idleStatusText;
-    if (run_.isRecording() && loggerLost_)
-        text = QStringLiteral("Logger on %1 disconnected, waiting for it \u2014 %2 s")
-                   .arg(loggerName())
-                   .arg(loggerLostSince_.elapsed() / 1000);
+    if (run_.isRecording() && session_.isLoggerLost())
+        text = session_.lostText();
     // The list keeps the unit its readings were taken in, whatever the unit setting says now.
     if (!run_.isEmpty())
         text += QStringLiteral("   Readings in Deg ") +
                 (run_.header().degreesCelsius == 1 ? QLatin1Char('C') : QLatin1Char('F')) +
                 QLatin1Char('.');
-    const qint64 rejected = reader_.rejectedLines();
+    const qint64 rejected = session_.rejectedLines();
     if (rejected > 0)
         text += QStringLiteral("   (%1 damaged line%2 from the instrument ignored)")
                     .arg(rejected)
@@ -213,16 +179,21 @@ void MainWindow::showStatus()
 void MainWindow::enableUnitCommands()
 {
     const bool idle = !run_.isRecording();
+    // Asked at every tick; the menus change only with the recording.
+    if (unitCommandsIdle_ == idle)
+        return;
     const QString why =
         idle ? QString()
              : QStringLiteral("Not while recording: a run keeps the unit it was started in. "
                               "Stop the recording to change it.");
     for (const char* name : {"mnuDegF", "mnuDegC"}) {
-        if (QAction* unit = action(QLatin1String(name))) { // none while the menus are built
-            unit->setEnabled(idle);
-            unit->setStatusTip(why);
-        }
+        QAction* unit = action(QLatin1String(name));
+        if (!unit)
+            return; // none while the menus are built
+        unit->setEnabled(idle);
+        unit->setStatusTip(why);
     }
+    unitCommandsIdle_ = idle;
 }
 
 int MainWindow::channelCount() const
@@ -285,23 +256,14 @@ void MainWindow::onRecordButton(int button)
     header.channelCount = state.derived.channelCount;
     header.fuelType = run_.header().fuelType;
     header.comments = run_.header().comments;
-    reconnectTimer_->stop();
-    loggerLost_ = false;
-    loggerDevice_ = loggerDevicePath();
-    // The run's clock starts now: every reading is stamped from here, when its line arrives.
-    run_.startRecording(header, s.clock->secondsSinceMidnight());
-    openLoggerPort();
-    reader_.start(header.degreesCelsius == 1, channelCount(), silenceBudget_);
+    session_.start(header, loggerPort(), silenceBudget_);
     setSampleInterval(kTickMilliseconds);
     hideCursorMarkers();
 }
 
 void MainWindow::stopRecording()
 {
-    reconnectTimer_->stop();
-    loggerLost_ = false;
-    reader_.stop();
-    run_.stopRecording();
+    session_.stop();
     // Nothing is taken between runs: the window is not woken ten times a second for nothing.
     setSampleInterval(0);
     hideCursorMarkers();
@@ -319,13 +281,8 @@ void MainWindow::onSampleTick()
         showSectionTimes();
         return;
     }
-    const std::optional<LoggerReading> reading = reader_.takeNewest();
-    // A tick without a reading stores nothing: the last readings again under a new time would
-    // be temperatures the instrument never sent.
-    if (!reading)
-        return;
-    const RunSample& sample = run_.addReading(reading->clock, reading->values);
-    if (sample.time < 0)
+    const RunSample* sample = session_.takeReading();
+    if (sample && sample->time < 0)
         s.prompts->say(QStringLiteral("Fix. Negative time."));
 }
 
@@ -333,10 +290,20 @@ void MainWindow::onSampleAdded(qsizetype row)
 {
     PlotSample(state.chart, state.settings, state.derived, *chart_, run_.sample(row));
     showSectionTimes();
-    readingList->rowsAppended(int(row));
+    const int listRow = int(listRows_.rowOfSample(row));
+    readingList->rowsAppended(listRow);
     // The newest row becomes the current one, as a click on it would: the cursor, the panel
-    // and the time read-out follow it.
-    readingList->setCurrentRow(int(row));
+    // and the time read-out follow it. A cursor the user put on the run chart holds them.
+    if (!runChart_ || !runChart_->cursorPlaced())
+        readingList->setCurrentRow(listRow);
+}
+
+void MainWindow::onEventAdded(qsizetype index)
+{
+    PlotEvent(state.chart, state.settings, *chart_,
+              run_.events()[size_t(index)].time);
+    // The current row stays on its reading; the event's row is only added.
+    readingList->rowsAppended(int(listRows_.rowOfEvent(index)));
 }
 
 void MainWindow::showSample(const RunSample& sample)
@@ -369,6 +336,8 @@ void MainWindow::afterUnitOrScaleChange()
 {
     applyThermocoupleMode();
     redrawTemperaturePanel();
+    if (runChart_)
+        runChart_->refreshSettings();
 }
 
 void MainWindow::onDegreesC()

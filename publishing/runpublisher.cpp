@@ -88,6 +88,7 @@ RunPublisher::RunPublisher(const RunModel& run, PublishingPlan plan, QObject* pa
     }
     connect(&run_, &RunModel::runReplaced, this, &RunPublisher::onRunReplaced);
     connect(&run_, &RunModel::sampleAdded, this, &RunPublisher::onSampleAdded);
+    connect(&run_, &RunModel::eventAdded, this, &RunPublisher::onEventAdded);
     onRunReplaced();
 }
 
@@ -113,6 +114,16 @@ void RunPublisher::onSampleAdded(qsizetype row)
             ReadingMessage(sample, channels, run_.header().degreesCelsius == 1, now));
     if (influx_)
         influx_->add(ReadingPoint(sample, channels, tags_, now));
+}
+
+void RunPublisher::onEventAdded(qsizetype index)
+{
+    const RunEvent& event = run_.events()[static_cast<size_t>(index)];
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (mqtt_)
+        mqtt_->publishEvent(EventMessage(event.time, event.text, now));
+    if (influx_)
+        influx_->add(EventPoint(event.time, event.text, tags_, now));
 }
 
 void RunPublisher::updateStatus()

@@ -45,6 +45,7 @@ signals:
 private:
     void onRunReplaced();
     void onSampleAdded(qsizetype row);
+    void onEventAdded(qsizetype index);
     void updateStatus();
 
     const RunModel& run_;

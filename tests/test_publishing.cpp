@@ -375,6 +375,8 @@ private slots:
         constexpr int kStopAt = 50;
         QString statusDuringOutage;
         record(run, kReadings, [&](int n) {
+            if (n == 20)
+                run.addEvent(1002.0f, "logger disconnected");
             if (n == kStopAt)
                 broker.stop();
             if (n == kStopAt + 250)
@@ -391,7 +393,11 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(subscriber.readingTimes(), runTimes(run), 20000);
         QCOMPARE(publisher.mqtt()->dropped(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(publisher.mqtt()->waiting(), 0, 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(listener.lines.size(), kReadings, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(listener.lines.size(), kReadings + 1, 20000);
+        const QByteArray eventPoint = listener.lines.takeAt(21);
+        QVERIFY2(eventPoint.startsWith("thermocouple_event,host=") &&
+                     eventPoint.contains(" run_time=2.0,text=\"logger disconnected\" "),
+                 eventPoint);
         QCOMPARE(publisher.influx()->dropped(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(publisher.statusText().isEmpty(), 5000);
 
@@ -422,6 +428,11 @@ private slots:
         QVERIFY(listener.requests.first().startsWith("POST /write?db=plant HTTP/1.1"));
         QVERIFY(listener.requests.size() < kReadings / 5); // batched, not one per reading
 
+        const auto events = subscriber.messages("plant/cell3/event");
+        QCOMPARE(events.size(), size_t(1));
+        QCOMPARE(QJsonDocument::fromJson(events[0].payload)["text"].toString(),
+                 QString("logger disconnected"));
+        QCOMPARE(QJsonDocument::fromJson(events[0].payload)["run_time"].toDouble(), 2.0);
         const auto status = subscriber.messages("plant/cell3/status");
         QVERIFY(!status.empty());
         QCOMPARE(status.back().payload, QByteArray("online"));

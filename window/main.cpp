@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "headlessrecorder.h"
 #include "mainwindow.h"
 #include "programfolder.h"
 #include "qtprompts.h"
@@ -24,6 +25,10 @@ int main(int argc, char* argv[])
         std::fputs(qPrintable(command.text), failed ? stderr : stdout);
         return failed ? kExitUsage : 0;
     }
+
+    // Unattended cells record without a window, and without a display.
+    if (command.headless)
+        return RunHeadless(argc, argv, command);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("thermocouple-recorder"));

@@ -159,7 +159,7 @@ void HeadlessRecorder::progress()
     }
     const RunSample& last = run_.sample(run_.size() - 1);
     QString text = QStringLiteral("%1 s, %2 readings, last %3")
-                       .arg(FormatRunTime(last.time).trimmed())
+                       .arg(QString::number(last.time, 'f', 1))
                        .arg(run_.size())
                        .arg(readingsText(last, run_.channelCount(),
                                          run_.header().degreesCelsius == 1));

@@ -54,12 +54,26 @@ MqttPublisher::~MqttPublisher()
 {
     if (loopStarted_) {
         if (connected_) {
+            // What is queued goes out first, so that a run ended on purpose is published whole
+            // when the broker answers in time.
+            const auto deadline = std::chrono::steady_clock::now() + kEndWait;
+            drain();
+            while (connected_ && (!inFlight_.empty() || !queue_.empty())) {
+                {
+                    std::unique_lock<std::mutex> lock(ackMutex_);
+                    if (acknowledged_.empty() &&
+                        !ackSignal_.wait_until(lock, deadline,
+                                               [this] { return !acknowledged_.empty(); }))
+                        break;
+                }
+                drain();
+            }
             const QByteArray topic = (options_.topicBase + QStringLiteral("/status")).toUtf8();
             mosquitto_publish(mosq_, nullptr, topic.constData(), kOffline.size(),
                               kOffline.constData(), kQos, true);
             mosquitto_disconnect(mosq_);
             std::unique_lock<std::mutex> lock(endMutex_);
-            endSignal_.wait_for(lock, kEndWait, [this] { return ended_; });
+            endSignal_.wait_until(lock, deadline + kEndWait, [this] { return ended_; });
         }
         mosquitto_loop_stop(mosq_, true);
     }
@@ -131,6 +145,7 @@ void MqttPublisher::publishCallback(mosquitto*, void* self, int mid)
         first = publisher->acknowledged_.empty();
         publisher->acknowledged_.push_back(mid);
     }
+    publisher->ackSignal_.notify_all();
     // The next hand-off takes them in passing; only a backlog waiting for room is woken.
     if (first && publisher->catchingUp_)
         QMetaObject::invokeMethod(

@@ -47,7 +47,8 @@ class MqttPublisher : public QObject
     Q_OBJECT
 public:
     explicit MqttPublisher(MqttOptions options, QObject* parent = nullptr);
-    // Says "offline" and disconnects when connected; waits at most about two seconds for it.
+    // When connected: sends what is queued, says "offline" and disconnects, waiting at most
+    // about four seconds for the broker in all.
     ~MqttPublisher() override;
 
     void publishReading(const QByteArray& payload);
@@ -107,6 +108,7 @@ private:
     // Acknowledged message ids, gathered by the network thread until this thread takes them.
     std::mutex ackMutex_;
     std::vector<int> acknowledged_;
+    std::condition_variable ackSignal_; // for the destructor only
 
     // The destructor waits for the network thread's word that the broker was left cleanly.
     std::mutex endMutex_;

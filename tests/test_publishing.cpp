@@ -7,6 +7,7 @@
 #include "publishingsettings.h"
 #include "runmodel.h"
 #include "runpublisher.h"
+#include "simulatorprocess.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -440,6 +441,74 @@ private slots:
         QVERIFY(!discovery.empty());
         QCOMPARE(QJsonDocument::fromJson(discovery.back().payload)["state_topic"].toString(),
                  QString("plant/cell3/reading"));
+    }
+
+    // The recorder without a window, killed: the broker says "offline" for it (its Last Will).
+    // Started again, it keeps the killed run's journal as a file, records until SIGTERM, saves
+    // the run and has published every reading the file holds.
+    void headlessRecorder()
+    {
+        if (QStandardPaths::findExecutable("mosquitto", {"/usr/sbin", "/usr/bin"}).isEmpty())
+            QSKIP("mosquitto is not installed (./test.sh installs it)");
+        QTemporaryDir folder;
+        // A copy of the program has the scratch folder for its program folder.
+        const QString program = folder.filePath("thermocouple-recorder");
+        QVERIFY(QFile::copy(qEnvironmentVariable("TR_PROGRAM"), program));
+        QVERIFY(SimulatorProcess::blockRealPorts(folder.path(), 3));
+        SimulatorProcess simulator(folder.path());
+        QVERIFY2(simulator.start(3), qPrintable(simulator.why()));
+        QTemporaryDir brokerFolder;
+        Broker broker(brokerFolder.path());
+        QVERIFY(broker.start());
+        Subscriber subscriber(broker.port());
+        const QString base = "thermocouple-recorder/" + PlantHostName();
+        const auto lastStatus = [&] {
+            const auto status = subscriber.messages(base + "/status");
+            return status.empty() ? QByteArray() : status.back().payload;
+        };
+
+        QProcess recorder;
+        const QStringList arguments{"--headless", "--port", "3", "--mqtt", broker.url()};
+        recorder.start(program, arguments);
+        QTRY_COMPARE_WITH_TIMEOUT(lastStatus(), QByteArray("online"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(subscriber.messages("/reading").size() > 10, 10000);
+        recorder.kill();
+        QVERIFY(recorder.waitForFinished(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(lastStatus(), QByteArray("offline"), 10000);
+        const qsizetype killedRun = subscriber.readingTimes().size();
+
+        recorder.start(program, arguments);
+        QTRY_COMPARE_WITH_TIMEOUT(lastStatus(), QByteArray("online"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(subscriber.messages("/reading").size() > size_t(killedRun) + 20,
+                                 10000);
+        recorder.terminate();
+        QVERIFY(recorder.waitForFinished(10000));
+        const QString log = recorder.readAllStandardError();
+        QCOMPARE(recorder.exitCode(), 0);
+        QVERIFY2(log.contains("The unsaved run of an earlier recorder ("), qPrintable(log));
+        QCOMPARE(lastStatus(), QByteArray("offline"));
+
+        const QDir data(folder.filePath("TCFiles"));
+        const QStringList saved = data.entryList({"Run *"});
+        QCOMPARE(saved.size(), 1);
+        QVERIFY2(log.contains("as " + data.filePath(saved.first())), qPrintable(log));
+        QCOMPARE(data.entryList({"Recovered run *"}).size(), 1);
+        RunModel run(folder.filePath("scratch"));
+        QCOMPARE(run.open(data.filePath(saved.first())).outcome, DataFileRead::Outcome::Ok);
+        QVERIFY(run.size() > 20);
+        // The second run's readings, after the first run's last one: each run starts at 0.
+        QSet<QString> published;
+        const auto readings = subscriber.messages("/reading");
+        bool secondRun = false;
+        double previous = -1;
+        for (const auto& m : readings) {
+            const double time = QJsonDocument::fromJson(m.payload)["run_time"].toDouble();
+            secondRun = secondRun || time < previous - 0.05;
+            previous = time;
+            if (secondRun)
+                published.insert(QString::number(time, 'f', 1));
+        }
+        QCOMPARE(published, runTimes(run));
     }
 };
 

@@ -31,10 +31,15 @@
 namespace
 {
 
-// Context switches of each thread, by name, so that a rise can be traced to its thread.
-std::map<QString, long> threadSwitches()
+// Context switches and CPU seconds (from schedstat, in nanoseconds) of each thread, by name, so
+// that a rise can be traced to its thread.
+struct ThreadUse {
+    long switches = 0;
+    double cpuSeconds = 0;
+};
+std::map<QString, ThreadUse> threadSwitches()
 {
-    std::map<QString, long> byName;
+    std::map<QString, ThreadUse> byName;
     const QDir tasks(QStringLiteral("/proc/self/task"));
     for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile status(tasks.filePath(tid + QStringLiteral("/status")));
@@ -49,7 +54,12 @@ std::map<QString, long> threadSwitches()
                      line.startsWith("nonvoluntary_ctxt_switches:"))
                 switches += line.mid(line.indexOf(':') + 1).trimmed().toLong();
         }
-        byName[name] += switches;
+        QFile schedstat(tasks.filePath(tid + QStringLiteral("/schedstat")));
+        double cpu = 0;
+        if (schedstat.open(QIODevice::ReadOnly))
+            cpu = schedstat.readAll().split(' ').value(0).toDouble() / 1e9;
+        byName[name].switches += switches;
+        byName[name].cpuSeconds += cpu;
     }
     return byName;
 }
@@ -57,7 +67,7 @@ std::map<QString, long> threadSwitches()
 struct Usage {
     double cpuSeconds = 0;
     long switches = 0;
-    std::map<QString, long> threadSwitches;
+    std::map<QString, ThreadUse> threadSwitches;
 };
 
 Usage usageNow()
@@ -119,10 +129,12 @@ void recordFor(RunModel& run, double seconds, std::function<void(Usage, double, 
             const double wall = static_cast<double>(clock->elapsed()) / 1000.0;
             run.stopRecording();
             Usage used{after.cpuSeconds - before.cpuSeconds, after.switches - before.switches, {}};
-            for (const auto& [name, switches] : after.threadSwitches)
-                used.threadSwitches[name] = switches - (before.threadSwitches.count(name)
-                                                            ? before.threadSwitches.at(name)
-                                                            : 0);
+            for (const auto& [name, use] : after.threadSwitches) {
+                const ThreadUse earlier =
+                    before.threadSwitches.count(name) ? before.threadSwitches.at(name) : ThreadUse{};
+                used.threadSwitches[name] = {use.switches - earlier.switches,
+                                             use.cpuSeconds - earlier.cpuSeconds};
+            }
             done(used, wall, *count);
             tick->deleteLater();
             delete clock;
@@ -221,10 +233,15 @@ int main(int argc, char* argv[])
             std::printf("  round %zu: adds %.5f CPU s/s\n", r + 1,
                         published[r].first.cpuSeconds / published[r].second -
                             quiet[r].first.cpuSeconds / quiet[r].second);
-        std::printf("  wake-ups/s by thread while publishing:\n");
-        for (const auto& [name, switches] : published.back().first.threadSwitches)
-            std::printf("    %-30s %12.1f\n", qPrintable(name),
-                        static_cast<double>(switches) / published.back().second);
+        std::printf("  by thread, last round:     publishing CPU s/s  wake-ups/s   quiet CPU s/s\n");
+        for (const auto& [name, use] : published.back().first.threadSwitches) {
+            const auto& quietThreads = quiet.back().first.threadSwitches;
+            const double quietCpu =
+                quietThreads.count(name) ? quietThreads.at(name).cpuSeconds / quiet.back().second : 0;
+            std::printf("    %-30s %10.5f %10.1f %12.5f\n", qPrintable(name),
+                        use.cpuSeconds / published.back().second,
+                        static_cast<double>(use.switches) / published.back().second, quietCpu);
+        }
         std::printf("readings published: %d", readings);
         if (const MqttPublisher* mqtt = publisher->mqtt())
             std::printf("; MQTT waiting %lld dropped %lld", static_cast<long long>(mqtt->waiting()),

@@ -1,6 +1,5 @@
 #include "influxpublisher.h"
 
-#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -16,7 +15,18 @@ constexpr int kTransferTimeoutMs = 10000;
 InfluxPublisher::InfluxPublisher(InfluxOptions options, QObject* parent)
     : QObject(parent), options_(std::move(options))
 {
-    network_.setProxy(QNetworkProxy::NoProxy);
+    // Made once: the writes only differ in their bodies. No cookies: the database sets none.
+    request_.setUrl(options_.url);
+    request_.setHeader(QNetworkRequest::ContentTypeHeader,
+                       QByteArrayLiteral("text/plain; charset=utf-8"));
+    if (!options_.token.isEmpty())
+        request_.setRawHeader(QByteArrayLiteral("Authorization"),
+                              QByteArrayLiteral("Token ") + options_.token);
+    request_.setTransferTimeout(kTransferTimeoutMs);
+    request_.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    request_.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+    request_.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    request_.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     timer_ = new QTimer(this);
     timer_->setSingleShot(true);
     connect(timer_, &QTimer::timeout, this, &InfluxPublisher::send);
@@ -72,15 +82,7 @@ void InfluxPublisher::send()
         sending_.push_back(std::move(buffer_.front()));
         buffer_.pop_front();
     }
-    QNetworkRequest request(options_.url);
-    request.setHeader(QNetworkRequest::ContentTypeHeader,
-                      QByteArrayLiteral("text/plain; charset=utf-8"));
-    if (!options_.token.isEmpty())
-        request.setRawHeader(QByteArrayLiteral("Authorization"),
-                             QByteArrayLiteral("Token ") + options_.token);
-    request.setTransferTimeout(kTransferTimeoutMs);
-    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    reply_ = network_.post(request, body);
+    reply_ = network_.post(request_, body);
     connect(reply_, &QNetworkReply::finished, this, &InfluxPublisher::onFinished);
 }
 

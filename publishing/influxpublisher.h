@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QNetworkAccessManager>
+#include <QNetworkRequest>
 #include <QObject>
 #include <QUrl>
 #include <chrono>
@@ -54,6 +55,7 @@ private:
 
     InfluxOptions options_;
     QNetworkAccessManager network_;
+    QNetworkRequest request_;
     QTimer* timer_ = nullptr;
     QNetworkReply* reply_ = nullptr;
     std::deque<QByteArray> buffer_;

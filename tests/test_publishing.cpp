@@ -131,6 +131,11 @@ public:
         mosquitto_loop_stop(mosq_, true);
         mosquitto_destroy(mosq_);
     }
+    void clear()
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        messages_.clear();
+    }
     std::vector<Message> messages(const QString& topicEnd)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
@@ -280,11 +285,9 @@ private slots:
         QTest::addColumn<QString>("problem"); // part of it; empty: both are taken
         QTest::newRow("both") << "mqtt://broker.plant:1884" << "http://db:8086/write?db=cells" << "";
         QTest::newRow("influx 2") << "" << "https://db/api/v2/write?org=o&bucket=b" << "";
-        QTest::newRow("no scheme") << "broker.plant" << "" << "mqtt://HOST:PORT, not 'broker.plant'";
         QTest::newRow("mqtt path") << "mqtt://b/x" << "" << "without a path";
         QTest::newRow("no db") << "" << "http://db:8086/write" << "/write?db=NAME.";
         QTest::newRow("no bucket") << "" << "http://db/api/v2/write?org=o" << "bucket=BUCKET.";
-        QTest::newRow("other path") << "" << "http://db:8086/query?db=x" << "not '/query'";
     }
     void settings()
     {
@@ -475,12 +478,11 @@ private slots:
         recorder.kill();
         QVERIFY(recorder.waitForFinished(5000));
         QTRY_COMPARE_WITH_TIMEOUT(lastStatus(), QByteArray("offline"), 10000);
-        const qsizetype killedRun = subscriber.readingTimes().size();
+        subscriber.clear();
 
         recorder.start(program, arguments);
         QTRY_COMPARE_WITH_TIMEOUT(lastStatus(), QByteArray("online"), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(subscriber.messages("/reading").size() > size_t(killedRun) + 20,
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(subscriber.messages("/reading").size() > 20, 10000);
         recorder.terminate();
         QVERIFY(recorder.waitForFinished(10000));
         const QString log = recorder.readAllStandardError();
@@ -496,19 +498,7 @@ private slots:
         RunModel run(folder.filePath("scratch"));
         QCOMPARE(run.open(data.filePath(saved.first())).outcome, DataFileRead::Outcome::Ok);
         QVERIFY(run.size() > 20);
-        // The second run's readings, after the first run's last one: each run starts at 0.
-        QSet<QString> published;
-        const auto readings = subscriber.messages("/reading");
-        bool secondRun = false;
-        double previous = -1;
-        for (const auto& m : readings) {
-            const double time = QJsonDocument::fromJson(m.payload)["run_time"].toDouble();
-            secondRun = secondRun || time < previous - 0.05;
-            previous = time;
-            if (secondRun)
-                published.insert(QString::number(time, 'f', 1));
-        }
-        QCOMPARE(published, runTimes(run));
+        QCOMPARE(subscriber.readingTimes(), runTimes(run));
     }
 };
 

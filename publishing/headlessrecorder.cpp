@@ -113,10 +113,14 @@ bool HeadlessRecorder::start()
     }
     if (!plan.isEmpty()) {
         publisher_ = std::make_unique<RunPublisher>(run_, plan);
+        // The log names a change of the publishers' state once; the counts come with the
+        // progress lines.
         connect(publisher_.get(), &RunPublisher::statusChanged, this, [this] {
-            say_(publisher_->statusText().trimmed().isEmpty()
-                     ? QStringLiteral("Publishing: all readings delivered.")
-                     : publisher_->statusText().trimmed());
+            const QString problems = publisher_->problems();
+            if (problems == publishingProblems_)
+                return;
+            publishingProblems_ = problems;
+            say_(problems.isEmpty() ? QStringLiteral("Publishing again.") : problems);
         });
         if (plan.mqtt)
             say_(QStringLiteral("Publishing to mqtt://%1:%2 under %3.")

@@ -61,6 +61,7 @@ private:
     QDateTime started_;
     bool neverStarted_ = false;
     QString savedPath_;
+    QString publishingProblems_;
 };
 
 // main() for --headless: a QCoreApplication, the recorder, SIGTERM. The exit status.

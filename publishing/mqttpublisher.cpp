@@ -5,6 +5,9 @@
 #include <QTimer>
 #include <mosquitto.h>
 #include <mutex>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace
 {
@@ -42,6 +45,10 @@ MqttPublisher::MqttPublisher(MqttOptions options, QObject* parent)
     resolveRetry_->setSingleShot(true);
     resolveRetry_->setInterval(kResolveRetry);
     connect(resolveRetry_, &QTimer::timeout, this, &MqttPublisher::resolve);
+    connectRetry_ = new QTimer(this);
+    connectRetry_->setSingleShot(true);
+    connect(connectRetry_, &QTimer::timeout, this, &MqttPublisher::tryConnect);
+    connectDelay_ = options_.reconnectDelay;
     handOff_ = new QTimer(this);
     handOff_->setSingleShot(true);
     handOff_->setInterval(options_.handOff);
@@ -102,13 +109,37 @@ void MqttPublisher::onResolved(const QHostInfo& info)
             address = a;
             break;
         }
-    // Does not wait: a broker that refuses now is tried again by the library's thread.
-    mosquitto_connect_async(mosq_, address.toString().toUtf8().constData(), options_.broker.port,
-                            kKeepAliveSeconds);
-    if (mosquitto_loop_start(mosq_) == MOSQ_ERR_SUCCESS)
-        loopStarted_ = true;
-    else
-        problem_ = QStringLiteral("the MQTT client could not start its thread");
+    address_ = address.toString().toUtf8();
+    tryConnect();
+}
+
+void MqttPublisher::tryConnect()
+{
+    // Does not wait: the connection is made by the library's thread, which also makes it again
+    // whenever it is lost. A first attempt that fails at once (a broker that is down refuses
+    // at once) leaves that thread idle, so it is repeated from here until one is under way.
+    const int rc = mosquitto_connect_async(mosq_, address_.constData(), options_.broker.port,
+                                           kKeepAliveSeconds);
+    const int error = errno;
+    if (rc != MOSQ_ERR_SUCCESS) {
+        const QString why = rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(error))
+                                                 : QString::fromUtf8(mosquitto_strerror(rc));
+        problem_ = QStringLiteral("MQTT broker %1:%2 not reachable (%3)")
+                       .arg(options_.broker.host)
+                       .arg(options_.broker.port)
+                       .arg(why);
+        emit changed();
+        connectRetry_->start(connectDelay_);
+        connectDelay_ = std::min(connectDelay_ * 2,
+                                 std::chrono::milliseconds(options_.reconnectDelayMax));
+        return;
+    }
+    if (!loopStarted_) {
+        if (mosquitto_loop_start(mosq_) == MOSQ_ERR_SUCCESS)
+            loopStarted_ = true;
+        else
+            problem_ = QStringLiteral("the MQTT client could not start its thread");
+    }
     emit changed();
 }
 

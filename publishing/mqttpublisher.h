@@ -78,6 +78,7 @@ private:
     void enqueue(Message message);
     void resolve();
     void onResolved(const QHostInfo& info);
+    void tryConnect();
     void onConnected(int code);
     void onDisconnected(int code);
     void onAcknowledged();
@@ -99,6 +100,9 @@ private:
     QString problem_;
     QTimer* resolveRetry_ = nullptr;
     QTimer* handOff_ = nullptr;
+    QTimer* connectRetry_ = nullptr;
+    std::chrono::milliseconds connectDelay_{1000};
+    QByteArray address_; // the broker's address, looked up
     std::deque<Message> queue_;
     std::unordered_map<int, bool> inFlight_; // message id -> is a reading
     std::vector<DiscoveryMessage> retained_;

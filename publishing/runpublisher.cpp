@@ -126,6 +126,16 @@ void RunPublisher::onEventAdded(qsizetype index)
         influx_->add(EventPoint(event.time, event.text, tags_, now));
 }
 
+QString RunPublisher::problems() const
+{
+    QStringList parts;
+    if (mqtt_ && !mqtt_->problem().isEmpty())
+        parts << QStringLiteral("MQTT: ") + mqtt_->problem();
+    if (influx_ && !influx_->problem().isEmpty())
+        parts << QStringLiteral("InfluxDB: ") + influx_->problem();
+    return parts.join(QStringLiteral("; "));
+}
+
 void RunPublisher::updateStatus()
 {
     QString text;

@@ -38,6 +38,9 @@ public:
     InfluxPublisher* influx() const { return influx_.get(); }
     // For the status line: what is not delivered and why; empty while all goes well.
     QString statusText() const { return statusText_; }
+    // Why a publisher does not deliver, without the counts ("MQTT: MQTT broker ... not
+    // reachable"); empty while both do. For a log that names a change once.
+    QString problems() const;
 
 signals:
     void statusChanged();

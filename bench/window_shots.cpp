@@ -1,9 +1,12 @@
 // window-shots: pictures of the main window with a recorded run on it, at the default size,
-// maximised on a 1280 x 1000 screen, and at twice the scale, so that the layout can be looked
-// at without a display.
+// maximised on a 1280 x 1000 screen, and at twice the scale, and of a recording with an active
+// alarm, so that the layout can be looked at without a display.
 // Usage: window-shots OUTPUT-FOLDER [PREFIX]   (runs offscreen; PNG files named PREFIX-*.png)
 
+#include "alarmsettings.h"
 #include "datafile.h"
+#include "fakeclock.h"
+#include "fakeseriallink.h"
 #include "mainwindow.h"
 #include "qtseriallink.h"
 #include "readinglistview.h"
@@ -70,6 +73,52 @@ bool shoot(MainWindow& window, const QString& path)
     return ok;
 }
 
+// A recording in degrees C whose channel 1 climbs through its high limit of 800 while the
+// others stay level: the alarm line, the flagged bar and the derived read-out as the user
+// sees them, not yet acknowledged.
+bool shootActiveAlarm(Prompts& prompts, Launcher& launcher, const QString& path)
+{
+    QTemporaryDir folder;
+    AlarmSettings alarms;
+    alarms.celsius = true;
+    alarms.limits[0] = {800.0, std::nullopt, 10, 1};
+    alarms.limits[kSpreadSource].high = 400;
+    if (!SaveAlarmSettings(folder.path(), alarms).isEmpty())
+        return false;
+    ProgramState state;
+    state.settings.degreesCelsius = 1;
+    FakeClock clock;
+    FakeSerialLink port;
+    WindowServices services;
+    services.programFolder = folder.path();
+    services.prompts = &prompts;
+    services.clock = &clock;
+    services.port = &port;
+    services.launcher = &launcher;
+    services.endProgram = [] {};
+    MainWindow window(state, services);
+    window.load();
+    state.settings.degreesCelsius = 1;
+    window.applyThermocoupleMode();
+    window.show();
+    window.onRecordButton(MainWindow::StartButton);
+    const float start = clock.seconds;
+    port.feed("\r\n0,700,610,560,520\r\n");
+    window.onSampleTick(); // lays the chart out
+    for (int n = 1; n <= 300; ++n) {
+        clock.seconds = start + n / 10.0f;
+        port.feed(QStringLiteral("%1,%2,%3,%4,%5\r\n")
+                      .arg(n)
+                      .arg(700 + n * 0.45, 0, 'f', 0)
+                      .arg(610 + n % 3)
+                      .arg(560 + n % 2)
+                      .arg(520)
+                      .toLatin1());
+        window.onSampleTick();
+    }
+    return shoot(window, path);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -127,6 +176,8 @@ int main(int argc, char* argv[])
     ok &= shoot(window, out + QStringLiteral("/%1-default.png").arg(prefix));
     window.resize(1280, 1000);
     ok &= shoot(window, out + QStringLiteral("/%1-maximised.png").arg(prefix));
+    window.hide();
+    ok &= shootActiveAlarm(prompts, launcher, out + QStringLiteral("/%1-alarm.png").arg(prefix));
 
     const int child =
         QProcess::execute(QCoreApplication::applicationFilePath(), {kScaledChild, out, prefix});

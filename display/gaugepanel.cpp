@@ -14,6 +14,7 @@ namespace
 constexpr QRgb kPanelBackground = qRgb(0, 0, 0); // the window-text colour
 constexpr QRgb kGridColor = qRgb(255, 255, 255);
 constexpr int kGridLabelLeft = 2;
+constexpr QRgb kAlarmMarkColor = qRgb(255, 220, 0);
 
 } // namespace
 
@@ -46,6 +47,14 @@ void GaugePanel::showReading(const DerivedSettings& derived,
     for (int ch = 0; ch < channels; ++ch)
         face_.channelLabels[ch].caption =
             HasReading(values[ch]) ? FormatReading(values[ch]) : kNoReadingCaption;
+    invalidate();
+}
+
+void GaugePanel::setAlarmedChannels(const std::array<bool, kRecorderChannels>& alarmed)
+{
+    if (alarmed == alarmed_)
+        return;
+    alarmed_ = alarmed;
     invalidate();
 }
 
@@ -106,8 +115,10 @@ void GaugePanel::invalidate()
     QStringList readings;
     for (int ch = 0; ch < kRecorderChannels; ++ch) {
         if (!face_.channelLabels[ch].caption.isEmpty())
-            readings
-                << QStringLiteral("Ch %1: %2").arg(ch + 1).arg(face_.channelLabels[ch].caption);
+            readings << QStringLiteral("Ch %1: %2%3")
+                            .arg(ch + 1)
+                            .arg(face_.channelLabels[ch].caption,
+                                 alarmed_[ch] ? QStringLiteral(" (alarm)") : QString());
     }
     const QString description = readings.join(QStringLiteral(", "));
     if (description != accessibleDescription())
@@ -205,7 +216,33 @@ void GaugePanel::render()
         p.drawStaticText(box.left() + (box.width() - qRound(text->size().width())) / 2, box.top(),
                          *text);
     }
+    renderAlarmMarks(p, channelPixels);
     p.end();
+}
+
+void GaugePanel::renderAlarmMarks(QPainter& p, int channelPixels)
+{
+    const QPen pen(QColor(kAlarmMarkColor), 2);
+    for (int ch = 0; ch < kRecorderChannels; ++ch) {
+        if (!alarmed_[ch] || !face_.channelLabels[ch].visible)
+            continue;
+        // The whole height of the bar's column is framed, so the mark shows also while the
+        // bar is empty or beyond the scale.
+        const int left = columnForX(face_.bars[ch].left);
+        const QRect column(left - 2, 1, kBarWidthPixels + 4, channelLabelRect(ch).top() - 2);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(column);
+        const QRect flag(column.left(), column.top(), column.width(), channelPixels + 2);
+        p.fillRect(flag, QColor(kAlarmMarkColor));
+        QFont bold = p.font();
+        bold.setBold(true);
+        p.setFont(bold);
+        p.setPen(QColor(Qt::black));
+        p.drawText(flag, Qt::AlignCenter, QStringLiteral("!"));
+        p.setPen(pen);
+        p.drawRect(channelLabelRect(ch).adjusted(1, 0, -1, -1));
+    }
 }
 
 void GaugePanel::renderGridLayer(const QFont& font, int labelPx)

@@ -28,6 +28,11 @@ public:
     void showReading(const DerivedSettings& derived,
                      const std::array<float, kRecorderChannels>& values);
 
+    // Channels with an active alarm: their bar is framed and flagged with "!", and their
+    // value under it boxed, so the mark does not rest on colour alone.
+    void setAlarmedChannels(const std::array<bool, kRecorderChannels>& alarmed);
+    const std::array<bool, kRecorderChannels>& alarmedChannels() const { return alarmed_; }
+
     // Pixel row of a value in the panel's user scale, for the current height. Values far
     // outside the panel come back just outside it, so drawing stays within integer range.
     int rowForValue(double value) const;
@@ -54,7 +59,10 @@ private:
     // the scale's own strip under the bottom grid line.
     int scaleHeight() const;
 
+    void renderAlarmMarks(QPainter& p, int channelPixels);
+
     GaugeFace face_;
+    std::array<bool, kRecorderChannels> alarmed_{};
     bool dirty_ = true;
     // The grid lines and their labels, which change only with the face's layout and the
     // panel's size, kept on a transparent layer so a reading repaints only bars and values.

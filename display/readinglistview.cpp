@@ -274,46 +274,13 @@ const QStaticText& ReadingListView::rowText(int row) const
             return text;
     auto& slot = recentRows_[nextRecentRow_++ % recentRows_.size()];
     slot.first = row;
-    slot.second = QStaticText(lines_.line(row));
+    // A row wider than the list (a long event) ends in "…"; the rows of readings set the
+    // list's width, and the whole text is what a screen reader reads.
+    slot.second = QStaticText(fontMetrics().elidedText(
+        lines_.line(row), Qt::ElideRight, std::max(1, viewport()->width() - 2 * textMargin())));
     slot.second.setTextFormat(Qt::PlainText);
     slot.second.prepare(QTransform(), font());
     return slot.second;
-}
-
-std::optional<QGlyphRun> ReadingListView::readingGlyphs(const QString& text) const
-{
-    if (!glyphs_.ready) {
-        glyphs_ = {};
-        glyphs_.ready = true;
-        glyphs_.font = QRawFont::fromFont(font());
-        const QString characters = QStringLiteral("0123456789.- ");
-        const QList<quint32> indexes = glyphs_.font.glyphIndexesForString(characters);
-        if (glyphs_.font.isValid() && indexes.size() == characters.size()) {
-            const QList<QPointF> advances = glyphs_.font.advancesForGlyphIndexes(indexes);
-            for (qsizetype i = 0; i < characters.size(); ++i) {
-                glyphs_.index[characters[i].unicode()] = indexes[i];
-                glyphs_.advance[characters[i].unicode()] = advances[i].x();
-            }
-        }
-    }
-    QList<quint32> indexes;
-    QList<QPointF> positions;
-    indexes.reserve(text.size());
-    positions.reserve(text.size());
-    qreal x = 0;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= glyphs_.index.size() || glyphs_.index[u] == 0)
-            return std::nullopt;
-        indexes << glyphs_.index[u];
-        positions << QPointF(x, 0);
-        x += glyphs_.advance[u];
-    }
-    QGlyphRun run;
-    run.setRawFont(glyphs_.font);
-    run.setGlyphIndexes(indexes);
-    run.setPositions(positions);
-    return run;
 }
 
 void ReadingListView::forgetRowTexts()
@@ -427,7 +394,9 @@ void ReadingListView::paintEvent(QPaintEvent* event)
         if (current)
             painter.fillRect(band, palette().brush(QPalette::Highlight));
         painter.setPen(palette().color(current ? QPalette::HighlightedText : QPalette::Text));
-        if (const std::optional<QGlyphRun> glyphs = readingGlyphs(lines_.line(row)))
+        const QString line = lines_.line(row);
+        const std::optional<QGlyphRun> glyphs = glyphs_.run(font(), line);
+        if (glyphs && glyphs_.width(font(), line) <= width - 2 * textMargin())
             painter.drawGlyphRun(QPointF(left, band.top() + baseline), *glyphs);
         else
             painter.drawStaticText(left, band.top() + baseline - metrics.ascent(), rowText(row));
@@ -478,6 +447,7 @@ void ReadingListView::keyPressEvent(QKeyEvent* event)
 void ReadingListView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    forgetRowTexts(); // their ends were cut for the old width
     updateScrollBars();
     if (current_ >= 0)
         scrollToRow(current_);
@@ -494,7 +464,6 @@ void ReadingListView::changeEvent(QEvent* event)
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         measures_ = {};
-        glyphs_ = {};
         forgetRowTexts();
         updateScrollBars();
     }

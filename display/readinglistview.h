@@ -8,11 +8,10 @@
 // that for free but lays out every row again on each insert, which a day-long run cannot afford.
 
 #include <QAbstractScrollArea>
-#include <QGlyphRun>
-#include <QRawFont>
+#include "glyphtext.h"
+
 #include <QStaticText>
 #include <array>
-#include <optional>
 #include <utility>
 
 class RunRows;
@@ -75,9 +74,6 @@ private:
     const Measures& measures() const;
 
     const QStaticText& rowText(int row) const;
-    // A row of readings as glyphs along the baseline, placed without laying the text out: a
-    // new row comes ten times a second. Nothing for a row with other characters (an event).
-    std::optional<QGlyphRun> readingGlyphs(const QString& text) const;
     void forgetRowTexts();
 
     const RunRows& lines_;
@@ -86,11 +82,6 @@ private:
     mutable size_t nextRecentRow_ = 0;
     int current_ = -1;
     mutable Measures measures_;
-    struct ReadingGlyphs {
-        bool ready = false;
-        QRawFont font;
-        std::array<quint32, 128> index{}; // by character; 0: none
-        std::array<qreal, 128> advance{};
-    };
-    mutable ReadingGlyphs glyphs_;
+    // A new row comes ten times a second: rows are drawn from glyphs where they can be.
+    GlyphText glyphs_;
 };

@@ -1,5 +1,6 @@
 #include "csvexport.h"
 
+#include "derivedchannels.h"
 #include "runsample.h"
 #include "safewrite.h"
 
@@ -36,7 +37,23 @@ QString CsvHeader(int channels, qint16 degreesCelsius)
 
 QByteArray RunAsCsv(const SampleSource& run, int channels, qint16 degreesCelsius)
 {
-    QString text = CsvHeader(channels, degreesCelsius) + kCrLf;
+    return RunAsCsv(run, channels, degreesCelsius, 0);
+}
+
+QByteArray RunAsCsv(const SampleSource& run, int channels, qint16 degreesCelsius,
+                    double rateWindow)
+{
+    const bool derived = rateWindow > 0;
+    const int derivedChannels = std::clamp(channels, 0, kRecorderChannels);
+    QString text = CsvHeader(channels, degreesCelsius);
+    if (derived) {
+        const QString unit = degreesCelsius == 1 ? QStringLiteral("degC") : QStringLiteral("degF");
+        text += QStringLiteral(",spread_") + unit;
+        for (int i = 1; i <= derivedChannels; ++i)
+            text += QStringLiteral(",rate%1_%2_per_s").arg(i).arg(unit);
+    }
+    text += kCrLf;
+    DerivedChannels values(rateWindow, derivedChannels);
     for (qsizetype row = 0; row < run.size(); ++row) {
         const RunSample& sample = run.sample(row);
         text += FormatRunTime(sample.time);
@@ -44,6 +61,17 @@ QByteArray RunAsCsv(const SampleSource& run, int channels, qint16 degreesCelsius
             text += QLatin1Char(',');
             if (i < kRecorderChannels && HasReading(sample.values[i]))
                 text += FormatReading(sample.values[i]);
+        }
+        if (derived) {
+            const DerivedValues d = values.add(sample);
+            text += QLatin1Char(',');
+            if (HasReading(d.spread))
+                text += FormatReading(d.spread);
+            for (int i = 0; i < derivedChannels; ++i) {
+                text += QLatin1Char(',');
+                if (HasReading(d.rates[i]))
+                    text += QString::number(d.rates[i], 'f', 2);
+            }
         }
         text += kCrLf;
     }
@@ -57,9 +85,9 @@ FileDialogRequest CsvDialogRequest(const QString& folder, const QString& dataFil
 }
 
 int WriteCsvFile(const QString& path, const SampleSource& run, int channels,
-                 qint16 degreesCelsius)
+                 qint16 degreesCelsius, double rateWindow)
 {
-    return WriteFileReplacing(path, RunAsCsv(run, channels, degreesCelsius));
+    return WriteFileReplacing(path, RunAsCsv(run, channels, degreesCelsius, rateWindow));
 }
 
 QString CsvErrorText(const QString& path, int errorNumber)

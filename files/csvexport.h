@@ -22,6 +22,11 @@ QString CsvHeader(int channels, qint16 degreesCelsius);
 // with the point as the decimal separator whatever the locale. A channel without a reading is
 // an empty field, which spreadsheets and data frames read as a missing value.
 QByteArray RunAsCsv(const SampleSource& run, int channels, qint16 degreesCelsius);
+// The same with the derived values after the readings when `rateWindow` (seconds) is above 0:
+// "spread_degF", then "rate1_degF_per_s" ... per channel, the rate over that window. Where a
+// reading does not give a value, the field is empty.
+QByteArray RunAsCsv(const SampleSource& run, int channels, qint16 degreesCelsius,
+                    double rateWindow);
 
 // The save dialog of the CSV export: in `folder`, suggesting the data file's name with .csv.
 FileDialogRequest CsvDialogRequest(const QString& folder, const QString& dataFileName);
@@ -29,7 +34,7 @@ FileDialogRequest CsvDialogRequest(const QString& folder, const QString& dataFil
 // Writes RunAsCsv to `path`, replacing the file only once the new one is complete. Returns 0
 // or a run-time error number (safewrite.h).
 int WriteCsvFile(const QString& path, const SampleSource& run, int channels,
-                 qint16 degreesCelsius);
+                 qint16 degreesCelsius, double rateWindow = 0);
 
 // The message for a CSV file that could not be written: the file and the error, in words and
 // by number.

@@ -73,13 +73,3 @@ QString RunListRows::line(qsizetype row) const
         return EventRowText(run_.events()[size_t(event)]);
     return run_.line(row - eventsUpTo(row));
 }
-
-qsizetype RunListRows::longestLine() const
-{
-    const std::vector<RunEvent>& events = run_.events();
-    if (events.size() < eventsMeasured_)
-        eventsMeasured_ = 0, longestEvent_ = 0;
-    for (; eventsMeasured_ < events.size(); ++eventsMeasured_)
-        longestEvent_ = std::max(longestEvent_, EventRowText(events[eventsMeasured_]).size());
-    return std::max(run_.longestLine(), longestEvent_);
-}

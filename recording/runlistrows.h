@@ -12,7 +12,9 @@ public:
 
     qsizetype size() const override;
     QString line(qsizetype row) const override;
-    qsizetype longestLine() const override;
+    // The longest row of readings: an event's row may be longer, and is cut where the list
+    // ends rather than widen every row for it.
+    qsizetype longestLine() const override { return run_.longestLine(); }
 
     // The sample shown in `row`; -1 for an event's row or a row past the end.
     qsizetype sampleAt(qsizetype row) const;
@@ -22,18 +24,12 @@ public:
     qsizetype rowOfEvent(qsizetype event) const;
     // The row of the last reading, -1 in a run without one.
     qsizetype lastSampleRow() const;
-    // Another run replaced the one shown (started, opened, taken back).
-    void runReplaced() { eventsMeasured_ = 0, longestEvent_ = 0; }
 
 private:
     // Events whose rows stand before `row`, or at it.
     qsizetype eventsUpTo(qsizetype row) const;
 
     const RunModel& run_;
-    // The longest event row among the first eventsMeasured_ events: the width is asked at
-    // every reading, and a run may gather many events.
-    mutable size_t eventsMeasured_ = 0;
-    mutable qsizetype longestEvent_ = 0;
 };
 
 // An event as the list shows it: its time where a reading's time stands, then what happened.

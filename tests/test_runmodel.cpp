@@ -284,7 +284,6 @@ private slots:
         }
         QCOMPARE(shown, expected);
         QCOMPARE(rows.lastSampleRow(), qsizetype(5));
-        QCOMPARE(rows.longestLine(), QStringLiteral(".3   Event: alarm").size());
     }
 
     // The row a chart click finds is what a scan picks: ties to the earlier, none near: row 0.

@@ -1,7 +1,10 @@
 #include "mainwindowparts.h"
 
 #include "aboutbox.h"
+#include "alarmline.h"
 #include "commentseditor.h"
+#include "elidedlabel.h"
+#include "readoutlabel.h"
 #include "configfile.h"
 #include "csvexport.h"
 #include "datafile.h"
@@ -239,6 +242,9 @@ void MainWindow::buildMenus()
             &MainWindow::onLoggerPort);
     addItem(ports, QStringLiteral("Com Port for 2nd Logger"), QStringLiteral("mnuComPort2"),
             &MainWindow::onSecondLoggerPort);
+    options->addSeparator();
+    addItem(options, QStringLiteral("Alarms"), QStringLiteral("mnuAlarms"),
+            &MainWindow::onAlarmOptions);
 
     QMenu* view = addMenu(nullptr, QStringLiteral("View"), QStringLiteral("mnuView"));
     addItem(view, QStringLiteral("Run Chart"), QStringLiteral("mnuRunChart"),
@@ -307,7 +313,8 @@ void MainWindow::buildControls()
         connect(recordButtons[i], &QPushButton::clicked, this, [this, i] { onRecordButton(i); });
     }
 
-    timeReadout = label(central, QStringLiteral("Label1_0"));
+    timeReadout = new ReadoutLabel(central); // a new time with every reading
+    timeReadout->setObjectName(QStringLiteral("Label1_0"));
     timeReadout->setAlignment(Qt::AlignCenter);
     timeReadout->setFrameShape(QFrame::Panel);
     timeReadout->setFrameShadow(QFrame::Sunken);
@@ -328,7 +335,9 @@ void MainWindow::buildControls()
     exportButton->hide(); // thermocouple mode never shows it; the layout leaves it no room
 
     fuelLabel = label(central, QStringLiteral("Label1_4"));
-    statusLine = label(central, QStringLiteral("Label1_3"));
+    // Beside an alarm the status line may not have room for all its words.
+    statusLine = new ElidedLabel(central);
+    statusLine->setObjectName(QStringLiteral("Label1_3"));
 
     readingListHeading = label(central, QStringLiteral("Label3"));
     readingList = new ReadingListView(listRows_, central);
@@ -380,6 +389,8 @@ void MainWindow::buildControls()
     printHolder = new QLabel(central);
     printHolder->setObjectName(QStringLiteral("Picture1"));
     printHolder->hide();
+
+    buildAlarmControls(central);
 
     central->onResize = [this] { layoutControls(); };
     layoutControls();
@@ -471,7 +482,7 @@ void MainWindow::layoutControls()
     const int lowestBoxes = px(2100);
     const int roomyTop = std::max(px(3720), placeColumn(0, 1.0, false, false) - margin);
     const int tightTop =
-        std::max(3 * headingHeight + 4 * textHeight, placeColumn(0, 0.0, true, false) - margin);
+        std::max(5 * headingHeight + 4 * textHeight, placeColumn(0, 0.0, true, false) - margin);
     const int below = statusGap + labelHeight + chartGap + margin;
 
     defaultClientSize_ = QSize(std::max(px(kClientWidth), listLeft + listWidth + margin),
@@ -513,9 +524,13 @@ void MainWindow::layoutControls()
     temperaturePanel->setGeometry(margin, margin, panel, top);
     readingListHeading->setGeometry(list, margin, listWidth, headingHeight);
     readingListColumns->setGeometry(list, margin + headingHeight, listWidth, headingHeight);
-    readingList->setGeometry(list, margin + 2 * headingHeight, listWidth, top - 2 * headingHeight);
+    // Under the list, two lines of the spread and the rates at the reading shown.
+    readingList->setGeometry(list, margin + 2 * headingHeight, listWidth, top - 4 * headingHeight);
+    derivedReadout->setGeometry(list, margin + top - 2 * headingHeight, listWidth,
+                                2 * headingHeight);
     const int statusTop = margin + top + statusGap;
-    statusLine->setGeometry(margin, statusTop, width - 2 * margin, labelHeight);
+    statusRow_ = QRect(margin, statusTop, width - 2 * margin, labelHeight);
+    placeStatusRow();
     const int chartTop = statusTop + labelHeight + chartGap;
     chartFrame->setGeometry(margin, chartTop, width - 2 * margin, height - margin - chartTop);
     layoutChart();
@@ -671,6 +686,7 @@ void MainWindow::load()
 {
     // A missing or unreadable settings file leaves every setting at its initial value.
     LoadSettingsFile(state.settings, s.programFolder);
+    loadAlarmSettings();
     applyThermocoupleMode();
     redrawTemperaturePanel();
     restoreWindowPlacement();
@@ -864,8 +880,12 @@ void MainWindow::redrawTemperaturePanel()
     temperaturePanel->redraw(state.derived);
     // The placeholder bars only mean "nothing measured yet". A window holding a run keeps
     // showing a reading of it: the row under the cursor, or the newest.
-    if (run_.isEmpty())
+    if (run_.isEmpty()) {
+        showDerived(-1);
         return;
+    }
     const qsizetype row = listRows_.sampleAt(readingList->currentRow());
-    showSample(run_.sample(row >= 0 ? row : run_.size() - 1));
+    const qsizetype shown = row >= 0 ? row : run_.size() - 1;
+    showSample(run_.sample(shown));
+    showDerived(shown);
 }

@@ -12,15 +12,20 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 
+class AlarmLine;
+class AlarmMonitor;
 class QAction;
 class QComboBox;
+class QDialog;
 class QPrinter;
 class QFrame;
 class QLabel;
@@ -132,6 +137,9 @@ public slots:
     void onAbout();
     void onWebSite();
     void onPublishing();
+    void onAlarmOptions();
+    // Quiets every active alarm (the Acknowledge button and F5).
+    void onAcknowledgeAlarms();
     // The run chart of the whole run, in a window of its own (F4).
     void onRunChart();
 
@@ -161,6 +169,11 @@ public:
     QComboBox* portList = nullptr;
     QTimer* sampleTimer = nullptr;
     QLabel* printHolder = nullptr;
+    // The spread and the rates at the reading the panel shows; the active alarms in words.
+    QLabel* derivedReadout = nullptr;
+    AlarmLine* alarmLine = nullptr;
+    QPushButton* acknowledgeButton = nullptr;
+    const AlarmMonitor& alarms() const { return *alarms_; }
 
     ProgramState& state;
 
@@ -243,6 +256,18 @@ private:
     void replayEventsBefore(qsizetype sample);
     void finishChartReplay();
 
+    // The alarms (mainwindow_alarms.cpp).
+    void buildAlarmControls(QWidget* client);
+    void loadAlarmSettings();
+    void showAlarms();
+    // The status line, and while an alarm is active the alarm line, in the status row; the
+    // Acknowledge button at its end.
+    void placeStatusRow();
+    // The derived values at row `row` of the run (none for -1) on the read-out.
+    void showDerived(qsizetype row);
+    // The rate window of the CSV export's derived columns; 0 for none.
+    double csvRateWindow() const;
+
     class WindowChart;
 
     WindowServices s;
@@ -278,5 +303,10 @@ private:
     QString sessionMqttUrl_;
     QString sessionInfluxUrl_;
     QString publishingProblem_; // a publishing setting that cannot be used, for the status line
+    AlarmMonitor* alarms_ = nullptr;
+    QTimer* alarmSound_ = nullptr;
+    QRect statusRow_;
+    QPointer<QDialog> alarmsDialog_;
+    QStringList alarmProblems_; // what was wrong with alarms.ini, until the alarms are saved
     RunChartWindow* runChart_ = nullptr; // made at its first opening, then kept
 };

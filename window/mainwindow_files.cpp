@@ -212,7 +212,6 @@ void MainWindow::onSaveAs()
 
 void MainWindow::onRunReplaced()
 {
-    listRows_.runReplaced();
     readingList->linesChanged();
     hideCursorMarkers();
     // A new recording starts with an empty chart, laid out at its first tick.
@@ -343,7 +342,8 @@ void MainWindow::onExportCsv()
     if (!chosen || chosen->isEmpty())
         return;
     if (const int error =
-            WriteCsvFile(*chosen, run_, run_.channelCount(), run_.header().degreesCelsius))
+            WriteCsvFile(*chosen, run_, run_.channelCount(), run_.header().degreesCelsius,
+                         csvRateWindow()))
         s.prompts->say(CsvErrorText(*chosen, error));
 }
 

@@ -59,6 +59,7 @@ void MainWindow::moveGraphCursor(float x, int sectionBox)
         readingList->setCurrentRow(row); // runs onReadingListRowChanged first, as a click would
     const RunSample& sample = run_.sample(best);
     showSample(sample);
+    showDerived(best);
     timeReadout->setText(CursorTimeText(sample.time));
     if (!HasReading(sample.values[0]))
         return; // no height to put the marker at

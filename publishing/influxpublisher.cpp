@@ -108,11 +108,11 @@ void InfluxPublisher::onFinished()
         }
         ++failures_;
         const QByteArray answer = reply->readAll().left(200).simplified();
-        problem_ = status > 0 ? QStringLiteral("InfluxDB answered %1 %2")
+        problem_ = status > 0 ? QStringLiteral("answered %1 %2")
                                     .arg(status)
                                     .arg(QString::fromUtf8(answer))
                                     .trimmed()
-                              : QStringLiteral("InfluxDB not reachable: ") + reply->errorString();
+                              : QStringLiteral("not reachable: ") + reply->errorString();
     }
     if (problem_ != before || failures_ > 0)
         emit changed();

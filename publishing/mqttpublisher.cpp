@@ -96,7 +96,7 @@ void MqttPublisher::onResolved(const QHostInfo& info)
 {
     const QList<QHostAddress> addresses = info.addresses();
     if (info.error() != QHostInfo::NoError || addresses.isEmpty()) {
-        problem_ = QStringLiteral("MQTT broker %1 not found: %2")
+        problem_ = QStringLiteral("broker %1 not found: %2")
                        .arg(options_.broker.host, info.errorString());
         emit changed();
         resolveRetry_->start();
@@ -124,7 +124,7 @@ void MqttPublisher::tryConnect()
     if (rc != MOSQ_ERR_SUCCESS) {
         const QString why = rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(error))
                                                  : QString::fromUtf8(mosquitto_strerror(rc));
-        problem_ = QStringLiteral("MQTT broker %1:%2 not reachable (%3)")
+        problem_ = QStringLiteral("broker %1:%2 not reachable (%3)")
                        .arg(options_.broker.host)
                        .arg(options_.broker.port)
                        .arg(why);
@@ -138,7 +138,7 @@ void MqttPublisher::tryConnect()
         if (mosquitto_loop_start(mosq_) == MOSQ_ERR_SUCCESS)
             loopStarted_ = true;
         else
-            problem_ = QStringLiteral("the MQTT client could not start its thread");
+            problem_ = QStringLiteral("the client could not start its thread");
     }
     emit changed();
 }
@@ -186,7 +186,7 @@ void MqttPublisher::publishCallback(mosquitto*, void* self, int mid)
 void MqttPublisher::onConnected(int code)
 {
     if (code != 0) {
-        problem_ = QStringLiteral("the MQTT broker refused the connection: %1")
+        problem_ = QStringLiteral("the broker refused the connection: %1")
                        .arg(QString::fromUtf8(mosquitto_connack_string(code)));
         emit changed();
         return;
@@ -207,7 +207,7 @@ void MqttPublisher::onDisconnected(int code)
         return;
     connected_ = false;
     catchingUp_ = false;
-    problem_ = QStringLiteral("MQTT broker %1:%2 not reachable")
+    problem_ = QStringLiteral("broker %1:%2 not reachable")
                    .arg(options_.broker.host)
                    .arg(options_.broker.port);
     emit changed();

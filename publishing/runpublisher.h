@@ -38,7 +38,7 @@ public:
     InfluxPublisher* influx() const { return influx_.get(); }
     // For the status line: what is not delivered and why; empty while all goes well.
     QString statusText() const { return statusText_; }
-    // Why a publisher does not deliver, without the counts ("MQTT: MQTT broker ... not
+    // Why a publisher does not deliver, without the counts ("MQTT: broker ... not
     // reachable"); empty while both do. For a log that names a change once.
     QString problems() const;
 

@@ -370,7 +370,7 @@ private slots:
                 QVERIFY(broker.start());
         });
         QCOMPARE(run.size(), kReadings);
-        QVERIFY2(statusDuringOutage.contains(QStringLiteral("MQTT: MQTT broker 127.0.0.1:%1 not "
+        QVERIFY2(statusDuringOutage.contains(QStringLiteral("MQTT: broker 127.0.0.1:%1 not "
                                                             "reachable").arg(broker.port())) &&
                      statusDuringOutage.contains("readings not delivered"),
                  qPrintable(statusDuringOutage));

@@ -36,7 +36,7 @@ private slots:
         QCOMPARE(rig.w->run().size(), 5);
         QTRY_VERIFY2_WITH_TIMEOUT(
             rig.w->statusLine->text().contains(
-                QStringLiteral("   MQTT: MQTT broker 127.0.0.1:%1 not reachable (Connection "
+                QStringLiteral("   MQTT: broker 127.0.0.1:%1 not reachable (Connection "
                                "refused), 5 readings not delivered")
                     .arg(port)),
             qPrintable(rig.w->statusLine->text()), 5000);

@@ -65,9 +65,26 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& versio
                        "a COM number from 1 to 16 (see the README for the devices they stand "
                        "for) or a device path such as /dev/ttyUSB0."),
         QStringLiteral("N|DEVICE"));
+    const QCommandLineOption mqtt(
+        QStringLiteral("mqtt"),
+        QStringLiteral("Publishes every reading to this MQTT broker for this session."),
+        QStringLiteral("mqtt://HOST[:PORT]"));
+    const QCommandLineOption influx(
+        QStringLiteral("influx"),
+        QStringLiteral("Writes every reading to InfluxDB for this session: "
+                       "http://HOST:8086/write?db=NAME, or .../api/v2/write?org=ORG&bucket=B "
+                       "with the token in INFLUX_TOKEN."),
+        QStringLiteral("URL"));
+    const QCommandLineOption headless(
+        QStringLiteral("headless"),
+        QStringLiteral("Records without a window until SIGTERM, progress on stderr; the run is "
+                       "saved in the data folder."));
     parser.addOption(help);
     parser.addOption(showVersion);
     parser.addOption(port);
+    parser.addOption(mqtt);
+    parser.addOption(influx);
+    parser.addOption(headless);
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("A data file to open at start-up."),
                                  QStringLiteral("[FILE]"));
@@ -109,11 +126,33 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& versio
         return failure(QStringLiteral("--port wants a COM number from 1 to 16 or a device path "
                                       "such as /dev/ttyUSB0, not '%1'.")
                            .arg(ports.first()));
+    const auto takeUrl = [&parser](const QCommandLineOption& option, const QString& schemes,
+                                   QString& value) -> QString {
+        const QStringList values = parser.values(option);
+        if (values.size() > 1)
+            return QStringLiteral("--%1 is given more than once.").arg(option.names().first());
+        if (values.isEmpty())
+            return {};
+        value = values.first();
+        for (const QString& scheme : schemes.split(u' '))
+            if (value.startsWith(scheme + QStringLiteral("://")))
+                return {};
+        return QStringLiteral("--%1 wants a URL beginning %2://, not '%3'.")
+            .arg(option.names().first(), schemes.split(u' ').join(QStringLiteral(":// or ")),
+                 value);
+    };
+    for (const QString& problem : {takeUrl(mqtt, QStringLiteral("mqtt"), result.mqttUrl),
+                                   takeUrl(influx, QStringLiteral("http https"), result.influxUrl)})
+        if (!problem.isEmpty())
+            return failure(problem);
+    result.headless = parser.isSet(headless);
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1)
         return failure(
             QStringLiteral("only one data file can be opened, not %1.").arg(files.size()));
     if (!files.isEmpty()) {
+        if (result.headless)
+            return failure(QStringLiteral("--headless records a new run and opens no data file."));
         if (files.first().isEmpty())
             return failure(QStringLiteral("the data file's name is empty."));
         result.dataFile = files.first();

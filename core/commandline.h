@@ -1,6 +1,6 @@
 #pragma once
-// The program's command line: `thermocouple-recorder [--port N|DEVICE] [FILE]`, --help and
-// --version. Parsed before QApplication exists, so that --help, --version and a mistake are
+// The program's command line: `thermocouple-recorder [--port N|DEVICE] [--mqtt URL]
+// [--influx URL] [--headless] [FILE]`, --help and --version. Parsed before QApplication exists, so that --help, --version and a mistake are
 // answered without a display; Qt's own options (-platform, -style ...) are let through for it.
 
 #include <QString>
@@ -23,6 +23,12 @@ struct CommandLine {
     // device path (empty when not given). The saved setting is left as it is.
     qint16 comPort = 0;
     QString portDevice;
+    // Where readings are published for this session, over the saved publishing settings;
+    // empty when not given. Only the scheme is checked here, the rest where they are used.
+    QString mqttUrl;
+    QString influxUrl;
+    // Record without a window until SIGTERM.
+    bool headless = false;
     QString text;
 };
 

@@ -7,7 +7,9 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev fonts-
           # its manual pages rendered
           poppler-utils dpkg-dev desktop-file-utils appstream man-db
           # the simulator test writes its frames under a German locale
-          locales)
+          locales
+          # publishing: the MQTT client library, and a broker and its clients for the tests
+          libmosquitto-dev mosquitto mosquitto-clients)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

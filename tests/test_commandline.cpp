@@ -46,7 +46,13 @@ private slots:
             {"-platform", "offscreen", "-reverse", "--style=fusion", "run1", "-qwindowtitle", "C"},
             Outcome::Run, "run1|0|");
         row("help hides Qt's options", {"--help"}, Outcome::Help,
-            "/dev/ttyUSB0.\n\nArguments:\n  FILE");
+            "saved in the data folder.\n\nArguments:\n  FILE");
+        row("publishing, headless",
+            {"--headless", "--port", "3", "--mqtt", "mqtt://b:1884", "--influx", "https://db/w"},
+            Outcome::Run, "|3||mqtt://b:1884|https://db/w|headless");
+        row("mqtt scheme", {"--mqtt", "b:1883"}, error, "beginning mqtt://, not 'b:1883'");
+        row("influx scheme", {"--influx", "db:8086"}, error, "http:// or https://, not");
+        row("headless with file", {"--headless", "run1"}, error, "opens no data file");
         row("port 0", {"--port", "0"}, error, "not '0'");
         row("port 17", {"--port", "17"}, error, "from 1 to 16");
         row("port word", {"--port", "usb"}, error, "device path such as /dev/ttyUSB0, not 'usb'");
@@ -62,7 +68,12 @@ private slots:
             ParseCommandLine(QStringList{"thermocouple-recorder"} + arguments, "9.8");
         QTEST(c.outcome, "outcome");
         if (c.outcome == Outcome::Run)
-            QCOMPARE(QString("%1|%2|%3").arg(c.dataFile).arg(c.comPort).arg(c.portDevice), text);
+            QCOMPARE(QString("%1|%2|%3").arg(c.dataFile).arg(c.comPort).arg(c.portDevice) +
+                         ((c.mqttUrl + c.influxUrl).isEmpty() && !c.headless
+                              ? QString()
+                              : QString("|%1|%2|%3").arg(c.mqttUrl, c.influxUrl,
+                                                         c.headless ? "headless" : "")),
+                     text);
         else
             QVERIFY2(c.text.contains(text), qPrintable(c.text));
         if (c.outcome == Outcome::Error)

@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "headlessrecorder.h"
 #include "mainwindow.h"
 #include "programfolder.h"
 #include "qtprompts.h"
@@ -24,6 +25,10 @@ int main(int argc, char* argv[])
         std::fputs(qPrintable(command.text), failed ? stderr : stdout);
         return failed ? kExitUsage : 0;
     }
+
+    // Unattended cells record without a window, and without a display.
+    if (command.headless)
+        return RunHeadless(argc, argv, command);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("thermocouple-recorder"));
@@ -53,6 +58,7 @@ int main(int argc, char* argv[])
     prompts.setParent(&window);
     window.load();
     window.useSessionPort(command.comPort, command.portDevice);
+    window.startPublishing(command.mqttUrl, command.influxUrl);
     window.show();
     // A name relative to the folder the program was started in, resolved before anything can
     // change that folder.

@@ -21,6 +21,7 @@
 #include "portpath.h"
 #include "printwin.h"
 #include "readinglistview.h"
+#include "runpublisher.h"
 #include "safewrite.h"
 #include "sectionbox.h"
 #include "seriallink.h"
@@ -235,6 +236,8 @@ void MainWindow::buildMenus()
     addItem(units, QStringLiteral("Degrees C"), QStringLiteral("mnuDegC"), &MainWindow::onDegreesC,
             true);
     QMenu* ports = addMenu(options, QStringLiteral("Com Port(s)"), QStringLiteral("mnuComPorts"));
+    addItem(options, QStringLiteral("Publishing..."), QStringLiteral("mnuPublishing"),
+            &MainWindow::onPublishing);
     addItem(ports, QStringLiteral("Com Port for 1st Logger"), QStringLiteral("mnuComPort1"),
             &MainWindow::onLoggerPort);
     addItem(ports, QStringLiteral("Com Port for 2nd Logger"), QStringLiteral("mnuComPort2"),

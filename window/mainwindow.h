@@ -36,6 +36,7 @@ class QTimer;
 class QWidget;
 class QProgressDialog;
 class GaugePanel;
+class RunPublisher;
 class RunChartWindow;
 class SectionBox;
 class SerialLink;
@@ -75,6 +76,10 @@ public:
     // The logger's port named on the command line (a COM number, or a device path when not
     // empty). It holds until the user chooses a port through the menu and is never saved.
     void useSessionPort(qint16 comPort, const QString& device);
+    // Publishes the run as publishing.ini asks, with the broker and the database the command
+    // line named (when not empty) in place of the saved ones until the user saves others.
+    void startPublishing(const QString& sessionMqttUrl = {}, const QString& sessionInfluxUrl = {});
+    const RunPublisher* publisher() const { return publisher_.get(); }
     void onActivated();
     // F1, F2 and F3, as Windows key codes (112, 113, 114), press Start, Stop and Off.
     void onFunctionKey(int key);
@@ -131,6 +136,7 @@ public slots:
     void onHelp();
     void onAbout();
     void onWebSite();
+    void onPublishing();
     void onAlarmOptions();
     // Quiets every active alarm (the Acknowledge button and F5).
     void onAcknowledgeAlarms();
@@ -206,6 +212,8 @@ private:
     // The status line: idle or running, how many damaged lines this run ignored, and whether
     // the journal is being written.
     void showStatus();
+    // What publishing adds to the status line: readings not delivered, a setting not usable.
+    QString publishingStatus() const;
     // Asks `question` about an unsaved run; true when the command that asks may go on: the
     // answer was No, or Yes and the run was saved.
     bool maybeSaveRun(const MessageRequest& question);
@@ -290,6 +298,11 @@ private:
     qint16 replaySectionSeconds_ = 0; // the section time the replay was planned with
     QElapsedTimer replayClock_;
     std::unique_ptr<QProgressDialog> replayProgress_;
+    // After run_: it stops publishing before the run it follows goes.
+    std::unique_ptr<RunPublisher> publisher_;
+    QString sessionMqttUrl_;
+    QString sessionInfluxUrl_;
+    QString publishingProblem_; // a publishing setting that cannot be used, for the status line
     AlarmMonitor* alarms_ = nullptr;
     QTimer* alarmSound_ = nullptr;
     QRect statusRow_;

@@ -171,6 +171,7 @@ void MainWindow::showStatus()
                     .arg(rejected == 1 ? QString() : QStringLiteral("s"));
     if (!run_.journalProblem().isEmpty())
         text += QStringLiteral("   ") + run_.journalProblem();
+    text += publishingStatus();
     if (text != statusLine->text())
         statusLine->setText(text);
     enableUnitCommands();

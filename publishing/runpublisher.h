@@ -1,0 +1,61 @@
+#pragma once
+// Feeds the run being recorded to the plant: every reading and event the run model announces
+// goes to the MQTT broker and to InfluxDB, after the model has stored and journaled it. The
+// publishers only queue; the record never waits for them.
+
+#include "influxpublisher.h"
+#include "mqttpublisher.h"
+#include "publishingsettings.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <memory>
+#include <optional>
+
+class QTimer;
+class RunModel;
+
+// What the settings ask for, checked.
+struct PublishingPlan {
+    std::optional<MqttOptions> mqtt;
+    bool homeAssistant = false;
+    std::optional<InfluxOptions> influx;
+    QString host; // the tag and the discovery's node
+    QString problem; // why a setting could not be used, in words; empty when all are good
+    bool isEmpty() const { return !mqtt && !influx; }
+};
+// The InfluxDB 2 token is read from the environment here.
+PublishingPlan PlanPublishing(const PublishingSettings& settings);
+
+class RunPublisher : public QObject
+{
+    Q_OBJECT
+public:
+    RunPublisher(const RunModel& run, PublishingPlan plan, QObject* parent = nullptr);
+    ~RunPublisher() override;
+
+    MqttPublisher* mqtt() const { return mqtt_.get(); }
+    InfluxPublisher* influx() const { return influx_.get(); }
+    // For the status line: what is not delivered and why; empty while all goes well.
+    QString statusText() const { return statusText_; }
+    // Why a publisher does not deliver, without the counts ("MQTT: broker ... not
+    // reachable"); empty while both do. For a log that names a change once.
+    QString problems() const;
+
+signals:
+    void statusChanged();
+
+private:
+    void onRunReplaced();
+    void onSampleAdded(qsizetype row);
+    void onEventAdded(qsizetype index);
+    void updateStatus();
+
+    const RunModel& run_;
+    PublishingPlan plan_;
+    std::unique_ptr<MqttPublisher> mqtt_;
+    std::unique_ptr<InfluxPublisher> influx_;
+    QString tags_;
+    QTimer* statusTimer_ = nullptr;
+    QString statusText_;
+};

@@ -309,8 +309,20 @@ void MqttPublisher::drain()
         queue_.pop_front();
     }
     catchingUp_ = connected_ && !queue_.empty();
+    if (catchingUp_) {
+        // Acknowledgements that came while the window was filled did not know that a backlog
+        // waits, and the ones after them do not wake this thread either: without this the
+        // backlog would stall after its first window.
+        bool acknowledged = false;
+        {
+            std::lock_guard<std::mutex> lock(ackMutex_);
+            acknowledged = !acknowledged_.empty();
+        }
+        if (acknowledged)
+            QMetaObject::invokeMethod(this, &MqttPublisher::onAcknowledged, Qt::QueuedConnection);
+    }
     // Acknowledgements still to come are taken at the next hand-off, also when no reading
-    // follows.
-    if (connected_ && !catchingUp_ && !inFlight_.empty())
+    // follows; a backlog is looked at then too, should a wake-up be missed after all.
+    if (connected_ && (catchingUp_ || !inFlight_.empty()))
         handOff_->start();
 }

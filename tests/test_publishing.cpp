@@ -244,6 +244,18 @@ QSet<QString> runTimes(const RunModel& run)
     return times;
 }
 
+// The run times a subscriber has not received, in order, for a failure message.
+QString missingTimes(const QSet<QString>& received, const RunModel& run)
+{
+    QStringList missing;
+    for (qsizetype i = 0; i < run.size(); ++i) {
+        const QString time = QString::number(run.sample(i).time, 'f', 1);
+        if (!received.contains(time))
+            missing << time;
+    }
+    return QStringLiteral("not received: ") + missing.join(u' ');
+}
+
 } // namespace
 
 class TestPublishing : public QObject
@@ -375,7 +387,8 @@ private slots:
                      statusDuringOutage.contains("readings not delivered"),
                  qPrintable(statusDuringOutage));
 
-        QTRY_COMPARE_WITH_TIMEOUT(subscriber.readingTimes(), runTimes(run), 20000);
+        QTRY_VERIFY2_WITH_TIMEOUT(subscriber.readingTimes() == runTimes(run),
+                                  qPrintable(missingTimes(subscriber.readingTimes(), run)), 20000);
         QCOMPARE(publisher.mqtt()->dropped(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(publisher.mqtt()->waiting(), 0, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(listener.lines.size(), kReadings + 1, 20000);

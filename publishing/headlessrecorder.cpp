@@ -1,5 +1,6 @@
 #include "headlessrecorder.h"
 
+#include "alarmmonitor.h"
 #include "configfile.h"
 #include "portcommands.h"
 #include "portpath.h"
@@ -55,6 +56,10 @@ HeadlessRecorder::HeadlessRecorder(const CommandLine& command, QString programFo
         if (!run_.journalProblem().isEmpty())
             say_(run_.journalProblem());
     });
+    alarms_ = new AlarmMonitor(
+        run_, [this] { return clock_.secondsSinceMidnight(); }, this);
+    connect(&session_, &RecordingSession::loggerLost, alarms_, &AlarmMonitor::loggerSilent);
+    connect(&session_, &RecordingSession::loggerBack, alarms_, &AlarmMonitor::loggerBack);
     connect(&session_, &RecordingSession::neverStarted, this, [this] {
         neverStarted_ = true;
         say_(QStringLiteral("Not receiving data from the logger on %1.").arg(session_.loggerName()));
@@ -100,6 +105,12 @@ bool HeadlessRecorder::start()
                  .arg(left->lines)
                  .arg(name));
     }
+
+    const AlarmSettingsRead alarms =
+        LoadAlarmSettings(programFolder_, settings_.degreesCelsius == 1);
+    for (const QString& problem : alarms.problems)
+        say_(problem);
+    alarms_->setSettings(alarms.settings);
 
     PublishingSettings publishing = ReadPublishingSettings(programFolder_);
     if (!command_.mqttUrl.isEmpty())

@@ -1,7 +1,9 @@
 #pragma once
 // The recorder without a window, for unattended cells: `thermocouple-recorder --headless`
 // records the logger until SIGTERM with the same session, journal and file as the window,
-// publishes as publishing.ini and the command line ask, and writes its progress to stderr.
+// publishes as publishing.ini and the command line ask, keeps the alarms of alarms.ini as events
+// of the run (published with them; nobody is there to acknowledge), and writes its progress to
+// stderr.
 // At the end the run is saved in the data folder as "Run yyyy-MM-dd HH-mm-ss" (its start, local
 // time). A run a killed recorder left in its journal is first kept there as "Recovered run ...",
 // as the window does when its user declines it.
@@ -17,6 +19,7 @@
 #include <functional>
 #include <memory>
 
+class AlarmMonitor;
 class Clock;
 class RunPublisher;
 class SerialLink;
@@ -55,6 +58,7 @@ private:
     StoredSettings settings_;
     RunModel run_;
     RecordingSession session_;
+    AlarmMonitor* alarms_ = nullptr;
     std::unique_ptr<RunPublisher> publisher_;
     QTimer tick_;
     QTimer progress_;

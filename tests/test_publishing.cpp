@@ -473,6 +473,11 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(lastStatus(), QByteArray("offline"), 10000);
         subscriber.clear();
 
+        // Unattended, an alarm is kept and published as an event of the run.
+        QFile alarms(folder.filePath("alarms.ini"));
+        QVERIFY(alarms.open(QIODevice::WriteOnly));
+        alarms.write("[channel1]\nhigh=1\n");
+        alarms.close();
         recorder.start(program, arguments);
         QTRY_COMPARE_WITH_TIMEOUT(lastStatus(), QByteArray("online"), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(subscriber.messages("/reading").size() > 20, 10000);
@@ -492,6 +497,12 @@ private slots:
         QCOMPARE(run.open(data.filePath(saved.first())).outcome, DataFileRead::Outcome::Ok);
         QVERIFY(run.size() > 20);
         QCOMPARE(subscriber.readingTimes(), runTimes(run));
+        QVERIFY(!run.events().empty());
+        QVERIFY2(run.events().front().text.startsWith("ALARM Ch 1 high: "),
+                 qPrintable(run.events().front().text));
+        const auto events = subscriber.messages("/event");
+        QVERIFY(!events.empty() && events.front().payload.contains("\"ALARM Ch 1 high: "));
+        QVERIFY2(log.contains(": ALARM Ch 1 high: "), qPrintable(log));
     }
 };
 

@@ -163,15 +163,9 @@ Recorded recordInWindow(const QString& folder, int port, double seconds,
     NotingPrompts prompts;
     QtSerialLink link(folder);
     ProcessLauncher launcher;
-    WindowServices services;
-    services.programFolder = folder;
-    services.prompts = &prompts;
-    services.clock = &clock;
-    services.port = &link;
-    services.launcher = &launcher;
-
     QEventLoop loop;
-    services.endProgram = [&loop] { loop.quit(); };
+    WindowServices services =
+        MakeWindowServices(folder, prompts, clock, link, &launcher, [&loop] { loop.quit(); });
     MainWindow window(state, services);
     window.load();
     window.useSessionPort(static_cast<qint16>(port), QString());

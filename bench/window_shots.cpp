@@ -67,14 +67,7 @@ QString sampleRun(int seconds, double startTime)
 WindowServices servicesFor(const QString& folder, Prompts& prompts, Clock& clock, SerialLink& port,
                            Launcher& launcher)
 {
-    WindowServices services;
-    services.programFolder = folder;
-    services.prompts = &prompts;
-    services.clock = &clock;
-    services.port = &port;
-    services.launcher = &launcher;
-    services.endProgram = [] {};
-    return services;
+    return MakeWindowServices(folder, prompts, clock, port, &launcher);
 }
 
 bool shoot(MainWindow& window, const QString& path)

@@ -15,10 +15,7 @@ namespace
 
 RunSample sampleAt(float time, float a, float b, float c, float d)
 {
-    RunSample s;
-    s.time = time;
-    s.values = {a, b, c, d};
-    return s;
+    return {time, {a, b, c, d}};
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)

@@ -46,13 +46,8 @@ int main(int argc, char* argv[])
     QtSerialLink port(folder);
     ProcessLauncher launcher;
 
-    WindowServices services;
-    services.programFolder = folder;
-    services.prompts = &prompts;
-    services.clock = &clock;
-    services.port = &port;
-    services.launcher = &launcher;
-    services.endProgram = [] { QCoreApplication::exit(0); };
+    WindowServices services = MakeWindowServices(folder, prompts, clock, port, &launcher,
+                                                  [] { QCoreApplication::exit(0); });
 
     MainWindow window(state, services);
     prompts.setParent(&window);

@@ -60,6 +60,22 @@ struct WindowServices {
     std::function<qint64()> elapsedMs;
 };
 
+// The contact points every window is given; the others keep their defaults.
+inline WindowServices MakeWindowServices(const QString& programFolder, Prompts& prompts,
+                                         Clock& clock, SerialLink& port,
+                                         Launcher* launcher = nullptr,
+                                         std::function<void()> endProgram = [] {})
+{
+    WindowServices s;
+    s.programFolder = programFolder;
+    s.prompts = &prompts;
+    s.clock = &clock;
+    s.port = &port;
+    s.launcher = launcher;
+    s.endProgram = std::move(endProgram);
+    return s;
+}
+
 class MainWindow : public QMainWindow
 {
     Q_OBJECT

@@ -15,13 +15,7 @@
 inline WindowServices BasicServices(const QString& programFolder, Prompts& prompts, Clock& clock,
                                     SerialLink& port)
 {
-    WindowServices s;
-    s.programFolder = programFolder;
-    s.prompts = &prompts;
-    s.clock = &clock;
-    s.port = &port;
-    s.endProgram = [] {};
-    return s;
+    return MakeWindowServices(programFolder, prompts, clock, port);
 }
 
 // Every contact point scripted, outside programs recorded, the program's end only counted.

@@ -140,27 +140,25 @@ void GaugePanel::render()
     dirty_ = false;
     if (image_.size() != imageSize())
         image_ = QImage(imageSize(), QImage::Format_RGB32);
-    image_.fill(kPanelBackground);
-
-    QPainter p(&image_);
     const int labelPx = std::max(1, rowForValue(face_.scaleTop - face_.labelHeight));
+    QPainter p(&image_);
     QFont font = p.font();
     // Small panels still get legible labels; the text may then stand a little past its box.
     font.setPixelSize(std::max(10, labelPx - 1));
     p.setFont(font);
-
-    // Bars first, so the grid stays readable across them.
+    if (gridDirty_ || gridLayer_.size() != image_.size())
+        renderGridLayer(font, labelPx);
+    p.drawImage(0, 0, gridBase_); // opaque onto opaque: a copy
+    // The grid stays readable across the bars: it is drawn again over each.
     for (const Bar& bar : face_.bars) {
         const int top = rowForValue(bar.top);
         const int bottom = rowForValue(bar.top - bar.height);
-        if (bottom > top)
-            p.fillRect(columnForX(bar.left), top, kBarWidthPixels, bottom - top,
-                       OpaqueColor(bar.fillColor));
+        if (bottom > top) {
+            const QRect area(columnForX(bar.left), top, kBarWidthPixels, bottom - top);
+            p.fillRect(area, OpaqueColor(bar.fillColor));
+            p.drawImage(area, gridLayer_, area);
+        }
     }
-
-    if (gridDirty_ || gridLayer_.size() != image_.size())
-        renderGridLayer(font, labelPx);
-    p.drawImage(0, 0, gridLayer_);
     // Each channel label keeps to its own column, the distance to the next bar, centred under
     // its bar, in a strip under the bottom grid line high enough to read.
     QFont channelFont = font;
@@ -264,6 +262,11 @@ void GaugePanel::renderGridLayer(const QFont& font, int labelPx)
             p.drawText(QRect(kGridLabelLeft, rowForValue(label.top), width(), labelPx),
                        Qt::AlignLeft | Qt::AlignVCenter, label.caption);
     }
+    p.end();
+    gridBase_ = QImage(image_.size(), QImage::Format_RGB32);
+    gridBase_.fill(kPanelBackground);
+    QPainter base(&gridBase_);
+    base.drawImage(0, 0, gridLayer_);
 }
 
 void GaugePanel::resizeEvent(QResizeEvent* event)

@@ -67,6 +67,9 @@ private:
     // The grid lines and their labels, which change only with the face's layout and the
     // panel's size, kept on a transparent layer so a reading repaints only bars and values.
     QImage gridLayer_;
+    // The background with the grid on it: what the panel shows where no bar stands. Copied
+    // rather than blending the whole grid layer again at every reading.
+    QImage gridBase_;
     bool gridDirty_ = true;
     // The captions' shape (digits as 0, with the starting size and column) last fitted, and
     // the pixel size found for it.

@@ -20,6 +20,7 @@
 #include "longrun.h"
 #include "readinglistview.h"
 #include "sectionbox.h"
+#include "windowcontrols.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -210,8 +211,9 @@ struct Window {
 // The damaged lines the status line reports for the run; 0 when it reports none.
 qint64 damagedLinesShown(const MainWindow& w)
 {
+    const WindowControls c(w);
     const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("\\((\\d+) damaged line")).match(w.statusLine->text());
+        QRegularExpression(QStringLiteral("\\((\\d+) damaged line")).match(c.statusLine->text());
     return m.hasMatch() ? m.captured(1).toLongLong() : 0;
 }
 
@@ -243,11 +245,12 @@ Recording record(int samples, const std::vector<int>& windowRows)
     Rig r;
     r.ready();
     MainWindow& w = *r.w;
+    const WindowControls c(w);
     out.rssBeforeMb = rssMb();
 
     PaintCounter listPaints, chartPaints;
-    w.readingList->viewport()->installEventFilter(&listPaints);
-    for (SectionBox* box : w.chartSections)
+    c.readingList->viewport()->installEventFilter(&listPaints);
+    for (SectionBox* box : c.chartSections)
         box->installEventFilter(&chartPaints);
 
     // The measured windows, in row order; the last 1,000 samples make one more.
@@ -266,7 +269,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
     const double startClock = r.clock.seconds;
     w.onRecordButton(MainWindow::StartButton);
     // Ticks are driven by hand, one per sample, so that none arrives while the port is empty.
-    w.sampleTimer->stop();
+    c.sampleTimer->stop();
     // The first line proves that data arrive; the text before the first CR LF of a freshly
     // opened port is never taken, hence the leading line end.
     r.port.feed(QByteArray("\r\n") + instrumentLine(0));
@@ -322,7 +325,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
                 current->rssMb = rssMb();
                 current->listPaints = listPaints.paints;
                 current->chartPaints = chartPaints.paints;
-                current->listScrollsSideways = w.readingList->horizontalScrollBar()->isVisible();
+                current->listScrollsSideways = c.readingList->horizontalScrollBar()->isVisible();
                 current = nullptr;
                 ++nextWindow;
             }
@@ -356,7 +359,7 @@ Recording record(int samples, const std::vector<int>& windowRows)
         qint64 k = samples + 1;
         r.clock.seconds = static_cast<float>(startClock + 0.1 * static_cast<double>(k));
         w.onRecordButton(MainWindow::StartButton);
-        w.sampleTimer->stop();
+        c.sampleTimer->stop();
         r.port.feed(QByteArray("\r\n") + instrumentLine(k));
         w.onSampleTick();
         QCoreApplication::processEvents();
@@ -380,13 +383,13 @@ Recording record(int samples, const std::vector<int>& windowRows)
         again.rssMb = rssMb();
         again.listPaints = listPaints.paints;
         again.chartPaints = chartPaints.paints;
-        again.listScrollsSideways = w.readingList->horizontalScrollBar()->isVisible();
+        again.listScrollsSideways = c.readingList->horizontalScrollBar()->isVisible();
         w.onRecordButton(MainWindow::StopButton);
         QCoreApplication::processEvents();
     }
 
-    w.readingList->viewport()->removeEventFilter(&listPaints);
-    for (SectionBox* box : w.chartSections)
+    c.readingList->viewport()->removeEventFilter(&listPaints);
+    for (SectionBox* box : c.chartSections)
         box->removeEventFilter(&chartPaints);
     return out;
 }

@@ -16,6 +16,7 @@
 #include "scriptedprompts.h"
 #include "seams.h"
 #include "simulatorprocess.h"
+#include "windowcontrols.h"
 
 #include <QApplication>
 #include <QDir>
@@ -178,7 +179,7 @@ Recorded recordInWindow(const QString& folder, int port, double seconds,
             return;
         exposed.stop();
         window.afterShown(); // on screen already: the start-up measurement runs here
-        window.recordButtons[MainWindow::StartButton]->click();
+        controls(window).recordButtons[MainWindow::StartButton]->click();
         if (!window.run().isRecording()) {
             out.why = QStringLiteral("Start did not begin a recording");
             loop.quit();
@@ -192,7 +193,7 @@ Recorded recordInWindow(const QString& folder, int port, double seconds,
                                const RunModel& run = window.run();
                                for (qsizetype r = 0; r < run.size(); ++r)
                                    out.runTimes.push_back(run.sample(r).time);
-                               window.recordButtons[MainWindow::StopButton]->click();
+                               controls(window).recordButtons[MainWindow::StopButton]->click();
                                loop.quit();
                            });
     });

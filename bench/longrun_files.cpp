@@ -3,6 +3,7 @@
 #include "readinglistview.h"
 #include "runmodel.h"
 #include "runsample.h"
+#include "windowcontrols.h"
 
 #include <QFile>
 #include <QTimer>
@@ -36,6 +37,7 @@ Open openFile(const QString& sourcePath, int rows, qint16 sectionTime, bool save
     Rig r;
     r.ready();
     MainWindow& w = *r.w;
+    const WindowControls c(w);
     const QString path = r.dir.filePath(QStringLiteral("Run%1.zrb").arg(rows));
     if (!QFile::copy(sourcePath, path))
         return out;
@@ -73,7 +75,7 @@ Open openFile(const QString& sourcePath, int rows, qint16 sectionTime, bool save
     w.onOpen();
     // The chart is drawn in slices between turns of the event loop; the list's last row is
     // selected once the last slice is drawn.
-    while (w.run().size() > 0 && w.readingList->currentRow() != w.run().size() - 1 &&
+    while (w.run().size() > 0 && c.readingList->currentRow() != w.run().size() - 1 &&
            clock.elapsed() < 300000)
         QCoreApplication::processEvents();
     QCoreApplication::processEvents();
@@ -84,7 +86,7 @@ Open openFile(const QString& sourcePath, int rows, qint16 sectionTime, bool save
     out.longestGapMs = static_cast<double>(longest) * 1e-6;
     out.longestGapAtMs = static_cast<double>(longestAt) * 1e-6;
     out.longestLaterGapMs = static_cast<double>(longestLater) * 1e-6;
-    out.rowsShown = w.readingList->count();
+    out.rowsShown = c.readingList->count();
     out.rssMb = rssMb();
     out.messages = r.prompts.messages.size();
 

@@ -80,19 +80,21 @@ private slots:
         float t = 0;
         for (const QString& ch1 : frames) {
             if (ch1 == "ack") {
-                QVERIFY(f.w->acknowledgeButton->isEnabled());
-                QVERIFY(f.w->alarmLine->text().startsWith("ALARM Ch 1 high: 520 \u00B0C above 500"));
-                QVERIFY(f.w->temperaturePanel->alarmedChannels()[0]);
+                QVERIFY(controls(f.w).acknowledgeButton->isEnabled());
+                QVERIFY(controls(f.w).alarmLine->text().startsWith(
+                    "ALARM Ch 1 high: 520 \u00B0C above 500"));
+                QVERIFY(controls(f.w).temperaturePanel->alarmedChannels()[0]);
                 QTest::keyClick(f.w.get(), Qt::Key_F5);
                 continue;
             }
             t += 0.1f;
             f.tickAt(t, ("1," + ch1 + ",400,400,400\r\n").toLatin1());
         }
-        QVERIFY(!f.w->alarmLine->alarming() && !f.w->acknowledgeButton->isEnabled());
+        QVERIFY(!controls(f.w).alarmLine->alarming() &&
+                !controls(f.w).acknowledgeButton->isEnabled());
         f.port.pull(); // the adapter
-        QVERIFY(f.w->alarmLine->text().startsWith("ALARM logger silent"));
-        f.w->acknowledgeButton->click();
+        QVERIFY(controls(f.w).alarmLine->text().startsWith("ALARM logger silent"));
+        controls(f.w).acknowledgeButton->click();
         const QStringList expected{
             "Event 0.3 s: ALARM Ch 1 high: 520 \u00B0C above 500",
             "Event 0.3 s: acknowledged: Ch 1 high", "Event 0.5 s: cleared: Ch 1 high",
@@ -100,7 +102,7 @@ private slots:
             "Event 0.7 s: cleared: Ch 1 no reading", "Event 0.7 s: logger disconnected",
             "Event 0.7 s: acknowledged: logger silent"};
         QCOMPARE(EventLines(f.w->run()), expected);
-        QVERIFY(f.w->derivedReadout->text().startsWith("Spread 70 \u00B0C"));
+        QVERIFY(controls(f.w).derivedReadout->text().startsWith("Spread 70 \u00B0C"));
 
         f.saveAs(f.data("alarmed run"));
         const QByteArray file = f.read(f.data("alarmed run"));
@@ -111,7 +113,7 @@ private slots:
         again.prompts.fileAnswers = {f.data("alarmed run")};
         again.w->action("mnuOpen")->trigger();
         QCOMPARE(EventLines(again.w->run()), expected);
-        QVERIFY(!again.w->alarmLine->alarming()); // the alarms of a run opened are history
+        QVERIFY(!controls(again.w).alarmLine->alarming()); // the alarms of a run opened are history
         QCOMPARE(f.prompts.unexpected + again.prompts.unexpected, 0);
     }
 

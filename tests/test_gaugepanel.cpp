@@ -62,12 +62,12 @@ private slots:
             f.w->onRecordButton(MainWindow::StopButton); // the unit commands wait for a Stop
         }
         if (cursorRow >= 0)
-            f.w->readingList->setCurrentRow(cursorRow);
+            controls(f.w).readingList->setCurrentRow(cursorRow);
         if (redraw.isEmpty())
             f.w->onActivated();
         else
             f.w->action(redraw)->trigger();
-        const GaugeFace& face = f.w->temperaturePanel->face();
+        const GaugeFace& face = controls(f.w).temperaturePanel->face();
         QStringList captions;
         QList<double> tops;
         for (int ch = 0; ch < 4; ++ch)
@@ -75,8 +75,8 @@ private slots:
         QCOMPARE(captions, shown);
         QTEST(tops, "tops");
         // What the bars show is what a screen reader hears.
-        QVERIFY(f.w->temperaturePanel->accessibleDescription().startsWith("Ch 1: " + shown[0] +
-                                                                          ", Ch 2: " + shown[1]));
+        QVERIFY(controls(f.w).temperaturePanel->accessibleDescription().startsWith(
+            "Ch 1: " + shown[0] + ", Ch 2: " + shown[1]));
     }
 };
 

@@ -27,19 +27,19 @@ private slots:
         QVERIFY(WritePublishingSettings(rig.folder, saved));
 
         rig.w->startPublishing(broker);
-        QVERIFY2(rig.w->statusLine->text().contains(
+        QVERIFY2(controls(rig.w).statusLine->text().contains(
                      "   Not published: The InfluxDB address ends in /write?db=NAME"),
-                 qPrintable(rig.w->statusLine->text()));
+                 qPrintable(controls(rig.w).statusLine->text()));
         rig.startInC();
         for (int i = 1; i <= 5; ++i)
             rig.tickAt(i * 0.1f, "0,450,461,472,483\r\n");
         QCOMPARE(rig.w->run().size(), 5);
         QTRY_VERIFY2_WITH_TIMEOUT(
-            rig.w->statusLine->text().contains(
+            controls(rig.w).statusLine->text().contains(
                 QStringLiteral("   MQTT: broker 127.0.0.1:%1 not reachable (Connection "
                                "refused), 5 readings not delivered")
                     .arg(port)),
-            qPrintable(rig.w->statusLine->text()), 5000);
+            qPrintable(controls(rig.w).statusLine->text()), 5000);
 
         // Saved settings replace the session's broker: here, nothing is published any more.
         rig.w->action("mnuPublishing")->trigger();
@@ -49,9 +49,9 @@ private slots:
         dialog->influxField->clear();
         dialog->accept();
         QVERIFY(!rig.w->publisher());
-        QVERIFY2(!rig.w->statusLine->text().contains("MQTT") &&
-                     !rig.w->statusLine->text().contains("published"),
-                 qPrintable(rig.w->statusLine->text()));
+        QVERIFY2(!controls(rig.w).statusLine->text().contains("MQTT") &&
+                     !controls(rig.w).statusLine->text().contains("published"),
+                 qPrintable(controls(rig.w).statusLine->text()));
         QCOMPARE(ReadPublishingSettings(rig.folder).influxUrl, QString());
     }
 };

@@ -157,8 +157,8 @@ private slots:
             QCOMPARE(rig.rows().size(), lines); // every row is listed at once
             // A machine busy elsewhere holds the drawing back past the time its progress shows.
             QThread::msleep(600);
-            QTRY_VERIFY_WITH_TIMEOUT(progress() || rig.w->readingList->currentRow() == lines - 1,
-                                     60000);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                progress() || controls(rig.w).readingList->currentRow() == lines - 1, 60000);
         }
         QVERIFY(progress());
         QAccessibleInterface* d = QAccessible::queryAccessibleInterface(progress());
@@ -168,7 +168,7 @@ private slots:
         QAccessibleInterface* root = QAccessible::queryAccessibleInterface(qApp);
         QVERIFY(root->indexOfChild(d) >= 0);
         QTRY_VERIFY_WITH_TIMEOUT(!progress(), 60000);
-        QCOMPARE(rig.w->readingList->currentRow(), lines - 1);
+        QCOMPARE(controls(rig.w).readingList->currentRow(), lines - 1);
     }
 };
 

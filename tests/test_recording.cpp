@@ -47,7 +47,7 @@ private slots:
         rig.tickAt(elapsed, frame);
         QCOMPARE(rig.rows(), QStringList{line});
         QCOMPARE(rig.runText(), line + "\r\n");
-        QCOMPARE(rig.w->statusLine->text(),
+        QCOMPARE(controls(rig.w).statusLine->text(),
                  "Click on 'Stop' or press <F2> to stop recording." + damaged);
         QVERIFY(rig.w->run().isUnsaved());
         QCOMPARE(rig.prompts.messageTexts(),

@@ -91,14 +91,14 @@ private slots:
         const RunSample& target = rig.w->run().sample(20);
         QTest::mouseClick(chart, Qt::LeftButton, {}, at(chart, target.time));
         QCOMPARE(chart->cursorRow(0), std::optional<qsizetype>(20));
-        QCOMPARE(rig.w->readingList->currentRow(), 20);
-        QCOMPARE(rig.w->timeReadout->text(), CursorTimeText(target.time));
+        QCOMPARE(controls(rig.w).readingList->currentRow(), 20);
+        QCOMPARE(controls(rig.w).timeReadout->text(), CursorTimeText(target.time));
         QVERIFY(window->readout->text().startsWith("Cursor 1  " + ClockText(target.time, true)));
 
         record(rig, 101, 105);
-        QCOMPARE(rig.w->readingList->currentRow(), 20);
+        QCOMPARE(controls(rig.w).readingList->currentRow(), 20);
 
-        rig.w->readingList->setCurrentRow(7);
+        controls(rig.w).readingList->setCurrentRow(7);
         QCOMPARE(chart->cursorRow(0), std::optional<qsizetype>(7));
 
         QTest::mouseClick(chart, Qt::RightButton, {}, at(chart, rig.w->run().sample(40).time));
@@ -106,12 +106,12 @@ private slots:
         const QStringList lines = window->readoutLines();
         QCOMPARE(lines.size(), 3);
         QVERIFY2(lines[2].startsWith(QStringLiteral("\u0394t 3.3 s")), qPrintable(lines[2]));
-        QCOMPARE(rig.w->readingList->currentRow(), 7); // cursor 2 leaves the list alone
+        QCOMPARE(controls(rig.w).readingList->currentRow(), 7); // cursor 2 leaves the list alone
 
         // Without cursors the list follows the newest reading again.
         QTest::keyClick(chart, Qt::Key_Escape);
         record(rig, 106, 107);
-        QCOMPARE(rig.w->readingList->currentRow(), int(rig.w->run().size() - 1));
+        QCOMPARE(controls(rig.w).readingList->currentRow(), int(rig.w->run().size() - 1));
     }
 
     // While recording the newest reading stays at the right edge; scrolling back stops that

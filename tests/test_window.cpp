@@ -102,7 +102,8 @@ private slots:
             QVERIFY(f.checked(qPrintable(command)));
         }
         QCOMPARE(f.state.derived.graphMin, min);
-        QCOMPARE(f.w->temperaturePanel->face().gridLabels[0].caption, QString::number(min));
+        QCOMPARE(controls(f.w).temperaturePanel->face().gridLabels[0].caption,
+                 QString::number(min));
         QCOMPARE(f.prompts.unexpected, 0);
     }
 

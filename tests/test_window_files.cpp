@@ -62,13 +62,13 @@ private slots:
     void cursorShowsTheChosenRow()
     {
         Rig rig;
-        rig.w->readingList->setCurrentRow(2);
+        controls(rig.w).readingList->setCurrentRow(2);
         QCOMPARE(rig.w->channelReadingCaption(0), QStringLiteral("990"));
         float x = 0.7f; // the row nearest in time
         int section = 0;
         rig.w->moveGraphCursor(x, section);
-        QCOMPARE(rig.w->readingList->currentRow(), 0);
-        QCOMPARE(rig.w->timeReadout->text(), QStringLiteral(".5"));
+        QCOMPARE(controls(rig.w).readingList->currentRow(), 0);
+        QCOMPARE(controls(rig.w).timeReadout->text(), QStringLiteral(".5"));
     }
 
     // The export names the run's unit, not the setting's; a missing folder is reported.
@@ -104,7 +104,7 @@ private slots:
         const PdfPages page = ReadPdf(printed, 50);
         QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
         QCOMPARE(page.pages, 1);
-        const QImage capture = rig.w->printHolder->pixmap().toImage();
+        const QImage capture = controls(rig.w).printHolder->pixmap().toImage();
         QCOMPARE(capture.size(), rig.w->grab().size());
         QPageLayout layout = rig.w->printer().pageLayout();
         layout.setOrientation(QPageLayout::Landscape);

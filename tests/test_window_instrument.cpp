@@ -4,6 +4,7 @@
 #include "qtseriallink.h"
 #include "readinglistview.h"
 #include "simulatorprocess.h"
+#include "windowcontrols.h"
 #include "windowservices.h"
 
 #include <QAction>
@@ -69,39 +70,40 @@ private slots:
         if (!rig.start({"--rate", "10", "--fault", fault}, lines))
             QSKIP(qPrintable(rig.sim.why()));
         MainWindow& w = *rig.window;
+        const WindowControls c(w);
         w.onFindPorts();
-        QCOMPARE(w.portList->count(), 1);
-        QCOMPARE(w.portList->currentText(), QString::number(kPort));
+        QCOMPARE(c.portList->count(), 1);
+        QCOMPARE(c.portList->currentText(), QString::number(kPort));
         rig.prompts.inputAnswers = {QString::number(kPort)};
         w.action(QStringLiteral("mnuComPort1"))->trigger();
         QVERIFY(rig.prompts.inputs.at(0).prompt.endsWith(QStringLiteral("\r\r   3")));
         rig.state.settings.degreesCelsius = 1;
         w.applyThermocoupleMode();
         w.onRecordButton(MainWindow::StartButton);
-        QTRY_VERIFY_WITH_TIMEOUT(w.readingList->count() >= 30, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(c.readingList->count() >= 30, 20000);
         w.onRecordButton(MainWindow::StopButton);
-        const int rows = w.readingList->count();
+        const int rows = c.readingList->count();
         QTest::qWait(300);
-        QCOMPARE(w.readingList->count(), rows); // Stop ends the sampling
+        QCOMPARE(c.readingList->count(), rows); // Stop ends the sampling
         QCOMPARE(w.run().size(), qsizetype(rows));
 
         int consecutive = 0, previous = 99;
         for (int i = 0; i < rows; ++i) { // never a value that was not sent
-            const QStringList fields = w.readingList->text(i).split(QStringLiteral("   "));
+            const QStringList fields = c.readingList->text(i).split(QStringLiteral("   "));
             QCOMPARE(fields.mid(2), (QStringList{"461", "472", "483"}));
             const int reading = fields[1].toInt();
-            QVERIFY2(reading > previous && reading < 2100, qPrintable(w.readingList->text(i)));
+            QVERIFY2(reading > previous && reading < 2100, qPrintable(c.readingList->text(i)));
             consecutive += reading == previous + 1;
             previous = reading;
         }
-        const double seconds = w.readingList->text(rows - 1).section(' ', 0, 0).toDouble() -
-                               w.readingList->text(0).section(' ', 0, 0).toDouble();
+        const double seconds = c.readingList->text(rows - 1).section(' ', 0, 0).toDouble() -
+                               c.readingList->text(0).section(' ', 0, 0).toDouble();
         if (fault != QLatin1String("partial")) {
             // A late tick is allowed; a reader dropping every second line would fail both.
             QVERIFY2(consecutive >= (rows - 1) * 3 / 4, qPrintable(QString::number(consecutive)));
             QVERIFY2((rows - 1) / seconds > 7.0, qPrintable(QString::number((rows - 1) / seconds)));
         } else {
-            QVERIFY(w.statusLine->text().contains(QStringLiteral("damaged line")));
+            QVERIFY(c.statusLine->text().contains(QStringLiteral("damaged line")));
         }
         QCOMPARE(rig.prompts.unexpected, 0);
     }
@@ -114,6 +116,7 @@ private slots:
         if (!rig.start({"--open-channel", "2"}, QByteArray()))
             QSKIP(qPrintable(rig.sim.why()));
         MainWindow& w = *rig.window;
+        const WindowControls c(w);
         rig.state.settings.comPorts[0] = kPort;
         w.onRecordButton(MainWindow::StartButton);
         QTRY_VERIFY_WITH_TIMEOUT(w.run().size() >= 10, 20000);
@@ -123,8 +126,8 @@ private slots:
             QVERIFY(!HasReading(s.values[1]));
             QVERIFY(HasReading(s.values[0]) && HasReading(s.values[2]) && HasReading(s.values[3]));
         }
-        QVERIFY(!w.statusLine->text().contains(QStringLiteral("damaged")));
-        QVERIFY(w.temperaturePanel->accessibleDescription().contains(
+        QVERIFY(!c.statusLine->text().contains(QStringLiteral("damaged")));
+        QVERIFY(c.temperaturePanel->accessibleDescription().contains(
             QStringLiteral("Ch 2: no reading")));
     }
 
@@ -136,16 +139,17 @@ private slots:
         if (!rig.start({"--fault", "unplug", "--fault-after", "1.5", "--outage", "3"}, {}))
             QSKIP(qPrintable(rig.sim.why()));
         MainWindow& w = *rig.window;
+        const WindowControls c(w);
         rig.state.settings.comPorts[0] = kPort;
         w.onRecordButton(MainWindow::StartButton);
-        QTRY_VERIFY_WITH_TIMEOUT(w.statusLine->text().startsWith(
-                                     "Logger on COM3 disconnected, waiting for it \u2014 "),
-                                 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            c.statusLine->text().startsWith("Logger on COM3 disconnected, waiting for it \u2014 "),
+            8000);
         const qsizetype before = w.run().size();
         QVERIFY(before >= 3);
         QTRY_VERIFY_WITH_TIMEOUT(w.run().size() >= before + 10, 15000);
         QVERIFY(w.run().isRecording());
-        QVERIFY(!w.statusLine->text().contains(QStringLiteral("disconnected")));
+        QVERIFY(!c.statusLine->text().contains(QStringLiteral("disconnected")));
         float gap = 0;
         for (qsizetype r = 1; r < w.run().size(); ++r) {
             const float step = w.run().sample(r).time - w.run().sample(r - 1).time;
@@ -163,7 +167,7 @@ private slots:
         QVERIFY(w.run().sample(lastBefore).time <= events[0].time);
         QCOMPARE(events[1].time, w.run().sample(lastBefore + 1).time);
         QVERIFY(events[1].time - events[0].time >= 2.0f);
-        QCOMPARE(w.readingList->text(int(lastBefore + 1)),
+        QCOMPARE(c.readingList->text(int(lastBefore + 1)),
                  FormatRunTime(events[0].time) + "   Event: logger disconnected");
         QCOMPARE(rig.prompts.messageTexts(), QStringList{});
     }
@@ -176,9 +180,10 @@ private slots:
         if (!rig.start({"--fault", "disconnect", "--fault-after", "1"}))
             QSKIP(qPrintable(rig.sim.why()));
         MainWindow& w = *rig.window;
+        const WindowControls c(w);
         rig.state.settings.comPorts[0] = kPort;
         w.onRecordButton(MainWindow::StartButton);
-        QTRY_VERIFY_WITH_TIMEOUT(w.statusLine->text().startsWith("Logger on COM3 disconnected"),
+        QTRY_VERIFY_WITH_TIMEOUT(c.statusLine->text().startsWith("Logger on COM3 disconnected"),
                                  int(w.silenceBudget().count()) + 5000);
         QVERIFY(w.run().size() >= 3);
         QVERIFY(w.run().isRecording());

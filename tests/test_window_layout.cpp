@@ -53,6 +53,7 @@ private slots:
         QApplication::setFont(font);
         Shown rig;
         MainWindow& w = *rig.w;
+        const WindowControls c(w);
         if (size.isValid()) {
             w.resize(size);
             QCoreApplication::processEvents();
@@ -64,30 +65,38 @@ private slots:
         QCoreApplication::processEvents();
 
         // The whole row shows, with no horizontal scrolling, and no more than that.
-        const int rowWidth = w.readingList->widthForRow(kWidestRow.size());
-        QVERIFY(w.readingList->width() >= rowWidth);
-        QVERIFY(w.readingList->width() <= std::max(rowWidth, 3500 / 15 + 1));
-        QVERIFY(!w.readingList->horizontalScrollBar()->isVisible());
-        const QString columns = w.readingListColumns->text();
+        const int rowWidth = c.readingList->widthForRow(kWidestRow.size());
+        QVERIFY(c.readingList->width() >= rowWidth);
+        QVERIFY(c.readingList->width() <= std::max(rowWidth, 3500 / 15 + 1));
+        QVERIFY(!c.readingList->horizontalScrollBar()->isVisible());
+        const QString columns = c.readingListColumns->text();
         QCOMPARE(columns.indexOf("Ch 1"), kWidestRow.indexOf("1372"));
         QCOMPARE(columns.indexOf("Ch 4"), kWidestRow.lastIndexOf("1372"));
         // Nothing stands outside the window or on another control.
         QWidget* client = w.centralWidget();
-        const QList<QWidget*> controls{
-            w.temperaturePanel, w.recordButtons[MainWindow::StartButton],
-            w.recordButtons[MainWindow::StopButton], w.recordButtons[MainWindow::OffButton],
-            w.timeReadout, w.findPortsButton, w.portList, w.fuelLabel, w.readingListHeading,
-            w.readingListColumns, w.readingList, w.statusLine, w.chartFrame};
-        for (QWidget* a : controls) {
+        const QList<QWidget*> placed{c.temperaturePanel,
+                                     c.recordButtons[MainWindow::StartButton],
+                                     c.recordButtons[MainWindow::StopButton],
+                                     c.recordButtons[MainWindow::OffButton],
+                                     c.timeReadout,
+                                     c.findPortsButton,
+                                     c.portList,
+                                     c.fuelLabel,
+                                     c.readingListHeading,
+                                     c.readingListColumns,
+                                     c.readingList,
+                                     c.statusLine,
+                                     c.chartFrame};
+        for (QWidget* a : placed) {
             QVERIFY2(client->rect().contains(a->geometry()), qPrintable(a->objectName()));
-            for (QWidget* b : controls)
+            for (QWidget* b : placed)
                 QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
                          qPrintable(a->objectName() + " overlaps " + b->objectName()));
         }
         for (QPushButton* b : client->findChildren<QPushButton*>()) // captions not cut
             QVERIFY2(!b->isVisible() || b->width() >= b->sizeHint().width(), qPrintable(b->text()));
         // The channel labels under the bars are legible and none is cut at the panel's edge.
-        const GaugePanel& panel = *w.temperaturePanel;
+        const GaugePanel& panel = *c.temperaturePanel;
         QVERIFY(panel.channelLabelPixels() >= 10);
         font.setPixelSize(GaugePanel::kMinChannelLabelPixels);
         for (int ch = 0; ch < 4; ++ch) {
@@ -97,11 +106,11 @@ private slots:
         }
         // The chart's three sections share its width, their times stand under them.
         for (int k = 0; k < 3; ++k) {
-            const QRect box = w.chartSections[k]->geometry();
-            QVERIFY(box.right() < w.chartFrame->width() && box.height() > 100);
-            for (QLabel* time : {w.sectionTimeLabels[2 * k], w.sectionTimeLabels[2 * k + 1]}) {
+            const QRect box = c.chartSections[k]->geometry();
+            QVERIFY(box.right() < c.chartFrame->width() && box.height() > 100);
+            for (QLabel* time : {c.sectionTimeLabels[2 * k], c.sectionTimeLabels[2 * k + 1]}) {
                 QVERIFY(time->geometry().top() > box.bottom());
-                QVERIFY(time->geometry().bottom() < w.chartFrame->height());
+                QVERIFY(time->geometry().bottom() < c.chartFrame->height());
                 QVERIFY(time->x() >= box.x() && time->geometry().right() <= box.right());
             }
         }
@@ -160,20 +169,24 @@ private slots:
     {
         Shown rig;
         MainWindow& w = *rig.w;
+        const WindowControls c(w);
         const auto named = [](QObject* o) {
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(o);
             return a ? a->text(QAccessible::Name) : QStringLiteral("(none)");
         };
         const std::pair<QObject*, const char*> names[] = {
-            {w.portList, "Ports found"}, {w.chartFrame, "Strip chart"},
-            {w.temperaturePanel, "Temperature panel"}, {w.chartSections[0], "Chart section 1"},
-            {w.chartSections[1], "Chart section 2"}, {w.chartSections[2], "Chart section 3"},
-            {w.recordButtons[MainWindow::OffButton], "Off <F3>"}};
+            {c.portList, "Ports found"},
+            {c.chartFrame, "Strip chart"},
+            {c.temperaturePanel, "Temperature panel"},
+            {c.chartSections[0], "Chart section 1"},
+            {c.chartSections[1], "Chart section 2"},
+            {c.chartSections[2], "Chart section 3"},
+            {c.recordButtons[MainWindow::OffButton], "Off <F3>"}};
         for (const auto& [control, name] : names)
             QCOMPARE(named(control), QString::fromLatin1(name));
 
         QSet<QWidget*> reached;
-        QWidget* at = w.recordButtons[MainWindow::StartButton];
+        QWidget* at = c.recordButtons[MainWindow::StartButton];
         for (int i = 0; i < 50; ++i, at = at->nextInFocusChain())
             if (at->isVisibleTo(&w) && (at->focusPolicy() & Qt::TabFocus))
                 reached.insert(at);

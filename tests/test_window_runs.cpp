@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(readingRows.size(), lines);
         std::array<QImage, 3> drawn;
         for (int k = 0; k < 3; ++k)
-            drawn[k] = recorded.w->chartSections[k]->image();
+            drawn[k] = controls(recorded.w).chartSections[k]->image();
 
         recorded.w->onComments();
         auto* comments = recorded.w->findChild<CommentsEditor*>();
@@ -103,13 +103,15 @@ private slots:
         QCOMPARE(opened.state.settings.degreesCelsius, qint16(0));
         opened.prompts.fileAnswers = {recorded.data("run")};
         opened.w->onOpen();
-        QTRY_COMPARE(opened.w->readingList->currentRow(), rows.lastIndexOf(readingRows.last()));
+        QTRY_COMPARE(controls(opened.w).readingList->currentRow(),
+                     rows.lastIndexOf(readingRows.last()));
         QCOMPARE(opened.rows(), rows);
         QCOMPARE(opened.state.chart.sectionStartTimes, recorded.state.chart.sectionStartTimes);
         QCOMPARE(opened.state.chart.currentSection, recorded.state.chart.currentSection);
         for (int k = 0; k < 3; ++k) {
-            QCOMPARE(opened.w->chartSections[k]->x(), recorded.w->chartSections[k]->x());
-            QVERIFY2(opened.w->chartSections[k]->image() == drawn[k],
+            QCOMPARE(controls(opened.w).chartSections[k]->x(),
+                     controls(recorded.w).chartSections[k]->x());
+            QVERIFY2(controls(opened.w).chartSections[k]->image() == drawn[k],
                      qPrintable(QStringLiteral("section %1 differs").arg(k)));
         }
         opened.w->action("mnuSave")->trigger();
@@ -237,7 +239,7 @@ private slots:
         QVERIFY(QFile::remove(link));
         rig.port.calls.clear();
         QTest::qWait(1300);
-        QVERIFY(rig.w->statusLine->text().startsWith(
+        QVERIFY(controls(rig.w).statusLine->text().startsWith(
             "Logger on COM1 disconnected, waiting for it \u2014 1 s"));
         QVERIFY(!rig.port.calls.contains("open"));
         QVERIFY(QFile::link("/dev/null", link));

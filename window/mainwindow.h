@@ -160,12 +160,32 @@ public slots:
     void onRunChart();
 
 public:
-    // Controls. Their object names ("List1", "Command1_0", "Picture3_2" ...) stay as scripts and
+    // Menu commands by their object names ("mnuOpen", "mnuDegC" ...), as scripts and
     // accessibility tools know them.
     QAction* action(const QString& name) const;
     QMenu* menu(const QString& name) const;
+    const AlarmMonitor& alarms() const { return *alarms_; }
     // The record buttons, in their order on screen.
     enum RecordButton { StartButton, StopButton, OffButton };
+
+    ProgramState& state;
+
+    // The printer of Print, Print Setup and the About box's Print (the default printer until
+    // Print Setup changes it).
+    QPrinter& printer();
+
+    // The channel reading shown under bar i.
+    QString channelReadingCaption(int i) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // The controls. Their object names ("List1", "Command1_0", "Picture3_2" ...) stay as
+    // scripts and accessibility tools know them, and tests find them by those names.
     std::array<QPushButton*, 3> recordButtons{}; // indexed by RecordButton
     QPushButton* findPortsButton = nullptr;
     QPushButton* exportButton = nullptr;
@@ -189,24 +209,7 @@ public:
     QLabel* derivedReadout = nullptr;
     AlarmLine* alarmLine = nullptr;
     QPushButton* acknowledgeButton = nullptr;
-    const AlarmMonitor& alarms() const { return *alarms_; }
 
-    ProgramState& state;
-
-    // The printer of Print, Print Setup and the About box's Print (the default printer until
-    // Print Setup changes it).
-    QPrinter& printer();
-
-    // The channel reading shown under bar i.
-    QString channelReadingCaption(int i) const;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
     void buildMenus();
     void buildControls();
     void layoutControls();

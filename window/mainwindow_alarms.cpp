@@ -48,6 +48,7 @@ void MainWindow::buildAlarmControls(QWidget* client)
     derivedReadout->setObjectName(QStringLiteral("derivedReadout"));
     derivedReadout->setAccessibleName(QStringLiteral("Spread and rates"));
     alarmLine = new AlarmLine(client);
+    alarmLine->setObjectName(QStringLiteral("alarmLine"));
     acknowledgeButton = new QPushButton(QStringLiteral("Acknowledge <F5>"), client);
     acknowledgeButton->setObjectName(QStringLiteral("acknowledgeAlarms"));
     acknowledgeButton->setEnabled(false);

@@ -4,6 +4,7 @@
 
 #include "configfile.h"
 #include "readinglistview.h"
+#include "windowcontrols.h"
 #include "windowservices.h"
 
 #include <QAction>
@@ -53,8 +54,8 @@ template <typename Window = MainWindow> struct WindowRig : ScriptedContacts {
     QStringList rows() const
     {
         QStringList r;
-        for (int i = 0; i < w->readingList->count(); ++i)
-            r << w->readingList->text(i);
+        for (int i = 0; i < controls(w).readingList->count(); ++i)
+            r << controls(w).readingList->text(i);
         return r;
     }
     void show()

@@ -41,7 +41,7 @@ Open openFile(const QString& sourcePath, int rows, qint16 sectionTime, bool save
     const QString path = r.dir.filePath(QStringLiteral("Run%1.zrb").arg(rows));
     if (!QFile::copy(sourcePath, path))
         return out;
-    w.state.settings.chartSectionSeconds = sectionTime;
+    r.state.settings.chartSectionSeconds = sectionTime;
     r.prompts.fileAnswers.push_back(path);
 
     // The longest stretch without a turn of the event loop: a 10 ms timer and the gaps

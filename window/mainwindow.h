@@ -168,8 +168,6 @@ public:
     // The record buttons, in their order on screen.
     enum RecordButton { StartButton, StopButton, OffButton };
 
-    ProgramState& state;
-
     // The printer of Print, Print Setup and the About box's Print (the default printer until
     // Print Setup changes it).
     QPrinter& printer();
@@ -184,6 +182,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The settings and the chart's state, kept by whoever made the window.
+    ProgramState& state;
     // The controls. Their object names ("List1", "Command1_0", "Picture3_2" ...) stay as
     // scripts and accessibility tools know them, and tests find them by those names.
     std::array<QPushButton*, 3> recordButtons{}; // indexed by RecordButton

@@ -302,7 +302,6 @@ void MainWindow::buildControls()
     };
 
     temperaturePanel = new GaugePanel(central);
-    temperaturePanel->setObjectName(QStringLiteral("temperaturePanel"));
 
     // Off has a key of its own like Start and Stop, shown the same way. The buttons take the
     // focus, so the keyboard reaches them with Tab and shows where it is.

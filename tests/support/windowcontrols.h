@@ -26,7 +26,7 @@ struct WindowControls {
             find(recordButtons[i], QStringLiteral("Command1_%1").arg(i));
         find(findPortsButton, QStringLiteral("Command2"));
         find(portList, QStringLiteral("Combo1"));
-        find(temperaturePanel, QStringLiteral("temperaturePanel"));
+        find(temperaturePanel, QStringLiteral("Picture5_1"));
         find(timeReadout, QStringLiteral("Label1_0"));
         find(statusLine, QStringLiteral("Label1_3"));
         find(fuelLabel, QStringLiteral("Label1_4"));

@@ -1,12 +1,16 @@
 #include "alarmmonitor.h"
 
+#include "recordingsession.h"
 #include "runmodel.h"
 
-AlarmMonitor::AlarmMonitor(RunModel& run, std::function<float()> clock, QObject* parent)
+AlarmMonitor::AlarmMonitor(RunModel& run, const RecordingSession& session,
+                           std::function<float()> clock, QObject* parent)
     : QObject(parent), run_(run), clock_(std::move(clock))
 {
     connect(&run_, &RunModel::sampleAdded, this, &AlarmMonitor::onSampleAdded);
     connect(&run_, &RunModel::runReplaced, this, &AlarmMonitor::onRunReplaced);
+    connect(&session, &RecordingSession::loggerLost, this, &AlarmMonitor::loggerSilent);
+    connect(&session, &RecordingSession::loggerBack, this, &AlarmMonitor::loggerBack);
     onRunReplaced();
 }
 

@@ -12,14 +12,17 @@
 #include <QObject>
 #include <functional>
 
+class RecordingSession;
 class RunModel;
 
 class AlarmMonitor : public QObject
 {
     Q_OBJECT
 public:
-    // `clock` gives seconds since midnight, the clock the run's readings are stamped with.
-    AlarmMonitor(RunModel& run, std::function<float()> clock, QObject* parent = nullptr);
+    // `clock` gives seconds since midnight, the clock the run's readings are stamped with. The
+    // silent logger's alarm follows `session` losing its logger and getting it back.
+    AlarmMonitor(RunModel& run, const RecordingSession& session, std::function<float()> clock,
+                 QObject* parent = nullptr);
 
     // Settings in the display unit; they are converted to the unit of each run.
     void setSettings(const AlarmSettings& settings);
@@ -30,9 +33,6 @@ public:
 
     // Quiets every active alarm; false when none was waiting.
     bool acknowledge();
-    // The logger of the recording fell silent, or sends again.
-    void loggerSilent();
-    void loggerBack();
 
 signals:
     // An alarm was raised: the one moment for a sound.
@@ -42,6 +42,9 @@ signals:
 
 private:
     void onSampleAdded(qsizetype row);
+    // The logger of the recording fell silent, or sends again.
+    void loggerSilent();
+    void loggerBack();
     void onRunReplaced();
     float runTimeNow() const;
     // Puts what happened into the run, then tells the views.

@@ -57,9 +57,7 @@ HeadlessRecorder::HeadlessRecorder(const CommandLine& command, QString programFo
             say_(run_.journalProblem());
     });
     alarms_ = new AlarmMonitor(
-        run_, [this] { return clock_.secondsSinceMidnight(); }, this);
-    connect(&session_, &RecordingSession::loggerLost, alarms_, &AlarmMonitor::loggerSilent);
-    connect(&session_, &RecordingSession::loggerBack, alarms_, &AlarmMonitor::loggerBack);
+        run_, session_, [this] { return clock_.secondsSinceMidnight(); }, this);
     connect(&session_, &RecordingSession::neverStarted, this, [this] {
         neverStarted_ = true;
         say_(QStringLiteral("Not receiving data from the logger on %1.").arg(session_.loggerName()));

@@ -43,7 +43,7 @@ QString DerivedText(const DerivedValues& d, int channels, const QString& unitLet
 void MainWindow::buildAlarmControls(QWidget* client)
 {
     alarms_ = new AlarmMonitor(
-        run_, [this] { return s.clock->secondsSinceMidnight(); }, this);
+        run_, session_, [this] { return s.clock->secondsSinceMidnight(); }, this);
     derivedReadout = new ReadoutLabel(client);
     derivedReadout->setObjectName(QStringLiteral("derivedReadout"));
     derivedReadout->setAccessibleName(QStringLiteral("Spread and rates"));
@@ -61,8 +61,6 @@ void MainWindow::buildAlarmControls(QWidget* client)
     connect(alarmSound_, &QTimer::timeout, this, [] { QApplication::beep(); });
     connect(alarms_, &AlarmMonitor::raised, this, [] { QApplication::beep(); });
     connect(alarms_, &AlarmMonitor::changed, this, &MainWindow::showAlarms);
-    connect(&session_, &RecordingSession::loggerLost, alarms_, &AlarmMonitor::loggerSilent);
-    connect(&session_, &RecordingSession::loggerBack, alarms_, &AlarmMonitor::loggerBack);
     showDerived(-1);
 }
 

@@ -64,12 +64,6 @@ QString sampleRun(int seconds, double startTime)
     return text;
 }
 
-WindowServices servicesFor(const QString& folder, Prompts& prompts, Clock& clock, SerialLink& port,
-                           Launcher& launcher)
-{
-    return MakeWindowServices(folder, prompts, clock, port, &launcher);
-}
-
 bool shoot(MainWindow& window, const QString& path)
 {
     QCoreApplication::processEvents();
@@ -95,7 +89,7 @@ bool shootActiveAlarm(Prompts& prompts, Launcher& launcher, const QString& path)
     state.settings.degreesCelsius = 1;
     FakeClock clock;
     FakeSerialLink port;
-    MainWindow window(state, servicesFor(folder.path(), prompts, clock, port, launcher));
+    MainWindow window(state, MakeWindowServices(folder.path(), prompts, clock, port, &launcher));
     window.load();
     state.settings.degreesCelsius = 1;
     window.applyThermocoupleMode();
@@ -142,7 +136,7 @@ int main(int argc, char* argv[])
     QuietPrompts prompts;
     QtSerialLink port(folder.path());
     NoLauncher launcher;
-    MainWindow window(state, servicesFor(folder.path(), prompts, clock, port, launcher));
+    MainWindow window(state, MakeWindowServices(folder.path(), prompts, clock, port, &launcher));
     window.load();
     window.show();
     // The run is opened from a data file, as a user opens one, and drawn before the picture.

@@ -47,7 +47,7 @@ void GaugePanel::showReading(const DerivedSettings& derived,
     for (int ch = 0; ch < channels; ++ch)
         face_.channelLabels[ch].caption =
             HasReading(values[ch]) ? FormatReading(values[ch]) : kNoReadingCaption;
-    invalidate();
+    invalidateChanges();
 }
 
 void GaugePanel::setAlarmedChannels(const std::array<bool, kRecorderChannels>& alarmed)
@@ -111,6 +111,13 @@ int GaugePanel::columnForX(double x) const
 
 void GaugePanel::invalidate()
 {
+    describeReadings();
+    dirty_ = true;
+    update();
+}
+
+void GaugePanel::describeReadings()
+{
     // The bars are only painted: a screen reader hears the values under them.
     QStringList readings;
     for (int ch = 0; ch < kRecorderChannels; ++ch) {
@@ -123,99 +130,219 @@ void GaugePanel::invalidate()
     const QString description = readings.join(QStringLiteral(", "));
     if (description != accessibleDescription())
         setAccessibleDescription(description);
-    // Several changes come together (a reading sets four captions and the bars): the image is
-    // rendered once, when it is next painted or read.
-    dirty_ = true;
-    update();
+}
+
+namespace
+{
+
+// Where a bar that stood at `was` and stands at `now` looks different: between the two tops
+// when only its height changed, else wherever either stands.
+QRect ChangedBarArea(const QRect& was, const QRect& now, bool sameColor)
+{
+    if (sameColor && !was.isEmpty() && !now.isEmpty() && was.left() == now.left() &&
+        was.width() == now.width() && was.bottom() == now.bottom()) {
+        const int top = std::min(was.top(), now.top());
+        return {now.left(), top, now.width(), std::max(was.top(), now.top()) - top};
+    }
+    return was | now;
+}
+
+} // namespace
+
+QRect GaugePanel::captionStrip() const
+{
+    int top = height();
+    for (int ch = 0; ch < kRecorderChannels; ++ch)
+        top = std::min(top, channelLabelRect(ch).top());
+    return {0, top, width(), height() - top};
+}
+
+void GaugePanel::invalidateChanges()
+{
+    describeReadings();
+    // An alarm's marks lie over bars and captions alike; those readings repaint it all.
+    const bool marked = std::find(alarmed_.begin(), alarmed_.end(), true) != alarmed_.end();
+    if (dirty_ || marked || image_.size() != imageSize() ||
+        fitCaptionPixels(panelFont()) != captionPixels_) {
+        invalidate();
+        return;
+    }
+    // A reading mostly moves the bars' tops by a pixel or two and changes the captions: only
+    // those areas are drawn and copied to the screen, each on its own.
+    bool captionsChanged = false;
+    for (int ch = 0; ch < kRecorderChannels; ++ch) {
+        const DrawnChannel& drawn = drawn_[ch];
+        const QRect area = ChangedBarArea(drawn.bar, barRect(ch),
+                                          drawn.barColor == face_.bars[ch].fillColor);
+        if (!area.isEmpty()) {
+            changesPending_ = true;
+            repaintArea(area);
+        }
+        const ChannelLabel& label = face_.channelLabels[ch];
+        captionsChanged = captionsChanged || label.visible != drawn.captionVisible ||
+                          label.foreColor != drawn.captionColor || label.caption != drawn.caption;
+    }
+    if (captionsChanged) {
+        changesPending_ = true;
+        repaintArea(captionStrip());
+    }
 }
 
 void GaugePanel::refreshImage()
 {
     if (dirty_ || image_.size() != imageSize())
         render();
+    else if (changesPending_)
+        renderChanges();
 }
 
-void GaugePanel::render()
+QFont GaugePanel::panelFont() const
 {
-    dirty_ = false;
-    if (image_.size() != imageSize())
-        image_ = QImage(imageSize(), QImage::Format_RGB32);
-    const int labelPx = std::max(1, rowForValue(face_.scaleTop - face_.labelHeight));
-    QPainter p(&image_);
-    QFont font = p.font();
+    QFont font = this->font();
     // Small panels still get legible labels; the text may then stand a little past its box.
-    font.setPixelSize(std::max(10, labelPx - 1));
-    p.setFont(font);
-    if (gridDirty_ || gridLayer_.size() != image_.size())
-        renderGridLayer(font, labelPx);
-    p.drawImage(0, 0, gridBase_); // opaque onto opaque: a copy
-    // The grid stays readable across the bars: it is drawn again over each.
-    for (const Bar& bar : face_.bars) {
-        const int top = rowForValue(bar.top);
-        const int bottom = rowForValue(bar.top - bar.height);
-        if (bottom > top) {
-            const QRect area(columnForX(bar.left), top, kBarWidthPixels, bottom - top);
-            p.fillRect(area, OpaqueColor(bar.fillColor));
-            p.drawImage(area, gridLayer_, area);
-        }
-    }
+    font.setPixelSize(std::max(10, labelPixels() - 1));
+    return font;
+}
+
+int GaugePanel::labelPixels() const
+{
+    return std::max(1, rowForValue(face_.scaleTop - face_.labelHeight));
+}
+
+QRect GaugePanel::barRect(int ch) const
+{
+    const Bar& bar = face_.bars[ch];
+    const int top = rowForValue(bar.top);
+    const int bottom = rowForValue(bar.top - bar.height);
+    return bottom > top ? QRect(columnForX(bar.left), top, kBarWidthPixels, bottom - top) : QRect();
+}
+
+int GaugePanel::fitCaptionPixels(const QFont& font)
+{
     // Each channel label keeps to its own column, the distance to the next bar, centred under
     // its bar, in a strip under the bottom grid line high enough to read.
-    QFont channelFont = font;
-    int channelPixels =
+    int pixels =
         std::min(channelLabelPixels(), std::max(kMinChannelLabelPixels, font.pixelSize()));
-    // A tall panel would make the labels run into each other: each keeps to its column.
     const int column = channelLabelRect(0).width();
     // Measuring means laying the text out; a new reading mostly changes digits, which are all
     // as wide as each other, so the size found for the same shape of captions is used again.
-    QString shape = QString::number(channelPixels) + QLatin1Char('/') + QString::number(column);
+    QString shape = QString::number(pixels) + QLatin1Char('/') + QString::number(column);
     for (const ChannelLabel& label : face_.channelLabels) {
         shape += QLatin1Char('/');
         if (label.visible)
             for (const QChar c : label.caption)
                 shape += c.isDigit() ? QLatin1Char('0') : c;
     }
-    if (shape == fittedShape_) {
-        channelPixels = fittedPixels_;
-    } else {
-        for (; channelPixels > kMinChannelLabelPixels; --channelPixels) {
-            channelFont.setPixelSize(channelPixels);
-            const QFontMetrics metrics(channelFont);
-            bool fits = true;
-            for (const ChannelLabel& label : face_.channelLabels)
-                fits =
-                    fits && (!label.visible || metrics.horizontalAdvance(label.caption) <= column);
-            if (fits)
-                break;
-        }
-        fittedShape_ = shape;
-        fittedPixels_ = channelPixels;
+    if (shape == fittedShape_)
+        return fittedPixels_;
+    QFont channelFont = font;
+    for (; pixels > kMinChannelLabelPixels; --pixels) {
+        channelFont.setPixelSize(pixels);
+        const QFontMetrics metrics(channelFont);
+        bool fits = true;
+        for (const ChannelLabel& label : face_.channelLabels)
+            fits = fits && (!label.visible || metrics.horizontalAdvance(label.caption) <= column);
+        if (fits)
+            break;
     }
-    channelFont.setPixelSize(channelPixels);
-    p.setFont(channelFont);
+    fittedShape_ = shape;
+    fittedPixels_ = pixels;
+    return pixels;
+}
+
+void GaugePanel::drawBar(QPainter& p, int ch, const QRect& clip)
+{
+    const QRect bar = barRect(ch);
+    drawn_[ch].bar = bar;
+    drawn_[ch].barColor = face_.bars[ch].fillColor;
+    // The grid stays readable across the bars: it is drawn again over each.
+    const QRect area = bar & clip;
+    if (!area.isEmpty()) {
+        p.fillRect(area, OpaqueColor(face_.bars[ch].fillColor));
+        p.drawImage(area, gridLayer_, area);
+    }
+}
+
+void GaugePanel::drawCaption(QPainter& p, int ch, const QFont& font)
+{
+    const ChannelLabel& label = face_.channelLabels[ch];
+    DrawnChannel& drawn = drawn_[ch];
+    drawn.caption = label.caption;
+    drawn.captionColor = label.foreColor;
+    drawn.captionVisible = label.visible;
+    if (!label.visible)
+        return;
     // Laid out once per text and size: temperatures change slowly, and the same values come
     // back reading after reading.
-    if (captionPixels_ != channelPixels || captionTexts_.size() > kMaxCachedCaptions) {
+    if (captionPixels_ != font.pixelSize() || captionTexts_.size() > kMaxCachedCaptions) {
         captionTexts_.clear();
-        captionPixels_ = channelPixels;
+        captionPixels_ = font.pixelSize();
     }
-    for (int ch = 0; ch < kRecorderChannels; ++ch) {
-        const ChannelLabel& label = face_.channelLabels[ch];
-        if (!label.visible)
-            continue;
-        auto text = captionTexts_.find(label.caption);
-        if (text == captionTexts_.end()) {
-            text = captionTexts_.insert(label.caption, QStaticText(label.caption));
-            text->setTextFormat(Qt::PlainText);
-            text->prepare(QTransform(), channelFont);
-        }
-        const QRect box = channelLabelRect(ch);
-        p.setPen(OpaqueColor(label.foreColor));
-        p.drawStaticText(box.left() + (box.width() - qRound(text->size().width())) / 2, box.top(),
-                         *text);
+    auto text = captionTexts_.find(label.caption);
+    if (text == captionTexts_.end()) {
+        text = captionTexts_.insert(label.caption, QStaticText(label.caption));
+        text->setTextFormat(Qt::PlainText);
+        text->prepare(QTransform(), font);
     }
-    renderAlarmMarks(p, channelPixels);
+    const QRect box = channelLabelRect(ch);
+    p.setFont(font);
+    p.setPen(OpaqueColor(label.foreColor));
+    p.drawStaticText(box.left() + (box.width() - qRound(text->size().width())) / 2, box.top(),
+                     *text);
+}
+
+void GaugePanel::render()
+{
+    dirty_ = false;
+    changesPending_ = false;
+    if (image_.size() != imageSize())
+        image_ = QImage(imageSize(), QImage::Format_RGB32);
+    const QFont font = panelFont();
+    if (gridDirty_ || gridLayer_.size() != image_.size())
+        renderGridLayer(font, labelPixels());
+    QPainter p(&image_);
+    p.drawImage(0, 0, gridBase_); // opaque onto opaque: a copy
+    for (int ch = 0; ch < kRecorderChannels; ++ch)
+        drawBar(p, ch, image_.rect());
+    QFont channelFont = font;
+    channelFont.setPixelSize(fitCaptionPixels(font));
+    for (int ch = 0; ch < kRecorderChannels; ++ch)
+        drawCaption(p, ch, channelFont);
+    // A caption size not drawn before empties the cache; this is the size now drawn.
+    captionPixels_ = channelFont.pixelSize();
+    p.setFont(channelFont);
+    renderAlarmMarks(p, channelFont.pixelSize());
     p.end();
+}
+
+void GaugePanel::renderChanges()
+{
+    changesPending_ = false;
+    QPainter p(&image_);
+    bool captionsChanged = false;
+    for (int ch = 0; ch < kRecorderChannels; ++ch) {
+        const DrawnChannel& drawn = drawn_[ch];
+        const QRect area = ChangedBarArea(drawn.bar, barRect(ch),
+                                          drawn.barColor == face_.bars[ch].fillColor);
+        if (!area.isEmpty()) {
+            p.drawImage(area, gridBase_, area); // what stands where no bar is
+            drawBar(p, ch, area);
+        }
+        const ChannelLabel& label = face_.channelLabels[ch];
+        captionsChanged = captionsChanged || label.visible != drawn.captionVisible ||
+                          label.foreColor != drawn.captionColor || label.caption != drawn.caption;
+    }
+    if (!captionsChanged)
+        return;
+    // The whole strip, as a caption may stand a little past its box.
+    const QRect strip = captionStrip();
+    p.drawImage(strip, gridBase_, strip);
+    for (int ch = 0; ch < kRecorderChannels; ++ch)
+        drawBar(p, ch, strip);
+    QFont channelFont = panelFont();
+    channelFont.setPixelSize(captionPixels_);
+    for (int ch = 0; ch < kRecorderChannels; ++ch)
+        drawCaption(p, ch, channelFont);
 }
 
 void GaugePanel::renderAlarmMarks(QPainter& p, int channelPixels)

@@ -53,8 +53,25 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The whole face changes at the next paint.
     void invalidate();
+    void describeReadings();
     void render();
+    // Brings only the bars and captions that changed since the last render up to date.
+    void renderChanges();
+    // Repaints what a new reading changed, or the whole face when a change reaches beyond
+    // bars and captions (a new caption size, an alarm's marks).
+    void invalidateChanges();
+    QRect barRect(int ch) const;
+    // Under the bottom grid line, the whole width: where the captions stand.
+    QRect captionStrip() const;
+    QFont panelFont() const;
+    int labelPixels() const;
+    // The pixel size the captions share: the largest up to `pixels` at which each fits its
+    // column.
+    int fitCaptionPixels(const QFont& font);
+    void drawBar(QPainter& p, int ch, const QRect& clip);
+    void drawCaption(QPainter& p, int ch, const QFont& font);
     // Height the scale is drawn over: the panel less the room the channel labels need beyond
     // the scale's own strip under the bottom grid line.
     int scaleHeight() const;
@@ -64,6 +81,16 @@ private:
     GaugeFace face_;
     std::array<bool, kRecorderChannels> alarmed_{};
     bool dirty_ = true;
+    bool changesPending_ = false;
+    // What the image shows of each channel, so that a reading repaints only what it changed.
+    struct DrawnChannel {
+        QRect bar;
+        quint32 barColor = 0;
+        QString caption;
+        quint32 captionColor = 0;
+        bool captionVisible = false;
+    };
+    std::array<DrawnChannel, kRecorderChannels> drawn_;
     // The grid lines and their labels, which change only with the face's layout and the
     // panel's size, kept on a transparent layer so a reading repaints only bars and values.
     QImage gridLayer_;

@@ -22,13 +22,11 @@ QSize ImageWidget::imageSize() const
 
 void ImageWidget::repaintArea(const QRect& area)
 {
-    dirty_ |= area;
-    update(dirty_);
+    update(area);
 }
 
 void ImageWidget::paintEvent(QPaintEvent* event)
 {
-    dirty_ = {};
     refreshImage();
     QPainter painter(this);
     // One rectangle at a time, each its own clip: under a clip of several rectangles Qt copies

@@ -20,15 +20,10 @@ protected:
     // The widget's size, at least one pixel each way.
     QSize imageSize() const;
     void paintEvent(QPaintEvent* event) override;
-    // Repaints `area` of the image at the next paint. Areas changed before that paint are
-    // repainted as one rectangle around them all: a region of several rectangles would be
-    // copied span by span on Qt's GUI thread pool, waking its threads at every reading.
+    // Repaints `area` of the image at the next paint, each area copied on its own.
     void repaintArea(const QRect& area);
 
     QImage image_;
-
-private:
-    QRect dirty_;
 };
 
 // A colour given as 0xRRGGBB, opaque.

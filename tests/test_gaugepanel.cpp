@@ -26,6 +26,47 @@ private slots:
         QCOMPARE(image.pixel(199, panel.rowForValue(1220)), qRgb(255, 255, 255));
     }
 
+    // A reading repaints only the bars and captions it changed; what the panel then shows is
+    // what a panel drawn afresh for that reading shows, whatever came before it.
+    void readingAfterReadingShowsWhatAFreshPanelShows_data()
+    {
+        QTest::addColumn<QList<QList<float>>>("readings");
+        const float no = kNoReading;
+        QTest::newRow("bars rise and fall by a little")
+            << QList<QList<float>>{{1300, 1310, 1320, 1330}, {1302, 1308, 1320, 1335}};
+        QTest::newRow("a bar drops to the bottom and rises again")
+            << QList<QList<float>>{{1500, 1500, 1500, 1500}, {800, 1500, 1500, 1500},
+                                   {1400, 1500, 1500, 1500}};
+        QTest::newRow("a probe fails, then reads again")
+            << QList<QList<float>>{{1300, 1300, 1300, 1300}, {1300, no, 1300, 1300},
+                                   {1300, 1299, 1300, 1300}};
+        QTest::newRow("values gain a digit and lose it")
+            << QList<QList<float>>{{980, 990, 995, 999}, {1001, 990, 995, 1999},
+                                   {999, 990, 995, 999}};
+        QTest::newRow("beyond the top of the scale")
+            << QList<QList<float>>{{1600, 1650, 1690, 1700}, {1800, 2400, 1690, 1700}};
+    }
+    void readingAfterReadingShowsWhatAFreshPanelShows()
+    {
+        QFETCH(QList<QList<float>>, readings);
+        const DerivedSettings m = DeriveSettings(StoredSettings{}); // degrees F: 900..1700
+        const auto values = [](const QList<float>& r) {
+            return std::array<float, kRecorderChannels>{r[0], r[1], r[2], r[3]};
+        };
+        GaugePanel panel;
+        panel.resize(240, 250);
+        panel.redraw(m);
+        for (const QList<float>& reading : readings) {
+            panel.showReading(m, values(reading));
+            panel.image(); // each reading drawn before the next comes
+        }
+        GaugePanel fresh;
+        fresh.resize(240, 250);
+        fresh.redraw(m);
+        fresh.showReading(m, values(readings.last()));
+        QCOMPARE(panel.image(), fresh.image());
+    }
+
     // Any redraw (activation, a unit or scale command) keeps a held reading shown: the
     // unmeasured placeholder ("Temp 1".."Temp 4" at 90 %) only in a window without readings.
     void redrawKeepsTheReadingShown_data()

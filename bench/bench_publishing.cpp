@@ -4,10 +4,13 @@
 // receiving is counted), each followed by N seconds recording a run nobody publishes. Prints
 // CPU seconds per second and wake-ups per second (context switches, all threads) of this
 // process for both, their difference, and each round's.
-// Usage: bench-publishing [--only mqtt|influx] [--rounds N] [seconds]
+// With --breakdown, also the main thread's CPU per second of publishing by what its event
+// loop delivered.
+// Usage: bench-publishing [--only mqtt|influx] [--rounds N] [--breakdown] [seconds]
 //        (default 3 rounds of 10 s; needs mosquitto)
 
 #include "runmodel.h"
+#include "eventcost.h"
 #include "runpublisher.h"
 
 #include <QCoreApplication>
@@ -149,15 +152,18 @@ void recordFor(RunModel& run, double seconds, std::function<void(Usage, double, 
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    TimedApplication<QCoreApplication> app(argc, argv);
     const QStringList args = app.arguments();
     if (args.contains(QStringLiteral("--listen")))
         return listen();
     QString only;
     double seconds = 10;
     int rounds = 3;
+    bool breakdown = false;
     for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--only") && i + 1 < args.size())
+        if (args[i] == QLatin1String("--breakdown"))
+            breakdown = true;
+        else if (args[i] == QLatin1String("--only") && i + 1 < args.size())
             only = args[++i];
         else if (args[i] == QLatin1String("--rounds") && i + 1 < args.size())
             rounds = args[++i].toInt();
@@ -168,7 +174,7 @@ int main(int argc, char* argv[])
         rounds = 1;
     if (!(seconds > 0) || (!only.isEmpty() && only != QLatin1String("mqtt") &&
                            only != QLatin1String("influx"))) {
-        std::fprintf(stderr, "Usage: bench-publishing [--only mqtt|influx] [--rounds N] [seconds]\n");
+        std::fprintf(stderr, "Usage: bench-publishing [--only mqtt|influx] [--rounds N] [--breakdown] [seconds]\n");
         return 2;
     }
 
@@ -212,6 +218,7 @@ int main(int argc, char* argv[])
     std::unique_ptr<RunPublisher> publisher;
     std::vector<std::pair<Usage, double>> quiet, published;
     int readings = 0;
+    double publishingMainCpu = 0, publishedSeconds = 0; // the main thread's, for --breakdown
     const auto perSecond = [](const std::vector<std::pair<Usage, double>>& phases, bool cpu) {
         double sum = 0, wall = 0;
         for (const auto& [usage, seconds] : phases) {
@@ -251,6 +258,8 @@ int main(int argc, char* argv[])
                         static_cast<long long>(influx->waiting()),
                         static_cast<long long>(influx->dropped()));
         std::printf("\n");
+        if (breakdown)
+            app.printBreakdown(publishingMainCpu, publishedSeconds, "second of publishing");
         publisher.reset();
         listener.kill();
         broker.terminate();
@@ -263,7 +272,12 @@ int main(int argc, char* argv[])
             report();
             return;
         }
-        recordFor(run, seconds, [&](Usage usage, double wall, int count) {
+        app.timing = breakdown;
+        const double mainCpuBefore = app.threadCpu();
+        recordFor(run, seconds, [&, mainCpuBefore](Usage usage, double wall, int count) {
+            app.timing = false;
+            publishingMainCpu += app.threadCpu() - mainCpuBefore;
+            publishedSeconds += wall;
             published.emplace_back(usage, wall);
             readings += count;
             recordFor(quietRun, seconds, [&](Usage usage, double wall, int) {

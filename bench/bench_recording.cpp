@@ -18,6 +18,7 @@
 #include "seams.h"
 #include "simulatorprocess.h"
 #include "windowcontrols.h"
+#include "eventcost.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,7 +28,6 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 #include <QWindow>
 
@@ -264,89 +264,6 @@ void printFigures(const Usage& before, const Usage& after, double wall, const Re
                     qPrintable(rec.messages.join(QStringLiteral(" | "))));
 }
 
-// With --breakdown: the main thread's CPU time by what the event loop delivered, outermost
-// deliveries by receiver and event (a timer by the class of the object that owns it), paint
-// events of every widget by its class, so a change can be aimed at what costs.
-class TimedApplication final : public QApplication
-{
-public:
-    using QApplication::QApplication;
-    bool timing = false;
-    std::map<QString, std::pair<double, long>> outer; // CPU seconds, deliveries
-    std::map<QString, std::pair<double, long>> paints;
-
-    bool notify(QObject* receiver, QEvent* event) override
-    {
-        if (!timing || QThread::currentThread() != thread())
-            return QApplication::notify(receiver, event);
-        const bool isOuter = depth_++ == 0;
-        const bool isPaint = event->type() == QEvent::Paint;
-        // The key is taken first: a delivery may delete its receiver.
-        const QString key = (isOuter || isPaint) ? keyOf(receiver, event) : QString();
-        const double was = (isOuter || isPaint) ? threadCpu() : 0;
-        const bool done = QApplication::notify(receiver, event);
-        --depth_;
-        if (isOuter || isPaint) {
-            const double used = threadCpu() - was;
-            auto& slot = (isOuter ? outer : paints)[key];
-            slot.first += used;
-            ++slot.second;
-        }
-        return done;
-    }
-
-private:
-    int depth_ = 0;
-    static double threadCpu()
-    {
-        timespec ts{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-        return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-    }
-    static QString keyOf(QObject* receiver, QEvent* event)
-    {
-        QObject* named = receiver;
-        if (qobject_cast<QTimer*>(receiver) && receiver->parent())
-            named = receiver->parent();
-        QString key = QString::fromLatin1(named->metaObject()->className());
-        if (named != receiver)
-            key += QStringLiteral("'s timer");
-        if (!named->objectName().isEmpty())
-            key += QStringLiteral(" ") + named->objectName();
-        return key + QStringLiteral(" / event %1").arg(static_cast<int>(event->type()));
-    }
-};
-
-void printBreakdown(const TimedApplication& app, double mainCpu, size_t samples)
-{
-    if (samples == 0)
-        return;
-    const auto print = [&](const std::map<QString, std::pair<double, long>>& table) {
-        std::vector<std::pair<double, QString>> rows;
-        for (const auto& [key, v] : table)
-            rows.push_back({v.first, QStringLiteral("%1 (%2 per sample)")
-                                         .arg(key)
-                                         .arg(static_cast<double>(v.second) /
-                                                  static_cast<double>(samples),
-                                              0, 'f', 2)});
-        std::sort(rows.rbegin(), rows.rend());
-        double sum = 0;
-        for (const auto& [cpu, what] : rows) {
-            sum += cpu;
-            if (cpu * 1000 / static_cast<double>(samples) >= 0.005)
-                std::printf("    %7.3f ms  %s\n", cpu * 1000 / static_cast<double>(samples),
-                            qPrintable(what));
-        }
-        return sum;
-    };
-    std::printf("  main thread per sample, by what the event loop delivered:\n");
-    const double delivered = print(app.outer);
-    std::printf("    %7.3f ms  outside any delivery (waiting, polling, dispatching)\n",
-                (mainCpu - delivered) * 1000 / static_cast<double>(samples));
-    std::printf("  of which painting, by widget:\n");
-    print(app.paints);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -355,7 +272,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!qEnvironmentVariableIsSet("TR_SIMULATOR"))
         qputenv("TR_SIMULATOR", TR_DEFAULT_SIMULATOR);
-    TimedApplication app(argc, argv);
+    TimedApplication<QApplication> app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const bool unplug = args.removeAll(QStringLiteral("--unplug")) > 0;
     const bool breakdown = args.removeAll(QStringLiteral("--breakdown")) > 0;
@@ -420,8 +337,8 @@ int main(int argc, char** argv)
     if (!unplug) {
         printFigures(before, after, wall, rec);
         if (breakdown)
-            printBreakdown(app, after.mainThreadCpuSeconds - before.mainThreadCpuSeconds,
-                           rec.runTimes.size());
+            app.printBreakdown(after.mainThreadCpuSeconds - before.mainThreadCpuSeconds,
+                               static_cast<double>(rec.runTimes.size()), "sample");
         return 0;
     }
     // The first reading after the outage, by its run time (stamped when its line arrived).

@@ -29,7 +29,7 @@ InfluxPublisher::InfluxPublisher(InfluxOptions options, QObject* parent)
     request_.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     timer_ = new QTimer(this);
     timer_->setSingleShot(true);
-    connect(timer_, &QTimer::timeout, this, &InfluxPublisher::send);
+    connect(timer_, &QTimer::timeout, this, &InfluxPublisher::sendBatch);
 }
 
 InfluxPublisher::~InfluxPublisher()
@@ -52,13 +52,10 @@ void InfluxPublisher::add(const QByteArray& point)
     } else if (failures_ > 0) {
         emit changed();
     }
-    schedule();
 }
 
 void InfluxPublisher::schedule()
 {
-    // Started by the reading that finds it idle, as the MQTT hand-off is: both then fall due
-    // in the same wake-up.
     if (timer_->isActive() || buffer_.empty())
         return;
     auto wait = options_.interval;
@@ -68,6 +65,17 @@ void InfluxPublisher::schedule()
 }
 
 void InfluxPublisher::send()
+{
+    // A write still under way, or a database that failed, keeps the batch for the timer.
+    if (reply_ || failures_ > 0) {
+        schedule();
+        return;
+    }
+    timer_->stop();
+    sendBatch();
+}
+
+void InfluxPublisher::sendBatch()
 {
     if (reply_) {
         schedule();

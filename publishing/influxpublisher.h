@@ -32,8 +32,12 @@ public:
     explicit InfluxPublisher(InfluxOptions options, QObject* parent = nullptr);
     ~InfluxPublisher() override;
 
-    // One point of line protocol, without its line end; an empty one is ignored.
+    // One point of line protocol, without its line end; an empty one is ignored. Points wait
+    // for the next send().
     void add(const QByteArray& point);
+    // Writes what waits as one batch, called about once a second; while the database fails,
+    // the retries keep their own, longer pace.
+    void send();
 
     // Points not yet accepted by the database.
     qsizetype waiting() const
@@ -49,7 +53,7 @@ signals:
     void changed();
 
 private:
-    void send();
+    void sendBatch();
     void onFinished();
     void schedule();
 

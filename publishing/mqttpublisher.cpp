@@ -259,8 +259,6 @@ void MqttPublisher::enqueue(Message message)
         queue_.pop_front();
         lost = true;
     }
-    if (connected_ && !catchingUp_ && !handOff_->isActive())
-        handOff_->start();
     if (lost || !connected_)
         emit changed();
 }
@@ -321,8 +319,9 @@ void MqttPublisher::drain()
         if (acknowledged)
             QMetaObject::invokeMethod(this, &MqttPublisher::onAcknowledged, Qt::QueuedConnection);
     }
-    // Acknowledgements still to come are taken at the next hand-off, also when no reading
-    // follows; a backlog is looked at then too, should a wake-up be missed after all.
+    // Acknowledgements still to come are taken at the next hand-off, or after two when no
+    // reading follows (the user's next hand-off comes first, sparing a wake-up); a backlog is
+    // looked at after one, should a wake-up be missed after all.
     if (connected_ && (catchingUp_ || !inFlight_.empty()))
-        handOff_->start();
+        handOff_->start(catchingUp_ ? options_.handOff : 2 * options_.handOff);
 }

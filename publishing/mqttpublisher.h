@@ -5,9 +5,10 @@
 // broker that is down or slow fills a bounded queue instead of the memory or the sample tick.
 // When the queue is full the oldest message goes, and is counted.
 //
-// Messages are handed over together every `handOff`, and their acknowledgements are taken in
-// passing at the next hand-off: a burst of readings costs one wake-up of each thread instead
-// of four per reading.
+// Messages wait in the queue until handOff(), which the user calls about once a second, hands
+// them over together; their acknowledgements are taken in passing at the next hand-off: a
+// burst of readings costs one wake-up of each thread instead of four per reading. Only a
+// backlog after an outage is handed over by this publisher itself, as room comes free.
 //
 // The status topic is "online" (retained) while connected, and the broker's Last Will sets it
 // to "offline" when the program dies; a deliberate end publishes "offline" itself.
@@ -51,8 +52,11 @@ public:
     // about four seconds for the broker in all.
     ~MqttPublisher() override;
 
+    // Queued until the next handOff().
     void publishReading(const QByteArray& payload);
     void publishEvent(const QByteArray& payload);
+    // Gives the library what is queued, as much as the window of unacknowledged messages lets.
+    void handOff() { drain(); }
     // Retained messages (Home Assistant discovery) sent now and after every reconnect.
     void setRetained(std::vector<DiscoveryMessage> messages);
 

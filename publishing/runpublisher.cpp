@@ -1,6 +1,7 @@
 #include "runpublisher.h"
 
 #include "runmodel.h"
+#include "publishformat.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -10,6 +11,10 @@ namespace
 
 // The status line follows the publishers at most this often.
 constexpr auto kStatusPace = std::chrono::milliseconds(500);
+// How often readings are handed to the publishers, and how much later than that the last ones
+// of a run go when no reading follows them.
+constexpr qint64 kHandOffMs = 1000;
+constexpr qint64 kLateHandOffMs = 250;
 
 QString backlog(const QString& what, const QString& problem, qsizetype waiting, qint64 dropped)
 {
@@ -74,6 +79,9 @@ RunPublisher::RunPublisher(const RunModel& run, PublishingPlan plan, QObject* pa
     statusTimer_->setSingleShot(true);
     statusTimer_->setInterval(kStatusPace);
     connect(statusTimer_, &QTimer::timeout, this, &RunPublisher::updateStatus);
+    lateHandOff_ = new QTimer(this);
+    lateHandOff_->setSingleShot(true);
+    connect(lateHandOff_, &QTimer::timeout, this, &RunPublisher::handOff);
     const auto soon = [this] {
         if (!statusTimer_->isActive())
             statusTimer_->start();
@@ -92,10 +100,15 @@ RunPublisher::RunPublisher(const RunModel& run, PublishingPlan plan, QObject* pa
     onRunReplaced();
 }
 
-RunPublisher::~RunPublisher() = default;
+RunPublisher::~RunPublisher()
+{
+    handOff();
+}
 
 void RunPublisher::onRunReplaced()
 {
+    handOff(); // what waits belongs to the run before, and carries its tags
+
     // A run opened from a file or taken back from its journal is not news to the plant.
     tags_ = RunTags(plan_.host, QDateTime::currentDateTimeUtc());
     const bool celsius = run_.header().degreesCelsius == 1;
@@ -106,24 +119,52 @@ void RunPublisher::onRunReplaced()
 
 void RunPublisher::onSampleAdded(qsizetype row)
 {
-    const RunSample& sample = run_.sample(row);
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    const int channels = run_.channelCount();
-    if (mqtt_)
-        mqtt_->publishReading(
-            ReadingMessage(sample, channels, run_.header().degreesCelsius == 1, now));
-    if (influx_)
-        influx_->add(ReadingPoint(sample, channels, tags_, now));
+    queue({run_.sample(row), {}, QDateTime::currentMSecsSinceEpoch()});
 }
 
 void RunPublisher::onEventAdded(qsizetype index)
 {
-    const RunEvent& event = run_.events()[static_cast<size_t>(index)];
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    queue({std::nullopt, run_.events()[static_cast<size_t>(index)],
+           QDateTime::currentMSecsSinceEpoch()});
+}
+
+void RunPublisher::queue(Pending pending)
+{
+    pending_.push_back(std::move(pending));
+    const qint64 since = sinceHandOff_.isValid() ? sinceHandOff_.elapsed() : kHandOffMs;
+    if (since >= kHandOffMs)
+        handOff();
+    else if (!lateHandOff_->isActive())
+        lateHandOff_->start(std::chrono::milliseconds(kHandOffMs - since + kLateHandOffMs));
+}
+
+void RunPublisher::handOff()
+{
+    lateHandOff_->stop();
+    sinceHandOff_.start();
+    if (pending_.empty())
+        return;
+    const int channels = run_.channelCount();
+    const bool celsius = run_.header().degreesCelsius == 1;
+    for (const Pending& p : pending_) {
+        const QDateTime at = QDateTime::fromMSecsSinceEpoch(p.utcMs, Qt::UTC);
+        if (p.sample) {
+            if (mqtt_)
+                mqtt_->publishReading(ReadingMessage(*p.sample, channels, celsius, at));
+            if (influx_)
+                influx_->add(ReadingPoint(*p.sample, channels, tags_, at));
+        } else {
+            if (mqtt_)
+                mqtt_->publishEvent(EventMessage(p.event.time, p.event.text, at));
+            if (influx_)
+                influx_->add(EventPoint(p.event.time, p.event.text, tags_, at));
+        }
+    }
+    pending_.clear();
     if (mqtt_)
-        mqtt_->publishEvent(EventMessage(event.time, event.text, now));
+        mqtt_->handOff();
     if (influx_)
-        influx_->add(EventPoint(event.time, event.text, tags_, now));
+        influx_->send();
 }
 
 QString RunPublisher::problems() const

@@ -7,7 +7,11 @@
 #include "mqttpublisher.h"
 #include "publishingsettings.h"
 
+#include "runevent.h"
+#include "runsample.h"
+
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 #include <memory>
 #include <optional>
@@ -32,6 +36,7 @@ class RunPublisher : public QObject
     Q_OBJECT
 public:
     RunPublisher(const RunModel& run, PublishingPlan plan, QObject* parent = nullptr);
+    // Hands over what waits before the publishers end.
     ~RunPublisher() override;
 
     MqttPublisher* mqtt() const { return mqtt_.get(); }
@@ -50,6 +55,20 @@ private:
     void onSampleAdded(qsizetype row);
     void onEventAdded(qsizetype index);
     void updateStatus();
+    // Readings and events wait here and are formatted and handed to both publishers together,
+    // about once a second, in the wake-up of the reading that finds a second gone by: one
+    // wake-up of each publisher's thread a second, none of the main thread's own.
+    struct Pending {
+        std::optional<RunSample> sample; // else the event
+        RunEvent event;
+        qint64 utcMs = 0; // when it reached the model
+    };
+    void queue(Pending pending);
+    void handOff();
+    std::vector<Pending> pending_;
+    QElapsedTimer sinceHandOff_;
+    // Hands over what a run's last readings left waiting, when no reading follows.
+    QTimer* lateHandOff_ = nullptr;
 
     const RunModel& run_;
     PublishingPlan plan_;

@@ -28,7 +28,9 @@ void initLibrary()
 } // namespace
 
 MqttPublisher::MqttPublisher(MqttOptions options, QObject* parent)
-    : QObject(parent), options_(std::move(options))
+    : QObject(parent), options_(std::move(options)),
+      readingTopic_((options_.topicBase + QStringLiteral("/reading")).toUtf8()),
+      eventTopic_((options_.topicBase + QStringLiteral("/event")).toUtf8())
 {
     initLibrary();
     mosq_ = mosquitto_new(options_.clientId.toUtf8().constData(), true, this);
@@ -223,12 +225,12 @@ void MqttPublisher::onAcknowledged()
 
 void MqttPublisher::publishReading(const QByteArray& payload)
 {
-    enqueue({(options_.topicBase + QStringLiteral("/reading")).toUtf8(), payload, true});
+    enqueue({readingTopic_, payload, true});
 }
 
 void MqttPublisher::publishEvent(const QByteArray& payload)
 {
-    enqueue({(options_.topicBase + QStringLiteral("/event")).toUtf8(), payload, false});
+    enqueue({eventTopic_, payload, false});
 }
 
 void MqttPublisher::setRetained(std::vector<DiscoveryMessage> messages)

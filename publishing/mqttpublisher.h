@@ -95,6 +95,8 @@ private:
     static void publishCallback(mosquitto*, void* self, int mid);
 
     MqttOptions options_;
+    const QByteArray readingTopic_;
+    const QByteArray eventTopic_;
     mosquitto* mosq_ = nullptr;
     bool loopStarted_ = false;
     bool connected_ = false;

@@ -35,9 +35,13 @@ QString influxString(const QString& text)
 
 QString FormatUtcTenths(const QDateTime& time)
 {
+    // Written out field by field: a format string is parsed again at every call, and this runs
+    // for every reading published.
     const QDateTime utc = time.toUTC();
-    return utc.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.")) +
-           QString::number(utc.time().msec() / 100) + u'Z';
+    const QDate d = utc.date();
+    const QTime t = utc.time();
+    return QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d.%dZ", d.year(), d.month(), d.day(),
+                             t.hour(), t.minute(), t.second(), t.msec() / 100);
 }
 
 QByteArray ReadingMessage(const RunSample& sample, int channelCount, bool celsius,

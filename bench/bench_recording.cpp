@@ -3,13 +3,14 @@
 // shown (offscreen unless QT_QPA_PLATFORM says otherwise), Start pressed, N seconds recorded.
 // Prints, over the recording: CPU seconds per second and wake-ups per second (voluntary and
 // involuntary context switches) of the whole process and of each thread, the main thread's CPU
-// time per sample, the samples taken and how many neighbours share one run time.
+// time per sample, the samples taken and how many neighbours share one run time; and, measured
+// in the three seconds before Start, what one wake-up of the idle window's event loop costs.
 // With --unplug, the simulator's adapter is pulled 3 s into the run and plugged in again 3 s
 // later; the figure printed is how long after the link came back the first reading joined the
 // run.
 // With --breakdown, also the main thread's CPU per sample by what the event loop delivered.
-// Usage: bench-recording [--unplug] [--breakdown] [seconds]   (default 30, 12 with --unplug; simulator:
-// $TR_SIMULATOR or the built one)
+// Usage: bench-recording [--unplug] [--breakdown] [seconds]
+//        (default 30, 12 with --unplug; simulator: $TR_SIMULATOR or the built one)
 
 #include "mainwindow.h"
 #include "programstate.h"
@@ -87,14 +88,18 @@ struct Usage {
     std::map<int, ThreadUsage> threads; // by thread id
 };
 
+double threadCpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
 Usage usageNow()
 {
     Usage u;
     u.processCpuSeconds = statCpuSeconds(readProcFile(QStringLiteral("/proc/self/stat")));
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts); // called on the main thread only
-    u.mainThreadCpuSeconds =
-        static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+    u.mainThreadCpuSeconds = threadCpuSeconds(); // called on the main thread only
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
     u.endedThreadsSwitches = ru.ru_nvcsw + ru.ru_nivcsw;
@@ -121,6 +126,9 @@ long switchesOf(const std::map<int, ThreadUsage>& threads)
 struct Recorded {
     bool ready = false; // the window came up and took its first frame
     QString why;
+    // The main thread's CPU per wake-up of a 10 Hz timer that does nothing, the window shown
+    // and idle: what the event loop and the machine cost before any work is done.
+    double idleWakeUpMs = 0;
     std::vector<float> runTimes; // of every sample recorded, in order
     QStringList messages;        // shown to the user meanwhile
 };
@@ -174,6 +182,15 @@ Recorded recordInWindow(const QString& folder, int port, double seconds,
     window.useSessionPort(static_cast<qint16>(port), QString());
     window.show();
 
+    // Three seconds of an idle 10 Hz timer before Start, to measure the floor, after one second
+    // for what showing the window left to do.
+    constexpr int kSettleTicks = 10;
+    constexpr int kIdleTicks = 30;
+    QTimer idle;
+    idle.setTimerType(Qt::PreciseTimer);
+    idle.setInterval(100);
+    int idleTicks = 0;
+    double idleCpuAtFirst = 0;
     QTimer exposed;
     exposed.setInterval(20);
     QObject::connect(&exposed, &QTimer::timeout, &loop, [&] {
@@ -181,6 +198,18 @@ Recorded recordInWindow(const QString& folder, int port, double seconds,
             return;
         exposed.stop();
         window.afterShown(); // on screen already: the start-up measurement runs here
+        idle.start();
+    });
+    QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
+        if (++idleTicks == kSettleTicks) {
+            idleCpuAtFirst = threadCpuSeconds();
+            return;
+        }
+        if (idleTicks < kSettleTicks + kIdleTicks)
+            return;
+        idle.stop();
+        out.idleWakeUpMs =
+            (threadCpuSeconds() - idleCpuAtFirst) * 1000 / kIdleTicks;
         controls(window).recordButtons[MainWindow::StartButton]->click();
         if (!window.run().isRecording()) {
             out.why = QStringLiteral("Start did not begin a recording");
@@ -234,6 +263,9 @@ void printFigures(const Usage& before, const Usage& after, double wall, const Re
     std::printf("  main thread: %.3f ms CPU per sample (target <= 0.5)\n",
                 samples > 0 ? mainCpu * 1000 / static_cast<double>(samples) : 0.0);
     std::printf("  pairs of consecutive readings sharing one run time: %d\n", sharedTimes);
+    std::printf("  floor: one wake-up of the idle window's event loop (a 10 Hz timer, nothing "
+                "done) costs the main thread %.3f ms CPU\n",
+                rec.idleWakeUpMs);
 
     std::printf("  per thread (id, name, CPU-s per s, wake-ups per s):\n");
     struct Row {

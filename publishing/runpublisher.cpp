@@ -108,7 +108,6 @@ RunPublisher::~RunPublisher()
 void RunPublisher::onRunReplaced()
 {
     handOff(); // what waits belongs to the run before, and carries its tags
-
     // A run opened from a file or taken back from its journal is not news to the plant.
     tags_ = RunTags(plan_.host, QDateTime::currentDateTimeUtc());
     const bool celsius = run_.header().degreesCelsius == 1;
@@ -119,13 +118,15 @@ void RunPublisher::onRunReplaced()
 
 void RunPublisher::onSampleAdded(qsizetype row)
 {
-    queue({run_.sample(row), {}, QDateTime::currentMSecsSinceEpoch()});
+    queue({run_.sample(row), {}, QDateTime::currentMSecsSinceEpoch(), run_.channelCount(),
+           run_.header().degreesCelsius == 1});
 }
 
 void RunPublisher::onEventAdded(qsizetype index)
 {
     queue({std::nullopt, run_.events()[static_cast<size_t>(index)],
-           QDateTime::currentMSecsSinceEpoch()});
+           QDateTime::currentMSecsSinceEpoch(), run_.channelCount(),
+           run_.header().degreesCelsius == 1});
 }
 
 void RunPublisher::queue(Pending pending)
@@ -144,15 +145,13 @@ void RunPublisher::handOff()
     sinceHandOff_.start();
     if (pending_.empty())
         return;
-    const int channels = run_.channelCount();
-    const bool celsius = run_.header().degreesCelsius == 1;
     for (const Pending& p : pending_) {
         const QDateTime at = QDateTime::fromMSecsSinceEpoch(p.utcMs, Qt::UTC);
         if (p.sample) {
             if (mqtt_)
-                mqtt_->publishReading(ReadingMessage(*p.sample, channels, celsius, at));
+                mqtt_->publishReading(ReadingMessage(*p.sample, p.channels, p.celsius, at));
             if (influx_)
-                influx_->add(ReadingPoint(*p.sample, channels, tags_, at));
+                influx_->add(ReadingPoint(*p.sample, p.channels, tags_, at));
         } else {
             if (mqtt_)
                 mqtt_->publishEvent(EventMessage(p.event.time, p.event.text, at));

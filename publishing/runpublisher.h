@@ -62,6 +62,9 @@ private:
         std::optional<RunSample> sample; // else the event
         RunEvent event;
         qint64 utcMs = 0; // when it reached the model
+        // Of the run it came from: a run opened meanwhile may have others.
+        int channels = 0;
+        bool celsius = false;
     };
     void queue(Pending pending);
     void handOff();

@@ -444,6 +444,32 @@ private slots:
                  QString("plant/cell3/reading"));
     }
 
+    // Readings wait up to a second to be handed over together. A run begun meanwhile does not
+    // change how the readings of the one before are published, and the last readings of a run
+    // go out although no reading follows them.
+    void readingsWaitingWhenTheRunIsReplaced()
+    {
+        QTemporaryDir folder;
+        LineListener listener;
+        PublishingSettings settings;
+        settings.influxUrl = listener.url();
+        RunModel run(folder.path() + "/TCFiles");
+        RunPublisher publisher(run, PlanPublishing(settings));
+        RunHeader four;
+        four.channelCount = 4;
+        run.startRecording(four, 0);
+        run.addReading(0.1f, {801, 802, 803, 804});
+        run.addReading(0.2f, {811, 812, 813, 814});
+        RunHeader two;
+        two.channelCount = 2;
+        run.startRecording(two, 0);
+        run.addReading(0.1f, {901, 902, kNoReading, kNoReading});
+        QTRY_COMPARE_WITH_TIMEOUT(listener.lines.size(), 3, 5000);
+        QVERIFY2(listener.lines[1].contains(" ch1=811,ch2=812,ch3=813,ch4=814 "),
+                 listener.lines[1]);
+        QVERIFY2(listener.lines[2].contains(" ch1=901,ch2=902 "), listener.lines[2]);
+    }
+
     // The recorder without a window, killed: the broker says "offline" for it (its Last Will).
     // Started again, it keeps the killed run's journal as a file, records until SIGTERM, saves
     // the run and has published every reading the file holds.

@@ -149,6 +149,20 @@ QRect ChangedBarArea(const QRect& was, const QRect& now, bool sameColor)
 
 } // namespace
 
+QRect GaugePanel::changedBarArea(int ch) const
+{
+    const DrawnChannel& drawn = drawn_[ch];
+    return ChangedBarArea(drawn.bar, barRect(ch), drawn.barColor == face_.bars[ch].fillColor);
+}
+
+bool GaugePanel::captionChanged(int ch) const
+{
+    const DrawnChannel& drawn = drawn_[ch];
+    const ChannelLabel& label = face_.channelLabels[ch];
+    return label.visible != drawn.captionVisible || label.foreColor != drawn.captionColor ||
+           label.caption != drawn.caption;
+}
+
 QRect GaugePanel::captionStrip() const
 {
     int top = height();
@@ -171,16 +185,12 @@ void GaugePanel::invalidateChanges()
     // those areas are drawn and copied to the screen, each on its own.
     bool captionsChanged = false;
     for (int ch = 0; ch < kRecorderChannels; ++ch) {
-        const DrawnChannel& drawn = drawn_[ch];
-        const QRect area = ChangedBarArea(drawn.bar, barRect(ch),
-                                          drawn.barColor == face_.bars[ch].fillColor);
+        const QRect area = changedBarArea(ch);
         if (!area.isEmpty()) {
             changesPending_ = true;
             repaintArea(area);
         }
-        const ChannelLabel& label = face_.channelLabels[ch];
-        captionsChanged = captionsChanged || label.visible != drawn.captionVisible ||
-                          label.foreColor != drawn.captionColor || label.caption != drawn.caption;
+        captionsChanged = captionsChanged || captionChanged(ch);
     }
     if (captionsChanged) {
         changesPending_ = true;
@@ -321,16 +331,12 @@ void GaugePanel::renderChanges()
     QPainter p(&image_);
     bool captionsChanged = false;
     for (int ch = 0; ch < kRecorderChannels; ++ch) {
-        const DrawnChannel& drawn = drawn_[ch];
-        const QRect area = ChangedBarArea(drawn.bar, barRect(ch),
-                                          drawn.barColor == face_.bars[ch].fillColor);
+        const QRect area = changedBarArea(ch);
         if (!area.isEmpty()) {
             p.drawImage(area, gridBase_, area); // what stands where no bar is
             drawBar(p, ch, area);
         }
-        const ChannelLabel& label = face_.channelLabels[ch];
-        captionsChanged = captionsChanged || label.visible != drawn.captionVisible ||
-                          label.foreColor != drawn.captionColor || label.caption != drawn.caption;
+        captionsChanged = captionsChanged || captionChanged(ch);
     }
     if (!captionsChanged)
         return;

@@ -63,6 +63,9 @@ private:
     // bars and captions (a new caption size, an alarm's marks).
     void invalidateChanges();
     QRect barRect(int ch) const;
+    // Where channel ch's bar differs from what the image shows; whether its caption does.
+    QRect changedBarArea(int ch) const;
+    bool captionChanged(int ch) const;
     // Under the bottom grid line, the whole width: where the captions stand.
     QRect captionStrip() const;
     QFont panelFont() const;

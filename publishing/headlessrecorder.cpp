@@ -210,6 +210,11 @@ int HeadlessRecorder::finish()
     return neverStarted_ ? 1 : 0;
 }
 
+bool HeadlessRecorder::deliverPublished(std::function<void()> done)
+{
+    return publisher_ && publisher_->deliverWaiting(std::move(done));
+}
+
 int RunHeadless(int argc, char* argv[], const CommandLine& command)
 {
     QCoreApplication app(argc, argv);
@@ -231,5 +236,8 @@ int RunHeadless(int argc, char* argv[], const CommandLine& command)
         return 1;
     const int status = QCoreApplication::exec();
     const int saved = recorder.finish();
+    // The run's last readings reach the database before the end, or a few seconds pass.
+    if (recorder.deliverPublished([] { QCoreApplication::exit(0); }))
+        QCoreApplication::exec();
     return status != 0 ? status : saved;
 }

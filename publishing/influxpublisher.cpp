@@ -125,4 +125,6 @@ void InfluxPublisher::onFinished()
     if (problem_ != before || failures_ > 0)
         emit changed();
     schedule();
+    if (isIdle())
+        emit becameIdle();
 }

@@ -45,12 +45,16 @@ public:
         return static_cast<qsizetype>(buffer_.size() + sending_.size());
     }
     qint64 dropped() const { return dropped_; }
+    // Nothing waits and no write is under way.
+    bool isIdle() const { return !reply_ && buffer_.empty(); }
     // Why the last write failed, in words; empty after a good one.
     QString problem() const { return problem_; }
 
 signals:
     // The problem, the dropped count, or the backlog while writes fail, changed.
     void changed();
+    // The database took everything there was to write.
+    void becameIdle();
 
 private:
     void sendBatch();

@@ -15,6 +15,8 @@ constexpr auto kStatusPace = std::chrono::milliseconds(500);
 // of a run go when no reading follows them.
 constexpr qint64 kHandOffMs = 1000;
 constexpr qint64 kLateHandOffMs = 250;
+// How long the end of the program waits for InfluxDB to take the last batch.
+constexpr auto kEndWait = std::chrono::seconds(3);
 
 QString backlog(const QString& what, const QString& problem, qsizetype waiting, qint64 dropped)
 {
@@ -103,6 +105,25 @@ RunPublisher::RunPublisher(const RunModel& run, PublishingPlan plan, QObject* pa
 RunPublisher::~RunPublisher()
 {
     handOff();
+}
+
+bool RunPublisher::deliverWaiting(std::function<void()> done)
+{
+    handOff();
+    if (!influx_ || influx_->isIdle())
+        return false;
+    auto* deadline = new QTimer(this);
+    deadline->setSingleShot(true);
+    const auto finish = [this, deadline, done = std::move(done)] {
+        disconnect(influx_.get(), &InfluxPublisher::becameIdle, deadline, nullptr);
+        deadline->stop();
+        deadline->deleteLater();
+        done();
+    };
+    connect(influx_.get(), &InfluxPublisher::becameIdle, deadline, finish);
+    connect(deadline, &QTimer::timeout, this, finish);
+    deadline->start(kEndWait);
+    return true;
 }
 
 void RunPublisher::onRunReplaced()

@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -36,8 +37,15 @@ class RunPublisher : public QObject
     Q_OBJECT
 public:
     RunPublisher(const RunModel& run, PublishingPlan plan, QObject* parent = nullptr);
-    // Hands over what waits before the publishers end.
+    // Hands over what waits before the publishers end. The MQTT publisher sends what it holds
+    // before it goes; InfluxDB, whose writes need the event loop, is given its chance by
+    // deliverWaiting() first.
     ~RunPublisher() override;
+
+    // At the end of the program: hands over what waits and, when a write to InfluxDB is still
+    // to be made or answered, calls `done` once it is answered or after a few seconds,
+    // whichever comes first, and returns true; false, not calling `done`, when nothing waits.
+    bool deliverWaiting(std::function<void()> done);
 
     MqttPublisher* mqtt() const { return mqtt_.get(); }
     InfluxPublisher* influx() const { return influx_.get(); }

@@ -509,11 +509,13 @@ private slots:
         QVERIFY(alarms.open(QIODevice::WriteOnly));
         alarms.write("[channel1]\nhigh=1\n");
         alarms.close();
-        recorder.start(program, arguments);
+        LineListener listener;
+        recorder.start(program, arguments + QStringList{"--influx", listener.url()});
         QTRY_COMPARE_WITH_TIMEOUT(lastStatus(), QByteArray("online"), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(subscriber.messages("/reading").size() > 20, 10000);
         recorder.terminate();
-        QVERIFY(recorder.waitForFinished(10000));
+        // Waited for with the event loop running: the listener answers the last write.
+        QTRY_COMPARE_WITH_TIMEOUT(recorder.state(), QProcess::NotRunning, 10000);
         const QString log = recorder.readAllStandardError();
         QCOMPARE(recorder.exitCode(), 0);
         QVERIFY2(log.contains("The unsaved run of an earlier recorder ("), qPrintable(log));
@@ -528,6 +530,11 @@ private slots:
         QCOMPARE(run.open(data.filePath(saved.first())).outcome, DataFileRead::Outcome::Ok);
         QVERIFY(run.size() > 20);
         QCOMPARE(subscriber.readingTimes(), runTimes(run));
+        // InfluxDB too has the run's last second, written as the recorder ended.
+        qsizetype points = 0;
+        for (const QByteArray& line : listener.lines)
+            points += line.startsWith("thermocouple,") ? 1 : 0;
+        QCOMPARE(points, run.size());
         QVERIFY(!run.events().empty());
         QVERIFY2(run.events().front().text.startsWith("ALARM Ch 1 high: "),
                  qPrintable(run.events().front().text));

@@ -60,5 +60,13 @@ int main(int argc, char* argv[])
     const QString dataFile =
         command.dataFile.isEmpty() ? QString() : QFileInfo(command.dataFile).absoluteFilePath();
     QTimer::singleShot(0, &window, [&window, dataFile] { window.afterShown(dataFile); });
-    return app.exec();
+    const int status = app.exec();
+    // The run's last readings reach the database before the end, or a few seconds pass. Not
+    // while a run is still being recorded (a signal ended the program): its journal keeps it.
+    if (!window.run().isRecording()) {
+        window.hide();
+        if (window.deliverPublished([] { QCoreApplication::exit(0); }))
+            app.exec();
+    }
+    return status;
 }

@@ -45,3 +45,8 @@ QString MainWindow::publishingStatus() const
         text += publisher_->statusText();
     return text;
 }
+
+bool MainWindow::deliverPublished(std::function<void()> done)
+{
+    return publisher_ && publisher_->deliverWaiting(std::move(done));
+}

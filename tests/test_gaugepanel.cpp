@@ -4,6 +4,7 @@
 #include "gaugepanel.h"
 #include "windowrig.h"
 
+#include <QScreen>
 #include <QTest>
 
 class TestGaugePanel : public QObject
@@ -26,8 +27,9 @@ private slots:
         QCOMPARE(image.pixel(199, panel.rowForValue(1220)), qRgb(255, 255, 255));
     }
 
-    // A reading repaints only the bars and captions it changed; what the panel then shows is
-    // what a panel drawn afresh for that reading shows, whatever came before it.
+    // A reading repaints only the bars and captions it changed; what the panel then shows, in
+    // its image and on the screen, is what a panel drawn afresh for that reading shows,
+    // whatever came before it.
     void readingAfterReadingShowsWhatAFreshPanelShows_data()
     {
         QTest::addColumn<QList<QList<float>>>("readings");
@@ -56,14 +58,18 @@ private slots:
         GaugePanel panel;
         panel.resize(240, 250);
         panel.redraw(m);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
         for (const QList<float>& reading : readings) {
             panel.showReading(m, values(reading));
-            panel.image(); // each reading drawn before the next comes
+            QTest::qWait(20); // painted before the next comes
         }
         GaugePanel fresh;
         fresh.resize(240, 250);
         fresh.redraw(m);
         fresh.showReading(m, values(readings.last()));
+        const QImage screen = panel.screen()->grabWindow(panel.winId()).toImage();
+        QCOMPARE(screen.convertToFormat(QImage::Format_RGB32), fresh.image());
         QCOMPARE(panel.image(), fresh.image());
     }
 

@@ -282,13 +282,13 @@ Recording record(int samples, const std::vector<int>& windowRows)
     QElapsedTimer wall;
     const auto sample = [&](qint64 k) {
         r.clock.seconds = static_cast<float>(startClock + 0.1 * static_cast<double>(k));
-        const double cpu0 = threadCpuSeconds();
+        const double cpu0 = ThreadCpuSeconds();
         wall.start();
         r.port.feed(instrumentLine(k));
         w.onSampleTick();
         QCoreApplication::processEvents();
         const double took = wall.nsecsElapsed() * 1e-9;
-        return std::make_pair(took, threadCpuSeconds() - cpu0);
+        return std::make_pair(took, ThreadCpuSeconds() - cpu0);
     };
 
     size_t nextWindow = 0;

@@ -273,10 +273,10 @@ int main(int argc, char* argv[])
             return;
         }
         app.timing = breakdown;
-        const double mainCpuBefore = app.threadCpu();
+        const double mainCpuBefore = ThreadCpuSeconds();
         recordFor(run, seconds, [&, mainCpuBefore](Usage usage, double wall, int count) {
             app.timing = false;
-            publishingMainCpu += app.threadCpu() - mainCpuBefore;
+            publishingMainCpu += ThreadCpuSeconds() - mainCpuBefore;
             publishedSeconds += wall;
             published.emplace_back(usage, wall);
             readings += count;

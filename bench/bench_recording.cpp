@@ -88,18 +88,11 @@ struct Usage {
     std::map<int, ThreadUsage> threads; // by thread id
 };
 
-double threadCpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
 Usage usageNow()
 {
     Usage u;
     u.processCpuSeconds = statCpuSeconds(readProcFile(QStringLiteral("/proc/self/stat")));
-    u.mainThreadCpuSeconds = threadCpuSeconds(); // called on the main thread only
+    u.mainThreadCpuSeconds = ThreadCpuSeconds(); // called on the main thread only
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
     u.endedThreadsSwitches = ru.ru_nvcsw + ru.ru_nivcsw;
@@ -202,14 +195,14 @@ Recorded recordInWindow(const QString& folder, int port, double seconds,
     });
     QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
         if (++idleTicks == kSettleTicks) {
-            idleCpuAtFirst = threadCpuSeconds();
+            idleCpuAtFirst = ThreadCpuSeconds();
             return;
         }
         if (idleTicks < kSettleTicks + kIdleTicks)
             return;
         idle.stop();
         out.idleWakeUpMs =
-            (threadCpuSeconds() - idleCpuAtFirst) * 1000 / kIdleTicks;
+            (ThreadCpuSeconds() - idleCpuAtFirst) * 1000 / kIdleTicks;
         controls(window).recordButtons[MainWindow::StartButton]->click();
         if (!window.run().isRecording()) {
             out.why = QStringLiteral("Start did not begin a recording");

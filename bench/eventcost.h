@@ -3,6 +3,8 @@
 // and event (a timer by the class of the object that owns it), and paint events of every
 // widget, so that a change can be aimed at what costs. Timing is on only while `timing` is.
 
+#include "threadcpu.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QThread>
@@ -10,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <map>
 #include <vector>
 
@@ -29,12 +30,12 @@ public:
         const bool isPaint = event->type() == QEvent::Paint;
         // The key is taken first: a delivery may delete its receiver.
         const QString key = (isOuter || isPaint) ? keyOf(receiver, event) : QString();
-        const double was = (isOuter || isPaint) ? threadCpu() : 0;
+        const double was = (isOuter || isPaint) ? ThreadCpuSeconds() : 0;
         const bool done = Application::notify(receiver, event);
         --depth_;
         if (isOuter || isPaint) {
             auto& slot = (isOuter ? outer_ : paints_)[key];
-            slot.first += threadCpu() - was;
+            slot.first += ThreadCpuSeconds() - was;
             ++slot.second;
         }
         return done;
@@ -55,13 +56,6 @@ public:
             return;
         std::printf("  of which painting, by widget:\n");
         print(paints_, units, unit);
-    }
-
-    static double threadCpu()
-    {
-        timespec ts{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-        return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
     }
 
 private:

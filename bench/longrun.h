@@ -3,6 +3,7 @@
 // opening and saving long data files.
 
 #include "mainwindow.h"
+#include "threadcpu.h"
 #include "windowservices.h"
 
 #include <QCoreApplication>
@@ -15,8 +16,6 @@
 #include <memory>
 #include <vector>
 
-// CPU time of the calling thread.
-double threadCpuSeconds();
 // A field of /proc/self/status in MB ("VmRSS", "VmHWM").
 double statusMb(const char* field);
 double rssMb();

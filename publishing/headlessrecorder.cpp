@@ -210,9 +210,10 @@ int HeadlessRecorder::finish()
     return neverStarted_ ? 1 : 0;
 }
 
-bool HeadlessRecorder::deliverPublished(std::function<void()> done)
+void HeadlessRecorder::deliverPublished()
 {
-    return publisher_ && publisher_->deliverWaiting(std::move(done));
+    if (publisher_)
+        publisher_->deliverBeforeExit();
 }
 
 int RunHeadless(int argc, char* argv[], const CommandLine& command)
@@ -237,7 +238,6 @@ int RunHeadless(int argc, char* argv[], const CommandLine& command)
     const int status = QCoreApplication::exec();
     const int saved = recorder.finish();
     // The run's last readings reach the database before the end, or a few seconds pass.
-    if (recorder.deliverPublished([] { QCoreApplication::exit(0); }))
-        QCoreApplication::exec();
+    recorder.deliverPublished();
     return status != 0 ? status : saved;
 }

@@ -39,8 +39,8 @@ public:
     // Stops and saves the run. 0, or 1 when there was nothing to save because the logger never
     // sent a reading or when the file could not be written (the journal then keeps the run).
     int finish();
-    // After finish(): see RunPublisher::deliverWaiting.
-    bool deliverPublished(std::function<void()> done);
+    // After finish(), the event loop ended: see RunPublisher::deliverBeforeExit.
+    void deliverPublished();
     QString savedPath() const { return savedPath_; }
 
 signals:

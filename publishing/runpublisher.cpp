@@ -107,23 +107,20 @@ RunPublisher::~RunPublisher()
     handOff();
 }
 
-bool RunPublisher::deliverWaiting(std::function<void()> done)
+void RunPublisher::deliverBeforeExit()
 {
     handOff();
     if (!influx_ || influx_->isIdle())
-        return false;
-    auto* deadline = new QTimer(this);
-    deadline->setSingleShot(true);
-    const auto finish = [this, deadline, done = std::move(done)] {
-        disconnect(influx_.get(), &InfluxPublisher::becameIdle, deadline, nullptr);
-        deadline->stop();
-        deadline->deleteLater();
-        done();
-    };
-    connect(influx_.get(), &InfluxPublisher::becameIdle, deadline, finish);
-    connect(deadline, &QTimer::timeout, this, finish);
-    deadline->start(kEndWait);
-    return true;
+        return;
+    const auto end = [] { QCoreApplication::exit(0); };
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, this, end);
+    const QMetaObject::Connection answered =
+        connect(influx_.get(), &InfluxPublisher::becameIdle, this, end);
+    deadline.start(kEndWait);
+    QCoreApplication::exec(); // the first run has ended: this one is not nested in it
+    disconnect(answered);
 }
 
 void RunPublisher::onRunReplaced()

@@ -13,7 +13,6 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QObject>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -39,13 +38,13 @@ public:
     RunPublisher(const RunModel& run, PublishingPlan plan, QObject* parent = nullptr);
     // Hands over what waits before the publishers end. The MQTT publisher sends what it holds
     // before it goes; InfluxDB, whose writes need the event loop, is given its chance by
-    // deliverWaiting() first.
+    // deliverBeforeExit() first.
     ~RunPublisher() override;
 
-    // At the end of the program: hands over what waits and, when a write to InfluxDB is still
-    // to be made or answered, calls `done` once it is answered or after a few seconds,
-    // whichever comes first, and returns true; false, not calling `done`, when nothing waits.
-    bool deliverWaiting(std::function<void()> done);
+    // At the end of the program, once the application's event loop has ended: hands over what
+    // waits and, while a write to InfluxDB is still to be made or answered, runs the loop again
+    // until it is answered or a few seconds have passed.
+    void deliverBeforeExit();
 
     MqttPublisher* mqtt() const { return mqtt_.get(); }
     InfluxPublisher* influx() const { return influx_.get(); }

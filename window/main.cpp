@@ -65,8 +65,7 @@ int main(int argc, char* argv[])
     // while a run is still being recorded (a signal ended the program): its journal keeps it.
     if (!window.run().isRecording()) {
         window.hide();
-        if (window.deliverPublished([] { QCoreApplication::exit(0); }))
-            app.exec();
+        window.deliverPublished();
     }
     return status;
 }

@@ -96,8 +96,8 @@ public:
     // line named (when not empty) in place of the saved ones until the user saves others.
     void startPublishing(const QString& sessionMqttUrl = {}, const QString& sessionInfluxUrl = {});
     const RunPublisher* publisher() const { return publisher_.get(); }
-    // At the end of the program; see RunPublisher::deliverWaiting.
-    bool deliverPublished(std::function<void()> done);
+    // After the event loop has ended: see RunPublisher::deliverBeforeExit.
+    void deliverPublished();
     void onActivated();
     // F1, F2 and F3, as Windows key codes (112, 113, 114), press Start, Stop and Off.
     void onFunctionKey(int key);

@@ -46,7 +46,8 @@ QString MainWindow::publishingStatus() const
     return text;
 }
 
-bool MainWindow::deliverPublished(std::function<void()> done)
+void MainWindow::deliverPublished()
 {
-    return publisher_ && publisher_->deliverWaiting(std::move(done));
+    if (publisher_)
+        publisher_->deliverBeforeExit();
 }

@@ -188,13 +188,13 @@ void GaugePanel::invalidateChanges()
         const QRect area = changedBarArea(ch);
         if (!area.isEmpty()) {
             changesPending_ = true;
-            repaintArea(area);
+            update(area);
         }
         captionsChanged = captionsChanged || captionChanged(ch);
     }
     if (captionsChanged) {
         changesPending_ = true;
-        repaintArea(captionStrip());
+        update(captionStrip());
     }
 }
 

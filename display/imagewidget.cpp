@@ -20,11 +20,6 @@ QSize ImageWidget::imageSize() const
     return size().expandedTo(QSize(1, 1));
 }
 
-void ImageWidget::repaintArea(const QRect& area)
-{
-    update(area);
-}
-
 void ImageWidget::paintEvent(QPaintEvent* event)
 {
     refreshImage();

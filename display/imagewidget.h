@@ -20,8 +20,6 @@ protected:
     // The widget's size, at least one pixel each way.
     QSize imageSize() const;
     void paintEvent(QPaintEvent* event) override;
-    // Repaints `area` of the image at the next paint, each area copied on its own.
-    void repaintArea(const QRect& area);
 
     QImage image_;
 };

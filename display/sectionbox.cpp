@@ -78,10 +78,10 @@ void SectionBox::showCursor(std::optional<QPoint> topLeft)
     if (topLeft == cursor_)
         return;
     if (cursor_)
-        repaintArea(cursorRect());
+        update(cursorRect());
     cursor_ = topLeft;
     if (cursor_)
-        repaintArea(cursorRect());
+        update(cursorRect());
 }
 
 QRect SectionBox::cursorRect() const
@@ -175,7 +175,7 @@ void SectionBox::flushLines()
         }
     }
     pending_.clear();
-    repaintArea(pendingArea_);
+    update(pendingArea_);
     pendingArea_ = {};
 }
 
